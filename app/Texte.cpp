@@ -1,0 +1,85 @@
+#include "app/Texte.h"
+
+#include <array>
+
+namespace corvanel {
+
+namespace {
+// 0x80..0x9F of Windows-1252; the undefined bytes keep their own value.
+constexpr std::array<char16_t, 32> Haut1252 = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+} // namespace
+
+QString depuisAnsi(QByteArrayView octets)
+{
+    QString texte(octets.size(), Qt::Uninitialized);
+    QChar *sortie = texte.data();
+    for (const char c : octets) {
+        const auto o = static_cast<unsigned char>(c);
+        *sortie++ = (o >= 0x80 && o <= 0x9F) ? QChar(Haut1252[o - 0x80]) : QChar(o);
+    }
+    return texte;
+}
+
+QByteArray versAnsi(QStringView texte)
+{
+    QByteArray octets;
+    octets.reserve(texte.size());
+    for (const QChar c : texte) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            octets.append(static_cast<char>(u));
+            continue;
+        }
+        char o = '?';
+        for (std::size_t i = 0; i < Haut1252.size(); ++i) {
+            if (Haut1252[i] == u) {
+                o = static_cast<char>(0x80 + i);
+                break;
+            }
+        }
+        octets.append(o);
+    }
+    return octets;
+}
+
+QString sansBlancs(QStringView texte)
+{
+    qsizetype debut = 0;
+    qsizetype fin = texte.size();
+    while (debut < fin && texte[debut] == u' ')
+        ++debut;
+    while (fin > debut && texte[fin - 1] == u' ')
+        --fin;
+    return texte.mid(debut, fin - debut).toString();
+}
+
+QString avecSautsDeLigne(QString texte)
+{
+    return texte.replace(QStringLiteral("%n"), SautDeLigne.toString());
+}
+
+QString remplacer(QString texte, QStringView marque, QStringView valeur)
+{
+    return texte.replace(marque.toString(), valeur.toString(), Qt::CaseSensitive);
+}
+
+QString avecSeparateurFinal(QString dossier)
+{
+    const QChar sep = QChar(u'/');
+#ifdef Q_OS_WIN
+    dossier.replace(u'/', u'\\');
+    if (!dossier.endsWith(u'\\'))
+        dossier += u'\\';
+    return dossier;
+#else
+    if (!dossier.endsWith(sep))
+        dossier += sep;
+    return dossier;
+#endif
+}
+
+} // namespace corvanel

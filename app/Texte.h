@@ -1,0 +1,33 @@
+#pragma once
+// Text helpers shared by every subsystem: the Windows-1252 code page that the
+// game's tools and our language files use, and the small string rules the
+// whole program follows (line breaks, placeholders, trimming).
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+namespace corvanel {
+
+// Windows-1252 ("ANSI") to Unicode. The five bytes the code page leaves
+// undefined map to the control characters of the same value, as Windows does.
+QString depuisAnsi(QByteArrayView octets);
+
+// Unicode to Windows-1252; a character the code page cannot hold becomes "?".
+QByteArray versAnsi(QStringView texte);
+
+// The line break the program puts into texts ("%n" in language files).
+inline constexpr QStringView SautDeLigne = u"\r\n";
+
+// Removes blanks (code 32 only) at both ends; tabs stay, as in the game's tools.
+QString sansBlancs(QStringView texte);
+
+// Every "%n" becomes a line break (plain, case-sensitive, left to right).
+QString avecSautsDeLigne(QString texte);
+
+// Plain, case-sensitive replacement of every occurrence of a placeholder.
+QString remplacer(QString texte, QStringView marque, QStringView valeur);
+
+// Appends the native folder separator unless the text already ends in one.
+QString avecSeparateurFinal(QString dossier);
+
+} // namespace corvanel

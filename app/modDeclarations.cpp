@@ -1,0 +1,28 @@
+#include "app/modDeclarations.h"
+
+namespace corvanel {
+
+QString DossierAppli;
+QString NomFichierLangue;
+QString FichierLangue;
+QString DossierMSTS;
+QString DossierConsists;
+QString DossierTrainset;
+bool Annule = false;
+std::int64_t Compteur = 0;
+std::int64_t Compteur2 = 0;
+
+void reinitialiserDeclarations()
+{
+    DossierAppli.clear();
+    NomFichierLangue.clear();
+    FichierLangue.clear();
+    DossierMSTS.clear();
+    DossierConsists.clear();
+    DossierTrainset.clear();
+    Annule = false;
+    Compteur = 0;
+    Compteur2 = 0;
+}
+
+} // namespace corvanel

@@ -1,0 +1,46 @@
+# Core: Qt Core only. Serves the command line and most tests.
+add_library(corvanel_core STATIC
+  app/Texte.cpp
+  app/ErreurExecution.cpp
+  app/Interaction.cpp
+  app/modDeclarations.cpp
+  app/Reglages.cpp
+  localisation/FichierIni.cpp
+  localisation/LireLangue.cpp
+  localisation/Catalogue.cpp
+  platform/Chemins.cpp
+  platform/Registre.cpp
+  platform/Instance.cpp
+  platform/Volumes.cpp
+)
+target_include_directories(corvanel_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(corvanel_core PUBLIC Qt6::Core)
+target_compile_definitions(corvanel_core PUBLIC
+  CORVANEL_VERSION="${PROJECT_VERSION}"
+  CORVANEL_DATA_DIR_REL="${CORVANEL_DATA_DIR}")
+
+# Windows and dialogs.
+add_library(corvanel_gui STATIC
+  ui/InteractionQt.cpp
+  ui/frmCorvanel.cpp
+  ui/frmCorvanelDisposition.cpp
+  ui/Geometrie.cpp
+  app/frmParcourir1.cpp
+  app/modSubMain.cpp
+)
+target_link_libraries(corvanel_gui PUBLIC corvanel_core Qt6::Gui Qt6::Widgets)
+
+add_executable(corvanel app/main.cpp)
+target_link_libraries(corvanel PRIVATE corvanel_gui)
+
+# lang/ and doc/ stand beside the program in the build tree.
+add_custom_target(corvanel_donnees ALL
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/lang ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/lang
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/doc ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/doc
+  COMMENT "Placing lang/ and doc/ beside the program")
+add_dependencies(corvanel corvanel_donnees)
+
+install(TARGETS corvanel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(DIRECTORY lang/ DESTINATION ${CORVANEL_DATA_DIR}/lang)
+install(DIRECTORY doc/ DESTINATION ${CORVANEL_DATA_DIR}/doc)
+install(DIRECTORY demo/ DESTINATION ${CORVANEL_DATA_DIR}/demo)

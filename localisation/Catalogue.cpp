@@ -1,0 +1,73 @@
+#include "localisation/Catalogue.h"
+
+namespace corvanel {
+
+namespace {
+
+void ajouter(QList<EntreeCatalogue> &c, const QString &section, const QStringList &cles,
+             const QStringList &marques = {}, bool horsDefaut = false)
+{
+    for (const QString &cle : cles)
+        c.append({section, cle, marques, horsDefaut});
+}
+
+QStringList serie(const QString &prefixe, int de, int a, int chiffres = 2)
+{
+    QStringList cles;
+    for (int i = de; i <= a; ++i)
+        cles << prefixe + QStringLiteral("%1").arg(i, chiffres, 10, QLatin1Char('0'));
+    return cles;
+}
+
+QList<EntreeCatalogue> construire()
+{
+    QList<EntreeCatalogue> c;
+    const QString M = QStringLiteral("Messages");
+    ajouter(c, M, {"Msg01", "Msg03", "Msg04"});
+    ajouter(c, M, {"Msg02", "Msg05"}, {"[num]"});
+    ajouter(c, M, {"Msg27"}, {"[line]"});
+    ajouter(c, M, {"Msg06"}, {"[file]"});
+    ajouter(c, M, {"Msg07", "Msg08", "Msg11", "Msg23"});
+    ajouter(c, M, {"Msg09"}, {"[num]"});
+    ajouter(c, M, {"Msg10", "Msg12", "Msg13"});
+    ajouter(c, M, {"Msg14"}, {"[file]"});
+    ajouter(c, M, {"Msg15", "Msg18"});
+    ajouter(c, M, {"Msg16"}, {"[size]"});
+    ajouter(c, M, {"Msg17"}, {"[date]"});
+    ajouter(c, M, {"Msg19", "Msg20"});
+    ajouter(c, M, {"Msg21"}, {"[date]", "[time]"});
+    ajouter(c, M, {"Msg22", "Msg24", "Msg28"});
+    ajouter(c, M, {"Msg25"}, {"[folder]"});
+    ajouter(c, M, {"Msg26"}, {"[numfile]", "[numfolder]"});
+    ajouter(c, M, {"Msg29"}, {"[editor]"});
+
+    ajouter(c, QStringLiteral("Errors"),
+            {"Error01", "Error02", "Error06", "Error07", "Error08", "Error09", "Error10", "Error11",
+             "Error12", "Error13", "Error14", "Error15", "Error16"});
+    ajouter(c, QStringLiteral("Form"), {"Form01", "Form02", "Form03", "Form04", "Form06", "Form07", "Form08"});
+    ajouter(c, QStringLiteral("Button"), serie(QStringLiteral("Button"), 1, 16));
+    ajouter(c, QStringLiteral("Frame"),
+            {"Frame01", "Frame02", "Frame03", "Frame04", "Frame07", "Frame08", "Frame09", "Frame10", "Frame11"});
+    ajouter(c, QStringLiteral("Menu"),
+            serie(QStringLiteral("Menu"), 100, 104, 3) + serie(QStringLiteral("Menu"), 200, 202, 3)
+                + serie(QStringLiteral("Menu"), 300, 305, 3));
+    ajouter(c, QStringLiteral("Label"), {"Label01", "Label02", "Label03", "Label06", "Label07", "Label08",
+                                         "Label09", "Label10", "Label12"});
+    ajouter(c, QStringLiteral("Label"), {"Label11"}, {"[size]"});
+    ajouter(c, QStringLiteral("OptionButton"), serie(QStringLiteral("OptionButton"), 1, 6));
+    ajouter(c, QStringLiteral("CheckBox"), serie(QStringLiteral("CheckBox"), 1, 3));
+    ajouter(c, QStringLiteral("MSHFlexGrid"), serie(QStringLiteral("MSHFGCol"), 1, 3));
+    ajouter(c, QStringLiteral("Language"), {"HelpFile", "FAQFile", "HisFile"});
+    ajouter(c, QStringLiteral("Language"), {"Author", "EMail"}, {}, true);
+    return c;
+}
+
+} // namespace
+
+const QList<EntreeCatalogue> &catalogue()
+{
+    static const QList<EntreeCatalogue> c = construire();
+    return c;
+}
+
+} // namespace corvanel

@@ -1,0 +1,90 @@
+#include "support/Bac.h"
+
+#include "app/modDeclarations.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace corvanel::test {
+
+Bac::Bac()
+{
+    reinitialiserDeclarations();
+    m_reglages = new Reglages(fichierReglages());
+    definirReglages(m_reglages);
+}
+
+Bac::~Bac()
+{
+    definirReglages(nullptr);
+    delete m_reglages;
+    reinitialiserDeclarations();
+}
+
+QString Bac::fichierReglages() const
+{
+    return m_dir.filePath(QStringLiteral("reglages/Corvanel.ini"));
+}
+
+QString Bac::chemin(const QString &relatif) const
+{
+    return relatif.isEmpty() ? m_dir.path() : m_dir.filePath(relatif);
+}
+
+QString Bac::ecrire(const QString &relatif, const QByteArray &contenu)
+{
+    const QString c = chemin(relatif);
+    QDir().mkpath(QFileInfo(c).absolutePath());
+    QFile f(c);
+    if (!f.open(QIODevice::WriteOnly) || f.write(contenu) != contenu.size())
+        qFatal("cannot write %s", qPrintable(c));
+    return c;
+}
+
+QString Bac::creerDossier(const QString &relatif)
+{
+    const QString c = chemin(relatif);
+    QDir().mkpath(c);
+    return c;
+}
+
+QString Bac::dossierLangSource()
+{
+    return QStringLiteral(CORVANEL_SOURCE_DIR "/lang");
+}
+
+QString Bac::preparerProgramme()
+{
+    const QString prog = creerDossier(QStringLiteral("programme"));
+    QDir().mkpath(prog + QStringLiteral("/lang"));
+    const QDir source(dossierLangSource());
+    for (const QString &nom : source.entryList({QStringLiteral("*.lng")}, QDir::Files))
+        QFile::copy(source.filePath(nom), prog + QStringLiteral("/lang/") + nom);
+    DossierAppli = prog + u'/';
+    return DossierAppli;
+}
+
+QString Bac::creerJeu(const QString &relatif)
+{
+    ecrire(relatif + QStringLiteral("/train.exe"), "MZ");
+    ecrire(relatif + QStringLiteral("/launcher.exe"), "MZ");
+    creerDossier(relatif + QStringLiteral("/TRAINS/CONSISTS"));
+    creerDossier(relatif + QStringLiteral("/TRAINS/TRAINSET"));
+    return chemin(relatif) + u'/';
+}
+
+void Bac::utiliserJeu(const QString &dossierJeu)
+{
+    DossierMSTS = dossierJeu;
+    DossierConsists = dossierJeu + QStringLiteral("TRAINS/CONSISTS/");
+    DossierTrainset = dossierJeu + QStringLiteral("TRAINS/TRAINSET/");
+}
+
+void Bac::utiliserLangue(const QString &nom)
+{
+    NomFichierLangue = nom;
+    FichierLangue = DossierAppli + QStringLiteral("lang/") + nom;
+}
+
+} // namespace corvanel::test

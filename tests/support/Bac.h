@@ -1,0 +1,44 @@
+#pragma once
+// A sandbox for one test: a temporary folder with a settings file of its own,
+// a program folder holding copies of the shipped language files, and helpers
+// to lay out game folders with real files.
+#include "app/Reglages.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace corvanel::test {
+
+class Bac {
+public:
+    Bac();
+    ~Bac();
+
+    QString chemin(const QString &relatif = QString()) const;
+    // Writes a file (creating its folders) and returns its full path.
+    QString ecrire(const QString &relatif, const QByteArray &contenu = {});
+    QString creerDossier(const QString &relatif);
+
+    // Program folder with lang/ holding the shipped language files; sets
+    // DossierAppli to it. Ends in "/".
+    QString preparerProgramme();
+    // A game folder with train.exe, launcher.exe and empty TRAINS/CONSISTS and
+    // TRAINS/TRAINSET; ends in "/".
+    QString creerJeu(const QString &relatif = QStringLiteral("MSTS"));
+    // Sets the shared folders (DossierMSTS, DossierConsists...) to a game folder.
+    static void utiliserJeu(const QString &dossierJeu);
+    // Language file in use: a shipped one by name, at the program folder.
+    void utiliserLangue(const QString &nom);
+
+    Reglages &reglages() { return *m_reglages; }
+    QString fichierReglages() const;
+
+    static QString dossierLangSource();
+
+private:
+    QTemporaryDir m_dir;
+    Reglages *m_reglages;
+};
+
+} // namespace corvanel::test

@@ -1,0 +1,107 @@
+#include "support/InteractionScriptee.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+
+namespace corvanel::test {
+
+InteractionScriptee::InteractionScriptee()
+{
+    definirInteraction(this);
+}
+
+InteractionScriptee::~InteractionScriptee()
+{
+    definirInteraction(nullptr);
+}
+
+Reponse InteractionScriptee::message(const Message &m)
+{
+    messages.append(m);
+    if (!m_reponses.empty()) {
+        const Reponse r = m_reponses.front();
+        m_reponses.pop_front();
+        return r;
+    }
+    return m.boutons == Boutons::OuiNon ? Reponse::Non : Reponse::OK;
+}
+
+Choix InteractionScriptee::ouvrirFichier(const ChoixFichier &c)
+{
+    choixDemandes.append(c);
+    if (m_fichiers.empty())
+        return std::nullopt;
+    const bool choisi = m_fichiers.front().has_value();
+    const QString chemin = choisi ? *m_fichiers.front() : QString();
+    m_fichiers.pop_front();
+    if (!choisi)
+        return std::nullopt;
+    return chemin;
+}
+
+Choix InteractionScriptee::enregistrerFichier(const ChoixFichier &c)
+{
+    return ouvrirFichier(c);
+}
+
+int InteractionScriptee::montrerModal(QDialog &dialogue)
+{
+    ++dialoguesMontres;
+    dialogue.setModal(true);
+    dialogue.show();
+    QCoreApplication::processEvents();
+    int resultat = QDialog::Rejected;
+    if (!m_dialogues.empty()) {
+        auto f = std::move(m_dialogues.front());
+        m_dialogues.pop_front();
+        resultat = f(dialogue);
+    } else {
+        dialogue.reject();
+        resultat = dialogue.result();
+    }
+    dialogue.hide();
+    return resultat;
+}
+
+bool InteractionScriptee::demarrerProgramme(const QString &programme, const QStringList &arguments,
+                                            QString *erreur)
+{
+    demarrages.append({programme, arguments});
+    if (!m_erreurDemarrage.isEmpty()) {
+        if (erreur)
+            *erreur = m_erreurDemarrage;
+        return false;
+    }
+    return true;
+}
+
+bool InteractionScriptee::ouvrirDocument(const QUrl &adresse)
+{
+    documents.append(adresse);
+    return !m_refuserOuverture;
+}
+
+void InteractionScriptee::laisserPasserEvenements()
+{
+    ++evenementsLaisses;
+    if (pendantEvenements)
+        pendantEvenements();
+    QCoreApplication::processEvents();
+}
+
+void InteractionScriptee::terminer(int code)
+{
+    throw FinProgramme{code};
+}
+
+int codeDeFin(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const FinProgramme &fin) {
+        return fin.code;
+    }
+    return -1;
+}
+
+} // namespace corvanel::test
