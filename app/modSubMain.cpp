@@ -1,1 +1,92 @@
-// stub
+#include "app/modSubMain.h"
+
+#include "app/ErreurExecution.h"
+#include "app/Interaction.h"
+#include "app/Reglages.h"
+#include "app/Texte.h"
+#include "app/frmParcourir1.h"
+#include "app/modDeclarations.h"
+#include "localisation/LireLangue.h"
+#include "platform/Chemins.h"
+#include "platform/Instance.h"
+#include "platform/Registre.h"
+#include "ui/frmCorvanel.h"
+#include "ui/Pointeur.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QScreen>
+
+namespace corvanel {
+
+QString sousDossierJeu(const QString &dossierMSTS, const QString &relatif)
+{
+    return avecSeparateurFinal(trouverSansCasse(dossierMSTS, relatif).value_or(dossierMSTS + relatif));
+}
+
+QString TrouverDossierMSTS(const std::optional<QString> &valeur)
+{
+    const QString lue = valeur ? QFileInfo(*valeur).absoluteFilePath() : lireDossierMSTSRegistre();
+    if (!lue.isEmpty())
+        DossierMSTS = lue;
+    DossierMSTS = avecSeparateurFinal(DossierMSTS);
+    if (estDossierMSTS(DossierMSTS))
+        return DossierMSTS;
+
+    if (!interaction().question(texte(QStringLiteral("Errors"), QStringLiteral("Error01")), Icone::Exclamation)) {
+        interaction().erreur(texte(QStringLiteral("Errors"), QStringLiteral("Error02")));
+        terminerProgramme(1);
+    }
+    frmParcourir1 dialogue;
+    interaction().montrerModal(dialogue);
+    if (Annule) {
+        interaction().erreur(texte(QStringLiteral("Errors"), QStringLiteral("Error02")));
+        terminerProgramme(1);
+    }
+    return DossierMSTS;
+}
+
+std::unique_ptr<frmCorvanel> Main(const OptionsDemarrage &options, InstanceUnique &instance)
+{
+    try {
+        if (!instance.acquerir())
+            return nullptr;
+        definirPointeur(Pointeur::FlecheSablier);
+
+        DossierAppli = avecSeparateurFinal(options.dossierAppli.isEmpty() ? dossierProgramme() : options.dossierAppli);
+        NomFichierLangue = reglages().lire(QStringLiteral("Options"), QStringLiteral("Langue"), LangueParDefaut);
+        FichierLangue = DossierAppli + QStringLiteral("lang/") + NomFichierLangue;
+        if (!QFileInfo(FichierLangue).isFile()) {
+            NomFichierLangue = LangueParDefaut;
+            FichierLangue = DossierAppli + QStringLiteral("lang/") + NomFichierLangue;
+            if (!QFileInfo(FichierLangue).isFile()) {
+                interaction().erreur(
+                    QStringLiteral("Impossible de charger un fichier de langue. Veuillez réinstaller Corvanel."));
+                terminerProgramme(1);
+            }
+        }
+        reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Langue"), NomFichierLangue);
+
+        DossierMSTS = TrouverDossierMSTS(options.dossierJeu);
+        DossierConsists = sousDossierJeu(DossierMSTS, QStringLiteral("TRAINS/CONSISTS"));
+        DossierTrainset = sousDossierJeu(DossierMSTS, QStringLiteral("TRAINS/TRAINSET"));
+
+        auto fenetre = std::make_unique<frmCorvanel>();
+        fenetre->txtDossierMSTS->setText(QDir::toNativeSeparators(DossierMSTS));
+        TraduireFenetrePrincipale(*fenetre, FichierLangue);
+        if (QScreen *ecran = QGuiApplication::primaryScreen()) {
+            QRect cadre = fenetre->frameGeometry();
+            cadre.moveCenter(ecran->availableGeometry().center());
+            fenetre->move(cadre.topLeft());
+        }
+        fenetre->show();
+        definirPointeur(Pointeur::ParDefaut);
+        return fenetre;
+    } catch (const ErreurExecution &e) {
+        rapportFatal(VarianteRapport::ErreurNoColle, e);
+    }
+}
+
+} // namespace corvanel

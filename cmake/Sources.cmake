@@ -5,6 +5,7 @@ add_library(corvanel_core STATIC
   app/Interaction.cpp
   app/modDeclarations.cpp
   app/Reglages.cpp
+  app/Demo.cpp
   localisation/FichierIni.cpp
   localisation/LireLangue.cpp
   localisation/Catalogue.cpp
@@ -22,11 +23,13 @@ target_compile_definitions(corvanel_core PUBLIC
 # Windows and dialogs.
 add_library(corvanel_gui STATIC
   ui/InteractionQt.cpp
+  ui/Pointeur.cpp
   ui/frmCorvanel.cpp
   ui/frmCorvanelDisposition.cpp
   ui/Geometrie.cpp
   app/frmParcourir1.cpp
   app/modSubMain.cpp
+  ui/ListeDossiers.cpp
 )
 target_link_libraries(corvanel_gui PUBLIC corvanel_core Qt6::Gui Qt6::Widgets)
 
@@ -37,6 +40,8 @@ target_link_libraries(corvanel PRIVATE corvanel_gui)
 add_custom_target(corvanel_donnees ALL
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/lang ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/lang
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/doc ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/doc
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/demo
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/demo ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/demo
   COMMENT "Placing lang/ and doc/ beside the program")
 add_dependencies(corvanel corvanel_donnees)
 

@@ -1,7 +1,149 @@
 #include "platform/Volumes.h"
-// stub: replaced
+
+#include "app/Texte.h"
+
+#include <QDir>
+#include <QSet>
+#include <QStorageInfo>
+
+#include <algorithm>
+
 namespace corvanel {
-QList<Volume> volumesMontes() { return {{QStringLiteral("/"), QStringLiteral("/")}}; }
-QString racineDuVolume(const QString &, const QList<Volume> &) { return QStringLiteral("/"); }
-QString racineSysteme() { return QStringLiteral("/"); }
+
+namespace {
+
+#ifndef Q_OS_WIN
+// Kernel and service file systems: nothing a user keeps files on.
+bool estPseudo(const QByteArray &type)
+{
+    static const QSet<QByteArray> pseudos = {
+        "proc",      "sysfs",      "cgroup",   "cgroup2",     "devpts",     "devtmpfs",  "mqueue",
+        "debugfs",   "tracefs",    "securityfs", "pstore",    "bpf",        "autofs",    "configfs",
+        "fusectl",   "hugetlbfs",  "binfmt_misc", "nsfs",     "efivarfs",   "rpc_pipefs", "nfsd",
+        "selinuxfs", "ramfs",      "rootfs",   "fuse.gvfsd-fuse", "fuse.portal",
+    };
+    return pseudos.contains(type);
 }
+
+bool estSous(const QString &chemin, QStringView dossier)
+{
+    return chemin == dossier || (chemin.startsWith(dossier) && chemin.size() > dossier.size()
+                                 && chemin[dossier.size()] == u'/');
+}
+
+bool retenu(const QStorageInfo &volume)
+{
+    const QString racine = volume.rootPath();
+    const QByteArray type = volume.fileSystemType();
+    if (estPseudo(type))
+        return false;
+    if (racine != u"/" && (estSous(racine, u"/proc") || estSous(racine, u"/sys") || estSous(racine, u"/dev")))
+        return false;
+    // Snap packages each mount a read-only image of their own.
+    if (type == "squashfs" && estSous(racine, u"/snap"))
+        return false;
+    // Memory file systems serve the system (/run, /dev/shm, /tmp...), except
+    // a root in memory (live systems) or one mounted where removable media go.
+    if (type == "tmpfs")
+        return racine == u"/" || estSous(racine, u"/media") || estSous(racine, u"/mnt")
+            || estSous(racine, u"/run/media");
+    return true;
+}
+#endif
+
+QString libelle(const QStorageInfo &volume)
+{
+#ifdef Q_OS_WIN
+    // "c: [SYSTEM]", as Windows drive lists show a drive.
+    const QString racine = volume.rootPath();
+    QString texte = racine.size() >= 2 && racine[1] == u':' ? racine.left(2).toLower() : QDir::toNativeSeparators(racine);
+#else
+    QString texte = volume.rootPath();
+#endif
+    const QString nom = volume.name();
+    if (!nom.isEmpty())
+        texte += QStringLiteral(" [") + nom + u']';
+    return texte;
+}
+
+QString pourComparer(const QString &chemin)
+{
+    QString c = QDir::cleanPath(QDir::fromNativeSeparators(chemin));
+    if (c.endsWith(u'/') && c.size() > 1)
+        c.chop(1);
+    return c;
+}
+
+constexpr Qt::CaseSensitivity CasseChemins =
+#ifdef Q_OS_WIN
+    Qt::CaseInsensitive;
+#else
+    Qt::CaseSensitive;
+#endif
+
+} // namespace
+
+QList<Volume> volumesMontes()
+{
+    QList<QStorageInfo> retenus;
+    QSet<QString> racinesVues;
+    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady())
+            continue;
+#ifndef Q_OS_WIN
+        if (!retenu(volume))
+            continue;
+#endif
+        // A folder mounted over twice (bind mounts, stacked mounts) is one drive.
+        if (racinesVues.contains(volume.rootPath()))
+            continue;
+        racinesVues.insert(volume.rootPath());
+        retenus.append(volume);
+    }
+
+    const QString racineDuSysteme = pourComparer(racineSysteme());
+    std::sort(retenus.begin(), retenus.end(), [&](const QStorageInfo &a, const QStorageInfo &b) {
+        const bool aSysteme = pourComparer(a.rootPath()).compare(racineDuSysteme, CasseChemins) == 0;
+        const bool bSysteme = pourComparer(b.rootPath()).compare(racineDuSysteme, CasseChemins) == 0;
+        if (aSysteme != bSysteme)
+            return aSysteme;
+        return a.rootPath().compare(b.rootPath(), CasseChemins) < 0;
+    });
+
+    QList<Volume> volumes;
+    volumes.reserve(retenus.size());
+    for (const QStorageInfo &volume : retenus)
+        volumes.append({avecSeparateurFinal(QDir::toNativeSeparators(volume.rootPath())), libelle(volume)});
+    return volumes;
+}
+
+QString racineDuVolume(const QString &chemin, const QList<Volume> &volumes)
+{
+    const QString c = pourComparer(chemin);
+    QString meilleure;
+    qsizetype longueur = -1;
+    for (const Volume &volume : volumes) {
+        const QString r = pourComparer(volume.racine);
+        if (r.isEmpty())
+            continue;
+        // "/media/usb" holds "/media/usb/x", not "/media/usb2/x".
+        const bool tient = c.compare(r, CasseChemins) == 0
+            || (c.startsWith(r, CasseChemins) && (r.endsWith(u'/') || (c.size() > r.size() && c[r.size()] == u'/')));
+        if (tient && r.size() > longueur) {
+            meilleure = volume.racine;
+            longueur = r.size();
+        }
+    }
+    return meilleure;
+}
+
+QString racineSysteme()
+{
+#ifdef Q_OS_WIN
+    return avecSeparateurFinal(QDir::toNativeSeparators(QDir::rootPath()));
+#else
+    return QStringLiteral("/");
+#endif
+}
+
+} // namespace corvanel

@@ -1,0 +1,46 @@
+#pragma once
+// Window layouts are designed in twips, as the original's were (15 twips to a
+// pixel at 96 dpi). A Disposition remembers each control's design rectangle
+// and places them all at one scale, so a window can grow evenly when a
+// translation needs more room, keeping its arrangement and proportions.
+#include <QFont>
+#include <QRect>
+#include <QSize>
+
+#include <vector>
+
+class QWidget;
+class QAbstractButton;
+class QGroupBox;
+class QLabel;
+
+namespace corvanel {
+
+inline constexpr double TwipsParPixel = 15.0;
+
+// Arial 8.25 points, the font of every window (Liberation Sans stands in).
+QFont policeFenetres(bool gras = false);
+
+class Disposition {
+public:
+    void placer(QWidget *w, int gauche, int haut, int largeur, int hauteur);
+    // Places every control at the scale; returns the client size of a
+    // window designed as `largeur` x `hauteur` twips.
+    QSize appliquer(double echelle, int largeur, int hauteur) const;
+
+    // The smallest scale (at least 1, at most 2) at which every button's
+    // caption, frame's title and label marked with the property "legende"
+    // fits its design width.
+    double echelleNecessaire() const;
+
+private:
+    struct Place {
+        QWidget *widget;
+        QRect twips;
+    };
+    std::vector<Place> m_places;
+};
+
+int enPixels(int twips, double echelle = 1.0);
+
+} // namespace corvanel

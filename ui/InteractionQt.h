@@ -1,0 +1,27 @@
+#pragma once
+// The production side of the seam: real Qt dialogs, real processes.
+#include "app/Interaction.h"
+
+#include <functional>
+
+namespace corvanel {
+
+class InteractionQt : public Interaction {
+public:
+    Reponse message(const Message &m) override;
+    Choix ouvrirFichier(const ChoixFichier &c) override;
+    Choix enregistrerFichier(const ChoixFichier &c) override;
+    int montrerModal(QDialog &dialogue) override;
+    bool demarrerProgramme(const QString &programme, const QStringList &arguments, QString *erreur) override;
+    bool ouvrirDocument(const QUrl &adresse) override;
+    void laisserPasserEvenements() override;
+    [[noreturn]] void terminer(int code) override;
+
+    // Runs just before the process ends (releases the single-copy lock).
+    std::function<void()> avantFin;
+};
+
+// "Name (*.a)|*.a|Other (*.*)|*.*" as Qt's "Name (*.a);;Other (*.*)".
+QString filtreQt(const QString &filtreOriginal);
+
+} // namespace corvanel

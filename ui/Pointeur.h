@@ -1,0 +1,11 @@
+#pragma once
+// The screen's mouse pointer, as the original set it: the arrow with
+// hourglass during start-up, the hourglass during long commands.
+namespace corvanel {
+
+enum class Pointeur { ParDefaut, Sablier, FlecheSablier };
+
+void definirPointeur(Pointeur p);
+Pointeur pointeurActuel();
+
+} // namespace corvanel
