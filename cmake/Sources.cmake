@@ -49,3 +49,8 @@ install(TARGETS corvanel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY lang/ DESTINATION ${CORVANEL_DATA_DIR}/lang)
 install(DIRECTORY doc/ DESTINATION ${CORVANEL_DATA_DIR}/doc)
 install(DIRECTORY demo/ DESTINATION ${CORVANEL_DATA_DIR}/demo)
+
+# Offscreen pictures of every window, for review (scripts/screenshots).
+add_executable(corvanel-captures EXCLUDE_FROM_ALL scripts/captures.cpp)
+target_link_libraries(corvanel-captures PRIVATE corvanel_gui)
+add_dependencies(corvanel-captures corvanel_donnees)

@@ -3,6 +3,7 @@
 #include "app/Texte.h"
 
 #include <QDir>
+#include <QHash>
 #include <QSet>
 #include <QStorageInfo>
 
@@ -86,7 +87,7 @@ constexpr Qt::CaseSensitivity CasseChemins =
 QList<Volume> volumesMontes()
 {
     QList<QStorageInfo> retenus;
-    QSet<QString> racinesVues;
+    QHash<QString, qsizetype> places;
     for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
         if (!volume.isValid() || !volume.isReady())
             continue;
@@ -94,26 +95,30 @@ QList<Volume> volumesMontes()
         if (!retenu(volume))
             continue;
 #endif
-        // A folder mounted over twice (bind mounts, stacked mounts) is one drive.
-        if (racinesVues.contains(volume.rootPath()))
+        // A folder mounted over twice is one drive, the one mounted last
+        // being the one seen there.
+        const auto place = places.constFind(volume.rootPath());
+        if (place != places.cend()) {
+            retenus[*place] = volume;
             continue;
-        racinesVues.insert(volume.rootPath());
+        }
+        places.insert(volume.rootPath(), retenus.size());
         retenus.append(volume);
     }
-
-    const QString racineDuSysteme = pourComparer(racineSysteme());
-    std::sort(retenus.begin(), retenus.end(), [&](const QStorageInfo &a, const QStorageInfo &b) {
-        const bool aSysteme = pourComparer(a.rootPath()).compare(racineDuSysteme, CasseChemins) == 0;
-        const bool bSysteme = pourComparer(b.rootPath()).compare(racineDuSysteme, CasseChemins) == 0;
-        if (aSysteme != bSysteme)
-            return aSysteme;
-        return a.rootPath().compare(b.rootPath(), CasseChemins) < 0;
-    });
 
     QList<Volume> volumes;
     volumes.reserve(retenus.size());
     for (const QStorageInfo &volume : retenus)
         volumes.append({avecSeparateurFinal(QDir::toNativeSeparators(volume.rootPath())), libelle(volume)});
+
+    const QString systeme = racineSysteme();
+    std::sort(volumes.begin(), volumes.end(), [&](const Volume &a, const Volume &b) {
+        const bool aSysteme = a.racine.compare(systeme, CasseChemins) == 0;
+        const bool bSysteme = b.racine.compare(systeme, CasseChemins) == 0;
+        if (aSysteme != bSysteme)
+            return aSysteme;
+        return a.racine.compare(b.racine, CasseChemins) < 0;
+    });
     return volumes;
 }
 

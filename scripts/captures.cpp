@@ -1,0 +1,120 @@
+// Renders the main window, its menus and every dialog to PNG files, offscreen,
+// so the windows can be reviewed in any language without a display.
+// Usage: corvanel-captures OUTDIR [LANGUAGE-FILE]
+#include "app/Interaction.h"
+#include "app/Reglages.h"
+#include "app/Texte.h"
+#include "app/frmParcourir1.h"
+#include "app/modDeclarations.h"
+#include "platform/Chemins.h"
+#include "ui/Geometrie.h"
+#include "ui/InteractionQt.h"
+#include "ui/frmCorvanel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QProgressBar>
+#include <QLabel>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+using namespace corvanel;
+
+namespace {
+
+QString g_sortie;
+
+void enregistrer(QWidget &w, const QString &nom)
+{
+    w.adjustSize();
+    w.show();
+    QCoreApplication::processEvents();
+    const QString chemin = g_sortie + u'/' + nom + QStringLiteral(".png");
+    // A plain frame with the title, since offscreen windows have no decoration.
+    const QPixmap contenu = w.grab();
+    const int barre = 22;
+    QPixmap image(contenu.width() + 2, contenu.height() + barre + 1);
+    image.fill(QColor(0x40, 0x40, 0x40));
+    QPainter p(&image);
+    p.fillRect(1, 1, contenu.width(), barre - 1, QColor(0x1f, 0x4e, 0x9a));
+    p.setPen(Qt::white);
+    p.setFont(policeFenetres(true));
+    p.drawText(QRect(8, 1, contenu.width() - 8, barre - 1), Qt::AlignVCenter | Qt::AlignLeft, w.windowTitle());
+    p.drawPixmap(1, barre, contenu);
+    p.end();
+    if (!image.save(chemin))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(chemin));
+    else
+        std::printf("%s\n", qPrintable(chemin));
+}
+
+void enregistrerMenu(QMenu *menu, const QString &nom)
+{
+    menu->popup(QPoint(0, 0));
+    QCoreApplication::processEvents();
+    menu->grab().save(g_sortie + u'/' + nom + QStringLiteral(".png"));
+    std::printf("%s\n", qPrintable(g_sortie + u'/' + nom + QStringLiteral(".png")));
+    menu->hide();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setFont(policeFenetres());
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: corvanel-captures OUTDIR [LANGUAGE-FILE]\n");
+        return 2;
+    }
+    g_sortie = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+    QDir().mkpath(g_sortie);
+
+    InteractionQt seam;
+    definirInteraction(&seam);
+    QTemporaryDir temp;
+    Reglages store(temp.filePath(QStringLiteral("Corvanel.ini")));
+    definirReglages(&store);
+
+    DossierAppli = dossierProgramme();
+    FichierLangue = argc > 2 ? QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath()
+                             : DossierAppli + QStringLiteral("lang/") + LangueParDefaut;
+    NomFichierLangue = QFileInfo(FichierLangue).fileName();
+    DossierMSTS = DossierAppli + QStringLiteral("demo/");
+    DossierConsists = DossierMSTS + QStringLiteral("TRAINS/CONSISTS/");
+    DossierTrainset = DossierMSTS + QStringLiteral("TRAINS/TRAINSET/");
+
+    frmCorvanel fenetre;
+    fenetre.txtDossierMSTS->setText(QDir::toNativeSeparators(DossierMSTS));
+    TraduireFenetrePrincipale(fenetre, FichierLangue);
+    enregistrer(fenetre, QStringLiteral("frmCorvanel"));
+    enregistrerMenu(fenetre.mnuFichier, QStringLiteral("frmCorvanel-mnuFichier"));
+    enregistrerMenu(fenetre.mnuOutils, QStringLiteral("frmCorvanel-mnuOutils"));
+    enregistrerMenu(fenetre.mnuAide, QStringLiteral("frmCorvanel-mnuAide"));
+
+    // The window as a scan leaves it, to judge the list and the status text.
+    for (const char *nom : {"CRV_66_Green.con", "Fret de nuit.con", "Rapide des Vosges.con"})
+        fenetre.lstLFI->addItem(QString::fromLatin1(nom));
+    fenetre.lstLFI->setEnabled(true);
+    fenetre.lstLFI->item(1)->setSelected(true);
+    fenetre.lblInformations->setText(QStringLiteral(" \r\nRecherche des fichiers invalides en cours..."));
+    fenetre.pbJauge->setRange(0, 24);
+    fenetre.pbJauge->setValue(9);
+    enregistrer(fenetre, QStringLiteral("frmCorvanel-occupee"));
+    fenetre.pbJauge->setValue(0);
+
+    frmParcourir1 parcourir1;
+    parcourir1.hide();
+    enregistrer(parcourir1, QStringLiteral("frmParcourir1"));
+    return 0;
+}
