@@ -13,6 +13,7 @@ add_library(corvanel_core STATIC
   platform/Registre.cpp
   platform/Instance.cpp
   platform/Volumes.cpp
+  fileops/SystemeFichiers.cpp
 )
 target_include_directories(corvanel_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(corvanel_core PUBLIC Qt6::Core)
@@ -30,6 +31,16 @@ add_library(corvanel_gui STATIC
   app/frmParcourir1.cpp
   app/modSubMain.cpp
   ui/ListeDossiers.cpp
+  analysis/Recherche.cpp
+  analysis/ListeInvalides.cpp
+  analysis/RapportDetaille.cpp
+  fileops/Suppression.cpp
+  fileops/Nettoyage.cpp
+  fileops/Proprietes.cpp
+  fileops/Deplacement.cpp
+  ui/Editeur.cpp
+  ui/Aide.cpp
+  localisation/ChoixLangue.cpp
 )
 target_link_libraries(corvanel_gui PUBLIC corvanel_core Qt6::Gui Qt6::Widgets)
 

@@ -2,6 +2,7 @@
 
 #include "app/Interaction.h"
 #include "app/Reglages.h"
+#include "ui/Commandes.h"
 
 #include <QCloseEvent>
 #include <QListWidget>
@@ -18,23 +19,21 @@ frmCorvanel::frmCorvanel(QWidget *parent) : QMainWindow(parent)
 
 frmCorvanel::~frmCorvanel() = default;
 
-// Commands still to come answer nothing yet; their buttons and menu items
-// are in place so that the window looks and behaves as it will.
-void frmCorvanel::cmdRechercher_Click() {}
-void frmCorvanel::mnuEnregistrerListe_Click() {}
-void frmCorvanel::cmdRapportDetaille_Click() {}
-void frmCorvanel::cmdSupprimer_Click() {}
-void frmCorvanel::cmdNettoyer_Click() {}
-void frmCorvanel::mnuProprietesFichier_Click() {}
-void frmCorvanel::cmdDeplacerVers_Click() {}
-void frmCorvanel::mnuAfficher_Click() {}
-void frmCorvanel::mnuFAQ_Click() {}
-void frmCorvanel::mnuHistorique_Click() {}
-void frmCorvanel::mnuSiteInternet_Click() {}
-void frmCorvanel::mnuAbout_Click() {}
-void frmCorvanel::mnuEditerFichier_Click() {}
-void frmCorvanel::mnuEditeurFichiers_Click() {}
-void frmCorvanel::mnuMenuLangue_Click() {}
+void frmCorvanel::cmdRechercher_Click() { Rechercher(*this); }
+void frmCorvanel::mnuEnregistrerListe_Click() { EnregistrerListe(*this); }
+void frmCorvanel::cmdRapportDetaille_Click() { OuvrirRapportDetaille(*this); }
+void frmCorvanel::cmdSupprimer_Click() { SupprimerConsists(*this); }
+void frmCorvanel::cmdNettoyer_Click() { NettoyerRepertoire(*this); }
+void frmCorvanel::mnuProprietesFichier_Click() { ProprietesFichier(*this); }
+void frmCorvanel::cmdDeplacerVers_Click() { DeplacerConsists(*this); }
+void frmCorvanel::mnuAfficher_Click() { AfficherAide(*this); }
+void frmCorvanel::mnuFAQ_Click() { AfficherFAQ(*this); }
+void frmCorvanel::mnuHistorique_Click() { AfficherHistorique(*this); }
+void frmCorvanel::mnuSiteInternet_Click() { AfficherSiteInternet(*this); }
+void frmCorvanel::mnuAbout_Click() { AfficherAPropos(*this); }
+void frmCorvanel::mnuEditerFichier_Click() { EditerFichierCourant(*this); }
+void frmCorvanel::mnuEditeurFichiers_Click() { ChoisirEditeur(*this); }
+void frmCorvanel::mnuMenuLangue_Click() { ChoisirLangue(*this); }
 
 void frmCorvanel::lstLFI_Click()
 {

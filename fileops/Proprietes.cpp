@@ -1,0 +1,8 @@
+#include "ui/Commandes.h"
+
+namespace corvanel {
+
+// Not built yet: the command does nothing.
+void ProprietesFichier(frmCorvanel &) {}
+
+} // namespace corvanel
