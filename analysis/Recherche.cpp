@@ -1,8 +1,87 @@
+// The consist scan behind "Rechercher": lists every invalid consist of the
+// consist folder, with progress, a summary and the list commands enabled.
+#include "analysis/Analyse.h"
+#include "analysis/LecteurConsist.h"
+#include "analysis/Vehicules.h"
+#include "app/ErreurExecution.h"
+#include "app/Interaction.h"
+#include "app/Texte.h"
+#include "app/modDeclarations.h"
+#include "localisation/LireLangue.h"
 #include "ui/Commandes.h"
+#include "ui/Pointeur.h"
+#include "ui/frmCorvanel.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
 
 namespace corvanel {
 
-// Not built yet: the command does nothing.
-void Rechercher(frmCorvanel &) {}
+void Rechercher(frmCorvanel &f)
+{
+    try {
+        definirPointeur(Pointeur::Sablier);
+        f.occuper();
+        f.lstLFI->clear();
+
+        const QList<EntreeDossier> fichiers = fichiersConsists(DossierConsists);
+        f.pbJauge->setMinimum(0);
+        f.pbJauge->setMaximum(static_cast<int>(fichiers.size()));
+        f.pbJauge->setValue(0);
+        f.informations(QStringLiteral(" \r\n") + texte(QStringLiteral("Messages"), QStringLiteral("Msg01")));
+        Compteur = 0;
+
+        VerificateurVehicules vehicules(DossierTrainset);
+        Cadence cadence;
+        const Battement battement = [&cadence] { cadence.battre(); };
+        for (const EntreeDossier &fichier : fichiers) {
+            f.pbJauge->setValue(f.pbJauge->value() + 1);
+            cadence.battre();
+            if (!estNomConsist(fichier.nom))
+                continue;
+            ++Compteur;
+            if (consistInvalide(DossierConsists, fichier, vehicules, battement))
+                f.lstLFI->addItem(fichier.nom);
+        }
+
+        const int trouves = f.lstLFI->count();
+        QString resume = remplacer(texte(QStringLiteral("Messages"), QStringLiteral("Msg02")), u"[num]",
+                                   QString::number(Compteur));
+        resume += QStringLiteral("\r\n\r\n");
+        if (trouves == 0)
+            resume += texte(QStringLiteral("Messages"), QStringLiteral("Msg03"));
+        else if (trouves == 1)
+            resume += texte(QStringLiteral("Messages"), QStringLiteral("Msg04"));
+        else
+            resume += remplacer(texte(QStringLiteral("Messages"), QStringLiteral("Msg05")), u"[num]",
+                                QString::number(trouves));
+        f.informations(resume);
+        f.pbJauge->setValue(0);
+
+        frmCorvanel::activerMenu(f.mnuFichier, true);
+        frmCorvanel::activerMenu(f.mnuOutils, true);
+        frmCorvanel::activerMenu(f.mnuAide, true);
+        f.cmdRechercher->setEnabled(true);
+        f.cmdRapportDetaille->setEnabled(true);
+        f.cmdNettoyer->setEnabled(true);
+        if (trouves > 0) {
+            f.cmdDeplacerVers->setEnabled(true);
+            f.cmdSupprimer->setEnabled(true);
+            f.cmdSelectionner[0]->setEnabled(true);
+            f.cmdSelectionner[1]->setEnabled(true);
+            f.mnuEnregistrerListe->setEnabled(true);
+            f.lstLFI->setEnabled(true);
+            f.lstLFI->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
+        }
+        f.lstLFI_Click();
+        definirPointeur(Pointeur::ParDefaut);
+    } catch (const ErreurExecution &e) {
+        rapportFatal(VarianteRapport::ErreurNo, e);
+    }
+}
 
 } // namespace corvanel

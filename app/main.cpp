@@ -1,7 +1,10 @@
-// Parses the command line and hands over to start-up.
+// Parses the command line and hands over: to the scan or the report for
+// scripts (no display needed), otherwise to start-up and the main window.
 #include "app/Demo.h"
 #include "app/Interaction.h"
+#include "app/LigneDeCommande.h"
 #include "app/Reglages.h"
+#include "app/modDeclarations.h"
 #include "app/modSubMain.h"
 #include "platform/Chemins.h"
 #include "platform/Instance.h"
@@ -14,36 +17,107 @@
 #include <QStyleFactory>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 using namespace corvanel;
 
+namespace {
+
+struct Options {
+    QCommandLineOption msts{QStringLiteral("msts"),
+                            QStringLiteral("Use DIR as the game folder instead of the registry's value."),
+                            QStringLiteral("DIR")};
+    QCommandLineOption demo{QStringLiteral("demo"),
+                            QStringLiteral("Start on a fresh copy of the bundled demo game folder.")};
+    QCommandLineOption scan{QStringLiteral("scan"),
+                            QStringLiteral("Print the invalid consists of GAMEDIR, one a line, and exit "
+                                           "(0: none, 1: some, 2: the folder cannot be used)."),
+                            QStringLiteral("GAMEDIR")};
+    QCommandLineOption rapport{QStringLiteral("report"),
+                               QStringLiteral("Print the detailed report of GAMEDIR (CSV) and exit; exit codes "
+                                              "as --scan."),
+                               QStringLiteral("GAMEDIR")};
+    QCommandLineOption texte{QStringLiteral("text"), QStringLiteral("With --report: the text layout instead of CSV.")};
+    QCommandLineOption langue{QStringLiteral("lang"),
+                              QStringLiteral("With --scan or --report: the language file (a path, or a name in "
+                                             "lang/)."),
+                              QStringLiteral("FILE")};
+
+    void ajouter(QCommandLineParser &p) const
+    {
+        p.setApplicationDescription(
+            QStringLiteral("Finds the consists of a Train Simulator folder that name missing engines or wagons."));
+        p.addHelpOption();
+        p.addVersionOption();
+        p.addOptions({msts, demo, scan, rapport, texte, langue});
+    }
+};
+
+bool pourLaConsole(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        for (const char *o : {"--scan", "--report", "--help", "-h", "-?", "--help-all", "--version", "-v"}) {
+            if (std::strcmp(argv[i], o) == 0 || (std::strncmp(argv[i], o, std::strlen(o)) == 0 && argv[i][std::strlen(o)] == '='))
+                return true;
+        }
+    }
+    return false;
+}
+
+void nommer()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Corvanel"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Corvanel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CORVANEL_VERSION));
+}
+
+int console(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    nommer();
+    Options o;
+    QCommandLineParser p;
+    o.ajouter(p);
+    p.process(app);
+
+    InteractionConsole seam;
+    definirInteraction(&seam);
+    Reglages store;
+    definirReglages(&store);
+    DossierAppli = dossierProgramme();
+
+    OptionsAnalyse a;
+    a.langue = p.value(o.langue);
+    if (p.isSet(o.scan)) {
+        a.dossierJeu = p.value(o.scan);
+    } else {
+        a.dossierJeu = p.value(o.rapport);
+        a.mode = p.isSet(o.texte) ? OptionsAnalyse::Mode::RapportTexte : OptionsAnalyse::Mode::RapportCsv;
+    }
+    return executerAnalyse(a, stdout, stderr);
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    if (pourLaConsole(argc, argv))
+        return console(argc, argv);
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Corvanel"));
-    QApplication::setOrganizationName(QStringLiteral("Corvanel"));
-    QApplication::setApplicationVersion(QStringLiteral(CORVANEL_VERSION));
+    nommer();
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(policeFenetres());
+    Options o;
+    QCommandLineParser p;
+    o.ajouter(p);
+    p.process(app);
 
-    QCommandLineParser options;
-    options.setApplicationDescription(
-        QStringLiteral("Finds the consists of a Train Simulator folder that name missing engines or wagons."));
-    options.addHelpOption();
-    options.addVersionOption();
-    const QCommandLineOption msts(QStringLiteral("msts"),
-                                  QStringLiteral("Use DIR as the game folder instead of the registry's value."),
-                                  QStringLiteral("DIR"));
-    const QCommandLineOption demo(QStringLiteral("demo"),
-                                  QStringLiteral("Start on a fresh copy of the bundled demo game folder."));
-    options.addOption(msts);
-    options.addOption(demo);
-    options.process(app);
-
-    OptionsDemarrage o;
-    if (options.isSet(msts))
-        o.dossierJeu = options.value(msts);
-    if (options.isSet(demo)) {
+    OptionsDemarrage d;
+    if (p.isSet(o.msts))
+        d.dossierJeu = p.value(o.msts);
+    if (p.isSet(o.demo)) {
         QString erreur;
         const QString copie = copierDemo(dossierProgramme() + QStringLiteral("demo"), &erreur);
         if (copie.isEmpty()) {
@@ -51,19 +125,18 @@ int main(int argc, char *argv[])
             return 2;
         }
         std::fprintf(stderr, "corvanel: demo game folder copied to %s\n", qPrintable(copie));
-        o.dossierJeu = copie;
+        d.dossierJeu = copie;
     }
 
     InteractionQt seam;
     definirInteraction(&seam);
     Reglages store;
     definirReglages(&store);
-    InstanceUnique instance;
-    seam.avantFin = [&] { instance.~InstanceUnique(); };
+    auto instance = std::make_unique<InstanceUnique>();
+    seam.avantFin = [&instance] { instance.reset(); };
 
-    auto fenetre = Main(o, instance);
+    auto fenetre = Main(d, *instance);
     if (!fenetre)
         return 0;
-    const int code = QApplication::exec();
-    return code;
+    return QApplication::exec();
 }

@@ -6,6 +6,7 @@ add_library(corvanel_core STATIC
   app/modDeclarations.cpp
   app/Reglages.cpp
   app/Demo.cpp
+  app/LigneDeCommande.cpp
   localisation/FichierIni.cpp
   localisation/LireLangue.cpp
   localisation/Catalogue.cpp
@@ -14,6 +15,10 @@ add_library(corvanel_core STATIC
   platform/Instance.cpp
   platform/Volumes.cpp
   fileops/SystemeFichiers.cpp
+  platform/ListeDossier.cpp
+  analysis/LecteurConsist.cpp
+  analysis/Vehicules.cpp
+  analysis/Analyse.cpp
 )
 target_include_directories(corvanel_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(corvanel_core PUBLIC Qt6::Core)

@@ -5,6 +5,8 @@
 #include "ui/Commandes.h"
 
 #include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
 #include <QListWidget>
 #include <QProgressBar>
 
@@ -34,6 +36,23 @@ void frmCorvanel::mnuAbout_Click() { AfficherAPropos(*this); }
 void frmCorvanel::mnuEditerFichier_Click() { EditerFichierCourant(*this); }
 void frmCorvanel::mnuEditeurFichiers_Click() { ChoisirEditeur(*this); }
 void frmCorvanel::mnuMenuLangue_Click() { ChoisirLangue(*this); }
+
+void frmCorvanel::occuper()
+{
+    activerMenu(mnuFichier, false);
+    activerMenu(mnuOutils, false);
+    activerMenu(mnuAide, false);
+    for (QPushButton *b : {cmdRechercher, cmdRapportDetaille, cmdNettoyer, cmdDeplacerVers, cmdSupprimer,
+                           cmdSelectionner[0], cmdSelectionner[1]})
+        b->setEnabled(false);
+    mnuEnregistrerListe->setEnabled(false);
+    lstLFI->setEnabled(false);
+}
+
+void frmCorvanel::informations(const QString &texte)
+{
+    lblInformations->setText(QString(texte).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
 
 void frmCorvanel::lstLFI_Click()
 {

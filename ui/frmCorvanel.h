@@ -68,6 +68,13 @@ public:
     static void activerMenu(QMenu *menu, bool actif);
     static bool menuActif(const QMenu *menu);
 
+    // The busy state of the scan and the clean-up: the three menus, the five
+    // command buttons, both selection buttons, the save item and the list
+    // disabled, in this order.
+    void occuper();
+    // Sets the status text (its line breaks are CR LF, as everywhere).
+    void informations(const QString &texte);
+
     // Places the controls at the scale the current captions need and fixes
     // the window's size.
     void disposer();

@@ -1,0 +1,156 @@
+#include "analysis/Analyse.h"
+
+#include "analysis/LecteurConsist.h"
+#include "analysis/Vehicules.h"
+#include "app/ErreurExecution.h"
+#include "app/Interaction.h"
+#include "app/Texte.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QLocale>
+
+namespace corvanel {
+
+Cadence::Cadence(int intervalleMs) : m_intervalle(intervalleMs)
+{
+    m_minuteur.start();
+}
+
+void Cadence::battre()
+{
+    // Letting events run after every line would cost more than the scan
+    // itself on a large folder; often enough to repaint and answer the
+    // close box is what matters.
+    if (m_minuteur.elapsed() >= m_intervalle) {
+        interaction().laisserPasserEvenements();
+        m_minuteur.restart();
+    }
+}
+
+QList<EntreeDossier> fichiersConsists(const QString &dossierConsists)
+{
+    QList<EntreeDossier> fichiers = listerDossier(dossierConsists);
+    fichiers.removeIf([](const EntreeDossier &e) { return !e.fichier; });
+    trierCommeLeJeu(fichiers);
+    return fichiers;
+}
+
+namespace {
+
+void ouvrir(QFile &f, const QString &dossier, const EntreeDossier &e)
+{
+    if (const int err = ouvrirEntree(f, dossier, e); err != 0)
+        throw ErreurExecution::depuisErrno(err);
+}
+
+} // namespace
+
+bool consistInvalide(const QString &dossierConsists, const EntreeDossier &consist, VerificateurVehicules &vehicules,
+                     const Battement &battement)
+{
+    QFile f;
+    ouvrir(f, dossierConsists, consist);
+    LecteurConsist lecteur(f);
+    QString ligne;
+    while (lecteur.lire(ligne)) {
+        if (battement)
+            battement();
+        const LigneVehicule v = analyserLigne(ligne);
+        if (!v.vehicule)
+            continue;
+        if (!v.saine || !vehicules.existe(v))
+            return true;
+    }
+    return false;
+}
+
+Rapport::Rapport(QString modeleIllisible) : m_modele(std::move(modeleIllisible)) {}
+
+void Rapport::ajouter(LigneRapport l)
+{
+    // The three cells joined by a character no cell can hold.
+    const QString cle = l.consist + QChar(0) + l.dossier + QChar(0) + l.fichier;
+    if (m_vues.contains(cle))
+        return;
+    m_vues.insert(cle, true);
+    m_lignes.append(std::move(l));
+}
+
+void Rapport::examiner(const QString &dossierConsists, const EntreeDossier &consist, VerificateurVehicules &vehicules,
+                       const Battement &battement)
+{
+    QFile f;
+    ouvrir(f, dossierConsists, consist);
+    LecteurConsist lecteur(f);
+    QString ligne;
+    while (lecteur.lire(ligne)) {
+        if (battement)
+            battement();
+        const LigneVehicule v = analyserLigne(ligne);
+        if (!v.vehicule)
+            continue;
+        if (!v.saine) {
+            const QString texte = remplacer(m_modele, u"[line]", QString::number(lecteur.numeroLigne()));
+            ajouter({consist.nom, texte, texte});
+        } else if (!vehicules.existe(v)) {
+            ajouter({consist.nom, u'"' + v.dossier + u'"', u'"' + v.nom + v.extension + u'"'});
+        }
+    }
+}
+
+namespace {
+
+QByteArray lignesAnsi(const QStringList &lignes)
+{
+    QByteArray octets;
+    for (const QString &l : lignes) {
+        octets += versAnsi(l);
+        octets += "\r\n";
+    }
+    return octets;
+}
+
+} // namespace
+
+QStringList lignesCsv(const QList<LigneRapport> &lignes)
+{
+    QStringList texte;
+    texte.reserve(lignes.size());
+    for (const LigneRapport &l : lignes)
+        texte << l.consist + u',' + l.dossier + u',' + l.fichier;
+    return texte;
+}
+
+QStringList lignesTexte(const QStringList &entete, const QList<LigneRapport> &lignes)
+{
+    QStringList texte = entete;
+    for (const LigneRapport &l : lignes)
+        texte << l.consist + QStringLiteral("\t|\t") + l.dossier + QStringLiteral("\t|\t") + l.fichier;
+    return texte;
+}
+
+QByteArray exportCsv(const QList<LigneRapport> &lignes)
+{
+    return lignesAnsi(lignesCsv(lignes));
+}
+
+QByteArray exportTexte(const QStringList &entete, const QList<LigneRapport> &lignes)
+{
+    return lignesAnsi(lignesTexte(entete, lignes));
+}
+
+QByteArray listeTexte(const QStringList &entete, const QStringList &noms)
+{
+    return lignesAnsi(entete + noms);
+}
+
+QStringList enteteListe(const QString &msg20, const QString &msg21, const QDateTime &quand)
+{
+    const QLocale locale = QLocale::system();
+    QString date = remplacer(msg21, u"[date]", locale.toString(quand.date(), QLocale::ShortFormat));
+    date = remplacer(date, u"[time]", locale.toString(quand.time(), QLocale::ShortFormat));
+    return {msg20, date, QString(62, u'-'), QStringLiteral(" ")};
+}
+
+} // namespace corvanel

@@ -1,0 +1,84 @@
+#pragma once
+// Judging consists: the scan's verdict (first fault settles a consist) and
+// the report's rows (every fault of every consist).
+#include "platform/ListeDossier.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+namespace corvanel {
+
+class VerificateurVehicules;
+
+// Called once per line read: where long work lets window events through.
+using Battement = std::function<void()>;
+
+// Lets window events run when at least `intervalleMs` have passed since the
+// last time, so the window repaints and answers while long work goes on.
+class Cadence {
+public:
+    explicit Cadence(int intervalleMs = 25);
+    void battre();
+
+private:
+    QElapsedTimer m_minuteur;
+    qint64 m_intervalle;
+};
+
+// Every file directly in the consist folder (consists or not), in the order
+// the game's platform lists them. Throws ErreurExecution when the folder
+// cannot be listed.
+QList<EntreeDossier> fichiersConsists(const QString &dossierConsists);
+
+// True when a vehicle line of the consist cannot be taken apart or names a
+// vehicle that does not exist; reading stops at the first such line.
+// Throws ErreurExecution when the consist cannot be opened or read.
+bool consistInvalide(const QString &dossierConsists, const EntreeDossier &consist,
+                     VerificateurVehicules &vehicules, const Battement &battement = {});
+
+// One row of the detailed report.
+struct LigneRapport {
+    QString consist; // file name, with ".con"
+    QString dossier; // "\"Folder\"", or the unreadable-line text
+    QString fichier; // "\"Name.ext\"", or the unreadable-line text
+
+    bool operator==(const LigneRapport &) const = default;
+};
+
+// The report's rows, in the order found, without duplicates.
+class Rapport {
+public:
+    // `modeleIllisible` is the language's text for an unreadable line, with
+    // "[line]" still in it.
+    explicit Rapport(QString modeleIllisible);
+
+    // Reads a consist to its end and adds a row per fault. Throws
+    // ErreurExecution when it cannot be opened or read.
+    void examiner(const QString &dossierConsists, const EntreeDossier &consist, VerificateurVehicules &vehicules,
+                  const Battement &battement = {});
+
+    const QList<LigneRapport> &lignes() const { return m_lignes; }
+
+private:
+    void ajouter(LigneRapport l);
+    QString m_modele;
+    QList<LigneRapport> m_lignes;
+    QHash<QString, bool> m_vues;
+};
+
+// The two export layouts, as lines and as file bytes (Windows-1252, CR LF),
+// and the saved list.
+QStringList lignesCsv(const QList<LigneRapport> &lignes);
+QStringList lignesTexte(const QStringList &entete, const QList<LigneRapport> &lignes);
+QByteArray exportCsv(const QList<LigneRapport> &lignes);
+QByteArray exportTexte(const QStringList &entete, const QList<LigneRapport> &lignes);
+QByteArray listeTexte(const QStringList &entete, const QStringList &noms);
+// The four head lines: title, dated line, 62 hyphens, one blank.
+QStringList enteteListe(const QString &msg20, const QString &msg21, const QDateTime &quand);
+
+} // namespace corvanel

@@ -1,0 +1,190 @@
+#include "analysis/LecteurConsist.h"
+
+#include "app/ErreurExecution.h"
+#include "app/Texte.h"
+
+#include <QBuffer>
+#include <QFileDevice>
+#include <QIODevice>
+
+namespace corvanel {
+
+namespace {
+
+constexpr qint64 TailleMorceau = 64 * 1024;
+
+// Trims blanks (code 32 only): tabs stay and do not separate words.
+QStringView rogner(QStringView t)
+{
+    qsizetype d = 0;
+    qsizetype f = t.size();
+    while (d < f && t[d] == u' ')
+        ++d;
+    while (f > d && t[f - 1] == u' ')
+        --f;
+    return t.sliced(d, f - d);
+}
+
+} // namespace
+
+LecteurConsist::LecteurConsist(QIODevice &source) : m_source(source) {}
+
+bool LecteurConsist::remplir()
+{
+    if (m_finSource)
+        return false;
+    QByteArray octets = m_source.read(TailleMorceau);
+    if (octets.isEmpty()) {
+        if (auto *f = qobject_cast<QFileDevice *>(&m_source); f && f->error() != QFileDevice::NoError)
+            throw ErreurExecution::depuisFichier(*f);
+        m_finSource = true;
+        if (m_codageConnu && m_codage != Codage::Ansi)
+            m_tampon += m_decodeur.decode(QByteArrayView()); // flush what the decoder holds
+        return false;
+    }
+    QByteArrayView vue(octets);
+    if (!m_codageConnu) {
+        // A mark of two or three bytes: a first read of at least that much.
+        while (vue.size() < 3 && !m_source.atEnd()) {
+            const QByteArray suite = m_source.read(3 - vue.size());
+            if (suite.isEmpty())
+                break;
+            octets += suite;
+            vue = QByteArrayView(octets);
+        }
+        m_codageConnu = true;
+        if (vue.startsWith("\xFF\xFE")) {
+            m_codage = Codage::Utf16LE;
+            m_decodeur = QStringDecoder(QStringConverter::Utf16LE);
+            vue = vue.sliced(2);
+        } else if (vue.startsWith("\xFE\xFF")) {
+            m_codage = Codage::Utf16BE;
+            m_decodeur = QStringDecoder(QStringConverter::Utf16BE);
+            vue = vue.sliced(2);
+        } else if (vue.startsWith("\xEF\xBB\xBF")) {
+            m_codage = Codage::Utf8;
+            m_decodeur = QStringDecoder(QStringConverter::Utf8);
+            vue = vue.sliced(3);
+        }
+    }
+    if (m_codage == Codage::Ansi)
+        m_tampon += depuisAnsi(vue);
+    else
+        m_tampon += m_decodeur.decode(vue);
+    return true;
+}
+
+bool LecteurConsist::lire(QString &ligne)
+{
+    for (;;) {
+        if (m_crEnAttente && m_pos < m_tampon.size()) {
+            if (m_tampon[m_pos] == u'\n')
+                ++m_pos;
+            m_crEnAttente = false;
+        }
+        const QChar *debut = m_tampon.constData() + m_pos;
+        const QChar *fin = m_tampon.constData() + m_tampon.size();
+        const QChar *p = debut;
+        while (p != fin && *p != u'\n' && *p != u'\r')
+            ++p;
+        if (p != fin) {
+            ligne = QString(debut, p - debut);
+            m_crEnAttente = *p == u'\r';
+            m_pos = (p - m_tampon.constData()) + 1;
+            ++m_numero;
+            return true;
+        }
+        // No line end in what is decoded: keep the rest and read on.
+        if (m_pos > 0) {
+            m_tampon.remove(0, m_pos);
+            m_pos = 0;
+        }
+        if (!remplir()) {
+            if (m_crEnAttente && !m_tampon.isEmpty() && m_tampon[0] == u'\n')
+                m_tampon.remove(0, 1);
+            m_crEnAttente = false;
+            if (m_tampon.isEmpty())
+                return false;
+            // A last line without an end counts.
+            ligne = m_tampon;
+            m_tampon.clear();
+            ++m_numero;
+            return true;
+        }
+    }
+}
+
+QString decoderConsist(QByteArrayView octets)
+{
+    QByteArray copie = octets.toByteArray();
+    QBuffer b(&copie);
+    b.open(QIODevice::ReadOnly);
+    LecteurConsist l(b);
+    QString tout;
+    QString ligne;
+    bool premiere = true;
+    while (l.lire(ligne)) {
+        if (!premiere)
+            tout += u'\n';
+        tout += ligne;
+        premiere = false;
+    }
+    return tout;
+}
+
+LigneVehicule analyserLigne(QStringView ligne)
+{
+    LigneVehicule v;
+    const bool moteur = ligne.contains(u"EngineData");
+    if (!moteur && !ligne.contains(u"WagonData"))
+        return v;
+    v.vehicule = true;
+    v.extension = moteur ? QStringLiteral(".eng") : QStringLiteral(".wag");
+
+    // The text between the first "(" and the first ")". Without a "(" it is
+    // the text before the first ")"; with no ")" after the "(" the line
+    // cannot be taken apart (the original failed there and ended the program).
+    const qsizetype p1 = ligne.indexOf(u'(') + 1; // 1-based, 0 when absent
+    const qsizetype p2 = ligne.indexOf(u')') + 1;
+    const qsizetype longueur = p2 - p1 - 1;
+    if (p2 == 0 || longueur < 0)
+        return v;
+    QStringView reste = rogner(ligne.sliced(p1, longueur));
+
+    // File name: quoted (blanks kept, may be empty) or the first word.
+    if (reste.startsWith(u'"')) {
+        const qsizetype q = reste.indexOf(u'"', 1);
+        if (q < 0)
+            return v;
+        v.nom = reste.sliced(1, q - 1).toString();
+        reste = rogner(reste.sliced(q + 1));
+    } else {
+        const qsizetype s = reste.indexOf(u' ');
+        if (s < 0)
+            return v;
+        v.nom = rogner(reste.first(s + 1)).toString();
+        reste = rogner(reste.sliced(s));
+    }
+    if (v.nom.isEmpty())
+        return v;
+
+    // Folder name: quoted, or the first word; anything after is ignored.
+    if (reste.startsWith(u'"')) {
+        const qsizetype q = reste.indexOf(u'"', 1);
+        if (q < 0)
+            return v;
+        v.dossier = reste.sliced(1, q - 1).toString();
+    } else {
+        const qsizetype s = reste.indexOf(u' ');
+        v.dossier = rogner(s < 0 ? reste : reste.first(s + 1)).toString();
+    }
+    v.saine = !v.dossier.isEmpty();
+    return v;
+}
+
+bool estNomConsist(QStringView nom)
+{
+    return nom.endsWith(u".con", Qt::CaseSensitive);
+}
+
+} // namespace corvanel

@@ -1,0 +1,61 @@
+#pragma once
+// Reading consists: the one reader the scan, the report and the command line
+// share. A consist is text in the Windows-1252 code page, or, as the game and
+// its editors save most of them, UTF-16 with a byte-order mark (UTF-8 with a
+// mark is read too). CR LF, a lone LF and a lone CR each end a line.
+#include <QString>
+#include <QStringDecoder>
+#include <QStringView>
+
+#include <cstdint>
+
+class QIODevice;
+
+namespace corvanel {
+
+enum class Codage { Ansi, Utf8, Utf16LE, Utf16BE };
+
+class LecteurConsist {
+public:
+    // Reads from an open device, from its current position.
+    explicit LecteurConsist(QIODevice &source);
+
+    // The next line, without its end; false when no line is left. A read
+    // failure throws ErreurExecution.
+    bool lire(QString &ligne);
+    // Number of the line last read, counting from 1.
+    std::int64_t numeroLigne() const { return m_numero; }
+    Codage codage() const { return m_codage; }
+
+private:
+    bool remplir();
+
+    QIODevice &m_source;
+    Codage m_codage = Codage::Ansi;
+    bool m_codageConnu = false;
+    QStringDecoder m_decodeur;
+    QString m_tampon;
+    qsizetype m_pos = 0;
+    bool m_finSource = false;
+    bool m_crEnAttente = false; // the last line ended on CR: skip an LF that follows
+    std::int64_t m_numero = 0;
+};
+
+// Whole-text helpers (tests, small files).
+QString decoderConsist(QByteArrayView octets);
+
+// A vehicle line taken apart by the game's rules.
+struct LigneVehicule {
+    bool vehicule = false;  // holds "EngineData" or "WagonData" (case-sensitive)
+    bool saine = false;     // could be taken apart
+    QString nom;            // vehicle file name, without extension
+    QString dossier;        // vehicle folder under the trainset folder
+    QString extension;      // ".eng" (EngineData, also when both appear) or ".wag"
+};
+
+LigneVehicule analyserLigne(QStringView ligne);
+
+// A consist name ends in ".con" exactly, lower case.
+bool estNomConsist(QStringView nom);
+
+} // namespace corvanel

@@ -1,0 +1,126 @@
+#include "platform/ListeDossier.h"
+
+#include "app/ErreurExecution.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace corvanel {
+
+bool avantCommeLeJeu(const QString &a, const QString &b)
+{
+    const int c = QString::compare(a.toUpper(), b.toUpper(), Qt::CaseSensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+
+void trierCommeLeJeu(QList<EntreeDossier> &entrees)
+{
+    // Upper-case once per entry, not once per comparison.
+    QList<std::pair<QString, qsizetype>> cles;
+    cles.reserve(entrees.size());
+    for (qsizetype i = 0; i < entrees.size(); ++i)
+        cles.append({entrees[i].nom.toUpper(), i});
+    std::sort(cles.begin(), cles.end(), [&](const auto &x, const auto &y) {
+        const int c = QString::compare(x.first, y.first, Qt::CaseSensitive);
+        return c != 0 ? c < 0 : entrees[x.second].nom < entrees[y.second].nom;
+    });
+    QList<EntreeDossier> triees;
+    triees.reserve(entrees.size());
+    for (const auto &c : cles)
+        triees.append(std::move(entrees[c.second]));
+    entrees = std::move(triees);
+}
+
+#ifdef Q_OS_WIN
+
+QList<EntreeDossier> listerDossier(const QString &dossier)
+{
+    const QFileInfo info(dossier);
+    if (!info.isDir())
+        throw ErreurExecution(NumErreur::CheminIntrouvable);
+    QList<EntreeDossier> entrees;
+    const QFileInfoList liste =
+        QDir(dossier).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &i : liste)
+        entrees.append({i.fileName(), {}, i.isFile(), i.isDir()});
+    return entrees;
+}
+
+int ouvrirEntree(QFile &f, const QString &dossier, const EntreeDossier &e)
+{
+    f.setFileName(QDir(dossier).filePath(e.nom));
+    if (f.open(QIODevice::ReadOnly))
+        return 0;
+    return f.exists() ? EACCES : ENOENT;
+}
+
+#else
+
+QList<EntreeDossier> listerDossier(const QString &dossier)
+{
+    const QByteArray chemin = QFile::encodeName(dossier);
+    DIR *d = ::opendir(chemin.constData());
+    if (!d) {
+        const int err = errno;
+        throw ErreurExecution::depuisErrno(err, err == ENOENT);
+    }
+    const int fd = ::dirfd(d);
+    QList<EntreeDossier> entrees;
+    errno = 0;
+    while (const dirent *e = ::readdir(d)) {
+        const char *n = e->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            continue;
+        EntreeDossier entree;
+        entree.nomBrut = QByteArray(n);
+        entree.nom = QFile::decodeName(entree.nomBrut);
+        unsigned char type = e->d_type;
+        if (type == DT_LNK || type == DT_UNKNOWN) {
+            struct stat st {};
+            if (::fstatat(fd, n, &st, 0) == 0)
+                type = S_ISREG(st.st_mode) ? DT_REG : S_ISDIR(st.st_mode) ? DT_DIR : DT_UNKNOWN;
+            else
+                type = DT_UNKNOWN; // a link that leads nowhere
+        }
+        entree.fichier = type == DT_REG;
+        entree.dossier = type == DT_DIR;
+        entrees.append(std::move(entree));
+    }
+    const int err = errno;
+    ::closedir(d);
+    if (err != 0)
+        throw ErreurExecution::depuisErrno(err);
+    return entrees;
+}
+
+int ouvrirEntree(QFile &f, const QString &dossier, const EntreeDossier &e)
+{
+    QByteArray chemin = QFile::encodeName(dossier);
+    if (!chemin.endsWith('/'))
+        chemin.append('/');
+    chemin.append(e.nomBrut.isEmpty() ? QFile::encodeName(e.nom) : e.nomBrut);
+    const int fd = ::open(chemin.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    f.setFileName(QFile::decodeName(chemin));
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return EIO;
+    }
+    return 0;
+}
+
+#endif
+
+} // namespace corvanel

@@ -1,0 +1,33 @@
+#pragma once
+// Listing a folder the way the scan needs it: every entry with its type
+// (links followed), the name as it is on disk, and a way to open exactly that
+// entry even when its name is not valid in the system's encoding.
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QString>
+
+namespace corvanel {
+
+struct EntreeDossier {
+    QString nom;         // for display and comparisons
+    QByteArray nomBrut;  // the bytes on disk (empty where the system has none)
+    bool fichier = false; // a regular file, or a link to one
+    bool dossier = false; // a folder, or a link to one
+};
+
+// Entries of a folder, "." and ".." left out, hidden ones included, in no
+// particular order. Throws ErreurExecution (76 when the folder is missing,
+// 70 when it cannot be read).
+QList<EntreeDossier> listerDossier(const QString &dossier);
+
+// The order in which the game's platform (NTFS) lists a folder: ascending by
+// upper-cased name, then by exact name.
+void trierCommeLeJeu(QList<EntreeDossier> &entrees);
+bool avantCommeLeJeu(const QString &a, const QString &b);
+
+// Opens an entry of `dossier` for reading, by its bytes on disk; 0 or the
+// errno value of the failure.
+int ouvrirEntree(QFile &f, const QString &dossier, const EntreeDossier &e);
+
+} // namespace corvanel
