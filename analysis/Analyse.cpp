@@ -12,7 +12,16 @@
 
 namespace corvanel {
 
-Cadence::Cadence(int intervalleMs) : m_intervalle(intervalleMs)
+namespace {
+int g_intervalle = 25;
+}
+
+void Cadence::definirIntervalle(int intervalleMs)
+{
+    g_intervalle = intervalleMs;
+}
+
+Cadence::Cadence(int intervalleMs) : m_intervalle(intervalleMs < 0 ? g_intervalle : intervalleMs)
 {
     m_minuteur.start();
 }

@@ -22,8 +22,11 @@ using Battement = std::function<void()>;
 // last time, so the window repaints and answers while long work goes on.
 class Cadence {
 public:
-    explicit Cadence(int intervalleMs = 25);
+    // -1: the program's usual interval.
+    explicit Cadence(int intervalleMs = -1);
     void battre();
+    // The usual interval (25 ms); tests set 0 to see every step.
+    static void definirIntervalle(int intervalleMs);
 
 private:
     QElapsedTimer m_minuteur;

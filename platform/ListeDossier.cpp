@@ -77,8 +77,16 @@ QList<EntreeDossier> listerDossier(const QString &dossier)
     }
     const int fd = ::dirfd(d);
     QList<EntreeDossier> entrees;
-    errno = 0;
-    while (const dirent *e = ::readdir(d)) {
+    int err = 0;
+    for (;;) {
+        // readdir() tells its failure only through errno; fstatat() below
+        // sets it too, so it is cleared before each call.
+        errno = 0;
+        const dirent *e = ::readdir(d);
+        if (!e) {
+            err = errno;
+            break;
+        }
         const char *n = e->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
@@ -97,7 +105,6 @@ QList<EntreeDossier> listerDossier(const QString &dossier)
         entree.dossier = type == DT_DIR;
         entrees.append(std::move(entree));
     }
-    const int err = errno;
     ::closedir(d);
     if (err != 0)
         throw ErreurExecution::depuisErrno(err);
