@@ -21,7 +21,13 @@ void Cadence::definirIntervalle(int intervalleMs)
     g_intervalle = intervalleMs;
 }
 
-Cadence::Cadence(int intervalleMs) : m_intervalle(intervalleMs < 0 ? g_intervalle : intervalleMs)
+void laisserPasserEvenementsDuProgramme()
+{
+    interaction().laisserPasserEvenements();
+}
+
+Cadence::Cadence(int intervalleMs, std::function<void()> avant)
+    : m_intervalle(intervalleMs < 0 ? g_intervalle : intervalleMs), m_avant(std::move(avant))
 {
     m_minuteur.start();
 }
@@ -32,6 +38,8 @@ void Cadence::battre()
     // itself on a large folder; often enough to repaint and answer the
     // close box is what matters.
     if (m_minuteur.elapsed() >= m_intervalle) {
+        if (m_avant)
+            m_avant();
         interaction().laisserPasserEvenements();
         m_minuteur.restart();
     }
@@ -60,8 +68,8 @@ bool consistInvalide(const QString &dossierConsists, const EntreeDossier &consis
 {
     QFile f;
     ouvrir(f, dossierConsists, consist);
-    LecteurConsist lecteur(f);
-    QString ligne;
+    LecteurConsist lecteur(f, battement);
+    QStringView ligne;
     while (lecteur.lire(ligne)) {
         if (battement)
             battement();
@@ -91,8 +99,8 @@ void Rapport::examiner(const QString &dossierConsists, const EntreeDossier &cons
 {
     QFile f;
     ouvrir(f, dossierConsists, consist);
-    LecteurConsist lecteur(f);
-    QString ligne;
+    LecteurConsist lecteur(f, battement);
+    QStringView ligne;
     while (lecteur.lire(ligne)) {
         if (battement)
             battement();

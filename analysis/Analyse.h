@@ -1,6 +1,7 @@
 #pragma once
 // Judging consists: the scan's verdict (first fault settles a consist) and
 // the report's rows (every fault of every consist).
+#include "analysis/LecteurConsist.h"
 #include "platform/ListeDossier.h"
 
 #include <QElapsedTimer>
@@ -9,21 +10,25 @@
 #include <QString>
 
 #include <cstdint>
+#include <chrono>
 #include <functional>
+#include <future>
 
 namespace corvanel {
 
 class VerificateurVehicules;
 
-// Called once per line read: where long work lets window events through.
-using Battement = std::function<void()>;
+// interaction().laisserPasserEvenements(), without the seam's header here.
+void laisserPasserEvenementsDuProgramme();
+
 
 // Lets window events run when at least `intervalleMs` have passed since the
 // last time, so the window repaints and answers while long work goes on.
 class Cadence {
 public:
-    // -1: the program's usual interval.
-    explicit Cadence(int intervalleMs = -1);
+    // -1: the program's usual interval. `avant` runs just before events are
+    // let through (e.g. to show the progress reached).
+    explicit Cadence(int intervalleMs = -1, std::function<void()> avant = {});
     void battre();
     // The usual interval (25 ms); tests set 0 to see every step.
     static void definirIntervalle(int intervalleMs);
@@ -31,7 +36,21 @@ public:
 private:
     QElapsedTimer m_minuteur;
     qint64 m_intervalle;
+    std::function<void()> m_avant;
 };
+
+// Runs `travail` on another thread while window events go on being let
+// through; returns its result or throws what it threw. For the steps of a
+// long command that are one system call too long to cut up (listing a
+// folder of a hundred thousand files).
+template <typename Travail>
+auto sansBloquer(Travail travail) -> decltype(travail())
+{
+    auto futur = std::async(std::launch::async, std::move(travail));
+    while (futur.wait_for(std::chrono::milliseconds(15)) != std::future_status::ready)
+        laisserPasserEvenementsDuProgramme();
+    return futur.get();
+}
 
 // Every file directly in the consist folder (consists or not), in the order
 // the game's platform lists them. Throws ErreurExecution when the folder

@@ -27,7 +27,10 @@ QStringView rogner(QStringView t)
 
 } // namespace
 
-LecteurConsist::LecteurConsist(QIODevice &source) : m_source(source) {}
+LecteurConsist::LecteurConsist(QIODevice &source, Battement battement)
+    : m_source(source), m_battement(std::move(battement))
+{
+}
 
 bool LecteurConsist::remplir()
 {
@@ -71,10 +74,12 @@ bool LecteurConsist::remplir()
         m_tampon += depuisAnsi(vue);
     else
         m_tampon += m_decodeur.decode(vue);
+    if (m_battement)
+        m_battement();
     return true;
 }
 
-bool LecteurConsist::lire(QString &ligne)
+bool LecteurConsist::lire(QStringView &ligne)
 {
     for (;;) {
         if (m_crEnAttente && m_pos < m_tampon.size()) {
@@ -88,7 +93,7 @@ bool LecteurConsist::lire(QString &ligne)
         while (p != fin && *p != u'\n' && *p != u'\r')
             ++p;
         if (p != fin) {
-            ligne = QString(debut, p - debut);
+            ligne = QStringView(debut, p - debut);
             m_crEnAttente = *p == u'\r';
             m_pos = (p - m_tampon.constData()) + 1;
             ++m_numero;
@@ -107,7 +112,8 @@ bool LecteurConsist::lire(QString &ligne)
                 return false;
             // A last line without an end counts.
             ligne = m_tampon;
-            m_tampon.clear();
+            m_pos = m_tampon.size();
+            m_finSource = true;
             ++m_numero;
             return true;
         }
@@ -121,7 +127,7 @@ QString decoderConsist(QByteArrayView octets)
     b.open(QIODevice::ReadOnly);
     LecteurConsist l(b);
     QString tout;
-    QString ligne;
+    QStringView ligne;
     bool premiere = true;
     while (l.lire(ligne)) {
         if (!premiere)

@@ -8,6 +8,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <functional>
 
 class QIODevice;
 
@@ -15,14 +16,18 @@ namespace corvanel {
 
 enum class Codage { Ansi, Utf8, Utf16LE, Utf16BE };
 
+// Called once per line read and once per block of a long line: where long
+// work lets window events through.
+using Battement = std::function<void()>;
+
 class LecteurConsist {
 public:
     // Reads from an open device, from its current position.
-    explicit LecteurConsist(QIODevice &source);
+    explicit LecteurConsist(QIODevice &source, Battement battement = {});
 
-    // The next line, without its end; false when no line is left. A read
-    // failure throws ErreurExecution.
-    bool lire(QString &ligne);
+    // The next line, without its end; false when no line is left. The view
+    // holds until the next call. A read failure throws ErreurExecution.
+    bool lire(QStringView &ligne);
     // Number of the line last read, counting from 1.
     std::int64_t numeroLigne() const { return m_numero; }
     Codage codage() const { return m_codage; }
@@ -31,6 +36,7 @@ private:
     bool remplir();
 
     QIODevice &m_source;
+    Battement m_battement;
     Codage m_codage = Codage::Ansi;
     bool m_codageConnu = false;
     QStringDecoder m_decodeur;

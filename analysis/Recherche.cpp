@@ -28,7 +28,8 @@ void Rechercher(frmCorvanel &f)
         f.occuper();
         f.lstLFI->clear();
 
-        const QList<EntreeDossier> fichiers = fichiersConsists(DossierConsists);
+        const QString dossier = DossierConsists;
+        const QList<EntreeDossier> fichiers = sansBloquer([dossier] { return fichiersConsists(dossier); });
         f.pbJauge->setMinimum(0);
         f.pbJauge->setMaximum(static_cast<int>(fichiers.size()));
         f.pbJauge->setValue(0);
@@ -36,10 +37,13 @@ void Rechercher(frmCorvanel &f)
         Compteur = 0;
 
         VerificateurVehicules vehicules(DossierTrainset);
-        Cadence cadence;
+        // The bar is brought up to date when events run: moved for every
+        // file, it would repaint itself hundreds of times on the spot.
+        int valeur = 0;
+        Cadence cadence(-1, [&] { f.pbJauge->setValue(valeur); });
         const Battement battement = [&cadence] { cadence.battre(); };
         for (const EntreeDossier &fichier : fichiers) {
-            f.pbJauge->setValue(f.pbJauge->value() + 1);
+            ++valeur;
             cadence.battre();
             if (!estNomConsist(fichier.nom))
                 continue;
@@ -48,6 +52,7 @@ void Rechercher(frmCorvanel &f)
                 f.lstLFI->addItem(fichier.nom);
         }
 
+        f.pbJauge->setValue(valeur);
         const int trouves = f.lstLFI->count();
         QString resume = remplacer(texte(QStringLiteral("Messages"), QStringLiteral("Msg02")), u"[num]",
                                    QString::number(Compteur));

@@ -95,10 +95,20 @@ bool VerificateurVehicules::fichierExiste(const QString &relatif)
 
 bool VerificateurVehicules::existe(const LigneVehicule &v)
 {
+    QString cle;
+    cle.reserve(v.dossier.size() + v.nom.size() + v.extension.size() + 1);
+    cle += v.dossier;
+    cle += u'/';
+    cle += v.nom;
+    cle += v.extension;
+    const auto connu = m_vehicules.find(cle);
+    if (connu != m_vehicules.end())
+        return connu->second;
     // Both questions are the original's: the folder, then the file in it.
     const bool dossier = dossierExiste(v.dossier);
-    const bool fichier = fichierExiste(v.dossier + u'/' + v.nom + v.extension);
-    return dossier && fichier;
+    const bool reponse = dossier && fichierExiste(cle);
+    m_vehicules.emplace(std::move(cle), reponse);
+    return reponse;
 }
 
 } // namespace corvanel

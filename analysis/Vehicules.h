@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <unordered_map>
 #include <optional>
 
 namespace corvanel {
@@ -40,6 +41,14 @@ private:
 
     QString m_base;
     QHash<QString, std::shared_ptr<Repertoire>> m_cache;
+    // Whole answers of existe(): a large installation names the same few
+    // thousand vehicles hundreds of thousands of times.
+    struct Hachage {
+        size_t operator()(const QString &s) const noexcept { return qHash(s); }
+    };
+    // Qt's own hash compares whole keys at every probe; the standard one
+    // compares stored hashes first, which counts for many similar paths.
+    std::unordered_map<QString, bool, Hachage> m_vehicules;
 };
 
 } // namespace corvanel

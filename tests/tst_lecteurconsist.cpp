@@ -131,9 +131,9 @@ void TstLecteurConsist::codagesEtFinsDeLigne()
     QVERIFY(b.open(QIODevice::ReadOnly));
     LecteurConsist l(b);
     QStringList lues;
-    QString ligne;
+    QStringView ligne;
     while (l.lire(ligne)) {
-        lues << ligne;
+        lues << ligne.toString();
         QCOMPARE(l.numeroLigne(), lues.size());
     }
     QCOMPARE(lues, lignes);
@@ -157,9 +157,9 @@ void TstLecteurConsist::morceauxCoupesNImportentPas()
         b.open(QIODevice::ReadOnly);
         LecteurConsist l(b);
         QStringList lues;
-        QString ligne;
+        QStringView ligne;
         while (l.lire(ligne))
-            lues << ligne;
+            lues << ligne.toString();
         QCOMPARE(lues.size(), attendu.size());
         QCOMPARE(lues, attendu);
     }
