@@ -1,8 +1,35 @@
+// Tools > Language: the user picks another language file; the main window's
+// captions change at once and the choice is remembered for the next start.
+#include "app/Interaction.h"
+#include "app/Reglages.h"
+#include "app/modDeclarations.h"
+#include "localisation/LireLangue.h"
 #include "ui/Commandes.h"
+#include "ui/frmCorvanel.h"
+
+#include <QFileInfo>
 
 namespace corvanel {
 
-// Not built yet: the command does nothing.
-void ChoisirLangue(frmCorvanel &) {}
+void ChoisirLangue(frmCorvanel &f)
+{
+    ChoixFichier c;
+    c.titre = texte(QStringLiteral("Messages"), QStringLiteral("Msg22"));
+    c.extensionParDefaut = QStringLiteral("lng");
+    c.filtre = QStringLiteral("Fichier de langue Corvanel (*.lng)|*.lng");
+    c.doitExister = true;
+    c.dossierInitial = DossierAppli + QStringLiteral("lang");
+    // A chooser that fails for any other reason answers like a cancel: going
+    // on with empty names would end the program at the next lookup.
+    const Choix choisi = interaction().ouvrirFichier(c);
+    if (!choisi || choisi->isEmpty())
+        return;
+    const QFileInfo info(*choisi);
+    NomFichierLangue = info.fileName();
+    FichierLangue = info.absoluteFilePath();
+    // Written before the texts are applied, as the original did.
+    reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Langue"), NomFichierLangue);
+    TraduireFenetrePrincipale(f, FichierLangue);
+}
 
 } // namespace corvanel

@@ -1,12 +1,79 @@
+// The Help menu: the help, FAQ and history documents named by the language
+// file, the web site, and the About box.
+#include "ui/Aide.h"
+
+#include "app/Interaction.h"
+#include "app/modDeclarations.h"
+#include "localisation/LireLangue.h"
 #include "ui/Commandes.h"
+
+#include <QFileInfo>
+#include <QUrl>
 
 namespace corvanel {
 
-// Not built yet: the command does nothing.
-void AfficherAide(frmCorvanel &) {}
-void AfficherFAQ(frmCorvanel &) {}
-void AfficherHistorique(frmCorvanel &) {}
-void AfficherSiteInternet(frmCorvanel &) {}
-void AfficherAPropos(frmCorvanel &) {}
+namespace {
+
+QString document(const char *cle)
+{
+    return DossierAppli + texte(QStringLiteral("Language"), QString::fromLatin1(cle));
+}
+
+// Opens a document that ships with the program; a missing one, or a request
+// the system refuses, shows the command's error.
+void ouvrirDocument(const char *cle, const char *erreur)
+{
+    const QString chemin = document(cle);
+    const bool ouvert = interaction().ouvrirDocument(QUrl::fromLocalFile(chemin));
+    // The help asked for the file again after the request, as the original
+    // did; the FAQ and the history are tested the same way, so a missing
+    // document no longer goes unreported.
+    if (!ouvert || !QFileInfo(document(cle)).isFile())
+        interaction().erreur(texte(QStringLiteral("Errors"), QString::fromLatin1(erreur)));
+}
+
+} // namespace
+
+void AfficherAide(frmCorvanel &)
+{
+    ouvrirDocument("HelpFile", "Error11");
+}
+
+void AfficherFAQ(frmCorvanel &)
+{
+    ouvrirDocument("FAQFile", "Error16");
+}
+
+void AfficherHistorique(frmCorvanel &)
+{
+    ouvrirDocument("HisFile", "Error15");
+}
+
+void AfficherSiteInternet(frmCorvanel &)
+{
+    if (!interaction().ouvrirDocument(QUrl(SiteInternet)))
+        interaction().erreur(texte(QStringLiteral("Errors"), QStringLiteral("Error14")));
+}
+
+QString texteAPropos()
+{
+    const bool parDefaut = NomFichierLangue == LangueParDefaut;
+    const QString L = QStringLiteral("Label");
+    QStringList lignes = {TitreFenetre,        LigneCopyright,  texte(L, QStringLiteral("Label01")), QString(),
+                          texte(L, QStringLiteral("Label07")), SiteInternet, QString(), texte(L, QStringLiteral("Label06")),
+                          AdresseAuteur};
+    if (!parDefaut) {
+        lignes << QString();
+        lignes << texte(L, QStringLiteral("Label08")) + u' ' + texte(QStringLiteral("Language"), QStringLiteral("Author"));
+        lignes << texte(L, QStringLiteral("Label06")) + u' ' + texte(QStringLiteral("Language"), QStringLiteral("EMail"));
+    }
+    return lignes.join(QStringLiteral("\r\n"));
+}
+
+void AfficherAPropos(frmCorvanel &)
+{
+    const QString t = texteAPropos();
+    interaction().information(t, texte(QStringLiteral("Form"), QStringLiteral("Form04")));
+}
 
 } // namespace corvanel
