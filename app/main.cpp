@@ -109,6 +109,8 @@ int main(int argc, char *argv[])
     nommer();
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(policeFenetres());
+    QApplication::setWindowIcon(iconeProgramme());
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.corvanel.Corvanel"));
     Options o;
     QCommandLineParser p;
     o.ajouter(p);

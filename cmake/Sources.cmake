@@ -28,6 +28,7 @@ target_compile_definitions(corvanel_core PUBLIC
 
 # Windows and dialogs.
 add_library(corvanel_gui STATIC
+  ui/bureau/corvanel.qrc
   ui/InteractionQt.cpp
   ui/Pointeur.cpp
   ui/frmCorvanel.cpp
@@ -65,6 +66,13 @@ install(TARGETS corvanel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY lang/ DESTINATION ${CORVANEL_DATA_DIR}/lang)
 install(DIRECTORY doc/ DESTINATION ${CORVANEL_DATA_DIR}/doc)
 install(DIRECTORY demo/ DESTINATION ${CORVANEL_DATA_DIR}/demo)
+install(FILES ui/bureau/org.corvanel.Corvanel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ui/bureau/org.corvanel.Corvanel.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ui/bureau/corvanel.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(taille 16 32 48 64 128 256)
+  install(FILES ui/bureau/corvanel-${taille}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${taille}x${taille}/apps
+          RENAME corvanel.png)
+endforeach()
 
 # Offscreen pictures of every window, for review (scripts/screenshots).
 add_executable(corvanel-captures EXCLUDE_FROM_ALL scripts/captures.cpp)

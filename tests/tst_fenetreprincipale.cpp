@@ -71,6 +71,8 @@ void TstFenetrePrincipale::premierEtat()
     f.show();
 
     QCOMPARE(f.windowTitle(), QStringLiteral("Corvanel Version 1.0.7"));
+    QVERIFY(!f.windowIcon().isNull());
+    QCOMPARE(f.windowIcon().availableSizes().size(), 6);
     QCOMPARE(f.cmdSelectionner[0]->text(), QStringLiteral("V"));
     QCOMPARE(f.cmdSelectionner[1]->text(), QStringLiteral("X"));
     QVERIFY(f.cmdSelectionner[0]->font().bold());

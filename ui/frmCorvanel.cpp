@@ -5,10 +5,17 @@
 #include "ui/Commandes.h"
 
 #include <QCloseEvent>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QListWidget>
 #include <QProgressBar>
+
+// Q_INIT_RESOURCE must be used outside any namespace.
+static void chargerRessources()
+{
+    Q_INIT_RESOURCE(corvanel);
+}
 
 namespace corvanel {
 
@@ -16,7 +23,19 @@ frmCorvanel::frmCorvanel(QWidget *parent) : QMainWindow(parent)
 {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(iconeProgramme());
     construire();
+}
+
+QIcon iconeProgramme()
+{
+    // A static library's resources must be registered by hand.
+    static const bool charge = (chargerRessources(), true);
+    Q_UNUSED(charge);
+    QIcon icone;
+    for (int taille : {16, 32, 48, 64, 128, 256})
+        icone.addFile(QStringLiteral(":/icones/corvanel-%1.png").arg(taille), QSize(taille, taille));
+    return icone;
 }
 
 frmCorvanel::~frmCorvanel() = default;

@@ -9,6 +9,7 @@
 #include "ui/Geometrie.h"
 
 class QAction;
+class QIcon;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -111,6 +112,9 @@ private:
                      void (frmCorvanel::*procedure)());
     Disposition m_disposition;
 };
+
+// The program's icon, in every size it ships.
+QIcon iconeProgramme();
 
 // Puts the captions of the language file on the main window, in the
 // original's order; a missing text ends the program.
