@@ -1,8 +1,102 @@
+// The detailed report's refresh and export, and opening its window.
+#include "analysis/Analyse.h"
+#include "analysis/Ecriture.h"
+#include "analysis/LecteurConsist.h"
+#include "analysis/Vehicules.h"
+#include "analysis/frmRapportDetaille.h"
+#include "app/ErreurExecution.h"
+#include "app/modDeclarations.h"
+#include "localisation/LireLangue.h"
 #include "ui/Commandes.h"
+#include "ui/Pointeur.h"
+#include "ui/frmCorvanel.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+
+#include <algorithm>
 
 namespace corvanel {
 
-// Not built yet: the command does nothing.
-void OuvrirRapportDetaille(frmCorvanel &) {}
+void OuvrirRapportDetaille(frmCorvanel &f)
+{
+    // A new window each time: the previous report does not survive.
+    frmRapportDetaille fenetre(&f);
+    interaction().montrerModal(fenetre);
+}
+
+void frmRapportDetaille::cmdActualiser_Click()
+{
+    definirPointeur(Pointeur::Sablier);
+    m_modele->commencer({texte(QStringLiteral("MSHFlexGrid"), QStringLiteral("MSHFGCol01")),
+                         texte(QStringLiteral("MSHFlexGrid"), QStringLiteral("MSHFGCol02")),
+                         texte(QStringLiteral("MSHFlexGrid"), QStringLiteral("MSHFGCol03"))});
+    MSHFlexGrid->setEnabled(false);
+    cmdEnregistrer->setEnabled(false);
+    cmdFermer->setEnabled(false);
+    cmdActualiser->setEnabled(false);
+
+    try {
+        const QList<EntreeDossier> fichiers = fichiersConsists(DossierConsists);
+        // A range of 0 to 0 would turn the bar into a busy indicator.
+        pbJauge->setRange(0, std::max<int>(1, static_cast<int>(fichiers.size())));
+        pbJauge->setValue(0);
+
+        VerificateurVehicules vehicules(DossierTrainset);
+        Rapport rapport(texte(QStringLiteral("Messages"), QStringLiteral("Msg27")));
+        Cadence cadence;
+        const Battement battement = [&cadence] { cadence.battre(); };
+        for (const EntreeDossier &fichier : fichiers) {
+            pbJauge->setValue(pbJauge->value() + 1);
+            cadence.battre();
+            if (!estNomConsist(fichier.nom))
+                continue;
+            rapport.examiner(DossierConsists, fichier, vehicules, battement);
+            m_modele->rattraper(rapport.lignes());
+        }
+    } catch (const ErreurExecution &e) {
+        rapportFatal(VarianteRapport::ErreurNoSansPoint, e);
+    }
+
+    // Nothing found: not even the header row stays.
+    if (m_modele->rowCount() == 0)
+        m_modele->vider();
+    pbJauge->setValue(0);
+    cmdFermer->setEnabled(true);
+    cmdActualiser->setEnabled(true);
+    MSHFlexGrid->setEnabled(true);
+    cmdEnregistrer->setEnabled(m_modele->rowCount() > 0);
+    definirPointeur(Pointeur::ParDefaut);
+}
+
+void frmRapportDetaille::cmdEnregistrer_Click()
+{
+    const Choix choix = interaction().enregistrerFichier(choixEnregistrement(
+        QStringLiteral("Fichier CSV (*.csv)|*.csv|Fichier texte (*.txt)|*.txt|Tous les fichiers (*.*)|*.*")));
+    if (!choix)
+        return;
+
+    definirPointeur(Pointeur::Sablier);
+    const QList<LigneRapport> &lignes = m_modele->lignes();
+    // Only the name counts, and only ".csv" in lower case.
+    const bool csv = QFileInfo(*choix).fileName().endsWith(u".csv", Qt::CaseSensitive);
+    const QByteArray octets =
+        csv ? exportCsv(lignes)
+            : exportTexte(enteteListe(texte(QStringLiteral("Messages"), QStringLiteral("Msg20")),
+                                      texte(QStringLiteral("Messages"), QStringLiteral("Msg21")),
+                                      QDateTime::currentDateTime()),
+                          lignes);
+    // The original read the grid cell by cell and left the last one current.
+    if (!lignes.isEmpty())
+        MSHFlexGrid->setCurrentIndex(m_modele->index(m_modele->rowCount() - 1, 2));
+    const std::optional<QString> echec = ecrireFichier(*choix, octets);
+    definirPointeur(Pointeur::ParDefaut);
+    // A failed save must not pass for a kept report.
+    if (echec)
+        signalerEchecEcriture(*choix, *echec);
+}
 
 } // namespace corvanel

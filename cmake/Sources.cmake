@@ -15,10 +15,14 @@ add_library(corvanel_core STATIC
   platform/Instance.cpp
   platform/Volumes.cpp
   fileops/SystemeFichiers.cpp
+  fileops/SystemeFichiersCopie.cpp
+  fileops/SystemeFichiersWin.cpp
+  fileops/Echecs.cpp
   platform/ListeDossier.cpp
   analysis/LecteurConsist.cpp
   analysis/Vehicules.cpp
   analysis/Analyse.cpp
+  analysis/Ecriture.cpp
 )
 target_include_directories(corvanel_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(corvanel_core PUBLIC Qt6::Core)
@@ -40,11 +44,17 @@ add_library(corvanel_gui STATIC
   analysis/Recherche.cpp
   analysis/ListeInvalides.cpp
   analysis/RapportDetaille.cpp
+  analysis/frmRapportDetaille.cpp
   fileops/Suppression.cpp
   fileops/Nettoyage.cpp
   fileops/Proprietes.cpp
+  fileops/frmProprietesFichier.cpp
   fileops/Deplacement.cpp
+  fileops/frmDeplacerVers.cpp
+  fileops/frmNouveauDossier.cpp
+  fileops/frmDemander.cpp
   ui/Editeur.cpp
+  ui/frmParcourir2.cpp
   ui/Aide.cpp
   localisation/ChoixLangue.cpp
 )

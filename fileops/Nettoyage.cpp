@@ -1,8 +1,149 @@
+// The directory clean-up behind "Nettoyer le répertoire": removes from the
+// consist folder every file that is not a consist and every sub-folder,
+// asking again for read-only and hidden ones, and reports the counts.
+#include "app/ErreurExecution.h"
+#include "app/Interaction.h"
+#include "app/Texte.h"
+#include "app/modDeclarations.h"
+#include "fileops/Echecs.h"
+#include "fileops/SystemeFichiers.h"
+#include "localisation/LireLangue.h"
+#include "platform/ListeDossier.h"
 #include "ui/Commandes.h"
+#include "ui/Pointeur.h"
+#include "ui/frmCorvanel.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <algorithm>
 
 namespace corvanel {
 
-// Not built yet: the command does nothing.
-void NettoyerRepertoire(frmCorvanel &) {}
+namespace {
+
+QString message(const char *cle)
+{
+    return texte(QStringLiteral("Messages"), QString::fromLatin1(cle));
+}
+
+struct Element {
+    QString nom;
+    bool lien = false;
+};
+
+// The game reads a name ending in ".con" as a consist whatever its letter
+// case, so such a file is never the clean-up's to remove.
+bool nomDeConsist(const QString &nom)
+{
+    return nom.endsWith(QStringLiteral(".con"), Qt::CaseInsensitive);
+}
+
+// Files and sub-folders of the consist folder, hidden ones included, in the
+// order the game's platform lists them. A link to a folder is walked with the
+// sub-folders, as the platform lists it; any other link with the files.
+void lister(const QString &dossier, QList<Element> &fichiers, QList<Element> &dossiers)
+{
+    if (!QFileInfo(dossier).isDir())
+        throw ErreurExecution(NumErreur::CheminIntrouvable);
+    const QFileInfoList liste =
+        QDir(dossier).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &i : liste)
+        (i.isDir() ? dossiers : fichiers).append({i.fileName(), i.isSymLink()});
+    const auto ordre = [](const Element &a, const Element &b) { return avantCommeLeJeu(a.nom, b.nom); };
+    std::sort(fichiers.begin(), fichiers.end(), ordre);
+    std::sort(dossiers.begin(), dossiers.end(), ordre);
+}
+
+// One item: asked about when read-only or hidden, then removed. True when it
+// is gone. A failure is shown with the item's name and the walk goes on;
+// the item stays and is not counted.
+bool retirer(const Element &e, bool dossier)
+{
+    const QString chemin = DossierConsists + e.nom;
+    try {
+        if (sf::lireAttributs(chemin) & (sf::LectureSeule | sf::Cache)) {
+            const QString question = dossier ? remplacer(message("Msg25"), u"[folder]", e.nom)
+                                             : remplacer(message("Msg06"), u"[file]", e.nom);
+            if (!interaction().question(avecSautsDeLigne(question)))
+                return false;
+            sf::definirAttributs(chemin, 0);
+        }
+        // A link goes as a link: what it points at may lie outside the
+        // consist folder, and nothing there is the clean-up's.
+        if (e.lien)
+            sf::supprimerLien(chemin);
+        else if (dossier)
+            sf::supprimerDossier(chemin);
+        else
+            sf::supprimerFichier(chemin);
+        return true;
+    } catch (const ErreurExecution &err) {
+        signalerEchec(chemin, err);
+        return false;
+    }
+}
+
+void parcourir(frmCorvanel &f, const QList<Element> &elements, bool dossiers, std::int64_t &compte)
+{
+    if (elements.isEmpty())
+        return;
+    f.pbJauge->setMinimum(0);
+    f.pbJauge->setMaximum(static_cast<int>(elements.size()));
+    f.pbJauge->setValue(0);
+    for (const Element &e : elements) {
+        f.pbJauge->setValue(f.pbJauge->value() + 1);
+        if (!dossiers && nomDeConsist(e.nom))
+            continue;
+        if (retirer(e, dossiers))
+            ++compte;
+    }
+}
+
+} // namespace
+
+void NettoyerRepertoire(frmCorvanel &f)
+{
+    if (!interaction().question(message("Msg28")))
+        return;
+
+    definirPointeur(Pointeur::Sablier);
+    f.occuper();
+    f.lstLFI->clear();
+    // The list has no current entry any more: the items that need one follow.
+    f.lstLFI_Click();
+    f.informations(QStringLiteral(" \r\n") + message("Msg10"));
+
+    Compteur = 0;
+    Compteur2 = 0;
+    QList<Element> fichiers;
+    QList<Element> dossiers;
+    try {
+        lister(DossierConsists, fichiers, dossiers);
+    } catch (const ErreurExecution &e) {
+        signalerEchec(DossierConsists, e);
+    }
+    parcourir(f, fichiers, false, Compteur);
+    f.informations(QStringLiteral(" \r\n") + message("Msg24"));
+    parcourir(f, dossiers, true, Compteur2);
+
+    // The normal end runs whatever happened above: it alone gives the
+    // pointer and the commands back.
+    f.pbJauge->setValue(0);
+    f.informations(QString());
+    QString fin = remplacer(message("Msg26"), u"[numfile]", QString::number(Compteur));
+    fin = remplacer(fin, u"[numfolder]", QString::number(Compteur2));
+    interaction().information(avecSautsDeLigne(fin));
+    definirPointeur(Pointeur::ParDefaut);
+    frmCorvanel::activerMenu(f.mnuFichier, true);
+    frmCorvanel::activerMenu(f.mnuOutils, true);
+    frmCorvanel::activerMenu(f.mnuAide, true);
+    f.cmdRechercher->setEnabled(true);
+    f.cmdRapportDetaille->setEnabled(true);
+    f.cmdNettoyer->setEnabled(true);
+}
 
 } // namespace corvanel

@@ -1,8 +1,24 @@
+// The "Propriétés du fichier" menu command: the properties dialog for the
+// list's current entry.
+#include "app/Interaction.h"
+#include "fileops/frmProprietesFichier.h"
 #include "ui/Commandes.h"
+#include "ui/frmCorvanel.h"
+
+#include <QListWidget>
 
 namespace corvanel {
 
-// Not built yet: the command does nothing.
-void ProprietesFichier(frmCorvanel &) {}
+void ProprietesFichier(frmCorvanel &f)
+{
+    // Without a current entry the dialog would be given the consist folder
+    // itself, whatever state the menu item was left in.
+    if (f.lstLFI->currentRow() < 0)
+        return;
+    frmProprietesFichier dialogue(&f);
+    if (!dialogue.Form_Load(f))
+        return;
+    interaction().montrerModal(dialogue);
+}
 
 } // namespace corvanel

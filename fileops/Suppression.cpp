@@ -1,8 +1,98 @@
+// The delete command behind "Supprimer": removes the selected invalid
+// consists after one confirmation, asking again for each read-only or
+// hidden one, then scans the folder again.
+#include "app/ErreurExecution.h"
+#include "app/Interaction.h"
+#include "app/Texte.h"
+#include "app/modDeclarations.h"
+#include "fileops/SystemeFichiers.h"
+#include "localisation/LireLangue.h"
 #include "ui/Commandes.h"
+#include "ui/frmCorvanel.h"
+
+#include <QListWidget>
+#include <QProgressBar>
 
 namespace corvanel {
 
-// Not built yet: the command does nothing.
-void SupprimerConsists(frmCorvanel &) {}
+namespace {
+
+QString message(const char *cle)
+{
+    return texte(QStringLiteral("Messages"), QString::fromLatin1(cle));
+}
+
+// One selected consist; returns once it is deleted or left by the user's
+// choice. A failure other than a vanished file ends the program.
+void supprimerConsist(const QString &nom)
+{
+    const QString chemin = DossierConsists + nom;
+    try {
+        // Deleted outside the program since the scan: nothing left to do,
+        // as the move treats it.
+        if (!sf::existe(chemin))
+            return;
+        if (sf::lireAttributs(chemin) & (sf::LectureSeule | sf::Cache)) {
+            const QString question = avecSautsDeLigne(remplacer(message("Msg06"), u"[file]", nom));
+            if (!interaction().question(question))
+                return;
+            sf::definirAttributs(chemin, 0);
+        }
+        sf::supprimerFichier(chemin);
+    } catch (const ErreurExecution &e) {
+        // It may have gone while the question was open.
+        if (!sf::existe(chemin))
+            return;
+        rapportFatal(VarianteRapport::ErreurNo, e);
+    }
+}
+
+} // namespace
+
+void SupprimerConsists(frmCorvanel &f)
+{
+    const int choisis = static_cast<int>(f.lstLFI->selectedItems().size());
+    if (choisis == 0) {
+        interaction().erreur(message("Msg23"));
+        return;
+    }
+    const QString avertissement = message("Msg07") + QStringLiteral("\r\n\r\n");
+    const QString confirmation = choisis == 1
+        ? avertissement + message("Msg08")
+        : avertissement + remplacer(message("Msg09"), u"[num]", QString::number(choisis));
+    if (!interaction().question(confirmation, Icone::Exclamation))
+        return;
+
+    // Held back like the clean-up holds them: a command started from the
+    // events let through below would pull the list from under the loop. The
+    // closing scan gives every control its state back.
+    f.occuper();
+    f.informations(QStringLiteral(" \r\n") + message("Msg10"));
+
+    // The entries as they stand now, read once: the loop keeps its place
+    // whatever the events let through do to the list.
+    struct Entree {
+        QString nom;
+        bool choisie;
+    };
+    QList<Entree> entrees;
+    for (int i = 0; i < f.lstLFI->count(); ++i)
+        entrees.append({f.lstLFI->item(i)->text(), f.lstLFI->item(i)->isSelected()});
+
+    f.pbJauge->setMinimum(0);
+    f.pbJauge->setMaximum(static_cast<int>(entrees.size()));
+    f.pbJauge->setValue(0);
+    for (qsizetype i = 0; i < entrees.size(); ++i) {
+        Compteur = i;
+        interaction().laisserPasserEvenements();
+        if (entrees[i].choisie)
+            supprimerConsist(entrees[i].nom);
+        f.pbJauge->setValue(static_cast<int>(i + 1));
+    }
+    f.pbJauge->setValue(0);
+
+    interaction().information(message("Msg11"));
+    f.cmdRechercher_Click();
+}
 
 } // namespace corvanel

@@ -4,6 +4,8 @@
 // ErreurExecution with the classic run-time number and the system's
 // description. Tests inject failures through this layer (sessions run as
 // root, where removing a write permission does not make a file unwritable).
+#include "app/ErreurExecution.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -16,44 +18,66 @@ enum Attribut : int {
     LectureSeule = 0x1,
     Cache = 0x2,
     Systeme = 0x4,
+    Dossier = 0x10,
     Archive = 0x20,
 };
 
-// GetAttr. On Linux: read-only is "no write permission bit"; hidden, system
-// and archive come from the extended attribute "user.DOSATTRIB" ("0x" and the
-// hexadecimal value, as Wine writes it); with no stored value, a name
-// beginning with "." counts as hidden.
+// GetAttr, on the path itself (a symbolic link is not followed). On Linux:
+// read-only is "no write permission bit"; hidden, system and archive come
+// from the extended attribute "user.DOSATTRIB" ("0x" and the hexadecimal
+// value, as Wine writes it; Samba's longer form, which starts with the same
+// text and a null, reads the same); with no stored value, a name beginning
+// with "." counts as hidden. Folders carry Dossier. A missing path throws 53.
 int lireAttributs(const QString &chemin);
-// SetAttr. Read-only clears every write bit; clearing it gives the owner
-// write back. Bits not managed here (system, directory...) are kept.
+// SetAttr of read-only, hidden and archive; system and every other stored bit
+// are kept. Read-only clears every write bit (ignored on a folder, as Wine
+// does); clearing it gives the owner write back. Throws when the file
+// system cannot store a hidden or archive state that was asked for (a file
+// system without extended attributes, or a symbolic link, which has none of
+// its own); asking for 0 never fails for that reason.
 void definirAttributs(const QString &chemin, int attributs);
 
-// DeleteFile with force False: a read-only file is refused (70).
+// DeleteFile with force False: a read-only file is refused (70). A symbolic
+// link is removed as a link.
 void supprimerFichier(const QString &chemin);
-// DeleteFolder with force False: the folder and all it holds; a symbolic link
-// is removed as a link, never followed.
+// DeleteFolder with force False: the folder and all it holds. Refused (70),
+// with nothing removed, when the folder or anything in it is read-only. A
+// symbolic link, inside or given as the folder, is removed as a link and
+// never followed: nothing outside the folder is touched.
 void supprimerDossier(const QString &chemin);
-// Removes a symbolic link itself, whatever it points at.
+// Removes a symbolic link itself, whatever it points at (5 when the path is
+// not a link).
 void supprimerLien(const QString &chemin);
 // CopyFile with overwrite True: writes a temporary file beside the
-// destination, checks its size, keeps the source's modification time, then
-// puts it in place. A read-only destination is refused (70). Works across
-// file systems.
+// destination, checks its size, keeps the source's modification time and
+// permissions, then puts it in place. A read-only destination is refused
+// (70). A failure leaves the destination as it was and no temporary file.
+// Works across file systems.
 void copierFichier(const QString &source, const QString &destination);
-// MkDir.
+// MkDir: 75 when the path exists, 76 when its parent folder is missing.
 void creerDossier(const QString &chemin);
 
 QDateTime dateModification(const QString &chemin);
 std::int64_t taille(const QString &chemin);
 bool fichierExiste(const QString &chemin);
 bool dossierExiste(const QString &chemin);
+// True when something stands at the path, a dangling symbolic link included.
+bool existe(const QString &chemin);
+bool estLien(const QString &chemin);
+
+// The failure for an errno value: the classic number and its French
+// description, followed by the system's own words where the classic
+// description says too little (75, 5).
+ErreurExecution erreurSysteme(int err);
 
 // --- Fault injection, for tests ------------------------------------------
 enum class Operation { Attributs, Suppression, Copie, CreationDossier, Toutes };
 
 // From now on, `operation` on any path containing `fragment` fails with the
-// errno value `err`. For copies, `apresOctets` >= 0 lets that many bytes be
-// written before the failure (a disk that fills up).
+// errno value `err`. Attributs with ENOTSUP stands for a file system without
+// extended attributes: only what needs one to be stored fails. For copies,
+// `apresOctets` >= 0 lets that many bytes be written before the failure (a
+// disk that fills up). Safe to call from any thread.
 void injecterPanne(Operation operation, const QString &fragment, int err, std::int64_t apresOctets = -1);
 void retirerPannes();
 

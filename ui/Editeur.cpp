@@ -1,9 +1,74 @@
+// The external text editor: opening a consist in it and choosing it.
+#include "ui/Editeur.h"
+
+#include "app/ErreurExecution.h"
+#include "app/Interaction.h"
+#include "app/Reglages.h"
+#include "app/Texte.h"
+#include "app/modDeclarations.h"
+#include "localisation/LireLangue.h"
 #include "ui/Commandes.h"
+#include "ui/frmCorvanel.h"
+#include "ui/frmParcourir2.h"
+
+#include <QFileInfo>
+#include <QListWidget>
 
 namespace corvanel {
 
-// Not built yet: the command does nothing.
-void EditerFichierCourant(frmCorvanel &) {}
-void ChoisirEditeur(frmCorvanel &) {}
+namespace {
+
+QString editeurRegle()
+{
+    return reglages().lire(QStringLiteral("Options"), QStringLiteral("Editeur"));
+}
+
+// FileExists: a folder of that name does not count.
+bool fichierExiste(const QString &chemin)
+{
+    return !chemin.isEmpty() && QFileInfo(chemin).isFile();
+}
+
+} // namespace
+
+void EditerFichier(const QString &Fichier)
+{
+    const QString editeur = sansBlancs(editeurRegle());
+    if (editeur.isEmpty()) {
+        interaction().erreur(texte(QStringLiteral("Errors"), QStringLiteral("Error09")));
+        return;
+    }
+    if (!fichierExiste(editeur)) {
+        interaction().erreur(texte(QStringLiteral("Errors"), QStringLiteral("Error10")));
+        return;
+    }
+    // The path goes over as one argument and no shell reads it: quotes, ";"
+    // or "$" in a consist's name stay part of the name and run nothing.
+    QString erreur;
+    if (!interaction().demarrerProgramme(editeur, {sansBlancs(Fichier)}, &erreur))
+        rapportFatal(VarianteRapport::ErreurNoSansPoint, ErreurExecution(NumErreur::AppelIncorrect, erreur));
+}
+
+void EditerFichierCourant(frmCorvanel &f)
+{
+    const int courant = f.lstLFI->currentRow();
+    if (courant < 0)
+        return;
+    EditerFichier(DossierConsists + f.lstLFI->item(courant)->text());
+}
+
+void ChoisirEditeur(frmCorvanel &f)
+{
+    // The question tests the setting as stored, blanks and all; only
+    // EditerFichier trims it.
+    if (fichierExiste(editeurRegle())) {
+        const QString question = avecSautsDeLigne(
+            remplacer(texte(QStringLiteral("Messages"), QStringLiteral("Msg29")), u"[editor]", editeurRegle()));
+        if (!interaction().question(question))
+            return;
+    }
+    frmParcourir2 choix(&f);
+    interaction().montrerModal(choix);
+}
 
 } // namespace corvanel

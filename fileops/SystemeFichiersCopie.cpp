@@ -1,0 +1,190 @@
+// CopyFile on POSIX systems. The copy is written in full beside the
+// destination and only then renamed over it: a disk that fills up, a crash
+// or a failing medium leaves the destination as it was. Beside the
+// destination, the rename never crosses file systems, whatever the source.
+#include "fileops/SystemeFichiers.h"
+
+#include "fileops/SystemeFichiersInterne.h"
+
+#ifndef Q_OS_WIN
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace corvanel::sf {
+
+namespace {
+
+using namespace interne;
+
+// Owns the temporary file until it has been renamed into place.
+class Temporaire {
+public:
+    explicit Temporaire(const QString &destination)
+    {
+        const QFileInfo info(destination);
+        // Hidden, and not ending in ".con": a copy left behind by a crash is
+        // never taken for a consist, and the clean-up removes it.
+        m_chemin = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()
+                                     + QStringLiteral(".XXXXXX"));
+        m_fd = ::mkostemp(m_chemin.data(), O_CLOEXEC);
+        if (m_fd < 0) {
+            const int err = errno;
+            throw err == ENOENT ? ErreurExecution(NumErreur::CheminIntrouvable) : erreurSysteme(err);
+        }
+    }
+    ~Temporaire()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (!m_place)
+            ::unlink(m_chemin.constData());
+    }
+    Temporaire(const Temporaire &) = delete;
+    Temporaire &operator=(const Temporaire &) = delete;
+
+    int fd() const { return m_fd; }
+    void fermer()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) != 0)
+            throw erreurSysteme(errno);
+    }
+    void placer(const QByteArray &destination)
+    {
+        if (::rename(m_chemin.constData(), destination.constData()) != 0)
+            throw erreurSysteme(errno);
+        m_place = true;
+    }
+
+private:
+    QByteArray m_chemin;
+    int m_fd = -1;
+    bool m_place = false;
+};
+
+struct Source {
+    int fd;
+    ~Source() { ::close(fd); }
+};
+
+void ecrireTout(int fd, const char *octets, ssize_t n)
+{
+    while (n > 0) {
+        const ssize_t ecrits = ::write(fd, octets, n);
+        if (ecrits < 0) {
+            if (errno == EINTR)
+                continue;
+            throw erreurSysteme(errno);
+        }
+        octets += ecrits;
+        n -= ecrits;
+    }
+}
+
+// Hidden and archive travel with the file, as they do on the game's
+// platform. A destination that cannot keep them still gets the copy: its
+// content is what the user asked for.
+void copierAttributsDos(int source, int destination)
+{
+    char valeur[256];
+    const ssize_t n = ::fgetxattr(source, "user.DOSATTRIB", valeur, sizeof valeur);
+    if (n > 0)
+        ::fsetxattr(destination, "user.DOSATTRIB", valeur, static_cast<size_t>(n), 0);
+}
+
+} // namespace
+
+void copierFichier(const QString &source, const QString &destination)
+{
+    auto panne = pannePour(Operation::Copie, source);
+    if (!panne)
+        panne = pannePour(Operation::Copie, destination);
+    if (panne && panne->apresOctets < 0)
+        throw erreurSysteme(panne->err);
+
+    const QByteArray dest = QFile::encodeName(destination);
+    struct stat etatDest {};
+    if (::lstat(dest.constData(), &etatDest) == 0) {
+        if (S_ISDIR(etatDest.st_mode))
+            throw erreurSysteme(EISDIR);
+        if (!S_ISLNK(etatDest.st_mode) && (etatDest.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            throw ErreurExecution(NumErreur::PermissionRefusee);
+    } else if (errno != ENOENT) {
+        throw erreurSysteme(errno);
+    }
+
+    const Source src{::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC)};
+    if (src.fd < 0)
+        throw erreurSysteme(errno);
+    struct stat etatSource {};
+    if (::fstat(src.fd, &etatSource) != 0)
+        throw erreurSysteme(errno);
+    if (!S_ISREG(etatSource.st_mode))
+        throw ErreurExecution(NumErreur::FichierIntrouvable);
+
+    Temporaire tmp(destination);
+    std::int64_t total = 0;
+    QByteArray tampon(64 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t lus = ::read(src.fd, tampon.data(), tampon.size());
+        if (lus < 0) {
+            if (errno == EINTR)
+                continue;
+            throw erreurSysteme(errno);
+        }
+        if (lus == 0)
+            break;
+        ssize_t aEcrire = lus;
+        if (panne && total + lus >= panne->apresOctets)
+            aEcrire = static_cast<ssize_t>(panne->apresOctets - total);
+        ecrireTout(tmp.fd(), tampon.constData(), aEcrire);
+        total += aEcrire;
+        if (aEcrire < lus)
+            throw erreurSysteme(panne->err);
+    }
+    if (panne) // an injected failure always fails; a smaller file is written whole first
+        throw erreurSysteme(panne->err);
+
+    if (::fsync(tmp.fd()) != 0)
+        throw erreurSysteme(errno);
+    struct stat etatCopie {};
+    if (::fstat(tmp.fd(), &etatCopie) != 0)
+        throw erreurSysteme(errno);
+    // The source may have changed while it was read; a copy of another size
+    // is not the file the user chose.
+    if (etatCopie.st_size != etatSource.st_size || total != etatSource.st_size)
+        throw ErreurExecution(NumErreur::ErreurES);
+
+    copierAttributsDos(src.fd, tmp.fd());
+    // Permissions as the source has them; a file system that keeps none
+    // (FAT) refuses, and the copy is still whole.
+    ::fchmod(tmp.fd(), etatSource.st_mode & 07777);
+    // Last, so that nothing written afterwards moves the date.
+    const struct timespec dates[2] = {{0, UTIME_OMIT}, etatSource.st_mtim};
+    if (::futimens(tmp.fd(), dates) != 0)
+        throw erreurSysteme(errno);
+    tmp.fermer();
+    tmp.placer(dest);
+
+    // The new name is durable only once the folder itself is on disk.
+    const int dossier = ::open(QFile::encodeName(QFileInfo(destination).absolutePath()).constData(),
+                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dossier >= 0) {
+        ::fsync(dossier);
+        ::close(dossier);
+    }
+}
+
+} // namespace corvanel::sf
+
+#endif

@@ -1,0 +1,35 @@
+#pragma once
+// What the two platform halves of the file-operation layer share: the
+// injected failures and how an errno value becomes a run-time failure.
+#include "fileops/SystemeFichiers.h"
+
+#include <optional>
+
+namespace corvanel::sf::interne {
+
+struct Panne {
+    Operation operation;
+    QString fragment;
+    int err;
+    std::int64_t apresOctets;
+};
+
+// The first injected failure that applies to `operation` on `chemin`.
+std::optional<Panne> pannePour(Operation operation, const QString &chemin);
+
+// Throws the injected failure, if any.
+void verifierPanne(Operation operation, const QString &chemin);
+
+// True for the "operation not supported" family: a file system without
+// extended attributes.
+bool nonSupporte(int err);
+
+// Checks Attributs failures on `chemin`: throws any injected failure except
+// ENOTSUP, which it reports as true (the file system then behaves as one that
+// keeps no extended attributes).
+bool sansAttributsEtendus(const QString &chemin);
+
+// The name's last component begins with "." (and is not "." or "..").
+bool nomCache(const QString &chemin);
+
+} // namespace corvanel::sf::interne
