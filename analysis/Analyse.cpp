@@ -13,12 +13,13 @@
 namespace corvanel {
 
 namespace {
-int g_intervalle = 25;
-}
+constexpr int IntervalleHabituel = 25;
+int g_intervalle = IntervalleHabituel;
+} // namespace
 
 void Cadence::definirIntervalle(int intervalleMs)
 {
-    g_intervalle = intervalleMs;
+    g_intervalle = intervalleMs < 0 ? IntervalleHabituel : intervalleMs;
 }
 
 void laisserPasserEvenementsDuProgramme()

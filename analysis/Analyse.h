@@ -30,7 +30,8 @@ public:
     // let through (e.g. to show the progress reached).
     explicit Cadence(int intervalleMs = -1, std::function<void()> avant = {});
     void battre();
-    // The usual interval (25 ms); tests set 0 to see every step.
+    // The usual interval (25 ms); tests set 0 to see every step, -1 goes
+    // back to the usual one.
     static void definirIntervalle(int intervalleMs);
 
 private:

@@ -28,8 +28,14 @@ QByteArray versAnsi(QStringView texte)
 {
     QByteArray octets;
     octets.reserve(texte.size());
-    for (const QChar c : texte) {
-        const char16_t u = c.unicode();
+    for (qsizetype i = 0; i < texte.size(); ++i) {
+        const char16_t u = texte[i].unicode();
+        // A character beyond the basic plane is one character: one "?".
+        if (QChar::isHighSurrogate(u) && i + 1 < texte.size() && QChar::isLowSurrogate(texte[i + 1].unicode())) {
+            octets.append('?');
+            ++i;
+            continue;
+        }
         if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
             octets.append(static_cast<char>(u));
             continue;

@@ -393,9 +393,11 @@ def readme_text():
         "",
         f"Expected scan of TRAINS/CONSISTS: {len(CONSISTS)} consists, "
         f"{n_valid} valid, {n_invalid} invalid.",
-        "Names are compared without regard to letter case, as the game does.",
-        "Only files directly in TRAINS/CONSISTS whose name ends in .con (any",
-        "letter case) are consists; backup/ and the stray files are not scanned.",
+        "The search and the detailed report examine the files directly in",
+        "TRAINS/CONSISTS whose name ends in .con in lower case (19 here);",
+        "Legacy.CON is not examined by them, but the clean-up keeps it, since",
+        "the game loads it. Vehicle names in consists are matched without",
+        "regard to letter case; backup/ and the stray files are not scanned.",
         "",
         "Format of the table: STATUS | file name | display name | reason",
         "",
@@ -416,7 +418,7 @@ def readme_text():
         f"  UTF-16 LE with byte-order mark FF FE: {', '.join(u16)}",
         "  All other consists are ASCII. Every consist uses CR LF line ends and",
         "  tabs for indentation.",
-        "  Upper-case extension: Legacy.CON (valid; kept by the clean-up).",
+        "  Upper-case extension: Legacy.CON (valid; not examined by the search; kept by the clean-up).",
         "",
         "Stray entries in TRAINS/CONSISTS, removed by the clean-up:",
         "  readme.txt",
@@ -469,6 +471,9 @@ def main():
 
     # git must leave the bytes alone (CR LF, UTF-16).
     write(os.path.join(out, ".gitattributes"), "* -text\n".encode("ascii"))
+    # Git keeps no read-only mode: the program's --demo copy applies this list.
+    write(os.path.join(out, ".demo-attributes"),
+          "".join(f"readonly TRAINS/CONSISTS/{c['file']}\n" for c in CONSISTS if c["read_only"]).encode("ascii"))
     for exe in ("train.exe", "launcher.exe"):
         write(os.path.join(out, exe),
               f"Corvanel demo placeholder for {exe} - not a program.\r\n")

@@ -82,6 +82,7 @@ void TstLireLangue::ansiAllerRetour()
         tous.append(static_cast<char>(i));
     QCOMPARE(versAnsi(depuisAnsi(tous)), tous);
     QCOMPARE(versAnsi(u"Ωx€"), QByteArray("?x\x80"));
+    QCOMPARE(versAnsi(QStringLiteral("a\U0001F682b")), QByteArray("a?b"));
 }
 
 void TstLireLangue::texteManquantTermine_data()

@@ -1,6 +1,7 @@
 // The detailed report window on a real game folder: what the grid shows
 // after a refresh, the window during one, its two export layouts byte for
 // byte, and opening a consist from the grid.
+#include "analysis/Analyse.h"
 #include "analysis/frmRapportDetaille.h"
 #include "app/Texte.h"
 #include "app/modDeclarations.h"
@@ -250,14 +251,11 @@ void TstRapport::fermetureRefuseePendantActualisation()
     Bac bac;
     InteractionScriptee seam;
     preparer(bac);
-    // Enough lines that the refresh lets window events through.
-    QStringList vehicules;
-    for (int i = 0; i < 3000; ++i)
-        vehicules << QStringLiteral("WagonData ( Hopper SetA )");
-    vehicules << QStringLiteral("WagonData ( W1 SetA )");
-    const QByteArray grand = ansi(consist(vehicules));
+    // Events let through at every line, whatever the machine's speed.
+    Cadence::definirIntervalle(0);
+    const QByteArray petit = ansi(consist({QStringLiteral("WagonData ( Hopper SetA )"), QStringLiteral("WagonData ( W1 SetA )")}));
     for (int i = 0; i < 60; ++i)
-        ecrireConsist(bac, QStringLiteral("c%1.con").arg(i, 2, 10, QChar(u'0')), grand);
+        ecrireConsist(bac, QStringLiteral("c%1.con").arg(i, 2, 10, QChar(u'0')), petit);
 
     frmRapportDetaille r;
     r.show();
@@ -278,6 +276,7 @@ void TstRapport::fermetureRefuseePendantActualisation()
     };
     r.cmdActualiser_Click();
     seam.pendantEvenements = nullptr;
+    Cadence::definirIntervalle(-1);
     QVERIFY(essais > 0);
     QCOMPARE(r.MSHFlexGrid->model()->rowCount(), 60);
     QVERIFY(r.close());
