@@ -5,6 +5,7 @@
 #include "platform/Instance.h"
 #include "support/Bac.h"
 #include "support/InteractionScriptee.h"
+#include "support/SceneFenetre.h"
 #include "ui/Aide.h"
 #include "ui/frmCorvanel.h"
 
@@ -22,20 +23,7 @@ namespace {
 const QString Francais = QStringLiteral("crv-1.0.7-french.lng");
 const QString Anglais = QStringLiteral("crv-1.0.7-english.lng");
 
-struct Scene {
-    Bac bac;
-    InteractionScriptee seam;
-    std::unique_ptr<frmCorvanel> f;
-
-    explicit Scene(const QString &langue = Francais)
-    {
-        bac.preparerProgramme();
-        bac.utiliserLangue(langue);
-        f = std::make_unique<frmCorvanel>();
-        TraduireFenetrePrincipale(*f, FichierLangue);
-    }
-    QString L(const QString &section, const QString &cle) { return LireLangue(FichierLangue, section, cle); }
-};
+using Scene = SceneFenetre;
 } // namespace
 
 class TstAide : public QObject {
@@ -137,7 +125,7 @@ void TstAide::documentAbsent()
     // Asked to open first, then found missing.
     QCOMPARE(s.seam.documents.size(), 1);
     QCOMPARE(s.seam.messages.size(), 1);
-    QCOMPARE(s.seam.messages[0], (Message{s.L("Errors", erreur), Boutons::OK, Icone::Critique, "Corvanel"}));
+    QCOMPARE(s.seam.messages[0], (Message{s.L(QStringLiteral("Errors"), erreur), Boutons::OK, Icone::Critique, "Corvanel"}));
 }
 
 void TstAide::siteRefuse()

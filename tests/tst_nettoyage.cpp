@@ -6,6 +6,7 @@
 #include "localisation/LireLangue.h"
 #include "support/Bac.h"
 #include "support/InteractionScriptee.h"
+#include "support/SceneFenetre.h"
 #include "ui/Pointeur.h"
 #include "ui/frmCorvanel.h"
 
@@ -28,30 +29,8 @@ using namespace corvanel::test;
 
 namespace {
 
-struct Espion : InteractionScriptee {
-    std::function<void(const Message &)> avantMessage;
-    Reponse message(const Message &m) override
-    {
-        if (avantMessage)
-            avantMessage(m);
-        return InteractionScriptee::message(m);
-    }
-};
-
-struct Scene {
-    Bac bac;
-    Espion seam;
-    std::unique_ptr<frmCorvanel> f;
-
-    explicit Scene(const QString &langue = QStringLiteral("crv-1.0.7-french.lng"))
-    {
-        bac.preparerProgramme();
-        bac.utiliserLangue(langue);
-        Bac::utiliserJeu(bac.creerJeu());
-        f = std::make_unique<frmCorvanel>();
-        TraduireFenetrePrincipale(*f, FichierLangue);
-        f->show();
-    }
+struct Scene : SceneFenetre {
+    using SceneFenetre::SceneFenetre;
     QString fichier(const QString &nom) { return bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/") + nom, "x"); }
     QString dossier(const QString &nom) { return bac.creerDossier(QStringLiteral("MSTS/TRAINS/CONSISTS/") + nom); }
     QStringList restants() const

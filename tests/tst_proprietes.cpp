@@ -7,6 +7,7 @@
 #include "localisation/LireLangue.h"
 #include "support/Bac.h"
 #include "support/InteractionScriptee.h"
+#include "support/SceneFenetre.h"
 #include "ui/frmCorvanel.h"
 
 #include <QAction>
@@ -26,20 +27,8 @@ using namespace corvanel::test;
 
 namespace {
 
-struct Scene {
-    Bac bac;
-    InteractionScriptee seam;
-    std::unique_ptr<frmCorvanel> f;
-
-    explicit Scene(const QString &langue = QStringLiteral("crv-1.0.7-french.lng"))
-    {
-        bac.preparerProgramme();
-        bac.utiliserLangue(langue);
-        Bac::utiliserJeu(bac.creerJeu());
-        f = std::make_unique<frmCorvanel>();
-        TraduireFenetrePrincipale(*f, FichierLangue);
-        f->show();
-    }
+struct Scene : SceneFenetre {
+    using SceneFenetre::SceneFenetre;
     QString con(const QString &nom, const QByteArray &octets = "SIMISA")
     {
         return bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/") + nom, octets);

@@ -8,6 +8,7 @@
 #include "platform/Chemins.h"
 #include "support/Bac.h"
 #include "support/InteractionScriptee.h"
+#include "support/SceneFenetre.h"
 #include "ui/frmCorvanel.h"
 
 #include <QAction>
@@ -50,25 +51,11 @@ QStringList entrees(const QListWidget *l)
     return n;
 }
 
-struct Scene {
-    Bac bac;
-    InteractionScriptee seam;
-    std::unique_ptr<frmCorvanel> f;
-    QString jeu;
-
-    explicit Scene(const QString &langue = QStringLiteral("crv-1.0.7-french.lng"))
-    {
-        bac.preparerProgramme();
-        bac.utiliserLangue(langue);
-        jeu = bac.creerJeu();
-        Bac::utiliserJeu(jeu);
-        f = std::make_unique<frmCorvanel>();
-        TraduireFenetrePrincipale(*f, FichierLangue);
-        f->show();
-    }
-    void vehicule(const QString &relatif) { bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/") + relatif, "SIMISA"); }
-    void con(const QString &nom, const QByteArray &octets) { bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/") + nom, octets); }
-    QString L(const char *cle) { return LireLangue(FichierLangue, QStringLiteral("Messages"), QString::fromLatin1(cle)); }
+struct Scene : SceneFenetre {
+    using SceneFenetre::SceneFenetre;
+    void vehicule(const QString &relatif) { ecrireVehicule(relatif); }
+    void con(const QString &nom, const QByteArray &octets) { ecrireConsist(nom, octets); }
+    QString L(const char *cle) const { return SceneFenetre::L(QStringLiteral("Messages"), QString::fromLatin1(cle)); }
 };
 
 } // namespace

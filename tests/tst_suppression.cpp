@@ -6,6 +6,7 @@
 #include "localisation/LireLangue.h"
 #include "support/Bac.h"
 #include "support/InteractionScriptee.h"
+#include "support/SceneFenetre.h"
 #include "ui/Commandes.h"
 #include "ui/frmCorvanel.h"
 
@@ -27,31 +28,8 @@ using namespace corvanel::test;
 
 namespace {
 
-// The scripted seam, also told of each message before it is answered.
-struct Espion : InteractionScriptee {
-    std::function<void(const Message &)> avantMessage;
-    Reponse message(const Message &m) override
-    {
-        if (avantMessage)
-            avantMessage(m);
-        return InteractionScriptee::message(m);
-    }
-};
-
-struct Scene {
-    Bac bac;
-    Espion seam;
-    std::unique_ptr<frmCorvanel> f;
-
-    explicit Scene(const QString &langue = QStringLiteral("crv-1.0.7-french.lng"))
-    {
-        bac.preparerProgramme();
-        bac.utiliserLangue(langue);
-        Bac::utiliserJeu(bac.creerJeu());
-        f = std::make_unique<frmCorvanel>();
-        TraduireFenetrePrincipale(*f, FichierLangue);
-        f->show();
-    }
+struct Scene : SceneFenetre {
+    using SceneFenetre::SceneFenetre;
     // An invalid consist: its engine is missing, so the closing scan lists
     // it again as long as it is there.
     QString con(const QString &nom)

@@ -17,6 +17,8 @@ InteractionScriptee::~InteractionScriptee()
 
 Reponse InteractionScriptee::message(const Message &m)
 {
+    if (avantMessage)
+        avantMessage(m);
     messages.append(m);
     if (!m_reponses.empty()) {
         const Reponse r = m_reponses.front();

@@ -48,6 +48,9 @@ public:
     int evenementsLaisses = 0;
     // Called at every laisserPasserEvenements (e.g. to press the close box).
     std::function<void()> pendantEvenements;
+    // Called with each message before it is answered (e.g. to look at the
+    // window while a question is open).
+    std::function<void(const Message &)> avantMessage;
 
 private:
     std::deque<Reponse> m_reponses;
