@@ -56,10 +56,24 @@ QList<EntreeDossier> fichiersConsists(const QString &dossierConsists)
 
 namespace {
 
-void ouvrir(QFile &f, const QString &dossier, const EntreeDossier &e)
+// Calls `surVehicule` with each vehicle line of a consist and its number,
+// until it returns false.
+template <typename Fonction>
+void parcourirVehicules(const QString &dossier, const EntreeDossier &consist, const Battement &battement,
+                        Fonction surVehicule)
 {
-    if (const int err = ouvrirEntree(f, dossier, e); err != 0)
+    QFile f;
+    if (const int err = ouvrirEntree(f, dossier, consist); err != 0)
         throw ErreurExecution::depuisErrno(err);
+    LecteurConsist lecteur(f, battement);
+    QStringView ligne;
+    while (lecteur.lire(ligne)) {
+        if (battement)
+            battement();
+        const LigneVehicule v = analyserLigne(ligne);
+        if (v.vehicule && !surVehicule(v, lecteur.numeroLigne()))
+            return;
+    }
 }
 
 } // namespace
@@ -67,20 +81,12 @@ void ouvrir(QFile &f, const QString &dossier, const EntreeDossier &e)
 bool consistInvalide(const QString &dossierConsists, const EntreeDossier &consist, VerificateurVehicules &vehicules,
                      const Battement &battement)
 {
-    QFile f;
-    ouvrir(f, dossierConsists, consist);
-    LecteurConsist lecteur(f, battement);
-    QStringView ligne;
-    while (lecteur.lire(ligne)) {
-        if (battement)
-            battement();
-        const LigneVehicule v = analyserLigne(ligne);
-        if (!v.vehicule)
-            continue;
-        if (!v.saine || !vehicules.existe(v))
-            return true;
-    }
-    return false;
+    bool invalide = false;
+    parcourirVehicules(dossierConsists, consist, battement, [&](const LigneVehicule &v, std::int64_t) {
+        invalide = !v.saine || !vehicules.existe(v);
+        return !invalide;
+    });
+    return invalide;
 }
 
 Rapport::Rapport(QString modeleIllisible) : m_modele(std::move(modeleIllisible)) {}
@@ -98,23 +104,15 @@ void Rapport::ajouter(LigneRapport l)
 void Rapport::examiner(const QString &dossierConsists, const EntreeDossier &consist, VerificateurVehicules &vehicules,
                        const Battement &battement)
 {
-    QFile f;
-    ouvrir(f, dossierConsists, consist);
-    LecteurConsist lecteur(f, battement);
-    QStringView ligne;
-    while (lecteur.lire(ligne)) {
-        if (battement)
-            battement();
-        const LigneVehicule v = analyserLigne(ligne);
-        if (!v.vehicule)
-            continue;
+    parcourirVehicules(dossierConsists, consist, battement, [&](const LigneVehicule &v, std::int64_t numero) {
         if (!v.saine) {
-            const QString texte = remplacer(m_modele, u"[line]", QString::number(lecteur.numeroLigne()));
+            const QString texte = remplacer(m_modele, u"[line]", QString::number(numero));
             ajouter({consist.nom, texte, texte});
         } else if (!vehicules.existe(v)) {
             ajouter({consist.nom, u'"' + v.dossier + u'"', u'"' + v.nom + v.extension + u'"'});
         }
-    }
+        return true;
+    });
 }
 
 namespace {

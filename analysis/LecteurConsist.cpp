@@ -10,21 +10,9 @@
 namespace corvanel {
 
 namespace {
-
+// Reads of this size keep memory flat on huge files and a whole ordinary
+// consist in one read.
 constexpr qint64 TailleMorceau = 64 * 1024;
-
-// Trims blanks (code 32 only): tabs stay and do not separate words.
-QStringView rogner(QStringView t)
-{
-    qsizetype d = 0;
-    qsizetype f = t.size();
-    while (d < f && t[d] == u' ')
-        ++d;
-    while (f > d && t[f - 1] == u' ')
-        --f;
-    return t.sliced(d, f - d);
-}
-
 } // namespace
 
 LecteurConsist::LecteurConsist(QIODevice &source, Battement battement)
@@ -155,7 +143,7 @@ LigneVehicule analyserLigne(QStringView ligne)
     const qsizetype longueur = p2 - p1 - 1;
     if (p2 == 0 || longueur < 0)
         return v;
-    QStringView reste = rogner(ligne.sliced(p1, longueur));
+    QStringView reste = rognerBlancs(ligne.sliced(p1, longueur));
 
     // File name: quoted (blanks kept, may be empty) or the first word.
     if (reste.startsWith(u'"')) {
@@ -163,13 +151,13 @@ LigneVehicule analyserLigne(QStringView ligne)
         if (q < 0)
             return v;
         v.nom = reste.sliced(1, q - 1).toString();
-        reste = rogner(reste.sliced(q + 1));
+        reste = rognerBlancs(reste.sliced(q + 1));
     } else {
         const qsizetype s = reste.indexOf(u' ');
         if (s < 0)
             return v;
-        v.nom = rogner(reste.first(s + 1)).toString();
-        reste = rogner(reste.sliced(s));
+        v.nom = rognerBlancs(reste.first(s + 1)).toString();
+        reste = rognerBlancs(reste.sliced(s));
     }
     if (v.nom.isEmpty())
         return v;
@@ -182,7 +170,7 @@ LigneVehicule analyserLigne(QStringView ligne)
         v.dossier = reste.sliced(1, q - 1).toString();
     } else {
         const qsizetype s = reste.indexOf(u' ');
-        v.dossier = rogner(s < 0 ? reste : reste.first(s + 1)).toString();
+        v.dossier = rognerBlancs(s < 0 ? reste : reste.first(s + 1)).toString();
     }
     v.saine = !v.dossier.isEmpty();
     return v;

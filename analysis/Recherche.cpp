@@ -67,12 +67,7 @@ void Rechercher(frmCorvanel &f)
         f.informations(resume);
         f.pbJauge->setValue(0);
 
-        frmCorvanel::activerMenu(f.mnuFichier, true);
-        frmCorvanel::activerMenu(f.mnuOutils, true);
-        frmCorvanel::activerMenu(f.mnuAide, true);
-        f.cmdRechercher->setEnabled(true);
-        f.cmdRapportDetaille->setEnabled(true);
-        f.cmdNettoyer->setEnabled(true);
+        f.liberer();
         if (trouves > 0) {
             f.cmdDeplacerVers->setEnabled(true);
             f.cmdSupprimer->setEnabled(true);

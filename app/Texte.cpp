@@ -52,7 +52,7 @@ QByteArray versAnsi(QStringView texte)
     return octets;
 }
 
-QString sansBlancs(QStringView texte)
+QStringView rognerBlancs(QStringView texte)
 {
     qsizetype debut = 0;
     qsizetype fin = texte.size();
@@ -60,7 +60,12 @@ QString sansBlancs(QStringView texte)
         ++debut;
     while (fin > debut && texte[fin - 1] == u' ')
         --fin;
-    return texte.mid(debut, fin - debut).toString();
+    return texte.sliced(debut, fin - debut);
+}
+
+QString sansBlancs(QStringView texte)
+{
+    return rognerBlancs(texte).toString();
 }
 
 QString avecSautsDeLigne(QString texte)

@@ -20,6 +20,7 @@ inline constexpr QStringView SautDeLigne = u"\r\n";
 
 // Removes blanks (code 32 only) at both ends; tabs stay, as in the game's tools.
 QString sansBlancs(QStringView texte);
+QStringView rognerBlancs(QStringView texte);
 
 // Every "%n" becomes a line break (plain, case-sensitive, left to right).
 QString avecSautsDeLigne(QString texte);

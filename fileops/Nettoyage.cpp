@@ -138,12 +138,7 @@ void NettoyerRepertoire(frmCorvanel &f)
     fin = remplacer(fin, u"[numfolder]", QString::number(Compteur2));
     interaction().information(avecSautsDeLigne(fin));
     definirPointeur(Pointeur::ParDefaut);
-    frmCorvanel::activerMenu(f.mnuFichier, true);
-    frmCorvanel::activerMenu(f.mnuOutils, true);
-    frmCorvanel::activerMenu(f.mnuAide, true);
-    f.cmdRechercher->setEnabled(true);
-    f.cmdRapportDetaille->setEnabled(true);
-    f.cmdNettoyer->setEnabled(true);
+    f.liberer();
 }
 
 } // namespace corvanel

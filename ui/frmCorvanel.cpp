@@ -68,6 +68,16 @@ void frmCorvanel::occuper()
     lstLFI->setEnabled(false);
 }
 
+void frmCorvanel::liberer()
+{
+    activerMenu(mnuFichier, true);
+    activerMenu(mnuOutils, true);
+    activerMenu(mnuAide, true);
+    cmdRechercher->setEnabled(true);
+    cmdRapportDetaille->setEnabled(true);
+    cmdNettoyer->setEnabled(true);
+}
+
 void frmCorvanel::informations(const QString &texte)
 {
     lblInformations->setText(QString(texte).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));

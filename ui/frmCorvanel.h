@@ -73,6 +73,9 @@ public:
     // command buttons, both selection buttons, the save item and the list
     // disabled, in this order.
     void occuper();
+    // The end of that state: the three menus, then search, report and
+    // clean-up enabled; the list commands are left to the caller.
+    void liberer();
     // Sets the status text (its line breaks are CR LF, as everywhere).
     void informations(const QString &texte);
 
