@@ -6,6 +6,7 @@
 #include "app/Interaction.h"
 #include "app/Texte.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QFile>
 #include <QLocale>
@@ -59,13 +60,24 @@ namespace {
 // Calls `surVehicule` with each vehicle line of a consist and its number,
 // until it returns false.
 template <typename Fonction>
-void parcourirVehicules(const QString &dossier, const EntreeDossier &consist, const Battement &battement,
+void parcourirVehicules(const QString &dossier, const ContenuConsist &contenu, const Battement &battement,
                         Fonction surVehicule)
 {
-    QFile f;
-    if (const int err = ouvrirEntree(f, dossier, consist); err != 0)
-        throw ErreurExecution::depuisErrno(err);
-    LecteurConsist lecteur(f, battement);
+    if (contenu.erreur != 0)
+        throw ErreurExecution::depuisErrno(contenu.erreur);
+    std::unique_ptr<QIODevice> f;
+    if (contenu.complet) {
+        auto tampon = std::make_unique<QBuffer>();
+        tampon->setData(contenu.octets);
+        tampon->open(QIODevice::ReadOnly);
+        f = std::move(tampon);
+    } else {
+        int err = 0;
+        f = ouvrirEntree(dossier, *contenu.entree, err);
+        if (!f)
+            throw ErreurExecution::depuisErrno(err);
+    }
+    LecteurConsist lecteur(*f, battement);
     QStringView ligne;
     while (lecteur.lire(ligne)) {
         if (battement)
@@ -78,11 +90,11 @@ void parcourirVehicules(const QString &dossier, const EntreeDossier &consist, co
 
 } // namespace
 
-bool consistInvalide(const QString &dossierConsists, const EntreeDossier &consist, VerificateurVehicules &vehicules,
+bool consistInvalide(const QString &dossierConsists, const ContenuConsist &contenu, VerificateurVehicules &vehicules,
                      const Battement &battement)
 {
     bool invalide = false;
-    parcourirVehicules(dossierConsists, consist, battement, [&](const LigneVehicule &v, std::int64_t) {
+    parcourirVehicules(dossierConsists, contenu, battement, [&](const LigneVehicule &v, std::int64_t) {
         invalide = !v.saine || !vehicules.existe(v);
         return !invalide;
     });
@@ -101,15 +113,17 @@ void Rapport::ajouter(LigneRapport l)
     m_lignes.append(std::move(l));
 }
 
-void Rapport::examiner(const QString &dossierConsists, const EntreeDossier &consist, VerificateurVehicules &vehicules,
+void Rapport::examiner(const QString &dossierConsists, const ContenuConsist &contenu, VerificateurVehicules &vehicules,
                        const Battement &battement)
 {
-    parcourirVehicules(dossierConsists, consist, battement, [&](const LigneVehicule &v, std::int64_t numero) {
+    const EntreeDossier &consist = *contenu.entree;
+    parcourirVehicules(dossierConsists, contenu, battement, [&](const LigneVehicule &v, std::int64_t numero) {
         if (!v.saine) {
             const QString texte = remplacer(m_modele, u"[line]", QString::number(numero));
             ajouter({consist.nom, texte, texte});
         } else if (!vehicules.existe(v)) {
-            ajouter({consist.nom, u'"' + v.dossier + u'"', u'"' + v.nom + v.extension + u'"'});
+            ajouter({consist.nom, u'"' + v.dossier.toString() + u'"',
+                     u'"' + v.nom.toString() + v.extension.toString() + u'"'});
         }
         return true;
     });

@@ -2,6 +2,7 @@
 // Judging consists: the scan's verdict (first fault settles a consist) and
 // the report's rows (every fault of every consist).
 #include "analysis/LecteurConsist.h"
+#include "analysis/LectureAnticipee.h"
 #include "platform/ListeDossier.h"
 
 #include <QElapsedTimer>
@@ -61,7 +62,9 @@ QList<EntreeDossier> fichiersConsists(const QString &dossierConsists);
 // True when a vehicle line of the consist cannot be taken apart or names a
 // vehicle that does not exist; reading stops at the first such line.
 // Throws ErreurExecution when the consist cannot be opened or read.
-bool consistInvalide(const QString &dossierConsists, const EntreeDossier &consist,
+// `contenu` comes from a LectureAnticipee over the same folder; a large
+// consist it did not hold is read here as a stream.
+bool consistInvalide(const QString &dossierConsists, const ContenuConsist &contenu,
                      VerificateurVehicules &vehicules, const Battement &battement = {});
 
 // One row of the detailed report.
@@ -82,7 +85,7 @@ public:
 
     // Reads a consist to its end and adds a row per fault. Throws
     // ErreurExecution when it cannot be opened or read.
-    void examiner(const QString &dossierConsists, const EntreeDossier &consist, VerificateurVehicules &vehicules,
+    void examiner(const QString &dossierConsists, const ContenuConsist &contenu, VerificateurVehicules &vehicules,
                   const Battement &battement = {});
 
     const QList<LigneRapport> &lignes() const { return m_lignes; }

@@ -24,10 +24,15 @@ bool LecteurConsist::remplir()
 {
     if (m_finSource)
         return false;
-    QByteArray octets = m_source.read(TailleMorceau);
-    if (octets.isEmpty()) {
-        if (auto *f = qobject_cast<QFileDevice *>(&m_source); f && f->error() != QFileDevice::NoError)
+    QByteArray octets(TailleMorceau, Qt::Uninitialized);
+    const qint64 lus = m_source.read(octets.data(), TailleMorceau);
+    if (lus < 0) {
+        if (auto *f = qobject_cast<QFileDevice *>(&m_source))
             throw ErreurExecution::depuisFichier(*f);
+        throw ErreurExecution(NumErreur::ErreurES, m_source.errorString());
+    }
+    octets.truncate(lus);
+    if (octets.isEmpty()) {
         m_finSource = true;
         if (m_codageConnu && m_codage != Codage::Ansi)
             m_tampon += m_decodeur.decode(QByteArrayView()); // flush what the decoder holds
@@ -133,7 +138,7 @@ LigneVehicule analyserLigne(QStringView ligne)
     if (!moteur && !ligne.contains(u"WagonData"))
         return v;
     v.vehicule = true;
-    v.extension = moteur ? QStringLiteral(".eng") : QStringLiteral(".wag");
+    v.extension = moteur ? QStringView(u".eng") : QStringView(u".wag");
 
     // The text between the first "(" and the first ")". Without a "(" it is
     // the text before the first ")"; with no ")" after the "(" the line
@@ -150,13 +155,13 @@ LigneVehicule analyserLigne(QStringView ligne)
         const qsizetype q = reste.indexOf(u'"', 1);
         if (q < 0)
             return v;
-        v.nom = reste.sliced(1, q - 1).toString();
+        v.nom = reste.sliced(1, q - 1);
         reste = rognerBlancs(reste.sliced(q + 1));
     } else {
         const qsizetype s = reste.indexOf(u' ');
         if (s < 0)
             return v;
-        v.nom = rognerBlancs(reste.first(s + 1)).toString();
+        v.nom = rognerBlancs(reste.first(s + 1));
         reste = rognerBlancs(reste.sliced(s));
     }
     if (v.nom.isEmpty())
@@ -167,10 +172,10 @@ LigneVehicule analyserLigne(QStringView ligne)
         const qsizetype q = reste.indexOf(u'"', 1);
         if (q < 0)
             return v;
-        v.dossier = reste.sliced(1, q - 1).toString();
+        v.dossier = reste.sliced(1, q - 1);
     } else {
         const qsizetype s = reste.indexOf(u' ');
-        v.dossier = rognerBlancs(s < 0 ? reste : reste.first(s + 1)).toString();
+        v.dossier = rognerBlancs(s < 0 ? reste : reste.first(s + 1));
     }
     v.saine = !v.dossier.isEmpty();
     return v;

@@ -40,23 +40,32 @@ void frmRapportDetaille::cmdActualiser_Click()
     cmdActualiser->setEnabled(false);
 
     try {
-        const QList<EntreeDossier> fichiers = fichiersConsists(DossierConsists);
+        const QString dossier = DossierConsists;
+        const QList<EntreeDossier> fichiers = sansBloquer([dossier] { return fichiersConsists(dossier); });
         // A range of 0 to 0 would turn the bar into a busy indicator.
         pbJauge->setRange(0, std::max<int>(1, static_cast<int>(fichiers.size())));
         pbJauge->setValue(0);
 
         VerificateurVehicules vehicules(DossierTrainset);
         Rapport rapport(texte(QStringLiteral("Messages"), QStringLiteral("Msg27")));
-        Cadence cadence;
+        // The bar and the grid are brought up to date when events run, not
+        // for every file: each would repaint on the spot.
+        int valeur = 0;
+        Cadence cadence(-1, [&] {
+            pbJauge->setValue(valeur);
+            m_modele->rattraper(rapport.lignes());
+        });
         const Battement battement = [&cadence] { cadence.battre(); };
+        LectureAnticipee lecture(dossier, fichiers);
         for (const EntreeDossier &fichier : fichiers) {
-            pbJauge->setValue(pbJauge->value() + 1);
+            ++valeur;
             cadence.battre();
             if (!estNomConsist(fichier.nom))
                 continue;
-            rapport.examiner(DossierConsists, fichier, vehicules, battement);
-            m_modele->rattraper(rapport.lignes());
+            rapport.examiner(dossier, lecture.suivant(battement), vehicules, battement);
         }
+        pbJauge->setValue(valeur);
+        m_modele->rattraper(rapport.lignes());
     } catch (const ErreurExecution &e) {
         rapportFatal(VarianteRapport::ErreurNoSansPoint, e);
     }

@@ -42,13 +42,14 @@ void Rechercher(frmCorvanel &f)
         int valeur = 0;
         Cadence cadence(-1, [&] { f.pbJauge->setValue(valeur); });
         const Battement battement = [&cadence] { cadence.battre(); };
+        LectureAnticipee lecture(DossierConsists, fichiers);
         for (const EntreeDossier &fichier : fichiers) {
             ++valeur;
             cadence.battre();
             if (!estNomConsist(fichier.nom))
                 continue;
             ++Compteur;
-            if (consistInvalide(DossierConsists, fichier, vehicules, battement))
+            if (consistInvalide(DossierConsists, lecture.suivant(battement), vehicules, battement))
                 f.lstLFI->addItem(fichier.nom);
         }
 

@@ -95,19 +95,21 @@ bool VerificateurVehicules::fichierExiste(const QString &relatif)
 
 bool VerificateurVehicules::existe(const LigneVehicule &v)
 {
-    QString cle;
-    cle.reserve(v.dossier.size() + v.nom.size() + v.extension.size() + 1);
-    cle += v.dossier;
-    cle += u'/';
-    cle += v.nom;
-    cle += v.extension;
-    const auto connu = m_vehicules.find(cle);
+    const auto ajouter = [this](QStringView t) {
+        m_cle.append(reinterpret_cast<const char16_t *>(t.utf16()), static_cast<size_t>(t.size()));
+    };
+    m_cle.clear();
+    ajouter(v.dossier);
+    m_cle.push_back(u'/');
+    ajouter(v.nom);
+    ajouter(v.extension);
+    const auto connu = m_vehicules.find(std::u16string_view(m_cle));
     if (connu != m_vehicules.end())
         return connu->second;
     // Both questions are the original's: the folder, then the file in it.
-    const bool dossier = dossierExiste(v.dossier);
-    const bool reponse = dossier && fichierExiste(cle);
-    m_vehicules.emplace(std::move(cle), reponse);
+    const QString chemin = QString::fromUtf16(m_cle.data(), static_cast<qsizetype>(m_cle.size()));
+    const bool reponse = dossierExiste(v.dossier.toString()) && fichierExiste(chemin);
+    m_vehicules.emplace(m_cle, reponse);
     return reponse;
 }
 

@@ -10,6 +10,8 @@
 #include <QString>
 
 #include <memory>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <optional>
 
@@ -43,12 +45,15 @@ private:
     QHash<QString, std::shared_ptr<Repertoire>> m_cache;
     // Whole answers of existe(): a large installation names the same few
     // thousand vehicles hundreds of thousands of times.
+    // Whole answers of existe(), by "folder/name.ext" as the consist spells
+    // it: a large installation names the same few thousand vehicles hundreds
+    // of thousands of times. Looked up without building a string per line.
     struct Hachage {
-        size_t operator()(const QString &s) const noexcept { return qHash(s); }
+        using is_transparent = void;
+        size_t operator()(std::u16string_view s) const noexcept { return std::hash<std::u16string_view>{}(s); }
     };
-    // Qt's own hash compares whole keys at every probe; the standard one
-    // compares stored hashes first, which counts for many similar paths.
-    std::unordered_map<QString, bool, Hachage> m_vehicules;
+    std::unordered_map<std::u16string, bool, Hachage, std::equal_to<>> m_vehicules;
+    std::u16string m_cle;
 };
 
 } // namespace corvanel

@@ -67,6 +67,7 @@ int executerAnalyse(const OptionsAnalyse &options, std::FILE *sortie, std::FILE 
     try {
         const QList<EntreeDossier> fichiers = fichiersConsists(DossierConsists);
         VerificateurVehicules vehicules(DossierTrainset);
+        LectureAnticipee lecture(DossierConsists, fichiers);
 
         if (options.mode == OptionsAnalyse::Mode::Scan) {
             std::int64_t examines = 0;
@@ -75,7 +76,7 @@ int executerAnalyse(const OptionsAnalyse &options, std::FILE *sortie, std::FILE 
                 if (!estNomConsist(f.nom))
                     continue;
                 ++examines;
-                if (consistInvalide(DossierConsists, f, vehicules)) {
+                if (consistInvalide(DossierConsists, lecture.suivant(), vehicules)) {
                     ++invalides;
                     ecrire(sortie, f.nom + u'\n');
                 }
@@ -97,7 +98,7 @@ int executerAnalyse(const OptionsAnalyse &options, std::FILE *sortie, std::FILE 
         Rapport rapport(texte(QStringLiteral("Messages"), QStringLiteral("Msg27")));
         for (const EntreeDossier &f : fichiers) {
             if (estNomConsist(f.nom))
-                rapport.examiner(DossierConsists, f, vehicules);
+                rapport.examiner(DossierConsists, lecture.suivant(), vehicules);
         }
         const QStringList lignes =
             options.mode == OptionsAnalyse::Mode::RapportTexte

@@ -22,10 +22,11 @@ add_library(corvanel_core STATIC
   analysis/LecteurConsist.cpp
   analysis/Vehicules.cpp
   analysis/Analyse.cpp
+  analysis/LectureAnticipee.cpp
   analysis/Ecriture.cpp
 )
 target_include_directories(corvanel_core PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(corvanel_core PUBLIC Qt6::Core)
+target_link_libraries(corvanel_core PUBLIC Qt6::Core Threads::Threads)
 target_compile_definitions(corvanel_core PUBLIC
   CORVANEL_VERSION="${PROJECT_VERSION}"
   CORVANEL_DATA_DIR_REL="${CORVANEL_DATA_DIR}")

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
 namespace corvanel {
 
 struct EntreeDossier {
@@ -26,8 +28,9 @@ QList<EntreeDossier> listerDossier(const QString &dossier);
 void trierCommeLeJeu(QList<EntreeDossier> &entrees);
 bool avantCommeLeJeu(const QString &a, const QString &b);
 
-// Opens an entry of `dossier` for reading, by its bytes on disk; 0 or the
-// errno value of the failure.
-int ouvrirEntree(QFile &f, const QString &dossier, const EntreeDossier &e);
+// Opens an entry of `dossier` for reading, by its bytes on disk: a plain,
+// unbuffered device (one system call per read, nothing else), or nullptr
+// with the errno value of the failure in `err`.
+std::unique_ptr<QIODevice> ouvrirEntree(const QString &dossier, const EntreeDossier &e, int &err);
 
 } // namespace corvanel

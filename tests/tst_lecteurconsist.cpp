@@ -78,10 +78,10 @@ void TstLecteurConsist::lignesVehicule()
     const LigneVehicule v = analyserLigne(ligne);
     QCOMPARE(v.vehicule, vehicule);
     QCOMPARE(v.saine, saine);
-    QCOMPARE(v.extension, extension);
+    QCOMPARE(v.extension.toString(), extension);
     if (saine) {
-        QCOMPARE(v.nom, nom);
-        QCOMPARE(v.dossier, dossier);
+        QCOMPARE(v.nom.toString(), nom);
+        QCOMPARE(v.dossier.toString(), dossier);
     }
 }
 
