@@ -4,7 +4,15 @@
 #include "app/Interaction.h"
 #include "app/Reglages.h"
 #include "app/Texte.h"
+#include "analysis/frmRapportDetaille.h"
+#include "app/Demo.h"
 #include "app/frmParcourir1.h"
+#include "fileops/frmDemander.h"
+#include "fileops/frmDeplacerVers.h"
+#include "fileops/frmNouveauDossier.h"
+#include "fileops/frmProprietesFichier.h"
+#include "ui/ListeDossiers.h"
+#include "ui/frmParcourir2.h"
 #include "app/modDeclarations.h"
 #include "platform/Chemins.h"
 #include "ui/Geometrie.h"
@@ -90,7 +98,9 @@ int main(int argc, char *argv[])
     FichierLangue = argc > 2 ? QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath()
                              : DossierAppli + QStringLiteral("lang/") + LangueParDefaut;
     NomFichierLangue = QFileInfo(FichierLangue).fileName();
-    DossierMSTS = DossierAppli + QStringLiteral("demo/");
+    // A fresh copy of the demo, so the windows show real consists.
+    QString erreur;
+    DossierMSTS = copierDemo(DossierAppli + QStringLiteral("demo"), &erreur) + u'/';
     DossierConsists = DossierMSTS + QStringLiteral("TRAINS/CONSISTS/");
     DossierTrainset = DossierMSTS + QStringLiteral("TRAINS/TRAINSET/");
 
@@ -116,5 +126,36 @@ int main(int argc, char *argv[])
     frmParcourir1 parcourir1;
     parcourir1.hide();
     enregistrer(parcourir1, QStringLiteral("frmParcourir1"));
+
+    frmParcourir2 parcourir2;
+    enregistrer(parcourir2, QStringLiteral("frmParcourir2"));
+
+    frmRapportDetaille rapport(&fenetre);
+    enregistrer(rapport, QStringLiteral("frmRapportDetaille-vide"));
+    rapport.cmdActualiser_Click();
+    enregistrer(rapport, QStringLiteral("frmRapportDetaille"));
+
+    // The list as the demo's scan leaves it.
+    fenetre.cmdRechercher_Click();
+    fenetre.lstLFI->setCurrentRow(3);
+    frmProprietesFichier proprietes(&fenetre);
+    if (proprietes.Form_Load(fenetre))
+        enregistrer(proprietes, QStringLiteral("frmProprietesFichier"));
+
+    frmDeplacerVers destination(fenetre);
+    enregistrer(destination, QStringLiteral("frmDeplacerVers"));
+    frmNouveauDossier nouveau(destination);
+    enregistrer(nouveau, QStringLiteral("frmNouveauDossier"));
+
+    // A destination that already holds the consist, for the question.
+    // (The folder dialog above left its own choice in DossierMSTS.)
+    const QString ailleurs = QDir::cleanPath(DossierConsists + QStringLiteral("../../../Ailleurs"));
+    QDir().mkpath(ailleurs);
+    QFile::copy(DossierConsists + fenetre.lstLFI->item(0)->text(), ailleurs + u'/' + fenetre.lstLFI->item(0)->text());
+    destination.CheDossier->definirChemin(ailleurs);
+    Compteur = 0;
+    frmDemander demande(fenetre, destination);
+    enregistrer(demande, QStringLiteral("frmDemander"));
+    QDir(QDir::cleanPath(DossierConsists + QStringLiteral("../../.."))).removeRecursively();
     return 0;
 }
