@@ -38,6 +38,7 @@ public:
 private:
     QElapsedTimer m_minuteur;
     qint64 m_intervalle;
+    unsigned m_battements = 0;
     std::function<void()> m_avant;
 };
 

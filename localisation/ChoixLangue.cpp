@@ -3,6 +3,7 @@
 #include "app/Interaction.h"
 #include "app/Reglages.h"
 #include "app/modDeclarations.h"
+#include "localisation/ChoixLangue.h"
 #include "localisation/LireLangue.h"
 #include "ui/Commandes.h"
 #include "ui/frmCorvanel.h"
@@ -11,7 +12,7 @@
 
 namespace corvanel {
 
-void ChoisirLangue(frmCorvanel &f)
+ChoixFichier choixFichierLangue()
 {
     ChoixFichier c;
     c.titre = texte(QStringLiteral("Messages"), QStringLiteral("Msg22"));
@@ -19,6 +20,12 @@ void ChoisirLangue(frmCorvanel &f)
     c.filtre = QStringLiteral("Fichier de langue Corvanel (*.lng)|*.lng");
     c.doitExister = true;
     c.dossierInitial = DossierAppli + QStringLiteral("lang");
+    return c;
+}
+
+void ChoisirLangue(frmCorvanel &f)
+{
+    const ChoixFichier c = choixFichierLangue();
     // A chooser that fails for any other reason answers like a cancel: going
     // on with empty names would end the program at the next lookup.
     const Choix choisi = interaction().ouvrirFichier(c);

@@ -13,6 +13,12 @@
 #include "fileops/frmProprietesFichier.h"
 #include "ui/ListeDossiers.h"
 #include "ui/frmParcourir2.h"
+#include "localisation/ChoixLangue.h"
+#include "localisation/LireLangue.h"
+#include "ui/Aide.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
 #include "app/modDeclarations.h"
 #include "platform/Chemins.h"
 #include "ui/Geometrie.h"
@@ -122,6 +128,20 @@ int main(int argc, char *argv[])
     fenetre.pbJauge->setValue(9);
     enregistrer(fenetre, QStringLiteral("frmCorvanel-occupee"));
     fenetre.pbJauge->setValue(0);
+
+    // The About box, short (default file) and long (any other).
+    const QString nomVrai = NomFichierLangue;
+    for (const QString &nom : {LangueParDefaut, QStringLiteral("autre.lng")}) {
+        NomFichierLangue = nom;
+        const auto boite = boiteMessage({texteAPropos(), Boutons::OK, Icone::Information,
+                                         texte(QStringLiteral("Form"), QStringLiteral("Form04"))});
+        enregistrer(*boite, nom == LangueParDefaut ? QStringLiteral("APropos-court") : QStringLiteral("APropos-long"));
+    }
+    NomFichierLangue = nomVrai;
+    const auto langue = dialogueFichier(choixFichierLangue(), false);
+    langue->setOption(QFileDialog::DontUseNativeDialog);
+    langue->resize(620, 380);
+    enregistrer(*langue, QStringLiteral("ChoixLangue"));
 
     frmParcourir1 parcourir1;
     parcourir1.hide();

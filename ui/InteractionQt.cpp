@@ -35,9 +35,12 @@ QString pourAffichage(QString t)
     return t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-QFileDialog *preparer(const ChoixFichier &c, QFileDialog::AcceptMode mode)
+} // namespace
+
+std::unique_ptr<QFileDialog> dialogueFichier(const ChoixFichier &c, bool enregistrer)
 {
-    auto *d = new QFileDialog(QApplication::activeWindow(), pourAffichage(c.titre), c.dossierInitial,
+    const QFileDialog::AcceptMode mode = enregistrer ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen;
+    auto d = std::make_unique<QFileDialog>(QApplication::activeWindow(), pourAffichage(c.titre), c.dossierInitial,
                               filtreQt(c.filtre));
     d->setAcceptMode(mode);
     d->setDefaultSuffix(c.extensionParDefaut);
@@ -47,10 +50,12 @@ QFileDialog *preparer(const ChoixFichier &c, QFileDialog::AcceptMode mode)
     return d;
 }
 
+namespace {
+
 Choix executer(const ChoixFichier &c, QFileDialog::AcceptMode mode)
 {
     for (;;) {
-        std::unique_ptr<QFileDialog> d(preparer(c, mode));
+        const std::unique_ptr<QFileDialog> d = dialogueFichier(c, mode == QFileDialog::AcceptSave);
         if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty())
             return std::nullopt;
         const QString choisi = d->selectedFiles().constFirst();
@@ -78,16 +83,22 @@ QString filtreQt(const QString &filtreOriginal)
     return filtres.join(QStringLiteral(";;"));
 }
 
+std::unique_ptr<QMessageBox> boiteMessage(const Message &m)
+{
+    auto boite = std::make_unique<QMessageBox>(
+        iconeQt(m.icone), pourAffichage(m.titre), pourAffichage(m.texte),
+        m.boutons == Boutons::OuiNon ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+        QApplication::activeWindow());
+    if (m.boutons == Boutons::OuiNon) {
+        boite->setDefaultButton(QMessageBox::Yes);
+        boite->setEscapeButton(QMessageBox::No);
+    }
+    return boite;
+}
+
 Reponse InteractionQt::message(const Message &m)
 {
-    QMessageBox boite(iconeQt(m.icone), pourAffichage(m.titre), pourAffichage(m.texte),
-                      m.boutons == Boutons::OuiNon ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-                      QApplication::activeWindow());
-    if (m.boutons == Boutons::OuiNon) {
-        boite.setDefaultButton(QMessageBox::Yes);
-        boite.setEscapeButton(QMessageBox::No);
-    }
-    const int r = boite.exec();
+    const int r = boiteMessage(m)->exec();
     if (m.boutons == Boutons::OK)
         return Reponse::OK;
     return r == QMessageBox::Yes ? Reponse::Oui : Reponse::Non;

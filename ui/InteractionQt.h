@@ -3,6 +3,10 @@
 #include "app/Interaction.h"
 
 #include <functional>
+#include <memory>
+
+class QFileDialog;
+class QMessageBox;
 
 namespace corvanel {
 
@@ -23,5 +27,9 @@ public:
 
 // "Name (*.a)|*.a|Other (*.*)|*.*" as Qt's "Name (*.a);;Other (*.*)".
 QString filtreQt(const QString &filtreOriginal);
+
+// The dialogs the seam shows, built apart so they can be pictured.
+std::unique_ptr<QMessageBox> boiteMessage(const Message &m);
+std::unique_ptr<QFileDialog> dialogueFichier(const ChoixFichier &c, bool enregistrer);
 
 } // namespace corvanel
