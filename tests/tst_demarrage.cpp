@@ -35,8 +35,8 @@ private slots:
     void separateurFinalUnique();
     void casseDesDossiersDuJeuIgnoree();
     void dossierIncompletDemandeEtNonTermine();
-    void dialogueAnnuleTermine();
-    void dialogueFermeParLeCadreVautAnnuler();
+    void dialogueAbandonneTermine_data();
+    void dialogueAbandonneTermine();
     void dialogueNActiveOKQueSurLeJeu();
     void secondeCopieSeTait();
 
@@ -81,16 +81,6 @@ void TstDemarrage::langueAbsenteRetombeSurLeDefaut()
     QVERIFY(f);
     QCOMPARE(NomFichierLangue, francais());
     QCOMPARE(bac.reglages().lire(QStringLiteral("Options"), QStringLiteral("Langue")), francais());
-
-    // The English file is used when the setting names it.
-    f.reset();
-    bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Langue"),
-                          QStringLiteral("crv-1.0.7-english.lng"));
-    InstanceUnique instance(bac.chemin(QStringLiteral("verrou2.lock")));
-    OptionsDemarrage o{bac.chemin(QStringLiteral("programme")), DossierMSTS};
-    f = Main(o, instance);
-    QVERIFY(f);
-    QCOMPARE(NomFichierLangue, QStringLiteral("crv-1.0.7-english.lng"));
 }
 
 void TstDemarrage::aucunFichierDeLangue()
@@ -167,15 +157,31 @@ void TstDemarrage::dossierIncompletDemandeEtNonTermine()
     QVERIFY(seam.messages[0].texte != seam.messages[1].texte);
 }
 
-void TstDemarrage::dialogueAnnuleTermine()
+void TstDemarrage::dialogueAbandonneTermine_data()
 {
+    QTest::addColumn<int>("maniere");
+    QTest::newRow("Annuler") << 0;
+    QTest::newRow("case de fermeture") << 1;
+    QTest::newRow("Échap") << 2;
+}
+
+void TstDemarrage::dialogueAbandonneTermine()
+{
+    // However the folder dialog is left without OK, start-up ends with
+    // Error02: going on would start on a folder without the game.
+    QFETCH(int, maniere);
     Bac bac;
     InteractionScriptee seam;
     bac.preparerProgramme();
     seam.repondre(Reponse::Oui);
-    seam.quandDialogue([](QDialog &d) {
+    seam.quandDialogue([maniere](QDialog &d) {
         auto &p = dynamic_cast<frmParcourir1 &>(d);
-        QTest::mouseClick(p.cmdAnnuler, Qt::LeftButton);
+        if (maniere == 0)
+            QTest::mouseClick(p.cmdAnnuler, Qt::LeftButton);
+        else if (maniere == 1)
+            p.close();
+        else
+            QTest::keyClick(&p, Qt::Key_Escape);
         return p.result();
     });
     QCOMPARE(codeDeFin([&] { demarrer(bac, bac.chemin(QStringLiteral("nulle-part"))); }), 1);
@@ -184,31 +190,6 @@ void TstDemarrage::dialogueAnnuleTermine()
     QCOMPARE(seam.messages[1].icone, Icone::Critique);
     QVERIFY(Annule);
     QCOMPARE(DossierMSTS, QString());
-}
-
-void TstDemarrage::dialogueFermeParLeCadreVautAnnuler()
-{
-    Bac bac;
-    InteractionScriptee seam;
-    bac.preparerProgramme();
-    seam.repondre(Reponse::Oui);
-    seam.quandDialogue([](QDialog &d) {
-        d.close();
-        return d.result();
-    });
-    QCOMPARE(codeDeFin([&] { demarrer(bac, bac.chemin(QStringLiteral("nulle-part"))); }), 1);
-    QCOMPARE(seam.messages.size(), 2);
-    QVERIFY(Annule);
-
-    // Escape too.
-    seam.messages.clear();
-    seam.repondre(Reponse::Oui);
-    seam.quandDialogue([](QDialog &d) {
-        QTest::keyClick(&d, Qt::Key_Escape);
-        return d.result();
-    });
-    QCOMPARE(codeDeFin([&] { demarrer(bac, bac.chemin(QStringLiteral("nulle-part"))); }), 1);
-    QCOMPARE(seam.messages.size(), 2);
 }
 
 void TstDemarrage::dialogueNActiveOKQueSurLeJeu()
