@@ -10,8 +10,8 @@
 #include <QList>
 #include <QString>
 
-#include <cstdint>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <future>
 
@@ -21,7 +21,6 @@ class VerificateurVehicules;
 
 // interaction().laisserPasserEvenements(), without the seam's header here.
 void laisserPasserEvenementsDuProgramme();
-
 
 // Lets window events run when at least `intervalleMs` have passed since the
 // last time, so the window repaints and answers while long work goes on.
@@ -46,8 +45,7 @@ private:
 // through; returns its result or throws what it threw. For the steps of a
 // long command that are one system call too long to cut up (listing a
 // folder of a hundred thousand files).
-template <typename Travail>
-auto sansBloquer(Travail travail) -> decltype(travail())
+template <typename Travail> auto sansBloquer(Travail travail) -> decltype(travail())
 {
     auto futur = std::async(std::launch::async, std::move(travail));
     while (futur.wait_for(std::chrono::milliseconds(15)) != std::future_status::ready)
@@ -65,8 +63,8 @@ QList<EntreeDossier> fichiersConsists(const QString &dossierConsists);
 // Throws ErreurExecution when the consist cannot be opened or read.
 // `contenu` comes from a LectureAnticipee over the same folder; a large
 // consist it did not hold is read here as a stream.
-bool consistInvalide(const QString &dossierConsists, const ContenuConsist &contenu,
-                     VerificateurVehicules &vehicules, const Battement &battement = {});
+bool consistInvalide(const QString &dossierConsists, const ContenuConsist &contenu, VerificateurVehicules &vehicules,
+                     const Battement &battement = {});
 
 // One row of the detailed report.
 struct LigneRapport {

@@ -53,11 +53,11 @@ QString decoderConsist(QByteArrayView octets);
 // A vehicle line taken apart by the game's rules. The names are views into
 // the line: they hold as long as the line does.
 struct LigneVehicule {
-    bool vehicule = false;  // holds "EngineData" or "WagonData" (case-sensitive)
-    bool saine = false;     // could be taken apart
-    QStringView nom;        // vehicle file name, without extension
-    QStringView dossier;    // vehicle folder under the trainset folder
-    QStringView extension;  // ".eng" (EngineData, also when both appear) or ".wag"
+    bool vehicule = false; // holds "EngineData" or "WagonData" (case-sensitive)
+    bool saine = false;    // could be taken apart
+    QStringView nom;       // vehicle file name, without extension
+    QStringView dossier;   // vehicle folder under the trainset folder
+    QStringView extension; // ".eng" (EngineData, also when both appear) or ".wag"
 };
 
 LigneVehicule analyserLigne(QStringView ligne);

@@ -52,8 +52,7 @@ void LectureAnticipee::lire()
         }
         std::unique_lock<std::mutex> verrou(m_verrou);
         m_signal.wait(verrou, [this] {
-            return m_arret
-                || (m_octetsEnAttente < OctetsMaxEnAttente && m_prets.size() < FichiersMaxEnAttente);
+            return m_arret || (m_octetsEnAttente < OctetsMaxEnAttente && m_prets.size() < FichiersMaxEnAttente);
         });
         if (m_arret)
             return;

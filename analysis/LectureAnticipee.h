@@ -19,9 +19,9 @@ namespace corvanel {
 
 struct ContenuConsist {
     const EntreeDossier *entree = nullptr;
-    QByteArray octets;     // the whole file, when `complet`
-    bool complet = false;  // false: too large to hold, read it as a stream
-    int erreur = 0;        // errno of a failed open or read
+    QByteArray octets;    // the whole file, when `complet`
+    bool complet = false; // false: too large to hold, read it as a stream
+    int erreur = 0;       // errno of a failed open or read
 };
 
 class LectureAnticipee {

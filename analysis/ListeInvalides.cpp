@@ -24,9 +24,9 @@ void EnregistrerListe(frmCorvanel &f)
     noms.reserve(f.lstLFI->count());
     for (int i = 0; i < f.lstLFI->count(); ++i)
         noms << f.lstLFI->item(i)->text();
-    const QStringList entete = enteteListe(texte(QStringLiteral("Messages"), QStringLiteral("Msg20")),
-                                           texte(QStringLiteral("Messages"), QStringLiteral("Msg21")),
-                                           QDateTime::currentDateTime());
+    const QStringList entete =
+        enteteListe(texte(QStringLiteral("Messages"), QStringLiteral("Msg20")),
+                    texte(QStringLiteral("Messages"), QStringLiteral("Msg21")), QDateTime::currentDateTime());
     const std::optional<QString> echec = ecrireFichier(*choix, listeTexte(entete, noms));
     definirPointeur(Pointeur::ParDefaut);
     // The original passed a failed save over in silence, leaving the user

@@ -92,12 +92,11 @@ void frmRapportDetaille::cmdEnregistrer_Click()
     const QList<LigneRapport> &lignes = m_modele->lignes();
     // Only the name counts, and only ".csv" in lower case.
     const bool csv = QFileInfo(*choix).fileName().endsWith(u".csv", Qt::CaseSensitive);
-    const QByteArray octets =
-        csv ? exportCsv(lignes)
-            : exportTexte(enteteListe(texte(QStringLiteral("Messages"), QStringLiteral("Msg20")),
-                                      texte(QStringLiteral("Messages"), QStringLiteral("Msg21")),
-                                      QDateTime::currentDateTime()),
-                          lignes);
+    const QByteArray octets = csv ? exportCsv(lignes)
+                                  : exportTexte(enteteListe(texte(QStringLiteral("Messages"), QStringLiteral("Msg20")),
+                                                            texte(QStringLiteral("Messages"), QStringLiteral("Msg21")),
+                                                            QDateTime::currentDateTime()),
+                                                lignes);
     // The original read the grid cell by cell and left the last one current.
     if (!lignes.isEmpty())
         MSHFlexGrid->setCurrentIndex(m_modele->index(m_modele->rowCount() - 1, 2));

@@ -55,8 +55,8 @@ void Rechercher(frmCorvanel &f)
 
         f.pbJauge->setValue(valeur);
         const int trouves = f.lstLFI->count();
-        QString resume = remplacer(texte(QStringLiteral("Messages"), QStringLiteral("Msg02")), u"[num]",
-                                   QString::number(Compteur));
+        QString resume =
+            remplacer(texte(QStringLiteral("Messages"), QStringLiteral("Msg02")), u"[num]", QString::number(Compteur));
         resume += QStringLiteral("\r\n\r\n");
         if (trouves == 0)
             resume += texte(QStringLiteral("Messages"), QStringLiteral("Msg03"));

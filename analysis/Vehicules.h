@@ -10,10 +10,10 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <optional>
 
 namespace corvanel {
 

@@ -61,9 +61,12 @@ QVariant ModeleRapport::data(const QModelIndex &index, int role) const
         return {};
     const LigneRapport &l = m_lignes[index.row()];
     switch (index.column()) {
-    case 0: return l.consist;
-    case 1: return l.dossier;
-    default: return l.fichier;
+    case 0:
+        return l.consist;
+    case 1:
+        return l.dossier;
+    default:
+        return l.fichier;
     }
 }
 

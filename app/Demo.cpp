@@ -12,7 +12,7 @@ namespace corvanel {
 namespace {
 // Attributes git cannot keep (read-only), listed beside the demo.
 const QString FichierAttributs = QStringLiteral(".demo-attributes");
-}
+} // namespace
 
 QString copierDemo(const QString &dossierDemo, QString *erreur)
 {
@@ -28,8 +28,7 @@ QString copierDemo(const QString &dossierDemo, QString *erreur)
     }
     temp.setAutoRemove(false);
     const QString cible = temp.path() + QStringLiteral("/MSTS");
-    QDirIterator it(dossierDemo, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(dossierDemo, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     QDir().mkpath(cible);
     while (it.hasNext()) {
         const QString chemin = it.next();
@@ -56,9 +55,8 @@ QString copierDemo(const QString &dossierDemo, QString *erreur)
             const QString ligne = flux.readLine().trimmed();
             if (ligne.startsWith(QLatin1String("readonly "))) {
                 const QString f = cible + u'/' + ligne.mid(9);
-                QFile::setPermissions(f, QFile::permissions(f)
-                                             & ~(QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup
-                                                 | QFile::WriteOther));
+                QFile::setPermissions(f, QFile::permissions(f) & ~(QFile::WriteOwner | QFile::WriteUser |
+                                                                   QFile::WriteGroup | QFile::WriteOther));
             }
         }
     }

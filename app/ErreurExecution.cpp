@@ -14,25 +14,33 @@ ErreurExecution::ErreurExecution(int numero, QString description)
 {
 }
 
-ErreurExecution::ErreurExecution(int numero)
-    : ErreurExecution(numero, descriptionFrancaise(numero))
-{
-}
+ErreurExecution::ErreurExecution(int numero) : ErreurExecution(numero, descriptionFrancaise(numero)) {}
 
 QString ErreurExecution::descriptionFrancaise(int numero)
 {
     switch (numero) {
-    case NumErreur::AppelIncorrect: return QStringLiteral("Appel de procédure ou argument incorrect");
-    case NumErreur::Depassement: return QStringLiteral("Dépassement de capacité");
-    case NumErreur::IncompatibiliteType: return QStringLiteral("Incompatibilité de type");
-    case NumErreur::FichierIntrouvable: return QStringLiteral("Fichier introuvable");
-    case NumErreur::ErreurES: return QStringLiteral("Erreur d'entrée/sortie de périphérique");
-    case NumErreur::FichierExiste: return QStringLiteral("Ce fichier existe déjà");
-    case NumErreur::DisquePlein: return QStringLiteral("Disque plein");
-    case NumErreur::PermissionRefusee: return QStringLiteral("Permission refusée");
-    case NumErreur::AccesChemin: return QStringLiteral("Erreur d'accès au chemin/fichier");
-    case NumErreur::CheminIntrouvable: return QStringLiteral("Chemin d'accès introuvable");
-    default: return QStringLiteral("Erreur définie par l'application ou par l'objet");
+    case NumErreur::AppelIncorrect:
+        return QStringLiteral("Appel de procédure ou argument incorrect");
+    case NumErreur::Depassement:
+        return QStringLiteral("Dépassement de capacité");
+    case NumErreur::IncompatibiliteType:
+        return QStringLiteral("Incompatibilité de type");
+    case NumErreur::FichierIntrouvable:
+        return QStringLiteral("Fichier introuvable");
+    case NumErreur::ErreurES:
+        return QStringLiteral("Erreur d'entrée/sortie de périphérique");
+    case NumErreur::FichierExiste:
+        return QStringLiteral("Ce fichier existe déjà");
+    case NumErreur::DisquePlein:
+        return QStringLiteral("Disque plein");
+    case NumErreur::PermissionRefusee:
+        return QStringLiteral("Permission refusée");
+    case NumErreur::AccesChemin:
+        return QStringLiteral("Erreur d'accès au chemin/fichier");
+    case NumErreur::CheminIntrouvable:
+        return QStringLiteral("Chemin d'accès introuvable");
+    default:
+        return QStringLiteral("Erreur définie par l'application ou par l'objet");
     }
 }
 
@@ -78,7 +86,8 @@ ErreurExecution ErreurExecution::depuisFichier(const QFileDevice &f)
     case QFileDevice::WriteError:
         return ErreurExecution(NumErreur::ErreurES);
     case QFileDevice::OpenError:
-        return ErreurExecution(QFileInfo::exists(f.fileName()) ? NumErreur::AccesChemin : NumErreur::FichierIntrouvable);
+        return ErreurExecution(QFileInfo::exists(f.fileName()) ? NumErreur::AccesChemin
+                                                               : NumErreur::FichierIntrouvable);
     default:
         return ErreurExecution(NumErreur::AccesChemin);
     }
@@ -94,14 +103,24 @@ QString texteRapportFatal(VarianteRapport v, const ErreurExecution &e)
     QString premier;
     bool point = true;
     switch (v) {
-    case VarianteRapport::ErreurNo: premier = QStringLiteral("Erreur n° "); break;
-    case VarianteRapport::ErreurNoSansPoint: premier = QStringLiteral("Erreur n° "); point = false; break;
-    case VarianteRapport::ErreurNoColle: premier = QStringLiteral("Erreur n°"); point = false; break;
-    case VarianteRapport::Erreur: premier = QStringLiteral("Erreur "); break;
+    case VarianteRapport::ErreurNo:
+        premier = QStringLiteral("Erreur n° ");
+        break;
+    case VarianteRapport::ErreurNoSansPoint:
+        premier = QStringLiteral("Erreur n° ");
+        point = false;
+        break;
+    case VarianteRapport::ErreurNoColle:
+        premier = QStringLiteral("Erreur n°");
+        point = false;
+        break;
+    case VarianteRapport::Erreur:
+        premier = QStringLiteral("Erreur ");
+        break;
     }
-    return premier + QString::number(e.numero()) + QStringLiteral(". ") + e.description()
-        + (point ? QStringLiteral(".") : QString()) + QStringLiteral("\r\n\r\n")
-        + QStringLiteral("Si le problème persiste, veuillez contacter l'auteur du programme.");
+    return premier + QString::number(e.numero()) + QStringLiteral(". ") + e.description() +
+           (point ? QStringLiteral(".") : QString()) + QStringLiteral("\r\n\r\n") +
+           QStringLiteral("Si le problème persiste, veuillez contacter l'auteur du programme.");
 }
 
 void rapportFatal(VarianteRapport v, const ErreurExecution &e)

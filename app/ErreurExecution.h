@@ -48,10 +48,10 @@ private:
 
 // The first word and final full stop of the report differ by procedure.
 enum class VarianteRapport {
-    ErreurNo,            // "Erreur n° ", full stop: text lookup, scan, delete, move
-    ErreurNoSansPoint,   // "Erreur n° ", no full stop: editor, report refresh
-    ErreurNoColle,       // "Erreur n°", no blank, no full stop: start-up
-    Erreur,              // "Erreur ", full stop: new-folder dialog
+    ErreurNo,          // "Erreur n° ", full stop: text lookup, scan, delete, move
+    ErreurNoSansPoint, // "Erreur n° ", no full stop: editor, report refresh
+    ErreurNoColle,     // "Erreur n°", no blank, no full stop: start-up
+    Erreur,            // "Erreur ", full stop: new-folder dialog
 };
 
 QString texteRapportFatal(VarianteRapport v, const ErreurExecution &e);

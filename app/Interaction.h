@@ -33,9 +33,9 @@ struct ChoixFichier {
     QString filtre; // in the "Name (*.ext)|*.ext|..." form of the original
     QString extensionParDefaut;
     QString dossierInitial;
-    bool doitExister = false;          // open: only an existing file
-    bool confirmerEcrasement = false;  // save: ask before replacing
-    bool refuserLectureSeule = false;  // save: refuse a read-only file
+    bool doitExister = false;         // open: only an existing file
+    bool confirmerEcrasement = false; // save: ask before replacing
+    bool refuserLectureSeule = false; // save: refuse a read-only file
 };
 
 // Result of a chooser: a path, or nothing when the user cancelled. A dialog
@@ -59,8 +59,7 @@ public:
     virtual int montrerModal(QDialog &dialogue) = 0;
     // Starts a program with its arguments, each handed over as it is (no
     // shell). False with a description when it could not be started.
-    virtual bool demarrerProgramme(const QString &programme, const QStringList &arguments,
-                                   QString *erreur) = 0;
+    virtual bool demarrerProgramme(const QString &programme, const QStringList &arguments, QString *erreur) = 0;
     // Opens a document or address with its associated program.
     virtual bool ouvrirDocument(const QUrl &adresse) = 0;
     // Lets pending window events run (the original's DoEvents).

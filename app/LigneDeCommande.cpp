@@ -61,8 +61,8 @@ int executerAnalyse(const OptionsAnalyse &options, std::FILE *sortie, std::FILE 
         return SortieInutilisable;
     }
     DossierConsists = avecSeparateurFinal(*consists);
-    DossierTrainset = avecSeparateurFinal(
-        trouverSansCasse(DossierMSTS, QStringLiteral("TRAINS/TRAINSET")).value_or(DossierMSTS + QStringLiteral("TRAINS/TRAINSET")));
+    DossierTrainset = avecSeparateurFinal(trouverSansCasse(DossierMSTS, QStringLiteral("TRAINS/TRAINSET"))
+                                              .value_or(DossierMSTS + QStringLiteral("TRAINS/TRAINSET")));
 
     try {
         const QList<EntreeDossier> fichiers = fichiersConsists(DossierConsists);

@@ -73,11 +73,11 @@ void definirReglages(Reglages *r)
 std::optional<bool> commeBooleen(const QString &texte)
 {
     const QString t = texte.trimmed();
-    if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0
-        || t.compare(QLatin1String("Vrai"), Qt::CaseInsensitive) == 0)
+    if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 ||
+        t.compare(QLatin1String("Vrai"), Qt::CaseInsensitive) == 0)
         return true;
-    if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0
-        || t.compare(QLatin1String("Faux"), Qt::CaseInsensitive) == 0)
+    if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0 ||
+        t.compare(QLatin1String("Faux"), Qt::CaseInsensitive) == 0)
         return false;
     bool ok = false;
     const double n = t.toDouble(&ok);

@@ -58,7 +58,8 @@ bool pourLaConsole(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
         for (const char *o : {"--scan", "--report", "--help", "-h", "-?", "--help-all", "--version", "-v"}) {
-            if (std::strcmp(argv[i], o) == 0 || (std::strncmp(argv[i], o, std::strlen(o)) == 0 && argv[i][std::strlen(o)] == '='))
+            if (std::strcmp(argv[i], o) == 0 ||
+                (std::strncmp(argv[i], o, std::strlen(o)) == 0 && argv[i][std::strlen(o)] == '='))
                 return true;
         }
     }

@@ -10,8 +10,8 @@
 #include "platform/Chemins.h"
 #include "platform/Instance.h"
 #include "platform/Registre.h"
-#include "ui/frmCorvanel.h"
 #include "ui/Pointeur.h"
+#include "ui/frmCorvanel.h"
 
 #include <QApplication>
 #include <QDir>

@@ -70,8 +70,8 @@ Bilan generer(const QString &racine, const Taille &t)
                     nom += "_old";
                     invalide = true;
                 }
-                texte += "\t\tEngine (\r\n\t\t\tUiD ( 0 )\r\n\t\t\tEngineData ( " + nom + " " + dossier +
-                         " )\r\n\t\t)\r\n";
+                texte +=
+                    "\t\tEngine (\r\n\t\t\tUiD ( 0 )\r\n\t\t\tEngineData ( " + nom + " " + dossier + " )\r\n\t\t)\r\n";
             } else {
                 QByteArray ligne = "WagonData ( Wagon_" + QByteArray::number(d) + "_" + QByteArray::number(v % 4) +
                                    " " + dossier + " )";
@@ -82,8 +82,8 @@ Bilan generer(const QString &racine, const Taille &t)
                     ligne = "WagonData ( Wagon_" + QByteArray::number(d) + " )";
                     invalide = true;
                 }
-                texte += "\t\tWagon (\r\n\t\t\t" + ligne + "\r\n\t\t\tUiD ( " + QByteArray::number(v) +
-                         " )\r\n\t\t)\r\n";
+                texte +=
+                    "\t\tWagon (\r\n\t\t\t" + ligne + "\r\n\t\t\tUiD ( " + QByteArray::number(v) + " )\r\n\t\t)\r\n";
             }
             ++bilan.lignesVehicule;
         }

@@ -187,8 +187,8 @@ int main(int argc, char *argv[])
     std::printf("%-34s %9.3f %9s %12s\n", "floor: read every consist's bytes", sol, "1.00", "-");
     std::printf("%-34s %9.3f %9.2f %12.1f   (exit %d)\n", "corvanel --scan", scan.secondes, scan.secondes / sol,
                 scan.memoireKo / 1024.0, scan.code);
-    std::printf("%-34s %9.3f %9.2f %12.1f   (exit %d)\n", "corvanel --report", rapport.secondes,
-                rapport.secondes / sol, rapport.memoireKo / 1024.0, rapport.code);
+    std::printf("%-34s %9.3f %9.2f %12.1f   (exit %d)\n", "corvanel --report", rapport.secondes, rapport.secondes / sol,
+                rapport.memoireKo / 1024.0, rapport.code);
     if (f.size() == 4) {
         const double s = f[0].toDouble();
         std::printf("%-34s %9.3f %9.2f %12.1f\n", "main window scan (offscreen)", s, s / sol,
@@ -196,8 +196,7 @@ int main(int argc, char *argv[])
         std::printf("\nwindow scan / --scan: %.2f (target at most 1.30)\n", s / scan.secondes);
         std::printf("longest time without window events during the window scan: %.1f ms over %s passes\n",
                     f[1].toDouble(), f[2].constData());
-        std::printf("invalid consists listed by the window: %s (expected %d)\n", f[3].constData(),
-                    b.invalidesAttendus);
+        std::printf("invalid consists listed by the window: %s (expected %d)\n", f[3].constData(), b.invalidesAttendus);
     }
     std::printf("--report / floor: %.2f (target at most 2.00); peak memory target: under 150 MB\n",
                 rapport.secondes / sol);

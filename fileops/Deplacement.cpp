@@ -113,8 +113,8 @@ void deplacer(frmCorvanel &f, frmDeplacerVers &dv)
     // Other commands started from the events the loop lets through would
     // share Compteur and the list with it; the closing scan gives them back.
     f.occuper();
-    f.informations(QStringLiteral(" ") + SautDeLigne.toString()
-                   + texte(QStringLiteral("Messages"), QStringLiteral("Msg12")));
+    f.informations(QStringLiteral(" ") + SautDeLigne.toString() +
+                   texte(QStringLiteral("Messages"), QStringLiteral("Msg12")));
     const int nombre = f.lstLFI->count();
     f.pbJauge->setRange(0, nombre);
     f.pbJauge->setValue(0);

@@ -8,8 +8,8 @@ namespace corvanel {
 
 QString texteEchec(const QString &chemin, const ErreurExecution &e)
 {
-    return QDir::toNativeSeparators(chemin) + QStringLiteral("\r\n\r\nErreur n° ") + QString::number(e.numero())
-        + QStringLiteral(". ") + e.description() + u'.';
+    return QDir::toNativeSeparators(chemin) + QStringLiteral("\r\n\r\nErreur n° ") + QString::number(e.numero()) +
+           QStringLiteral(". ") + e.description() + u'.';
 }
 
 void signalerEchec(const QString &chemin, const ErreurExecution &e)

@@ -58,8 +58,8 @@ void SupprimerConsists(frmCorvanel &f)
     }
     const QString avertissement = message("Msg07") + QStringLiteral("\r\n\r\n");
     const QString confirmation = choisis == 1
-        ? avertissement + message("Msg08")
-        : avertissement + remplacer(message("Msg09"), u"[num]", QString::number(choisis));
+                                     ? avertissement + message("Msg08")
+                                     : avertissement + remplacer(message("Msg09"), u"[num]", QString::number(choisis));
     if (!interaction().question(confirmation, Icone::Exclamation))
         return;
 

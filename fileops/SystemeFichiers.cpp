@@ -102,8 +102,8 @@ ErreurExecution erreurSysteme(int err)
     case EEXIST:
         return e;
     default:
-        return ErreurExecution(e.numero(), e.description() + QStringLiteral(" (") + qt_error_string(err)
-                                               + QStringLiteral(")"));
+        return ErreurExecution(e.numero(),
+                               e.description() + QStringLiteral(" (") + qt_error_string(err) + QStringLiteral(")"));
     }
 }
 
@@ -260,8 +260,8 @@ void definirAttributs(const QString &chemin, int attributs)
     const auto stockee = valeurStockee(c, sansXattr);
     // Samba may keep read-only in the value as well; it follows the request
     // so that both never disagree.
-    const int voulue = (stockee.value_or(0) & ~(BitsGeres | LectureSeule)) | (attributs & BitsGeres)
-        | (lectureSeule ? LectureSeule : 0);
+    const int voulue = (stockee.value_or(0) & ~(BitsGeres | LectureSeule)) | (attributs & BitsGeres) |
+                       (lectureSeule ? LectureSeule : 0);
 
     if (lien && lectureSeule)
         throw erreurSysteme(EPERM); // a link has no permission bits of its own

@@ -33,8 +33,8 @@ public:
         const QFileInfo info(destination);
         // Hidden, and not ending in ".con": a copy left behind by a crash is
         // never taken for a consist, and the clean-up removes it.
-        m_chemin = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()
-                                     + QStringLiteral(".XXXXXX"));
+        m_chemin =
+            QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
         m_fd = ::mkostemp(m_chemin.data(), O_CLOEXEC);
         if (m_fd < 0) {
             const int err = errno;

@@ -31,8 +31,10 @@ std::wstring natif(const QString &chemin)
 ErreurExecution erreurWindows(DWORD code)
 {
     switch (code) {
-    case ERROR_FILE_NOT_FOUND: return ErreurExecution(NumErreur::FichierIntrouvable);
-    case ERROR_PATH_NOT_FOUND: return ErreurExecution(NumErreur::CheminIntrouvable);
+    case ERROR_FILE_NOT_FOUND:
+        return ErreurExecution(NumErreur::FichierIntrouvable);
+    case ERROR_PATH_NOT_FOUND:
+        return ErreurExecution(NumErreur::CheminIntrouvable);
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
@@ -44,9 +46,9 @@ ErreurExecution erreurWindows(DWORD code)
     case ERROR_ALREADY_EXISTS:
         return ErreurExecution(NumErreur::FichierExiste);
     default:
-        return ErreurExecution(NumErreur::AccesChemin, ErreurExecution::descriptionFrancaise(NumErreur::AccesChemin)
-                                                           + QStringLiteral(" (") + qt_error_string(int(code))
-                                                           + QStringLiteral(")"));
+        return ErreurExecution(NumErreur::AccesChemin, ErreurExecution::descriptionFrancaise(NumErreur::AccesChemin) +
+                                                           QStringLiteral(" (") + qt_error_string(int(code)) +
+                                                           QStringLiteral(")"));
     }
 }
 
@@ -72,8 +74,8 @@ bool estReparation(DWORD a)
 
 void retirerLien(const QString &chemin, DWORD a)
 {
-    const BOOL ok = (a & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(natif(chemin).c_str())
-                                                   : DeleteFileW(natif(chemin).c_str());
+    const BOOL ok =
+        (a & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(natif(chemin).c_str()) : DeleteFileW(natif(chemin).c_str());
     if (!ok)
         echec();
 }
@@ -149,8 +151,8 @@ int lireAttributs(const QString &chemin)
 {
     sansAttributsEtendus(chemin); // only injected failures other than ENOTSUP apply here
     const DWORD a = attributsWindows(chemin);
-    return static_cast<int>(a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM
-                                 | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_ARCHIVE));
+    return static_cast<int>(a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                 FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_ARCHIVE));
 }
 
 void definirAttributs(const QString &chemin, int attributs)
@@ -158,8 +160,8 @@ void definirAttributs(const QString &chemin, int attributs)
     if (sansAttributsEtendus(chemin) && (attributs & (Cache | Archive)) != 0)
         throw erreurSysteme(ENOTSUP);
     const DWORD avant = attributsWindows(chemin);
-    DWORD apres = (avant & ~(BitsGeres | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
-        | (static_cast<DWORD>(attributs) & BitsGeres);
+    DWORD apres = (avant & ~(BitsGeres | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) |
+                  (static_cast<DWORD>(attributs) & BitsGeres);
     if (apres == 0)
         apres = FILE_ATTRIBUTE_NORMAL;
     if (!SetFileAttributesW(natif(chemin).c_str(), apres))
@@ -240,8 +242,8 @@ void copierFichier(const QString &source, const QString &destination)
         echec();
 
     const QFileInfo info(destination);
-    const QString temporaire = info.absolutePath() + QStringLiteral("/.") + info.fileName() + u'.'
-        + QString::number(QRandomGenerator::global()->generate(), 36);
+    const QString temporaire = info.absolutePath() + QStringLiteral("/.") + info.fileName() + u'.' +
+                               QString::number(QRandomGenerator::global()->generate(), 36);
     bool place = false;
     struct Nettoyage {
         const QString &chemin;

@@ -44,8 +44,7 @@ bool contientCaractereRefuse(const QString &nom)
     return false;
 }
 
-frmNouveauDossier::frmNouveauDossier(frmDeplacerVers &destination)
-    : QDialog(&destination), m_destination(destination)
+frmNouveauDossier::frmNouveauDossier(frmDeplacerVers &destination) : QDialog(&destination), m_destination(destination)
 {
     setWindowTitle(QStringLiteral("Nouveau dossier"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);

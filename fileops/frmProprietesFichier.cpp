@@ -98,8 +98,8 @@ bool frmProprietesFichier::Form_Load(const frmCorvanel &principale)
     lblNom->setText(legende("Label", "Label09") + u' ' + info.fileName());
     lblType->setText(legende("Label", "Label10") + u' ' + QMimeDatabase().mimeTypeForFile(info).comment());
     lblTaille->setText(remplacer(legende("Label", "Label11"), u"[size]", QString::number(info.size())));
-    lblModif->setText(legende("Label", "Label12") + u' '
-                      + QLocale::system().toString(info.lastModified(), QLocale::ShortFormat));
+    lblModif->setText(legende("Label", "Label12") + u' ' +
+                      QLocale::system().toString(info.lastModified(), QLocale::ShortFormat));
 
     chkLectureSeule->setChecked(attributs & sf::LectureSeule);
     chkCache->setChecked(attributs & sf::Cache);
@@ -142,8 +142,8 @@ void frmProprietesFichier::chkArchive_Click()
 
 void frmProprietesFichier::cmdAppliquer_Click()
 {
-    const int voulus = (chkLectureSeule->isChecked() ? sf::LectureSeule : 0)
-        | (chkCache->isChecked() ? sf::Cache : 0) | (chkArchive->isChecked() ? sf::Archive : 0);
+    const int voulus = (chkLectureSeule->isChecked() ? sf::LectureSeule : 0) | (chkCache->isChecked() ? sf::Cache : 0) |
+                       (chkArchive->isChecked() ? sf::Archive : 0);
     try {
         // Step by step on fresh reads, as the game's tool does. A bit is
         // added with "or": on a file system without extended attributes a

@@ -42,17 +42,17 @@ QList<EntreeCatalogue> construire()
     ajouter(c, M, {"Msg29"}, {"[editor]"});
 
     ajouter(c, QStringLiteral("Errors"),
-            {"Error01", "Error02", "Error06", "Error07", "Error08", "Error09", "Error10", "Error11",
-             "Error12", "Error13", "Error14", "Error15", "Error16"});
+            {"Error01", "Error02", "Error06", "Error07", "Error08", "Error09", "Error10", "Error11", "Error12",
+             "Error13", "Error14", "Error15", "Error16"});
     ajouter(c, QStringLiteral("Form"), {"Form01", "Form02", "Form03", "Form04", "Form06", "Form07", "Form08"});
     ajouter(c, QStringLiteral("Button"), serie(QStringLiteral("Button"), 1, 16));
     ajouter(c, QStringLiteral("Frame"),
             {"Frame01", "Frame02", "Frame03", "Frame04", "Frame07", "Frame08", "Frame09", "Frame10", "Frame11"});
     ajouter(c, QStringLiteral("Menu"),
-            serie(QStringLiteral("Menu"), 100, 104, 3) + serie(QStringLiteral("Menu"), 200, 202, 3)
-                + serie(QStringLiteral("Menu"), 300, 305, 3));
-    ajouter(c, QStringLiteral("Label"), {"Label01", "Label02", "Label03", "Label06", "Label07", "Label08",
-                                         "Label09", "Label10", "Label12"});
+            serie(QStringLiteral("Menu"), 100, 104, 3) + serie(QStringLiteral("Menu"), 200, 202, 3) +
+                serie(QStringLiteral("Menu"), 300, 305, 3));
+    ajouter(c, QStringLiteral("Label"),
+            {"Label01", "Label02", "Label03", "Label06", "Label07", "Label08", "Label09", "Label10", "Label12"});
     ajouter(c, QStringLiteral("Label"), {"Label11"}, {"[size]"});
     ajouter(c, QStringLiteral("OptionButton"), serie(QStringLiteral("OptionButton"), 1, 6));
     ajouter(c, QStringLiteral("CheckBox"), serie(QStringLiteral("CheckBox"), 1, 3));

@@ -1,9 +1,9 @@
 // Tools > Language: the user picks another language file; the main window's
 // captions change at once and the choice is remembered for the next start.
+#include "localisation/ChoixLangue.h"
 #include "app/Interaction.h"
 #include "app/Reglages.h"
 #include "app/modDeclarations.h"
-#include "localisation/ChoixLangue.h"
 #include "localisation/LireLangue.h"
 #include "ui/Commandes.h"
 #include "ui/frmCorvanel.h"

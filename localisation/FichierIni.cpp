@@ -60,8 +60,7 @@ QString lireCleIni(QByteArrayView contenu, QStringView section, QStringView cle)
             continue;
 
         QByteArrayView valeur = rogner(ligne.sliced(egal + 1));
-        if (valeur.size() >= 2 && (valeur[0] == '"' || valeur[0] == '\'')
-            && valeur.back() == valeur[0])
+        if (valeur.size() >= 2 && (valeur[0] == '"' || valeur[0] == '\'') && valeur.back() == valeur[0])
             valeur = valeur.sliced(1, valeur.size() - 2);
         if (valeur.size() > LongueurMaxTexteIni)
             valeur = valeur.first(LongueurMaxTexteIni);

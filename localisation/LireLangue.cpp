@@ -16,17 +16,17 @@ QString LireLangue(const QString &Fichier, const QString &Section, const QString
     // report, so they are written here, in French. They name the file by its
     // bare name (NomFichierLangue) even when another path was looked up.
     if (!QFileInfo(Fichier).isFile()) {
-        interaction().erreur(QStringLiteral("Le fichier de langue suivant n'existe pas : ") + NomFichierLangue
-                             + QStringLiteral("\r\n\r\nImpossible de continuer."));
+        interaction().erreur(QStringLiteral("Le fichier de langue suivant n'existe pas : ") + NomFichierLangue +
+                             QStringLiteral("\r\n\r\nImpossible de continuer."));
         terminerProgramme(1);
     }
 
     try {
         const QString texteLu = sansBlancs(lireCleIniFichier(Fichier, Section, Cle));
         if (Obligatoire && texteLu.isEmpty()) {
-            interaction().erreur(QStringLiteral("La section [") + Section + QStringLiteral("] ou la clé \"") + Cle
-                                 + QStringLiteral("\" n'existe pas dans le fichier de langue \"") + NomFichierLangue
-                                 + QStringLiteral("\".\r\n\r\nVeuillez corriger le problème, puis relancer Corvanel."));
+            interaction().erreur(QStringLiteral("La section [") + Section + QStringLiteral("] ou la clé \"") + Cle +
+                                 QStringLiteral("\" n'existe pas dans le fichier de langue \"") + NomFichierLangue +
+                                 QStringLiteral("\".\r\n\r\nVeuillez corriger le problème, puis relancer Corvanel."));
             terminerProgramme(1);
         }
         return avecSautsDeLigne(texteLu);

@@ -6,8 +6,7 @@ namespace corvanel {
 // Looks up one text of a language file: trimmed, every "%n" turned into a line
 // break, at most 254 characters. A missing file, or (with Obligatoire) a
 // missing or blank text, shows the fixed French message and ends the program.
-QString LireLangue(const QString &Fichier, const QString &Section, const QString &Cle,
-                   bool Obligatoire = true);
+QString LireLangue(const QString &Fichier, const QString &Section, const QString &Cle, bool Obligatoire = true);
 
 // The same in the language file in use (FichierLangue).
 QString texte(const QString &Section, const QString &Cle);

@@ -38,8 +38,8 @@ std::optional<QString> entreeSansCasse(const QString &dossier, const QString &no
         return exact;
 
     const QDir d(dossier.isEmpty() ? QStringLiteral(".") : dossier);
-    const QStringList entrees = d.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                            QDir::Name);
+    const QStringList entrees =
+        d.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &entree : entrees) {
         if (entree.compare(nom, Qt::CaseInsensitive) != 0)
             continue;
@@ -99,8 +99,8 @@ QString dossierProgramme()
     // data folder was configured as an absolute path.
     const QString donnees = QStringLiteral(CORVANEL_DATA_DIR_REL);
     const QString dossier = QDir::isAbsolutePath(donnees)
-        ? QDir::cleanPath(donnees)
-        : QDir::cleanPath(dossierExe + QStringLiteral("/../") + donnees);
+                                ? QDir::cleanPath(donnees)
+                                : QDir::cleanPath(dossierExe + QStringLiteral("/../") + donnees);
     return avecSeparateurFinal(QDir::toNativeSeparators(dossier));
 }
 

@@ -37,8 +37,8 @@ QString nomUtilisateur()
 QString pourNomDeFichier(QString texte)
 {
     for (QChar &c : texte) {
-        if (c == u'/' || c == u'\\' || c == u':' || c == u'*' || c == u'?' || c == u'"' || c == u'<' || c == u'>'
-            || c == u'|' || c.unicode() < 32)
+        if (c == u'/' || c == u'\\' || c == u':' || c == u'*' || c == u'?' || c == u'"' || c == u'<' || c == u'>' ||
+            c == u'|' || c.unicode() < 32)
             c = u'_';
     }
     return texte;
@@ -47,8 +47,8 @@ QString pourNomDeFichier(QString texte)
 } // namespace
 
 InstanceUnique::InstanceUnique(const QString &cheminVerrou)
-    : m_chemin(cheminVerrou.isEmpty() ? cheminParDefaut() : cheminVerrou)
-    , m_verrou(std::make_unique<QLockFile>(m_chemin))
+    : m_chemin(cheminVerrou.isEmpty() ? cheminParDefaut() : cheminVerrou),
+      m_verrou(std::make_unique<QLockFile>(m_chemin))
 {
     // Never by age: the program may run for days. A lock whose owner is no
     // longer running is still recognised, from the process id it holds.

@@ -12,8 +12,8 @@
 namespace corvanel {
 
 struct EntreeDossier {
-    QString nom;         // for display and comparisons
-    QByteArray nomBrut;  // the bytes on disk (empty where the system has none)
+    QString nom;          // for display and comparisons
+    QByteArray nomBrut;   // the bytes on disk (empty where the system has none)
     bool fichier = false; // a regular file, or a link to one
     bool dossier = false; // a folder, or a link to one
 };

@@ -77,15 +77,32 @@ std::optional<QString> lireEchappe(QByteArrayView ligne, qsizetype &debut, char 
         const char e = ligne[i];
         char16_t simple = 0;
         switch (e) {
-        case 'a': simple = u'\a'; break;
-        case 'b': simple = u'\b'; break;
-        case 'e': simple = 0x1b; break;
-        case 'f': simple = u'\f'; break;
-        case 'n': simple = u'\n'; break;
-        case 'r': simple = u'\r'; break;
-        case 't': simple = u'\t'; break;
-        case 'v': simple = u'\v'; break;
-        default: break;
+        case 'a':
+            simple = u'\a';
+            break;
+        case 'b':
+            simple = u'\b';
+            break;
+        case 'e':
+            simple = 0x1b;
+            break;
+        case 'f':
+            simple = u'\f';
+            break;
+        case 'n':
+            simple = u'\n';
+            break;
+        case 'r':
+            simple = u'\r';
+            break;
+        case 't':
+            simple = u'\t';
+            break;
+        case 'v':
+            simple = u'\v';
+            break;
+        default:
+            break;
         }
         if (simple != 0) {
             vider();
@@ -133,8 +150,7 @@ void sauterBlancs(QByteArrayView ligne, qsizetype &i)
 // The bytes of a hex:, hex(N): value, following the continuation lines
 // (ending in a backslash) it spreads over. `ligneCourante` moves to the last
 // line used. nullopt when the list is malformed.
-std::optional<QByteArray> lireOctetsHex(const QList<QByteArrayView> &lignes, qsizetype &ligneCourante,
-                                        qsizetype debut)
+std::optional<QByteArray> lireOctetsHex(const QList<QByteArrayView> &lignes, qsizetype &ligneCourante, qsizetype debut)
 {
     QByteArray octets;
     QByteArrayView ligne = lignes[ligneCourante];

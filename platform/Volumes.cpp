@@ -18,18 +18,20 @@ namespace {
 bool estPseudo(const QByteArray &type)
 {
     static const QSet<QByteArray> pseudos = {
-        "proc",      "sysfs",      "cgroup",   "cgroup2",     "devpts",     "devtmpfs",  "mqueue",
-        "debugfs",   "tracefs",    "securityfs", "pstore",    "bpf",        "autofs",    "configfs",
-        "fusectl",   "hugetlbfs",  "binfmt_misc", "nsfs",     "efivarfs",   "rpc_pipefs", "nfsd",
-        "selinuxfs", "ramfs",      "rootfs",   "fuse.gvfsd-fuse", "fuse.portal",
+        "proc",        "sysfs",       "cgroup",  "cgroup2",  "devpts",
+        "devtmpfs",    "mqueue",      "debugfs", "tracefs",  "securityfs",
+        "pstore",      "bpf",         "autofs",  "configfs", "fusectl",
+        "hugetlbfs",   "binfmt_misc", "nsfs",    "efivarfs", "rpc_pipefs",
+        "nfsd",        "selinuxfs",   "ramfs",   "rootfs",   "fuse.gvfsd-fuse",
+        "fuse.portal",
     };
     return pseudos.contains(type);
 }
 
 bool estSous(const QString &chemin, QStringView dossier)
 {
-    return chemin == dossier || (chemin.startsWith(dossier) && chemin.size() > dossier.size()
-                                 && chemin[dossier.size()] == u'/');
+    return chemin == dossier ||
+           (chemin.startsWith(dossier) && chemin.size() > dossier.size() && chemin[dossier.size()] == u'/');
 }
 
 bool retenu(const QStorageInfo &volume)
@@ -46,8 +48,8 @@ bool retenu(const QStorageInfo &volume)
     // Memory file systems serve the system (/run, /dev/shm, /tmp...), except
     // a root in memory (live systems) or one mounted where removable media go.
     if (type == "tmpfs")
-        return racine == u"/" || estSous(racine, u"/media") || estSous(racine, u"/mnt")
-            || estSous(racine, u"/run/media");
+        return racine == u"/" || estSous(racine, u"/media") || estSous(racine, u"/mnt") ||
+               estSous(racine, u"/run/media");
     return true;
 }
 #endif
@@ -57,7 +59,8 @@ QString libelle(const QStorageInfo &volume)
 #ifdef Q_OS_WIN
     // "c: [SYSTEM]", as Windows drive lists show a drive.
     const QString racine = volume.rootPath();
-    QString texte = racine.size() >= 2 && racine[1] == u':' ? racine.left(2).toLower() : QDir::toNativeSeparators(racine);
+    QString texte =
+        racine.size() >= 2 && racine[1] == u':' ? racine.left(2).toLower() : QDir::toNativeSeparators(racine);
 #else
     QString texte = volume.rootPath();
 #endif
@@ -132,8 +135,9 @@ QString racineDuVolume(const QString &chemin, const QList<Volume> &volumes)
         if (r.isEmpty())
             continue;
         // "/media/usb" holds "/media/usb/x", not "/media/usb2/x".
-        const bool tient = c.compare(r, CasseChemins) == 0
-            || (c.startsWith(r, CasseChemins) && (r.endsWith(u'/') || (c.size() > r.size() && c[r.size()] == u'/')));
+        const bool tient =
+            c.compare(r, CasseChemins) == 0 ||
+            (c.startsWith(r, CasseChemins) && (r.endsWith(u'/') || (c.size() > r.size() && c[r.size()] == u'/')));
         if (tient && r.size() > longueur) {
             meilleure = volume.racine;
             longueur = r.size();

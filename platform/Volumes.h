@@ -6,8 +6,8 @@
 namespace corvanel {
 
 struct Volume {
-    QString racine;   // root path of the volume, ending in a separator
-    QString libelle;  // what the drive list shows
+    QString racine;  // root path of the volume, ending in a separator
+    QString libelle; // what the drive list shows
 };
 
 // Ready, real volumes, the file-system root first; pseudo file systems

@@ -1,40 +1,40 @@
 // Renders the main window, its menus and every dialog to PNG files, offscreen,
 // so the windows can be reviewed in any language without a display.
 // Usage: corvanel-captures OUTDIR [LANGUAGE-FILE]
+#include "analysis/frmRapportDetaille.h"
+#include "app/Demo.h"
 #include "app/Interaction.h"
 #include "app/Reglages.h"
 #include "app/Texte.h"
-#include "analysis/frmRapportDetaille.h"
-#include "app/Demo.h"
 #include "app/frmParcourir1.h"
 #include "fileops/frmDemander.h"
 #include "fileops/frmDeplacerVers.h"
 #include "fileops/frmNouveauDossier.h"
 #include "fileops/frmProprietesFichier.h"
-#include "ui/ListeDossiers.h"
-#include "ui/frmParcourir2.h"
 #include "localisation/ChoixLangue.h"
 #include "localisation/LireLangue.h"
 #include "ui/Aide.h"
+#include "ui/ListeDossiers.h"
+#include "ui/frmParcourir2.h"
 
-#include <QFileDialog>
-#include <QMessageBox>
 #include "app/modDeclarations.h"
 #include "platform/Chemins.h"
 #include "ui/Geometrie.h"
 #include "ui/InteractionQt.h"
 #include "ui/frmCorvanel.h"
+#include <QFileDialog>
+#include <QMessageBox>
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QProgressBar>
-#include <QLabel>
 #include <QStyleFactory>
 #include <QTemporaryDir>
 
@@ -133,8 +133,8 @@ int main(int argc, char *argv[])
     const QString nomVrai = NomFichierLangue;
     for (const QString &nom : {LangueParDefaut, QStringLiteral("autre.lng")}) {
         NomFichierLangue = nom;
-        const auto boite = boiteMessage({texteAPropos(), Boutons::OK, Icone::Information,
-                                         texte(QStringLiteral("Form"), QStringLiteral("Form04"))});
+        const auto boite = boiteMessage(
+            {texteAPropos(), Boutons::OK, Icone::Information, texte(QStringLiteral("Form"), QStringLiteral("Form04"))});
         enregistrer(*boite, nom == LangueParDefaut ? QStringLiteral("APropos-court") : QStringLiteral("APropos-long"));
     }
     NomFichierLangue = nomVrai;

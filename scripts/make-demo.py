@@ -231,7 +231,7 @@ CONSISTS = [
         (W, "CRV_Hopper CRV_Hopper", False),
     ], False, "missing wagon: CRV_Hopper/CRV_Hopper_Covered.wag "
               "(folder exists, file does not)"),
-    con("CRV_Flatcar_Special.con", "Flatcar special", 22.35200, [
+    con("CRV_Flatcar_Rare.con", "Flatcar rare", 22.35200, [
         (E, "CRV_Class66 CRV_Class66", False),
         (W, "CRV_Flatcar CRV_Flatcar", False),
         (W, "CRV_Flatcar CRV_Flatcar", False),
@@ -275,7 +275,7 @@ CONSISTS = [
 ]
 
 # Sub-folder copy and stray files in TRAINS/CONSISTS (what the clean-up removes).
-BACKUP_COPY_OF = "CRV_Flatcar_Special.con"
+BACKUP_COPY_OF = "CRV_Flatcar_Rare.con"
 
 
 def consist_text(c):

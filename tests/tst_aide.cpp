@@ -119,7 +119,8 @@ void TstAide::documentAbsent()
     // Asked to open first, then found missing.
     QCOMPARE(s.seam.documents.size(), 1);
     QCOMPARE(s.seam.messages.size(), 1);
-    QCOMPARE(s.seam.messages[0], (Message{s.L(QStringLiteral("Errors"), erreur), Boutons::OK, Icone::Critique, "Corvanel"}));
+    QCOMPARE(s.seam.messages[0],
+             (Message{s.L(QStringLiteral("Errors"), erreur), Boutons::OK, Icone::Critique, "Corvanel"}));
 }
 
 void TstAide::siteRefuse()

@@ -117,7 +117,6 @@ void TstFenetrePrincipale::premierEtat()
     for (QMenu *m : {f.mnuFichier, f.mnuOutils, f.mnuAide})
         QVERIFY(frmCorvanel::menuActif(m));
 
-
     // Fixed size; no caption is clipped by its control.
     QCOMPARE(f.minimumSize(), f.maximumSize());
     for (QPushButton *b : f.findChildren<QPushButton *>())
@@ -135,7 +134,8 @@ void TstFenetrePrincipale::traductionLongueNonCoupee()
     QVERIFY(source.open(QIODevice::ReadOnly));
     QByteArray contenu = source.readAll();
     const QByteArray longue = "Button01=&Search for every invalid consist now";
-    contenu.replace(contenu.indexOf("Button01="), contenu.indexOf('\r', contenu.indexOf("Button01=")) - contenu.indexOf("Button01="), longue);
+    contenu.replace(contenu.indexOf("Button01="),
+                    contenu.indexOf('\r', contenu.indexOf("Button01=")) - contenu.indexOf("Button01="), longue);
     const QString chemin = bac.ecrire(QStringLiteral("long.lng"), contenu);
 
     frmCorvanel f;
@@ -143,8 +143,8 @@ void TstFenetrePrincipale::traductionLongueNonCoupee()
     const QSize normale = f.size();
     TraduireFenetrePrincipale(f, chemin);
     QCOMPARE(f.cmdRechercher->text(), QStringLiteral("&Search for every invalid consist now"));
-    QVERIFY(f.cmdRechercher->fontMetrics().horizontalAdvance(QStringLiteral("Search for every invalid consist now"))
-            < f.cmdRechercher->width());
+    QVERIFY(f.cmdRechercher->fontMetrics().horizontalAdvance(QStringLiteral("Search for every invalid consist now")) <
+            f.cmdRechercher->width());
     // The whole window grew evenly, keeping its proportions.
     QVERIFY(f.width() > normale.width());
     QVERIFY(qAbs(double(f.fraLFI->width()) / f.centralWidget()->width() - 3795.0 / 8100.0) < 0.01);

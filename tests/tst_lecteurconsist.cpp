@@ -29,42 +29,72 @@ void TstLecteurConsist::lignesVehicule_data()
     QTest::addColumn<QString>("extension");
 
     // The worked examples of the game's rules.
-    QTest::newRow("simple") << "EngineData ( Loco1 SetA )" << true << true << "Loco1" << "SetA" << ".eng";
+    QTest::newRow("simple") << "EngineData ( Loco1 SetA )" << true << true << "Loco1"
+                            << "SetA"
+                            << ".eng";
     QTest::newRow("deux entre guillemets") << "WagonData ( \"Loco 1\" \"Set A\" )" << true << true << "Loco 1"
-                                           << "Set A" << ".wag";
-    QTest::newRow("mot en trop ignoré") << "WagonData ( \"Loco 1\" SetA extra )" << true << true << "Loco 1" << "SetA"
+                                           << "Set A"
+                                           << ".wag";
+    QTest::newRow("mot en trop ignoré") << "WagonData ( \"Loco 1\" SetA extra )" << true << true << "Loco 1"
+                                        << "SetA"
                                         << ".wag";
-    QTest::newRow("dossier entre guillemets") << "EngineData ( Loco1 \"Set A\" )" << true << true << "Loco1" << "Set A"
+    QTest::newRow("dossier entre guillemets") << "EngineData ( Loco1 \"Set A\" )" << true << true << "Loco1"
+                                              << "Set A"
                                               << ".eng";
-    QTest::newRow("sans dossier") << "EngineData ( Loco1 )" << true << false << "" << "" << ".eng";
-    QTest::newRow("vide") << "EngineData ( )" << true << false << "" << "" << ".eng";
-    QTest::newRow("nom seul entre guillemets") << "EngineData ( \"Loco1\" )" << true << false << "Loco1" << ""
+    QTest::newRow("sans dossier") << "EngineData ( Loco1 )" << true << false << ""
+                                  << ""
+                                  << ".eng";
+    QTest::newRow("vide") << "EngineData ( )" << true << false << ""
+                          << ""
+                          << ".eng";
+    QTest::newRow("nom seul entre guillemets") << "EngineData ( \"Loco1\" )" << true << false << "Loco1"
+                                               << ""
                                                << ".eng";
-    QTest::newRow("guillemet du nom non fermé") << "EngineData ( \"Loco1 SetA )" << true << false << "" << ""
+    QTest::newRow("guillemet du nom non fermé") << "EngineData ( \"Loco1 SetA )" << true << false << ""
+                                                << ""
                                                 << ".eng";
-    QTest::newRow("guillemet du dossier non fermé") << "EngineData ( Loco1 \"SetA )" << true << false << "Loco1" << ""
+    QTest::newRow("guillemet du dossier non fermé") << "EngineData ( Loco1 \"SetA )" << true << false << "Loco1"
+                                                    << ""
                                                     << ".eng";
-    QTest::newRow("nom vide entre guillemets") << "EngineData ( \"\" SetA )" << true << false << "" << "" << ".eng";
-    QTest::newRow("sans parenthèse ouvrante") << "EngineData Loco1 SetA )" << true << true << "EngineData" << "Loco1"
+    QTest::newRow("nom vide entre guillemets") << "EngineData ( \"\" SetA )" << true << false << ""
+                                               << ""
+                                               << ".eng";
+    QTest::newRow("sans parenthèse ouvrante") << "EngineData Loco1 SetA )" << true << true << "EngineData"
+                                              << "Loco1"
                                               << ".eng";
     // The original failed here and ended the program: now an unsound line.
-    QTest::newRow("sans parenthèse fermante") << "EngineData ( Loco1 SetA" << true << false << "Loco1" << "" << ".eng";
-    QTest::newRow("fermante avant ouvrante") << "EngineData ) Loco1 ( SetA" << true << false << "" << "" << ".eng";
+    QTest::newRow("sans parenthèse fermante") << "EngineData ( Loco1 SetA" << true << false << "Loco1"
+                                              << ""
+                                              << ".eng";
+    QTest::newRow("fermante avant ouvrante") << "EngineData ) Loco1 ( SetA" << true << false << ""
+                                             << ""
+                                             << ".eng";
 
     // Other rules worth keeping.
-    QTest::newRow("les deux mots-clés: moteur") << "WagonData EngineData ( A B )" << true << true << "A" << "B"
+    QTest::newRow("les deux mots-clés: moteur") << "WagonData EngineData ( A B )" << true << true << "A"
+                                                << "B"
                                                 << ".eng";
-    QTest::newRow("mot-clé en minuscules ignoré") << "enginedata ( A B )" << false << false << "" << "" << "";
-    QTest::newRow("mot-clé dans un nom affiché") << "Name ( \"WagonData Loco1\" )" << true << false
-                                                 << "WagonData Loco1" << "" << ".wag";
-    QTest::newRow("tabulation ne sépare pas") << "EngineData ( Loco1\tSetA )" << true << false << "" << "" << ".eng";
+    QTest::newRow("mot-clé en minuscules ignoré") << "enginedata ( A B )" << false << false << ""
+                                                  << ""
+                                                  << "";
+    QTest::newRow("mot-clé dans un nom affiché") << "Name ( \"WagonData Loco1\" )" << true << false << "WagonData Loco1"
+                                                 << ""
+                                                 << ".wag";
+    QTest::newRow("tabulation ne sépare pas") << "EngineData ( Loco1\tSetA )" << true << false << ""
+                                              << ""
+                                              << ".eng";
     QTest::newRow("blancs gardés entre guillemets") << "EngineData ( \" Loco1\" SetA )" << true << true << " Loco1"
-                                                    << "SetA" << ".eng";
+                                                    << "SetA"
+                                                    << ".eng";
     QTest::newRow("indentation par tabulations") << "\t\t\tWagonData ( Hopper HopperSet )" << true << true << "Hopper"
-                                                  << "HopperSet" << ".wag";
-    QTest::newRow("texte après la parenthèse") << "EngineData ( A B ) Flip ( )" << true << true << "A" << "B"
+                                                 << "HopperSet"
+                                                 << ".wag";
+    QTest::newRow("texte après la parenthèse") << "EngineData ( A B ) Flip ( )" << true << true << "A"
+                                               << "B"
                                                << ".eng";
-    QTest::newRow("ligne ordinaire") << "UiD ( 1 )" << false << false << "" << "" << "";
+    QTest::newRow("ligne ordinaire") << "UiD ( 1 )" << false << false << ""
+                                     << ""
+                                     << "";
 }
 
 void TstLecteurConsist::lignesVehicule()
@@ -113,7 +143,8 @@ void TstLecteurConsist::codagesEtFinsDeLigne_data()
     QTest::newRow("UTF-16 BE") << utf16(texte, false) << attendu;
     QTest::newRow("UTF-8 avec marque") << QByteArray("\xEF\xBB\xBF") + texte.toUtf8() << attendu;
     QTest::newRow("UTF-8 sans marque lu en ANSI")
-        << texte.toUtf8() << QStringList{"Train (", QString::fromUtf8("\tName ( \"CÃ´te\" )"), "\tEngineData ( A B )", ")"};
+        << texte.toUtf8()
+        << QStringList{"Train (", QString::fromUtf8("\tName ( \"CÃ´te\" )"), "\tEngineData ( A B )", ")"};
     QTest::newRow("fin mêlées") << QByteArray("a\r\nb\nc\rd\n\re") << QStringList{"a", "b", "c", "d", "", "e"};
     QTest::newRow("rien après la dernière fin") << QByteArray("a\r\n") << QStringList{"a"};
     QTest::newRow("lignes vides") << QByteArray("\r\n\r\n") << QStringList{"", ""};

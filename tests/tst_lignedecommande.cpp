@@ -77,12 +77,13 @@ void TstLigneDeCommande::rapport()
 {
     Bac bac;
     bac.ecrire(QStringLiteral("jeu/TRAINS/TRAINSET/S/E.eng"), "x");
-    bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/a.con"),
-               consist("EngineData ( E S )\r\nWagonData ( W \"Set B\" )\r\nWagonData ( W \"Set B\" )\r\nEngineData ( X )"));
+    bac.ecrire(
+        QStringLiteral("jeu/TRAINS/CONSISTS/a.con"),
+        consist("EngineData ( E S )\r\nWagonData ( W \"Set B\" )\r\nWagonData ( W \"Set B\" )\r\nEngineData ( X )"));
     const QString jeu = bac.chemin(QStringLiteral("jeu"));
     const QString config = bac.chemin(QStringLiteral("config"));
-    Sortie s = lancer({QStringLiteral("--report"), jeu, QStringLiteral("--lang"), QStringLiteral("crv-1.0.7-english.lng")},
-                      config);
+    Sortie s = lancer(
+        {QStringLiteral("--report"), jeu, QStringLiteral("--lang"), QStringLiteral("crv-1.0.7-english.lng")}, config);
     QCOMPARE(s.code, 1);
     const QList<QByteArray> lignes = s.out.split('\n');
     QCOMPARE(lignes.size(), 3);

@@ -33,31 +33,52 @@ void TstLireLangue::lecture_data()
     QTest::addColumn<QString>("cle");
     QTest::addColumn<QString>("attendu");
 
-    QTest::newRow("simple") << QByteArray("[Messages]\r\nMsg01=Recherche en cours\r\n") << "Messages" << "Msg01"
+    QTest::newRow("simple") << QByteArray("[Messages]\r\nMsg01=Recherche en cours\r\n") << "Messages"
+                            << "Msg01"
                             << "Recherche en cours";
-    QTest::newRow("une coupure") << QByteArray("[M]\r\nK=Un%nDeux\r\n") << "M" << "K" << "Un\r\nDeux";
-    QTest::newRow("deux coupures font une ligne vide") << QByteArray("[M]\nK=Un%n%nDeux\n") << "M" << "K"
+    QTest::newRow("une coupure") << QByteArray("[M]\r\nK=Un%nDeux\r\n") << "M"
+                                 << "K"
+                                 << "Un\r\nDeux";
+    QTest::newRow("deux coupures font une ligne vide") << QByteArray("[M]\nK=Un%n%nDeux\n") << "M"
+                                                       << "K"
                                                        << "Un\r\n\r\nDeux";
     QTest::newRow("casse des noms ignoree") << QByteArray("[bUTTON]\r\nbutton01=&Rechercher\r\n") << "Button"
-                                            << "Button01" << "&Rechercher";
-    QTest::newRow("texte apres le premier egal") << QByteArray("[M]\r\nK = a=b = c \r\n") << "M" << "K"
+                                            << "Button01"
+                                            << "&Rechercher";
+    QTest::newRow("texte apres le premier egal") << QByteArray("[M]\r\nK = a=b = c \r\n") << "M"
+                                                 << "K"
                                                  << "a=b = c";
-    QTest::newRow("guillemets enlevés") << QByteArray("[M]\r\nK=\"  entre guillemets  \"\r\n") << "M" << "K"
+    QTest::newRow("guillemets enlevés") << QByteArray("[M]\r\nK=\"  entre guillemets  \"\r\n") << "M"
+                                        << "K"
                                         << "entre guillemets";
-    QTest::newRow("apostrophes enlevées") << QByteArray("[M]\r\nK='dit'\r\n") << "M" << "K" << "dit";
-    QTest::newRow("guillemet seul gardé") << QByteArray("[M]\r\nK=\"ouvert\r\n") << "M" << "K" << "\"ouvert";
-    QTest::newRow("marque intacte") << QByteArray("[M]\r\nK=[num] fichiers\r\n") << "M" << "K"
+    QTest::newRow("apostrophes enlevées") << QByteArray("[M]\r\nK='dit'\r\n") << "M"
+                                          << "K"
+                                          << "dit";
+    QTest::newRow("guillemet seul gardé") << QByteArray("[M]\r\nK=\"ouvert\r\n") << "M"
+                                          << "K"
+                                          << "\"ouvert";
+    QTest::newRow("marque intacte") << QByteArray("[M]\r\nK=[num] fichiers\r\n") << "M"
+                                    << "K"
                                     << "[num] fichiers";
-    QTest::newRow("windows-1252") << QByteArray("[M]\r\nK=Propri\xe9t\xe9s \x80 \x9c\r\n") << "M" << "K"
-                                  << QString::fromUtf8("Propriétés € œ");
-    QTest::newRow("autre section") << QByteArray("[A]\r\nK=a\r\n[B]\r\nK=b\r\n") << "B" << "K" << "b";
-    QTest::newRow("commentaire") << QByteArray("[M]\r\n;K=non\r\nK=oui\r\n") << "M" << "K" << "oui";
-    QTest::newRow("fin de ligne CR seul") << QByteArray("[M]\rK=a\rL=b\r") << "M" << "L" << "b";
-    QTest::newRow("tabulations autour") << QByteArray("[M]\r\n\tK\t=\tx\t\r\n") << "M" << "K" << "x";
+    QTest::newRow("windows-1252") << QByteArray("[M]\r\nK=Propri\xe9t\xe9s \x80 \x9c\r\n") << "M"
+                                  << "K" << QString::fromUtf8("Propriétés € œ");
+    QTest::newRow("autre section") << QByteArray("[A]\r\nK=a\r\n[B]\r\nK=b\r\n") << "B"
+                                   << "K"
+                                   << "b";
+    QTest::newRow("commentaire") << QByteArray("[M]\r\n;K=non\r\nK=oui\r\n") << "M"
+                                 << "K"
+                                 << "oui";
+    QTest::newRow("fin de ligne CR seul") << QByteArray("[M]\rK=a\rL=b\r") << "M"
+                                          << "L"
+                                          << "b";
+    QTest::newRow("tabulations autour") << QByteArray("[M]\r\n\tK\t=\tx\t\r\n") << "M"
+                                        << "K"
+                                        << "x";
     QTest::newRow("254 caractères au plus") << (QByteArray("[M]\r\nK=") + QByteArray(300, 'a') + "\r\n") << "M"
-                                           << "K" << QString(254, u'a');
+                                            << "K" << QString(254, u'a');
     QTest::newRow("coupé avant les blancs de fin")
-        << (QByteArray("[M]\r\nK=") + QByteArray(250, 'a') + "     b\r\n") << "M" << "K" << QString(250, u'a');
+        << (QByteArray("[M]\r\nK=") + QByteArray(250, 'a') + "     b\r\n") << "M"
+        << "K" << QString(250, u'a');
 }
 
 void TstLireLangue::lecture()
@@ -137,9 +158,12 @@ void TstLireLangue::rapportsFatals()
 {
     const ErreurExecution e(NumErreur::FichierIntrouvable);
     const QString fin = QString::fromUtf8("\r\n\r\nSi le problème persiste, veuillez contacter l'auteur du programme.");
-    QCOMPARE(texteRapportFatal(VarianteRapport::ErreurNo, e), QString::fromUtf8("Erreur n° 53. Fichier introuvable.") + fin);
-    QCOMPARE(texteRapportFatal(VarianteRapport::ErreurNoSansPoint, e), QString::fromUtf8("Erreur n° 53. Fichier introuvable") + fin);
-    QCOMPARE(texteRapportFatal(VarianteRapport::ErreurNoColle, e), QString::fromUtf8("Erreur n°53. Fichier introuvable") + fin);
+    QCOMPARE(texteRapportFatal(VarianteRapport::ErreurNo, e),
+             QString::fromUtf8("Erreur n° 53. Fichier introuvable.") + fin);
+    QCOMPARE(texteRapportFatal(VarianteRapport::ErreurNoSansPoint, e),
+             QString::fromUtf8("Erreur n° 53. Fichier introuvable") + fin);
+    QCOMPARE(texteRapportFatal(VarianteRapport::ErreurNoColle, e),
+             QString::fromUtf8("Erreur n°53. Fichier introuvable") + fin);
     QCOMPARE(texteRapportFatal(VarianteRapport::Erreur, e), QString::fromUtf8("Erreur 53. Fichier introuvable.") + fin);
 
     QCOMPARE(ErreurExecution::depuisErrno(ENOENT).numero(), 53);

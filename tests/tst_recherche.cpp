@@ -247,7 +247,8 @@ void TstRecherche::dossierAbsentFatal()
     QDir(DossierConsists).removeRecursively();
     QCOMPARE(codeDeFin([&] { s.f->cmdRechercher_Click(); }), 1);
     QCOMPARE(s.seam.messages.size(), 1);
-    QVERIFY(s.seam.messages[0].texte.startsWith(QString::fromUtf8("Erreur n° 76. Chemin d'accès introuvable.\r\n\r\n")));
+    QVERIFY(
+        s.seam.messages[0].texte.startsWith(QString::fromUtf8("Erreur n° 76. Chemin d'accès introuvable.\r\n\r\n")));
 }
 
 void TstRecherche::verificateurEgalAuSystemeDeFichiers()
@@ -264,10 +265,9 @@ void TstRecherche::verificateurEgalAuSystemeDeFichiers()
     QFile::link(bac.chemin(QStringLiteral("T/nulle-part")), bac.chemin(QStringLiteral("T/casse")));
     bac.ecrire(QStringLiteral("T/CASSE/z.eng"));
     VerificateurVehicules v(base + u'/');
-    for (const char *r : {"Set/a.eng", "set/a.eng", "SET/A.ENG", "Set/B.eng", "set/b.eng", "SET/c.eng",
-                             "set/c.eng", "Dir/x.wag", "dir/X.wag", "DIR/x.WAG", "lien/A.eng", "casse/z.eng",
-                             "Set\\a.eng", "Set//a.eng", "./Set/a.eng", "Set/../set/B.eng", "Absent/a.eng", "Set",
-                             "Set/a.eng/x"}) {
+    for (const char *r : {"Set/a.eng", "set/a.eng", "SET/A.ENG", "Set/B.eng", "set/b.eng", "SET/c.eng", "set/c.eng",
+                          "Dir/x.wag", "dir/X.wag", "DIR/x.WAG", "lien/A.eng", "casse/z.eng", "Set\\a.eng",
+                          "Set//a.eng", "./Set/a.eng", "Set/../set/B.eng", "Absent/a.eng", "Set", "Set/a.eng/x"}) {
         QVERIFY2(v.fichierExiste(r) == fichierExisteSansCasse(base, r), r);
         QVERIFY2(v.dossierExiste(r) == dossierExisteSansCasse(base, r), r);
     }

@@ -59,13 +59,21 @@ QString texteAPropos()
 {
     const bool parDefaut = NomFichierLangue == LangueParDefaut;
     const QString L = QStringLiteral("Label");
-    QStringList lignes = {TitreFenetre,        LigneCopyright,  texte(L, QStringLiteral("Label01")), QString(),
-                          texte(L, QStringLiteral("Label07")), SiteInternet, QString(), texte(L, QStringLiteral("Label06")),
+    QStringList lignes = {TitreFenetre,
+                          LigneCopyright,
+                          texte(L, QStringLiteral("Label01")),
+                          QString(),
+                          texte(L, QStringLiteral("Label07")),
+                          SiteInternet,
+                          QString(),
+                          texte(L, QStringLiteral("Label06")),
                           AdresseAuteur};
     if (!parDefaut) {
         lignes << QString();
-        lignes << texte(L, QStringLiteral("Label08")) + u' ' + texte(QStringLiteral("Language"), QStringLiteral("Author"));
-        lignes << texte(L, QStringLiteral("Label06")) + u' ' + texte(QStringLiteral("Language"), QStringLiteral("EMail"));
+        lignes << texte(L, QStringLiteral("Label08")) + u' ' +
+                      texte(QStringLiteral("Language"), QStringLiteral("Author"));
+        lignes << texte(L, QStringLiteral("Label06")) + u' ' +
+                      texte(QStringLiteral("Language"), QStringLiteral("EMail"));
     }
     return lignes.join(QStringLiteral("\r\n"));
 }

@@ -6,15 +6,15 @@ namespace corvanel {
 class frmCorvanel;
 
 // analysis/
-void Rechercher(frmCorvanel &f);           // cmdRechercher
-void EnregistrerListe(frmCorvanel &f);     // mnuEnregistrerListe
+void Rechercher(frmCorvanel &f);            // cmdRechercher
+void EnregistrerListe(frmCorvanel &f);      // mnuEnregistrerListe
 void OuvrirRapportDetaille(frmCorvanel &f); // cmdRapportDetaille
 
 // fileops/
-void SupprimerConsists(frmCorvanel &f);    // cmdSupprimer
-void NettoyerRepertoire(frmCorvanel &f);   // cmdNettoyer
-void ProprietesFichier(frmCorvanel &f);    // mnuProprietesFichier
-void DeplacerConsists(frmCorvanel &f);     // cmdDeplacerVers
+void SupprimerConsists(frmCorvanel &f);  // cmdSupprimer
+void NettoyerRepertoire(frmCorvanel &f); // cmdNettoyer
+void ProprietesFichier(frmCorvanel &f);  // mnuProprietesFichier
+void DeplacerConsists(frmCorvanel &f);   // cmdDeplacerVers
 
 // ui/ and localisation/
 void EditerFichierCourant(frmCorvanel &f); // mnuEditerFichier

@@ -11,8 +11,8 @@
 #include <QProcess>
 
 #include <cstdio>
-#include <memory>
 #include <cstdlib>
+#include <memory>
 
 namespace corvanel {
 
@@ -21,10 +21,14 @@ namespace {
 QMessageBox::Icon iconeQt(Icone i)
 {
     switch (i) {
-    case Icone::Critique: return QMessageBox::Critical;
-    case Icone::Question: return QMessageBox::Question;
-    case Icone::Exclamation: return QMessageBox::Warning;
-    case Icone::Information: return QMessageBox::Information;
+    case Icone::Critique:
+        return QMessageBox::Critical;
+    case Icone::Question:
+        return QMessageBox::Question;
+    case Icone::Exclamation:
+        return QMessageBox::Warning;
+    case Icone::Information:
+        return QMessageBox::Information;
     }
     return QMessageBox::NoIcon;
 }
@@ -41,11 +45,10 @@ std::unique_ptr<QFileDialog> dialogueFichier(const ChoixFichier &c, bool enregis
 {
     const QFileDialog::AcceptMode mode = enregistrer ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen;
     auto d = std::make_unique<QFileDialog>(QApplication::activeWindow(), pourAffichage(c.titre), c.dossierInitial,
-                              filtreQt(c.filtre));
+                                           filtreQt(c.filtre));
     d->setAcceptMode(mode);
     d->setDefaultSuffix(c.extensionParDefaut);
-    d->setFileMode(mode == QFileDialog::AcceptOpen && c.doitExister ? QFileDialog::ExistingFile
-                                                                      : QFileDialog::AnyFile);
+    d->setFileMode(mode == QFileDialog::AcceptOpen && c.doitExister ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     d->setOption(QFileDialog::DontConfirmOverwrite, !c.confirmerEcrasement);
     return d;
 }
@@ -85,10 +88,10 @@ QString filtreQt(const QString &filtreOriginal)
 
 std::unique_ptr<QMessageBox> boiteMessage(const Message &m)
 {
-    auto boite = std::make_unique<QMessageBox>(
-        iconeQt(m.icone), pourAffichage(m.titre), pourAffichage(m.texte),
-        m.boutons == Boutons::OuiNon ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-        QApplication::activeWindow());
+    auto boite = std::make_unique<QMessageBox>(iconeQt(m.icone), pourAffichage(m.titre), pourAffichage(m.texte),
+                                               m.boutons == Boutons::OuiNon ? QMessageBox::Yes | QMessageBox::No
+                                                                            : QMessageBox::Ok,
+                                               QApplication::activeWindow());
     if (m.boutons == Boutons::OuiNon) {
         boite->setDefaultButton(QMessageBox::Yes);
         boite->setEscapeButton(QMessageBox::No);

@@ -80,8 +80,7 @@ void ListeDossiers::remplir()
         ++niveau;
     }
     QDir d(m_chemin);
-    const QStringList sous =
-        d.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QStringList sous = d.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString &nom : sous) {
         auto *item = new QListWidgetItem(ferme, QString(niveau * 2, u' ') + nom, this);
         item->setData(RoleChemin, d.filePath(nom));
@@ -99,8 +98,8 @@ void ListeDossiers::keyPressEvent(QKeyEvent *e)
 {
     // Enter opens the highlighted folder; the dialog's default button
     // answers Enter only when the list does not have the focus.
-    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && currentItem()
-        && currentItem()->data(RoleChemin).toString() != m_chemin) {
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && currentItem() &&
+        currentItem()->data(RoleChemin).toString() != m_chemin) {
         ouvrirElement(currentItem());
         return;
     }

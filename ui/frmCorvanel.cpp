@@ -7,9 +7,9 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QLabel>
-#include <QPushButton>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QPushButton>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
 static void chargerRessources()
@@ -21,8 +21,8 @@ namespace corvanel {
 
 frmCorvanel::frmCorvanel(QWidget *parent) : QMainWindow(parent)
 {
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(iconeProgramme());
     construire();
 }
@@ -40,21 +40,66 @@ QIcon iconeProgramme()
 
 frmCorvanel::~frmCorvanel() = default;
 
-void frmCorvanel::cmdRechercher_Click() { Rechercher(*this); }
-void frmCorvanel::mnuEnregistrerListe_Click() { EnregistrerListe(*this); }
-void frmCorvanel::cmdRapportDetaille_Click() { OuvrirRapportDetaille(*this); }
-void frmCorvanel::cmdSupprimer_Click() { SupprimerConsists(*this); }
-void frmCorvanel::cmdNettoyer_Click() { NettoyerRepertoire(*this); }
-void frmCorvanel::mnuProprietesFichier_Click() { ProprietesFichier(*this); }
-void frmCorvanel::cmdDeplacerVers_Click() { DeplacerConsists(*this); }
-void frmCorvanel::mnuAfficher_Click() { AfficherAide(*this); }
-void frmCorvanel::mnuFAQ_Click() { AfficherFAQ(*this); }
-void frmCorvanel::mnuHistorique_Click() { AfficherHistorique(*this); }
-void frmCorvanel::mnuSiteInternet_Click() { AfficherSiteInternet(*this); }
-void frmCorvanel::mnuAbout_Click() { AfficherAPropos(*this); }
-void frmCorvanel::mnuEditerFichier_Click() { EditerFichierCourant(*this); }
-void frmCorvanel::mnuEditeurFichiers_Click() { ChoisirEditeur(*this); }
-void frmCorvanel::mnuMenuLangue_Click() { ChoisirLangue(*this); }
+void frmCorvanel::cmdRechercher_Click()
+{
+    Rechercher(*this);
+}
+void frmCorvanel::mnuEnregistrerListe_Click()
+{
+    EnregistrerListe(*this);
+}
+void frmCorvanel::cmdRapportDetaille_Click()
+{
+    OuvrirRapportDetaille(*this);
+}
+void frmCorvanel::cmdSupprimer_Click()
+{
+    SupprimerConsists(*this);
+}
+void frmCorvanel::cmdNettoyer_Click()
+{
+    NettoyerRepertoire(*this);
+}
+void frmCorvanel::mnuProprietesFichier_Click()
+{
+    ProprietesFichier(*this);
+}
+void frmCorvanel::cmdDeplacerVers_Click()
+{
+    DeplacerConsists(*this);
+}
+void frmCorvanel::mnuAfficher_Click()
+{
+    AfficherAide(*this);
+}
+void frmCorvanel::mnuFAQ_Click()
+{
+    AfficherFAQ(*this);
+}
+void frmCorvanel::mnuHistorique_Click()
+{
+    AfficherHistorique(*this);
+}
+void frmCorvanel::mnuSiteInternet_Click()
+{
+    AfficherSiteInternet(*this);
+}
+void frmCorvanel::mnuAbout_Click()
+{
+    AfficherAPropos(*this);
+}
+void frmCorvanel::mnuEditerFichier_Click()
+{
+    EditerFichierCourant(*this);
+}
+void frmCorvanel::mnuEditeurFichiers_Click()
+{
+    ChoisirEditeur(*this);
+}
+void frmCorvanel::mnuMenuLangue_Click()
+{
+    ChoisirLangue(*this);
+}
 
 void frmCorvanel::occuper()
 {

@@ -170,11 +170,12 @@ void frmCorvanel::construireMenus()
     mnuOutils = barre->addMenu(QStringLiteral("&Outils"));
     mnuMenuLangue = article(mnuOutils, QStringLiteral("&Langue..."), {}, &frmCorvanel::mnuMenuLangue_Click);
     mnuOutils->addSeparator();
-    mnuEditeurFichiers = article(mnuOutils, QStringLiteral("&Editeur de fichiers..."), {},
-                                 &frmCorvanel::mnuEditeurFichiers_Click);
+    mnuEditeurFichiers =
+        article(mnuOutils, QStringLiteral("&Editeur de fichiers..."), {}, &frmCorvanel::mnuEditeurFichiers_Click);
 
     mnuAide = barre->addMenu(QStringLiteral("&Aide"));
-    mnuAfficher = article(mnuAide, QStringLiteral("&Afficher"), QKeySequence(Qt::Key_F1), &frmCorvanel::mnuAfficher_Click);
+    mnuAfficher =
+        article(mnuAide, QStringLiteral("&Afficher"), QKeySequence(Qt::Key_F1), &frmCorvanel::mnuAfficher_Click);
     mnuFAQ = article(mnuAide, QStringLiteral("&Foire aux questions"), {}, &frmCorvanel::mnuFAQ_Click);
     mnuAide->addSeparator();
     mnuHistorique = article(mnuAide, QStringLiteral("&Historique"), {}, &frmCorvanel::mnuHistorique_Click);

@@ -65,8 +65,7 @@ int InteractionScriptee::montrerModal(QDialog &dialogue)
     return resultat;
 }
 
-bool InteractionScriptee::demarrerProgramme(const QString &programme, const QStringList &arguments,
-                                            QString *erreur)
+bool InteractionScriptee::demarrerProgramme(const QString &programme, const QStringList &arguments, QString *erreur)
 {
     demarrages.append({programme, arguments});
     if (!m_erreurDemarrage.isEmpty()) {
