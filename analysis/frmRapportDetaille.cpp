@@ -89,8 +89,7 @@ Qt::ItemFlags ModeleRapport::flags(const QModelIndex &index) const
 frmRapportDetaille::frmRapportDetaille(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QString::fromUtf8("Rapport détaillé"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFont(policeFenetres());
+    preparerDialogue(*this);
 
     // Wide enough for three columns of names as long as real consists and
     // vehicle folders have (about 30 characters).

@@ -26,16 +26,13 @@ bool estDossierMSTS(const QString &dossier)
 frmParcourir1::frmParcourir1(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Parcourir..."));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFont(policeFenetres());
+    preparerDialogue(*this);
     Disposition d;
     DirListBox = new ListeDossiers(this);
     d.placer(DirListBox, 105, 105, 4110, 2010);
     DriveListBox = new ListeDisques(this);
     d.placer(DriveListBox, 105, 2205, 4110, 330);
-    Line1 = new QFrame(this);
-    Line1->setFrameShape(QFrame::HLine);
-    Line1->setStyleSheet(QStringLiteral("color: #000080;"));
+    Line1 = ligneBleue(this);
     d.placer(Line1, 105, 2617, 4095, 15);
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     d.placer(cmdOK, 1050, 2730, 1065, 330);

@@ -52,8 +52,7 @@ frmDemander::frmDemander(frmCorvanel &principale, frmDeplacerVers &destination)
     : QDialog(&principale), m_destination(destination)
 {
     setWindowTitle(QStringLiteral("Confirmer le remplacement du fichier"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFont(policeFenetres());
+    preparerDialogue(*this);
     Disposition d;
 
     const auto etiquette = [this, &d](const char *legende, int gauche, int haut, int hauteur) {

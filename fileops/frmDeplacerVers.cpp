@@ -44,8 +44,7 @@ bool memeDossier(const QString &a, const QString &b)
 frmDeplacerVers::frmDeplacerVers(frmCorvanel &principale) : QDialog(&principale), m_principale(principale)
 {
     setWindowTitle(QString::fromUtf8("Déplacer les fichiers vers..."));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFont(policeFenetres());
+    preparerDialogue(*this);
     Disposition d;
 
     lbl1 = new QLabel(QString::fromUtf8("Déplacer les fichiers vers :"), this);
@@ -54,9 +53,7 @@ frmDeplacerVers::frmDeplacerVers(frmCorvanel &principale) : QDialog(&principale)
     txtDeplacerVers = new QLineEdit(this);
     txtDeplacerVers->setReadOnly(true);
     d.placer(txtDeplacerVers, 105, 345, 6390, 315);
-    Line1 = new QFrame(this);
-    Line1->setFrameShape(QFrame::HLine);
-    Line1->setStyleSheet(QStringLiteral("color: #000080;"));
+    Line1 = ligneBleue(this);
     d.placer(Line1, 105, 765, 6390, 15);
 
     // Left half: which entries, then the rule for existing files.

@@ -47,8 +47,7 @@ bool contientCaractereRefuse(const QString &nom)
 frmNouveauDossier::frmNouveauDossier(frmDeplacerVers &destination) : QDialog(&destination), m_destination(destination)
 {
     setWindowTitle(QStringLiteral("Nouveau dossier"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFont(policeFenetres());
+    preparerDialogue(*this);
     Disposition d;
 
     fraDossier = new QGroupBox(this);

@@ -40,8 +40,7 @@ QString legende(const char *section, const char *cle)
 frmProprietesFichier::frmProprietesFichier(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Propriétés du fichier"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFont(policeFenetres());
+    preparerDialogue(*this);
 
     fraProprietesGenerales = new QGroupBox(QStringLiteral("Propriétés générales"), this);
     lblNom = new QLabel(QStringLiteral("Nom :"), fraProprietesGenerales);

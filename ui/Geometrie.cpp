@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -21,6 +22,20 @@ QFont policeFenetres(bool gras)
     f.setPointSizeF(8.25);
     f.setBold(gras);
     return f;
+}
+
+void preparerDialogue(QWidget &dialogue)
+{
+    dialogue.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    dialogue.setFont(policeFenetres());
+}
+
+QFrame *ligneBleue(QWidget *parent)
+{
+    auto *ligne = new QFrame(parent);
+    ligne->setFrameShape(QFrame::HLine);
+    ligne->setStyleSheet(QStringLiteral("color: #000080;"));
+    return ligne;
 }
 
 int enPixels(int twips, double echelle)

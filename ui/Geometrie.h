@@ -13,6 +13,7 @@ class QWidget;
 class QAbstractButton;
 class QGroupBox;
 class QLabel;
+class QFrame;
 
 namespace corvanel {
 
@@ -42,5 +43,10 @@ private:
 };
 
 int enPixels(int twips, double echelle = 1.0);
+
+// Every dialog: a fixed frame with a close box only, in the windows' font.
+void preparerDialogue(QWidget &dialogue);
+// The dark blue rule the choosers draw above their buttons.
+QFrame *ligneBleue(QWidget *parent);
 
 } // namespace corvanel

@@ -17,8 +17,7 @@ namespace corvanel {
 frmParcourir2::frmParcourir2(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Editeur de fichiers texte..."));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFont(policeFenetres());
+    preparerDialogue(*this);
     Disposition d;
     DirListBox = new ListeDossiers(this);
     d.placer(DirListBox, 105, 105, 2850, 2490);
@@ -26,9 +25,7 @@ frmParcourir2::frmParcourir2(QWidget *parent) : QDialog(parent)
     d.placer(DriveListBox, 105, 2625, 2850, 330);
     FileListBox = new ListeFichiers(this);
     d.placer(FileListBox, 3045, 105, 2850, 2820);
-    Line = new QFrame(this);
-    Line->setFrameShape(QFrame::HLine);
-    Line->setStyleSheet(QStringLiteral("color: #000080;"));
+    Line = ligneBleue(this);
     d.placer(Line, 105, 3038, 5775, 15);
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     d.placer(cmdOK, 3570, 3150, 1065, 330);
