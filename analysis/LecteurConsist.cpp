@@ -6,6 +6,9 @@
 #include <QBuffer>
 #include <QFileDevice>
 #include <QIODevice>
+#include <QStringDecoder>
+
+#include <algorithm>
 
 namespace corvanel {
 
@@ -13,6 +16,14 @@ namespace {
 // Reads of this size keep memory flat on huge files and a whole ordinary
 // consist in one read.
 constexpr qint64 TailleMorceau = 64 * 1024;
+
+QString depuisUtf8(QByteArrayView octets)
+{
+    // The mark was taken off the file's start; one further on is text.
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    return utf8.decode(octets);
+}
 } // namespace
 
 LecteurConsist::LecteurConsist(QIODevice &source, Battement battement)
@@ -24,79 +35,131 @@ bool LecteurConsist::remplir()
 {
     if (m_finSource)
         return false;
-    QByteArray octets(TailleMorceau, Qt::Uninitialized);
-    const qint64 lus = m_source.read(octets.data(), TailleMorceau);
+    // One buffer for the whole file: a device that hands out a few bytes a
+    // read must not cost an allocation each time.
+    if (m_octets.isEmpty())
+        m_octets = QByteArray(TailleMorceau, Qt::Uninitialized);
+    const qint64 lus = m_source.read(m_octets.data(), TailleMorceau);
     if (lus < 0) {
         if (auto *f = qobject_cast<QFileDevice *>(&m_source))
             throw ErreurExecution::depuisFichier(*f);
         throw ErreurExecution(NumErreur::ErreurES, m_source.errorString());
     }
-    octets.truncate(lus);
-    if (octets.isEmpty()) {
+    if (lus == 0) {
         m_finSource = true;
-        if (m_codageConnu && m_codage != Codage::Ansi)
-            m_tampon += m_decodeur.decode(QByteArrayView()); // flush what the decoder holds
+        // A character the file's end cut short: UTF-8 reads it as a
+        // replacement character, the odd last byte of UTF-16 is dropped.
+        if (m_codage == Codage::Utf8 && !m_reste.isEmpty())
+            m_tampon += depuisUtf8(m_reste);
+        m_reste.clear();
         return false;
     }
-    QByteArrayView vue(octets);
+    QByteArrayView vue(m_octets.constData(), lus);
     if (!m_codageConnu) {
         // A mark of two or three bytes: a first read of at least that much.
         while (vue.size() < 3 && !m_source.atEnd()) {
-            const QByteArray suite = m_source.read(3 - vue.size());
-            if (suite.isEmpty())
+            const qint64 suite = m_source.read(m_octets.data() + vue.size(), 3 - vue.size());
+            if (suite <= 0)
                 break;
-            octets += suite;
-            vue = QByteArrayView(octets);
+            vue = QByteArrayView(m_octets.constData(), vue.size() + suite);
         }
         m_codageConnu = true;
         if (vue.startsWith("\xFF\xFE")) {
             m_codage = Codage::Utf16LE;
-            m_decodeur = QStringDecoder(QStringConverter::Utf16LE);
             vue = vue.sliced(2);
         } else if (vue.startsWith("\xFE\xFF")) {
             m_codage = Codage::Utf16BE;
-            m_decodeur = QStringDecoder(QStringConverter::Utf16BE);
             vue = vue.sliced(2);
         } else if (vue.startsWith("\xEF\xBB\xBF")) {
             m_codage = Codage::Utf8;
-            m_decodeur = QStringDecoder(QStringConverter::Utf8);
             vue = vue.sliced(3);
         }
     }
-    if (m_codage == Codage::Ansi)
-        m_tampon += depuisAnsi(vue);
-    else
-        m_tampon += m_decodeur.decode(vue);
+    decoder(vue);
     if (m_battement)
         m_battement();
     return true;
 }
 
+// Each read is decoded on its own, the bytes of a character it cuts in two
+// held back for the next: Qt's decoders, fed piece by piece, lose the text
+// that follows a broken UTF-8 sequence, and the pieces a device hands out
+// must not change what is read.
+void LecteurConsist::decoder(QByteArrayView vue)
+{
+    if (m_codage == Codage::Ansi) {
+        m_tampon += depuisAnsi(vue);
+        return;
+    }
+    QByteArrayView octets = vue;
+    QByteArray joints;
+    if (!m_reste.isEmpty()) {
+        joints = m_reste;
+        joints.append(vue);
+        octets = joints;
+    }
+    qsizetype entier = octets.size();
+    if (m_codage == Codage::Utf8) {
+        // An unfinished sequence at the end: its lead byte within the last
+        // three, asking for more bytes than follow it.
+        for (qsizetype i = octets.size() - 1; i >= 0 && i >= octets.size() - 3; --i) {
+            const auto o = static_cast<unsigned char>(octets[i]);
+            if (o < 0x80)
+                break;
+            if (o >= 0xC0) {
+                const qsizetype longueur = o >= 0xF0 ? 4 : o >= 0xE0 ? 3 : 2;
+                if (octets.size() - i < longueur)
+                    entier = i;
+                break;
+            }
+        }
+        m_tampon += depuisUtf8(octets.first(entier));
+    } else {
+        entier -= entier % 2;
+        const qsizetype avant = m_tampon.size();
+        m_tampon.resize(avant + entier / 2);
+        QChar *sortie = m_tampon.data() + avant;
+        const auto *o = reinterpret_cast<const unsigned char *>(octets.data());
+        const bool le = m_codage == Codage::Utf16LE;
+        // Code units as they stand: a lone surrogate reads as itself.
+        for (qsizetype k = 0; k < entier; k += 2)
+            *sortie++ = QChar(char16_t(le ? (o[k] | (o[k + 1] << 8)) : ((o[k] << 8) | o[k + 1])));
+    }
+    m_reste = octets.sliced(entier).toByteArray();
+}
+
 bool LecteurConsist::lire(QStringView &ligne)
 {
+    // Where the search for the line's end resumes: text already searched is
+    // not searched again, so a long line costs linear time.
+    qsizetype cherche = m_pos;
     for (;;) {
         if (m_crEnAttente && m_pos < m_tampon.size()) {
             if (m_tampon[m_pos] == u'\n')
-                ++m_pos;
+                cherche = ++m_pos;
             m_crEnAttente = false;
         }
         const QChar *debut = m_tampon.constData() + m_pos;
         const QChar *fin = m_tampon.constData() + m_tampon.size();
-        const QChar *p = debut;
+        const QChar *p = m_tampon.constData() + std::max(cherche, m_pos);
         while (p != fin && *p != u'\n' && *p != u'\r')
             ++p;
         if (p != fin) {
-            ligne = QStringView(debut, p - debut);
+            ligne = QStringView(debut, std::min<qsizetype>(p - debut, LongueurLigneMax));
             m_crEnAttente = *p == u'\r';
             m_pos = (p - m_tampon.constData()) + 1;
             ++m_numero;
             return true;
         }
-        // No line end in what is decoded: keep the rest and read on.
+        // No line end in what is decoded: keep the rest and read on. Past
+        // the longest line kept, the rest of the line is dropped as it comes.
         if (m_pos > 0) {
             m_tampon.remove(0, m_pos);
             m_pos = 0;
         }
+        if (m_tampon.size() > LongueurLigneMax)
+            m_tampon.truncate(LongueurLigneMax);
+        cherche = m_tampon.size();
         if (!remplir()) {
             if (m_crEnAttente && !m_tampon.isEmpty() && m_tampon[0] == u'\n')
                 m_tampon.remove(0, 1);
@@ -104,7 +167,7 @@ bool LecteurConsist::lire(QStringView &ligne)
             if (m_tampon.isEmpty())
                 return false;
             // A last line without an end counts.
-            ligne = m_tampon;
+            ligne = QStringView(m_tampon).first(std::min<qsizetype>(m_tampon.size(), LongueurLigneMax));
             m_pos = m_tampon.size();
             m_finSource = true;
             ++m_numero;

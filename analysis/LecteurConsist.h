@@ -3,8 +3,8 @@
 // share. A consist is text in the Windows-1252 code page, or, as the game and
 // its editors save most of them, UTF-16 with a byte-order mark (UTF-8 with a
 // mark is read too). CR LF, a lone LF and a lone CR each end a line.
+#include <QByteArray>
 #include <QString>
-#include <QStringDecoder>
 #include <QStringView>
 
 #include <cstdint>
@@ -20,13 +20,18 @@ enum class Codage { Ansi, Utf8, Utf16LE, Utf16BE };
 // work lets window events through.
 using Battement = std::function<void()>;
 
+// The longest line kept, in characters. A consist's lines are short; a longer
+// one (a damaged or foreign file, one line of megabytes) is cut there, the
+// rest of it read and dropped, so memory stays bounded whatever the file.
+inline constexpr qsizetype LongueurLigneMax = 1024 * 1024;
+
 class LecteurConsist {
 public:
     // Reads from an open device, from its current position.
     explicit LecteurConsist(QIODevice &source, Battement battement = {});
 
-    // The next line, without its end; false when no line is left. The view
-    // holds until the next call. A read failure throws ErreurExecution.
+    // The next line, without its end and cut to LongueurLigneMax; false when
+    // no line is left. The view holds until the next call. A read failure throws ErreurExecution.
     bool lire(QStringView &ligne);
     // Number of the line last read, counting from 1.
     std::int64_t numeroLigne() const { return m_numero; }
@@ -34,12 +39,14 @@ public:
 
 private:
     bool remplir();
+    void decoder(QByteArrayView vue);
 
     QIODevice &m_source;
     Battement m_battement;
     Codage m_codage = Codage::Ansi;
     bool m_codageConnu = false;
-    QStringDecoder m_decodeur;
+    QByteArray m_reste;  // the start of a character the last read cut in two
+    QByteArray m_octets; // the bytes of one read
     QString m_tampon;
     qsizetype m_pos = 0;
     bool m_finSource = false;

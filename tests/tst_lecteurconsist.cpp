@@ -1,11 +1,13 @@
 // Reading consists: taking vehicle lines apart, encodings and line ends.
 #include "analysis/LecteurConsist.h"
 #include "app/Texte.h"
+#include "support/Morceaux.h"
 
 #include <QBuffer>
 #include <QtTest>
 
 using namespace corvanel;
+using corvanel::test::Morceaux;
 
 class TstLecteurConsist : public QObject {
     Q_OBJECT
@@ -16,6 +18,8 @@ private slots:
     void codagesEtFinsDeLigne_data();
     void codagesEtFinsDeLigne();
     void morceauxCoupesNImportentPas();
+    void peuDOctetsALaFois();
+    void ligneTropLongueCoupee();
     void nomsDeConsist();
 };
 
@@ -194,6 +198,61 @@ void TstLecteurConsist::morceauxCoupesNImportentPas()
         QCOMPARE(lues.size(), attendu.size());
         QCOMPARE(lues, attendu);
     }
+}
+
+namespace {
+QStringList toutesLesLignes(QIODevice &source)
+{
+    LecteurConsist l(source);
+    QStringList lues;
+    QStringView ligne;
+    while (l.lire(ligne))
+        lues << ligne.toString();
+    return lues;
+}
+} // namespace
+
+void TstLecteurConsist::peuDOctetsALaFois()
+{
+    // Broken UTF-8 sequences, surrogates and marks cut across reads: Qt's
+    // own decoders, fed piece by piece, dropped the text after a broken
+    // sequence.
+    const QString texte = QString::fromUtf8("Wagon ( WagonData ( \"été\" Set ) )\r\n\U0001F682 EngineData ( A B )\n");
+    QByteArray utf8 = texte.toUtf8();
+    utf8.insert(10, "\xF3\xF3\xF3");
+    utf8.insert(30, "\xE2\x82");
+    utf8 += "\xEF\xBB\xBFWagonData ( C D )\xF0\x9F";
+    for (const QByteArray &octets : {QByteArray("\xEF\xBB\xBF") + utf8, utf16(texte, true), utf16(texte, false)}) {
+        QByteArray entier = octets;
+        QBuffer b(&entier);
+        b.open(QIODevice::ReadOnly);
+        const QStringList attendu = toutesLesLignes(b);
+        QVERIFY(attendu.size() >= 2);
+        for (qint64 pas = 1; pas <= 5; ++pas) {
+            QByteArray copie = octets;
+            Morceaux m(&copie, pas);
+            m.open(QIODevice::ReadOnly);
+            QCOMPARE(toutesLesLignes(m), attendu);
+        }
+    }
+}
+
+void TstLecteurConsist::ligneTropLongueCoupee()
+{
+    // A line of megabytes keeps its head, the rest is dropped, and the
+    // lines after it read as usual.
+    QByteArray octets = "EngineData ( A B ) " + QByteArray(3 * LongueurLigneMax + 5, 'x') + "\r\nWagonData ( C D )";
+    QBuffer b(&octets);
+    b.open(QIODevice::ReadOnly);
+    LecteurConsist l(b);
+    QStringView ligne;
+    QVERIFY(l.lire(ligne));
+    QCOMPARE(ligne.size(), LongueurLigneMax);
+    QCOMPARE(analyserLigne(ligne).dossier.toString(), QStringLiteral("B"));
+    QVERIFY(l.lire(ligne));
+    QCOMPARE(ligne.toString(), QStringLiteral("WagonData ( C D )"));
+    QCOMPARE(l.numeroLigne(), 2);
+    QVERIFY(!l.lire(ligne));
 }
 
 void TstLecteurConsist::nomsDeConsist()

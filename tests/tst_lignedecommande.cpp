@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <sys/resource.h>
+
 using namespace corvanel::test;
 
 namespace {
@@ -47,6 +49,7 @@ private slots:
     void dossierInutilisable_data();
     void dossierInutilisable();
     void aide();
+    void consistsEnormes();
 };
 
 void TstLigneDeCommande::codesDeSortie()
@@ -131,6 +134,42 @@ void TstLigneDeCommande::aide()
         QVERIFY2(s.out.contains(o), o);
     QCOMPARE(lancer({QStringLiteral("--version")}, bac.chemin(QStringLiteral("config"))).out.trimmed(),
              QByteArray("Corvanel 1.0.7"));
+}
+
+void TstLigneDeCommande::consistsEnormes()
+{
+    // A consist of 200 MB and one holding a single line of 50 MB: the report
+    // still finds what follows them, and memory stays far below their size.
+    Bac bac;
+    bac.ecrire(QStringLiteral("jeu/TRAINS/TRAINSET/S/E.eng"), "x");
+    QFile grand(bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/grand.con")));
+    QVERIFY(grand.open(QIODevice::WriteOnly));
+    QByteArray bloc;
+    while (bloc.size() < 1024 * 1024)
+        bloc += "\t\tEngineData ( E S )\r\n\t\tUiD ( 7 )\r\n";
+    for (int i = 0; i < 200; ++i)
+        QVERIFY(grand.write(bloc) == bloc.size());
+    grand.write("\t\tWagonData ( Manque S )\r\n");
+    grand.close();
+    QFile longue(bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/longue.con")));
+    QVERIFY(longue.open(QIODevice::WriteOnly));
+    longue.write("EngineData ( E S ) ");
+    const QByteArray x(1024 * 1024, 'x');
+    for (int i = 0; i < 50; ++i)
+        QVERIFY(longue.write(x) == x.size());
+    longue.write("\r\nWagonData ( Perdu S )\r\n");
+    longue.close();
+
+    const Sortie s =
+        lancer({QStringLiteral("--report"), bac.chemin(QStringLiteral("jeu"))}, bac.chemin(QStringLiteral("config")));
+    QCOMPARE(s.code, 1);
+    QCOMPARE(s.out, QByteArray("grand.con,\"S\",\"Manque.wag\"\nlongue.con,\"S\",\"Perdu.wag\"\n"));
+#ifndef __SANITIZE_ADDRESS__ // the sanitizer keeps freed memory aside
+    // The largest child this test has waited for.
+    rusage enfants{};
+    QCOMPARE(getrusage(RUSAGE_CHILDREN, &enfants), 0);
+    QVERIFY2(enfants.ru_maxrss < 100 * 1024, QByteArray::number(enfants.ru_maxrss / 1024) + " MB");
+#endif
 }
 
 QTEST_GUILESS_MAIN(TstLigneDeCommande)
