@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QLocale>
 
+#include <cerrno>
+
 namespace corvanel {
 
 namespace {
@@ -66,6 +68,11 @@ template <typename Fonction>
 void parcourirVehicules(const QString &dossier, const ContenuConsist &contenu, const Battement &battement,
                         Fonction surVehicule)
 {
+    // A consist removed since the folder was listed is no longer there to
+    // judge: passed over, as a listing made a moment later would have, not
+    // an end of the program.
+    if (contenu.erreur == ENOENT)
+        return;
     if (contenu.erreur != 0)
         throw ErreurExecution::depuisErrno(contenu.erreur);
     std::unique_ptr<QIODevice> f;
@@ -77,6 +84,8 @@ void parcourirVehicules(const QString &dossier, const ContenuConsist &contenu, c
     } else {
         int err = 0;
         f = ouvrirEntree(dossier, *contenu.entree, err);
+        if (!f && err == ENOENT)
+            return;
         if (!f)
             throw ErreurExecution::depuisErrno(err);
     }

@@ -60,7 +60,8 @@ QList<EntreeDossier> fichiersConsists(const QString &dossierConsists);
 
 // True when a vehicle line of the consist cannot be taken apart or names a
 // vehicle that does not exist; reading stops at the first such line.
-// Throws ErreurExecution when the consist cannot be opened or read.
+// Throws ErreurExecution when the consist cannot be opened or read; one
+// removed since the folder was listed reads as having no vehicle line.
 // `contenu` comes from a LectureAnticipee over the same folder; a large
 // consist it did not hold is read here as a stream.
 bool consistInvalide(const QString &dossierConsists, const ContenuConsist &contenu, VerificateurVehicules &vehicules,
@@ -83,7 +84,8 @@ public:
     explicit Rapport(QString modeleIllisible);
 
     // Reads a consist to its end and adds a row per fault. Throws
-    // ErreurExecution when it cannot be opened or read.
+    // ErreurExecution when it cannot be opened or read (not when it was
+    // removed since the listing: no row then).
     void examiner(const QString &dossierConsists, const ContenuConsist &contenu, VerificateurVehicules &vehicules,
                   const Battement &battement = {});
 

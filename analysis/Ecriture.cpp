@@ -16,10 +16,17 @@ std::optional<QString> ecrireFichier(const QString &chemin, const QByteArray &oc
     // Writing straight into the target when no temporary file can be made
     // beside it would lose the old content on a failure half-way.
     f.setDirectWriteFallback(false);
-    if (!f.open(QIODevice::WriteOnly))
+    // Unbuffered: QSaveFile (Qt 6.4) takes no notice of a failure while its
+    // buffer is written out at commit, and would put a file cut short by a
+    // full disk in place of the old one, reporting success.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return f.errorString();
+    errno = 0;
     if (f.write(octets) != octets.size()) {
-        const QString description = f.errorString();
+        // A write cut short leaves QSaveFile's own text unset; errno
+        // names the reason.
+        const int err = errno;
+        const QString description = err != 0 ? qt_error_string(err) : f.errorString();
         f.cancelWriting();
         return description;
     }

@@ -46,6 +46,12 @@ void LectureAnticipee::lire()
             c.erreur = err;
         } else {
             c.octets = f->read(TailleMaxTenue + 1);
+            // read() gives an empty array for a failure as for an empty
+            // file; a file that failed fails again when asked once more.
+            char octet = 0;
+            errno = 0;
+            if (c.octets.isEmpty() && f->read(&octet, 1) < 0)
+                c.erreur = errno != 0 ? errno : EIO;
             c.complet = c.octets.size() <= TailleMaxTenue;
             if (!c.complet)
                 c.octets.clear();

@@ -25,6 +25,8 @@ QString ErreurExecution::descriptionFrancaise(int numero)
         return QStringLiteral("Dépassement de capacité");
     case NumErreur::IncompatibiliteType:
         return QStringLiteral("Incompatibilité de type");
+    case NumErreur::NomFichierIncorrect:
+        return QStringLiteral("Nom ou numéro de fichier incorrect");
     case NumErreur::FichierIntrouvable:
         return QStringLiteral("Fichier introuvable");
     case NumErreur::ErreurES:
@@ -70,6 +72,10 @@ ErreurExecution ErreurExecution::depuisErrno(int err, bool cheminAbsent)
         return ErreurExecution(NumErreur::ErreurES);
     case EINVAL:
         return ErreurExecution(NumErreur::AppelIncorrect);
+#ifdef EILSEQ
+    case EILSEQ:
+        return ErreurExecution(NumErreur::NomFichierIncorrect);
+#endif
     default:
         return ErreurExecution(NumErreur::AccesChemin);
     }

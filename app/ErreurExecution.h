@@ -13,6 +13,7 @@ namespace NumErreur {
 inline constexpr int AppelIncorrect = 5;
 inline constexpr int Depassement = 6;
 inline constexpr int IncompatibiliteType = 13;
+inline constexpr int NomFichierIncorrect = 52;
 inline constexpr int ErreurES = 57;
 inline constexpr int FichierExiste = 58;
 inline constexpr int DisquePlein = 61;

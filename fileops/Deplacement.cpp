@@ -7,10 +7,12 @@
 #include "app/Interaction.h"
 #include "app/Texte.h"
 #include "app/modDeclarations.h"
+#include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
 #include "fileops/frmDemander.h"
 #include "fileops/frmDeplacerVers.h"
 #include "localisation/LireLangue.h"
+#include "platform/ListeDossier.h"
 #include "ui/frmCorvanel.h"
 
 #include <QFileInfo>
@@ -19,6 +21,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 
+#include <cerrno>
 #include <memory>
 
 #ifdef Q_OS_UNIX
@@ -62,7 +65,15 @@ void deplacerEntree(frmCorvanel &f, frmDeplacerVers &dv, std::int64_t index)
         return;
     const QString nom = entree->text();
     const QString source = DossierConsists + nom;
-    if (!(dv.optFichiers[1]->isChecked() || entree->isSelected()) || !sf::fichierExiste(source))
+    if (!(dv.optFichiers[1]->isChecked() || entree->isSelected()))
+        return;
+    // A name on disk the system's encoding cannot give back: the path misses
+    // it, and it would be passed over as gone while the end says it moved.
+    if (nomInjoignable(DossierConsists, nom)) {
+        signalerEchec(source, sf::erreurSysteme(EILSEQ));
+        return;
+    }
+    if (!sf::fichierExiste(source))
         return;
 
     if (sf::lireAttributs(source) & (sf::Cache | sf::LectureSeule)) {

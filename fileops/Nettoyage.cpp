@@ -13,13 +13,11 @@
 #include "ui/Pointeur.h"
 #include "ui/frmCorvanel.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 
-#include <algorithm>
+#include <cerrno>
 
 namespace corvanel {
 
@@ -33,6 +31,7 @@ QString message(const char *cle)
 struct Element {
     QString nom;
     bool lien = false;
+    bool injoignable = false; // see nomInjoignable()
 };
 
 // The game reads a name ending in ".con" as a consist whatever its letter
@@ -45,17 +44,16 @@ bool nomDeConsist(const QString &nom)
 // Files and sub-folders of the consist folder, hidden ones included, in the
 // order the game's platform lists them. A link to a folder is walked with the
 // sub-folders, as the platform lists it; any other link with the files.
+// Listed by their bytes: QDir leaves out, without a word, names the system's
+// encoding cannot decode, and the folder would be called clean with them in.
 void lister(const QString &dossier, QList<Element> &fichiers, QList<Element> &dossiers)
 {
-    if (!QFileInfo(dossier).isDir())
-        throw ErreurExecution(NumErreur::CheminIntrouvable);
-    const QFileInfoList liste =
-        QDir(dossier).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QFileInfo &i : liste)
-        (i.isDir() ? dossiers : fichiers).append({i.fileName(), i.isSymLink()});
-    const auto ordre = [](const Element &a, const Element &b) { return avantCommeLeJeu(a.nom, b.nom); };
-    std::sort(fichiers.begin(), fichiers.end(), ordre);
-    std::sort(dossiers.begin(), dossiers.end(), ordre);
+    QList<EntreeDossier> entrees = listerDossier(dossier);
+    trierCommeLeJeu(entrees);
+    for (const EntreeDossier &e : entrees) {
+        const bool injoignable = nomInjoignable(e);
+        (e.dossier ? dossiers : fichiers).append({e.nom, !injoignable && sf::estLien(dossier + e.nom), injoignable});
+    }
 }
 
 // One item: asked about when read-only or hidden, then removed. True when it
@@ -65,6 +63,8 @@ bool retirer(const Element &e, bool dossier)
 {
     const QString chemin = DossierConsists + e.nom;
     try {
+        if (e.injoignable)
+            throw sf::erreurSysteme(EILSEQ);
         if (sf::lireAttributs(chemin) & (sf::LectureSeule | sf::Cache)) {
             const QString question = dossier ? remplacer(message("Msg25"), u"[folder]", e.nom)
                                              : remplacer(message("Msg06"), u"[file]", e.nom);

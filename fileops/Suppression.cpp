@@ -5,13 +5,17 @@
 #include "app/Interaction.h"
 #include "app/Texte.h"
 #include "app/modDeclarations.h"
+#include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
 #include "localisation/LireLangue.h"
+#include "platform/ListeDossier.h"
 #include "ui/Commandes.h"
 #include "ui/frmCorvanel.h"
 
 #include <QListWidget>
 #include <QProgressBar>
+
+#include <cerrno>
 
 namespace corvanel {
 
@@ -27,6 +31,13 @@ QString message(const char *cle)
 void supprimerConsist(const QString &nom)
 {
     const QString chemin = DossierConsists + nom;
+    // Its name on disk is not one the system's encoding can give back: the
+    // path would miss it, and passing it over as gone would claim a deletion
+    // that never happened. Told; the others go on.
+    if (nomInjoignable(DossierConsists, nom)) {
+        signalerEchec(chemin, sf::erreurSysteme(EILSEQ));
+        return;
+    }
     try {
         // Deleted outside the program since the scan: nothing left to do,
         // as the move treats it.

@@ -25,6 +25,24 @@ bool avantCommeLeJeu(const QString &a, const QString &b)
     return c != 0 ? c < 0 : a < b;
 }
 
+bool nomInjoignable(const EntreeDossier &e)
+{
+    return !e.nomBrut.isEmpty() && e.nomBrut != QFile::encodeName(e.nom);
+}
+
+bool nomInjoignable(const QString &dossier, const QString &nom)
+{
+    if (!nom.contains(QChar::ReplacementCharacter))
+        return false;
+    try {
+        const QList<EntreeDossier> entrees = listerDossier(dossier);
+        return std::any_of(entrees.begin(), entrees.end(),
+                           [&](const EntreeDossier &e) { return e.nom == nom && nomInjoignable(e); });
+    } catch (const ErreurExecution &) {
+        return false;
+    }
+}
+
 void trierCommeLeJeu(QList<EntreeDossier> &entrees)
 {
     // Upper-case once per entry, not once per comparison.

@@ -23,6 +23,15 @@ struct EntreeDossier {
 // 70 when it cannot be read).
 QList<EntreeDossier> listerDossier(const QString &dossier);
 
+// True when the entry's name on disk is not what its shown name encodes to
+// (bytes the system's encoding cannot decode): no path built from `nom`
+// reaches it.
+bool nomInjoignable(const EntreeDossier &e);
+// The same for a name shown in a list: `dossier` holds an entry shown as
+// `nom` that no path built from `nom` reaches. Lists the folder only for a
+// name that holds the replacement character, which every such name does.
+bool nomInjoignable(const QString &dossier, const QString &nom);
+
 // The order in which the game's platform (NTFS) lists a folder: ascending by
 // upper-cased name, then by exact name.
 void trierCommeLeJeu(QList<EntreeDossier> &entrees);

@@ -1,0 +1,495 @@
+// The file commands when the file system does not behave: folders that go
+// between the scan and the command, consists that cannot be read, a
+// destination or an export target that fills up or refuses writes, names
+// the system's encoding cannot give back, and links that lead round in a
+// circle. Whatever happens, the program reports and no consist is lost.
+#include "analysis/Analyse.h"
+#include "analysis/frmRapportDetaille.h"
+#include "app/Texte.h"
+#include "app/modDeclarations.h"
+#include "fileops/Echecs.h"
+#include "fileops/SystemeFichiers.h"
+#include "fileops/frmDeplacerVers.h"
+#include "support/SceneFenetre.h"
+#include "ui/ListeDossiers.h"
+#include "ui/Pointeur.h"
+
+#include <QDirIterator>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTableView>
+#include <QtTest>
+
+#include <cerrno>
+#include <csignal>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace corvanel;
+using namespace corvanel::test;
+
+namespace {
+
+QByteArray consist(const QByteArray &vehicule, qsizetype remplissage = 0)
+{
+    return "SIMISA@@@@@@@@@@JINX0D0t______\r\n\r\nTrain (\r\n\t" + vehicule + "\r\n" + QByteArray(remplissage, ';') +
+           ")\r\n";
+}
+const QByteArray Invalide = consist("EngineData ( Absente Set )");
+const QByteArray Valide = consist("EngineData ( Loco Set )");
+
+QByteArray lire(const QByteArray &cheminBrut)
+{
+    QFile f;
+    const int fd = ::open(cheminBrut.constData(), O_RDONLY);
+    if (fd < 0 || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return "<absent>";
+    return f.readAll();
+}
+
+// Files of a name QString cannot hold are made and read by their bytes.
+void ecrireBrut(const QByteArray &chemin, const QByteArray &octets)
+{
+    QFile f;
+    QVERIFY(f.open(::open(chemin.constData(), O_WRONLY | O_CREAT, 0644), QIODevice::WriteOnly,
+                   QFileDevice::AutoCloseHandle) &&
+            f.write(octets) == octets.size());
+}
+
+// The first column of a list or of the report's grid.
+QStringList colonne(const QAbstractItemModel *m)
+{
+    QStringList n;
+    for (int i = 0; i < m->rowCount(); ++i)
+        n << m->index(i, 0).data().toString();
+    return n;
+}
+
+// The file system's own limit on a file's size: writes past it fail with
+// EFBIG as they would on a full disk, for root as well.
+struct LimiteTaille {
+    rlimit avant{};
+    explicit LimiteTaille(rlim_t octets)
+    {
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &avant);
+        rlimit l = avant;
+        l.rlim_cur = octets;
+        ::setrlimit(RLIMIT_FSIZE, &l);
+    }
+    ~LimiteTaille() { ::setrlimit(RLIMIT_FSIZE, &avant); }
+};
+
+struct Scene : SceneFenetre {
+    QString destination = bac.creerDossier(QStringLiteral("Destination")) + u'/';
+    QMap<QString, QByteArray> consists; // every consist laid out, by name
+
+    Scene() { ecrireVehicule(QStringLiteral("Set/Loco.eng")); }
+    ~Scene() override { sf::retirerPannes(); }
+
+    void con(const QString &nom, const QByteArray &octets)
+    {
+        ecrireConsist(nom, octets);
+        consists.insert(nom, octets);
+    }
+    QStringList liste() const { return colonne(f->lstLFI->model()); }
+    void rechercherEtToutChoisir()
+    {
+        f->cmdRechercher_Click();
+        f->cmdSelectionner_Click(0);
+    }
+    // Every entry, overwrite rule, OK; `apres` runs once the choice is made.
+    void choisirDestination(const std::function<void()> &apres = {})
+    {
+        seam.quandDialogue([this, apres](QDialog &d) {
+            auto &dv = dynamic_cast<frmDeplacerVers &>(d);
+            if (!dv.CheDossier->definirChemin(destination))
+                qFatal("destination refused");
+            QTest::mouseClick(dv.cmdOK, Qt::LeftButton);
+            if (apres)
+                apres();
+            return dv.result();
+        });
+    }
+    // The messages shown, one word each: "?" a question, "fin" the end of a
+    // command, "E<n>" a failure with its number.
+    QString messages() const
+    {
+        static const QRegularExpression numero(QStringLiteral("Erreur n° (\\d+)\\."));
+        QStringList mots;
+        for (const Message &m : seam.messages) {
+            const auto n = numero.match(m.texte);
+            mots << (m.boutons == Boutons::OuiNon    ? QStringLiteral("?")
+                     : m.icone == Icone::Information ? QStringLiteral("fin")
+                     : n.hasMatch()                  ? u'E' + n.captured(1)
+                                                     : QStringLiteral("?!"));
+        }
+        return mots.join(u' ');
+    }
+    // Each consist stands exactly once in the sandbox, byte for byte as it
+    // was laid out; no temporary file is left anywhere.
+    void rienPerdu() const
+    {
+        QMap<QString, int> vus;
+        QDirIterator it(bac.chemin(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QFileInfo i = it.nextFileInfo();
+            QVERIFY2(!i.fileName().startsWith(u'.'), qPrintable(i.filePath()));
+            if (consists.contains(i.fileName())) {
+                ++vus[i.fileName()];
+                QCOMPARE(lire(QFile::encodeName(i.filePath())), consists[i.fileName()]);
+            }
+        }
+        for (auto c = consists.cbegin(); c != consists.cend(); ++c)
+            QVERIFY2(vus.value(c.key()) == 1, qPrintable(c.key()));
+    }
+    // Where each consist is: D at the destination only, L in the consist
+    // folder only.
+    QString etats() const
+    {
+        QString e;
+        for (const QString &nom : consists.keys())
+            e += QFile::exists(destination + nom) ? u'D' : QFile::exists(DossierConsists + nom) ? u'L' : u'?';
+        return e;
+    }
+};
+
+} // namespace
+
+class TstPannes : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { Cadence::definirIntervalle(0); }
+    void cleanup()
+    {
+        Cadence::definirIntervalle(-1);
+        definirPointeur(Pointeur::ParDefaut);
+    }
+
+    void dossierPartiAvantLaCommande_data()
+    {
+        QTest::addColumn<QString>("commande");
+        QTest::addColumn<QString>("parti"); // renamed once the list is made
+        QTest::addColumn<QString>("messages");
+        const auto ligne = [](const char *nom, const char *commande, const char *parti, const char *messages) {
+            QTest::newRow(nom) << QString::fromUtf8(commande) << QString::fromUtf8(parti)
+                               << QString::fromUtf8(messages);
+        };
+        // The entries are passed over as gone; the closing scan then finds
+        // no consist folder, which ends the program like any scan.
+        ligne("supprimer, dossier des consists", "supprimer", "CONSISTS", "? fin E76");
+        ligne("déplacer, dossier des consists", "déplacer", "CONSISTS", "fin E76");
+        // Chosen in the dialog, gone before the first copy.
+        ligne("déplacer, destination", "déplacer", "Destination", "E76");
+        // Every vehicle is missing now: listed, not a failure.
+        ligne("rechercher, dossier des véhicules", "rechercher", "TRAINSET", "");
+    }
+
+    void dossierPartiAvantLaCommande()
+    {
+        QFETCH(QString, commande);
+        QFETCH(QString, parti);
+        QFETCH(QString, messages);
+        Scene s;
+        s.con(QStringLiteral("a.con"), Invalide);
+        s.con(QStringLiteral("b.con"), Valide);
+        s.rechercherEtToutChoisir();
+        QCOMPARE(s.liste(), QStringList{QStringLiteral("a.con")});
+        const QString dossier = parti == u"Destination" ? s.destination : s.jeu + QStringLiteral("TRAINS/") + parti;
+        const auto renommer = [&] { QVERIFY(QDir().rename(dossier, s.bac.chemin(QStringLiteral("parti")))); };
+
+        int fin = -1;
+        if (commande == u"supprimer") {
+            renommer();
+            s.seam.repondre(Reponse::Oui);
+            fin = codeDeFin([&] { s.f->cmdSupprimer_Click(); });
+        } else if (commande == u"déplacer") {
+            if (parti == u"CONSISTS")
+                renommer();
+            s.choisirDestination(parti == u"Destination" ? std::function<void()>(renommer) : nullptr);
+            fin = codeDeFin([&] { s.f->cmdDeplacerVers_Click(); });
+        } else {
+            renommer();
+            s.f->cmdRechercher_Click();
+            QCOMPARE(s.liste(), (QStringList{QStringLiteral("a.con"), QStringLiteral("b.con")}));
+        }
+
+        QCOMPARE(fin, messages.contains(u'E') ? 1 : -1);
+        QCOMPARE(s.messages(), messages);
+        s.rienPerdu();
+        if (parti != u"CONSISTS")
+            QCOMPARE(s.etats(), QStringLiteral("LL"));
+        QVERIFY(!QFileInfo::exists(dossier)); // nothing made it again
+    }
+
+    void consistIllisible_data()
+    {
+        QTest::addColumn<QString>("cas");
+        QTest::addColumn<QString>("messages");
+        const auto ligne = [](const char *nom, const char *cas, const char *messages) {
+            QTest::newRow(nom) << QString::fromUtf8(cas) << QString::fromUtf8(messages);
+        };
+        // Opening a pipe would wait for a writer for ever: no consist.
+        ligne("tube nommé en .con", "tube", "");
+        // The kernel fails every read of this file at its start (EIO).
+        ligne("lecture refusée par le système", "illisible", "E57");
+        // Removed between the listing and its reading: no longer there to
+        // judge, as when the listing comes a moment later. Small consists are
+        // read ahead, large ones where they are used.
+        ligne("petit consist retiré pendant la recherche", "petit", "");
+        ligne("gros consist retiré pendant la recherche", "gros", "");
+    }
+
+    // The scan and the report refresh meet the same consist.
+    void consistIllisible()
+    {
+        QFETCH(QString, cas);
+        QFETCH(QString, messages);
+        Scene s;
+        s.con(QStringLiteral("b.con"), Invalide);
+        const QString z = DossierConsists + QStringLiteral("z.con");
+        QByteArray octetsZ = Invalide;
+        if (cas == u"tube") {
+            QCOMPARE(::mkfifo(QFile::encodeName(z).constData(), 0644), 0);
+        } else if (cas == u"illisible") {
+            QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), z));
+        } else {
+            // The read-ahead holds at most 513 consists before the first is
+            // taken: the 600th cannot have been read when the walk starts.
+            if (cas == u"petit")
+                for (int i = 0; i < 600; ++i)
+                    s.ecrireConsist(QStringLiteral("a%1.con").arg(i, 3, 10, QChar(u'0')), Valide);
+            else
+                octetsZ = consist("EngineData ( Absente Set )", 2 * 1024 * 1024);
+        }
+        const bool retire = cas == u"petit" || cas == u"gros";
+        QProgressBar *jauge = s.f->pbJauge;
+        s.seam.pendantEvenements = [&] {
+            if (retire && jauge->value() >= 1)
+                QFile::remove(z);
+        };
+        const auto preparer = [&] {
+            if (retire)
+                s.ecrireConsist(QStringLiteral("z.con"), octetsZ);
+        };
+        preparer();
+        const int fin = codeDeFin([&] { s.f->cmdRechercher_Click(); });
+        QCOMPARE(s.messages(), messages);
+        QCOMPARE(fin, messages.isEmpty() ? -1 : 1);
+        if (fin < 0)
+            QCOMPARE(s.liste(), QStringList{QStringLiteral("b.con")});
+
+        s.seam.messages.clear();
+        preparer();
+        frmRapportDetaille r;
+        jauge = r.pbJauge;
+        QCOMPARE(codeDeFin([&] { r.cmdActualiser_Click(); }), fin);
+        QCOMPARE(s.messages(), messages);
+        if (fin < 0)
+            QCOMPARE(colonne(r.MSHFlexGrid->model()), QStringList{QStringLiteral("b.con")});
+        s.rienPerdu();
+    }
+
+    void destinationPleineOuFermee_data()
+    {
+        QTest::addColumn<int>("err"); // injected for every copy; 0: a real limit
+        QTest::addColumn<QString>("messages");
+        QTest::addColumn<QString>("etats"); // a.con, b.con, c.con
+        // a.con fits, b.con is cut short part-way, c.con is never reached.
+        QTest::newRow("plein au milieu du deuxième") << 0 << QStringLiteral("E61") << QStringLiteral("DLL");
+        QTest::newRow("support en lecture seule") << EROFS << QStringLiteral("E70") << QStringLiteral("LLL");
+    }
+
+    void destinationPleineOuFermee()
+    {
+        QFETCH(int, err);
+        QFETCH(QString, messages);
+        QFETCH(QString, etats);
+        Scene s;
+        s.con(QStringLiteral("a.con"), consist("EngineData ( A Set )", 40'000));
+        s.con(QStringLiteral("b.con"), consist("EngineData ( B Set )", 300'000));
+        s.con(QStringLiteral("c.con"), consist("EngineData ( C Set )", 40'000));
+        s.rechercherEtToutChoisir();
+        s.choisirDestination();
+        if (err != 0)
+            sf::injecterPanne(sf::Operation::Copie, QStringLiteral("/Destination/"), err);
+
+        int fin = 0;
+        {
+            std::optional<LimiteTaille> limite;
+            if (err == 0)
+                limite.emplace(100'000);
+            fin = codeDeFin([&] { s.f->cmdDeplacerVers_Click(); });
+        }
+        QCOMPARE(fin, 1);
+        QCOMPARE(s.messages(), messages);
+        QCOMPARE(s.etats(), etats);
+        s.rienPerdu();
+    }
+
+    void exportImpossible_data()
+    {
+        QTest::addColumn<QString>("cible");
+        QTest::addColumn<bool>("ancien"); // a report saved earlier stands there
+        // The save dialog opens in the consist folder, which went meanwhile.
+        QTest::newRow("dossier des consists parti") << QStringLiteral("CONSISTS/rapport.csv") << false;
+        QTest::newRow("plein pendant l'écriture") << QStringLiteral("rapport.txt") << true;
+    }
+
+    void exportImpossible()
+    {
+        QFETCH(QString, cible);
+        QFETCH(bool, ancien);
+        Scene s;
+        for (int i = 0; i < 100; ++i)
+            s.ecrireConsist(QStringLiteral("Train %1.con").arg(i), Invalide);
+        const QString chemin = s.jeu + QStringLiteral("TRAINS/") + cible;
+        if (ancien)
+            s.bac.ecrire(QStringLiteral("MSTS/TRAINS/") + cible, "ancien rapport\r\n");
+        frmRapportDetaille r;
+        r.cmdActualiser_Click();
+        QCOMPARE(r.MSHFlexGrid->model()->rowCount(), 100);
+        if (!ancien)
+            QVERIFY(QDir(DossierConsists).removeRecursively());
+
+        s.seam.choisirFichier(chemin);
+        {
+            std::optional<LimiteTaille> limite;
+            if (ancien)
+                limite.emplace(1000); // the report is about 3 kB
+            r.cmdEnregistrer_Click();
+        }
+
+        QCOMPARE(s.seam.messages.size(), 1);
+        QCOMPARE(s.seam.messages[0].icone, Icone::Critique);
+        QVERIFY(s.seam.messages[0].texte.startsWith(QDir::toNativeSeparators(chemin) + QStringLiteral("\r\n\r\n")));
+        QCOMPARE(lire(QFile::encodeName(chemin)), ancien ? QByteArray("ancien rapport\r\n") : QByteArray("<absent>"));
+        // No temporary file left, no folder made again.
+        QCOMPARE(QDir(s.jeu + QStringLiteral("TRAINS")).entryList(QDir::Files | QDir::Hidden).size(), ancien ? 1 : 0);
+        QCOMPARE(QFileInfo::exists(DossierConsists), ancien);
+        QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
+    }
+
+    void nomHorsCodage_data()
+    {
+        QTest::addColumn<QString>("commande");
+        for (const char *commande : {"supprimer", "déplacer", "nettoyer"})
+            QTest::newRow(commande) << QString::fromUtf8(commande);
+    }
+
+    // Bytes that are no UTF-8, in a consist's name and in a vehicle folder's:
+    // listed and read; a command that cannot reach the file by its shown name
+    // says so, and does the rest.
+    void nomHorsCodage()
+    {
+        QFETCH(QString, commande);
+        Scene s;
+        const QByteArray consists = QFile::encodeName(DossierConsists);
+        ecrireBrut(consists + "bad\xff\xfe.con", Invalide);
+        const QString bad = QFile::decodeName("bad\xff\xfe.con");
+        s.con(QStringLiteral("casse.con"), Invalide);
+        s.con(QStringLiteral("bon.con"), Valide);
+        const QByteArray trainset = QFile::encodeName(DossierTrainset);
+        QCOMPARE(::mkdir(trainset + "Set\xff", 0755), 0);
+        ecrireBrut(trainset + "Set\xff/Loco.eng", "SIMISA");
+        ecrireBrut(consists + "note\xff.txt", "x");
+        s.bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/vieux/x.txt"), "x");
+        ecrireBrut(consists + "vieux/\xff", "x");
+        // The sandbox's own removal goes by decoded names and would miss them.
+        const auto sansNomsBruts = qScopeGuard([&] {
+            for (const QByteArray &n : {consists + "bad\xff\xfe.con", consists + "note\xff.txt",
+                                        consists + "vieux/\xff", trainset + "Set\xff/Loco.eng"})
+                ::unlink(n.constData());
+            ::rmdir((trainset + "Set\xff").constData());
+        });
+
+        s.rechercherEtToutChoisir();
+        QCOMPARE(s.liste(), (QStringList{bad, QStringLiteral("casse.con")}));
+        QVERIFY(s.seam.messages.isEmpty());
+        frmRapportDetaille r;
+        r.cmdActualiser_Click();
+        QCOMPARE(colonne(r.MSHFlexGrid->model()), (QStringList{bad, QStringLiteral("casse.con")}));
+
+        QString inaccessible = bad;
+        if (commande == u"supprimer") {
+            s.seam.repondre(Reponse::Oui);
+            s.f->cmdSupprimer_Click();
+        } else if (commande == u"déplacer") {
+            s.choisirDestination();
+            s.f->cmdDeplacerVers_Click();
+        } else {
+            s.seam.repondre(Reponse::Oui);
+            s.f->cmdNettoyer_Click();
+            inaccessible = QFile::decodeName("note\xff.txt");
+        }
+
+        const Message echec{texteEchec(DossierConsists + inaccessible, sf::erreurSysteme(EILSEQ)), Boutons::OK,
+                            Icone::Critique};
+        const qsizetype premier = commande == u"déplacer" ? 0 : 1;
+        QCOMPARE(s.seam.messages.size(), premier + 2);
+        QCOMPARE(s.seam.messages[premier], echec);
+        QCOMPARE(s.messages().split(u' ').last(), QStringLiteral("fin"));
+        // Untouched, and listed again by the closing scan.
+        QCOMPARE(lire(consists + "bad\xff\xfe.con"), Invalide);
+        QCOMPARE(lire(trainset + "Set\xff/Loco.eng"), QByteArray("SIMISA"));
+        if (commande == u"nettoyer") {
+            QCOMPARE(lire(consists + "note\xff.txt"), QByteArray("x"));
+            QVERIFY(!QFileInfo::exists(DossierConsists + QStringLiteral("vieux")));
+        } else {
+            QCOMPARE(s.liste(), QStringList{bad});
+            QCOMPARE(s.etats(), commande == u"supprimer" ? QStringLiteral("L?") : QStringLiteral("LD"));
+        }
+    }
+
+    // Links that lead round in a circle, in both folders: the scan ends with
+    // the answers the file system gives, and the clean-up removes the links
+    // as links, never what they lead to.
+    void bouclesDeLiens()
+    {
+        Scene s;
+        const QString c = DossierConsists, t = DossierTrainset;
+        QDir().mkpath(c + QStringLiteral("vieux"));
+        for (const char *l :
+             {"boucle>.", "a>b", "b>a", "x.con>y.con", "y.con>x.con", "vieux/haut>../..", "vieux/rond>.."}) {
+            const QStringList lien = QString::fromLatin1(l).split(u'>');
+            QVERIFY(QFile::link(lien[1], c + lien[0]));
+        }
+        QVERIFY(QFile::link(QStringLiteral("x"), t + QStringLiteral("x")));
+        QVERIFY(QFile::link(QStringLiteral(".."), t + QStringLiteral("loop")));
+        s.con(QStringLiteral("bon.con"), Valide);
+        s.con(QStringLiteral("boucle.con"), consist("EngineData ( Loco x )"));
+        s.con(QStringLiteral("detour.con"), consist("EngineData ( Loco \"loop\\TRAINSET\\loop\\TRAINSET\\Set\" )"));
+
+        s.f->cmdRechercher_Click();
+        QCOMPARE(s.liste(), QStringList{QStringLiteral("boucle.con")});
+        frmRapportDetaille r;
+        r.cmdActualiser_Click();
+        QCOMPARE(colonne(r.MSHFlexGrid->model()), QStringList{QStringLiteral("boucle.con")});
+
+        s.seam.repondre(Reponse::Oui);
+        s.f->cmdNettoyer_Click();
+        QCOMPARE(s.messages(), QStringLiteral("? fin"));
+        // Two files (a, b) and two folders (boucle, vieux) gone.
+        QCOMPARE(s.seam.messages[1].texte,
+                 avecSautsDeLigne(
+                     remplacer(remplacer(s.L(QStringLiteral("Messages"), QStringLiteral("Msg26")), u"[numfile]", u"2"),
+                               u"[numfolder]", u"2")));
+        QCOMPARE(QDir(c).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
+                 (QStringList{QStringLiteral("bon.con"), QStringLiteral("boucle.con"), QStringLiteral("detour.con"),
+                              QStringLiteral("x.con"), QStringLiteral("y.con")}));
+        for (const char *reste : {"train.exe", "launcher.exe", "TRAINS/TRAINSET/Set/Loco.eng"})
+            QVERIFY2(QFileInfo(s.jeu + QString::fromLatin1(reste)).isFile(), reste);
+        QVERIFY(sf::estLien(t + QStringLiteral("x")) && sf::estLien(t + QStringLiteral("loop")));
+        s.rienPerdu();
+    }
+};
+
+QTEST_MAIN(TstPannes)
+#include "tst_pannes.moc"
