@@ -73,6 +73,20 @@ bool nomCache(const QString &chemin)
     return n.startsWith(u'.') && n != u"." && n != u"..";
 }
 
+// "0x" and hexadecimal digits, up to the first null: Wine's form, and the
+// head of Samba's longer binary form. Anything else stored counts as 0, as
+// Wine reads it.
+int analyserAttributsDos(QByteArrayView brut)
+{
+    const qsizetype nul = brut.indexOf('\0');
+    const QByteArrayView texte = nul >= 0 ? brut.first(nul) : brut;
+    if (texte.size() <= 2 || texte[0] != '0' || (texte[1] != 'x' && texte[1] != 'X'))
+        return 0;
+    bool ok = false;
+    const uint valeur = texte.sliced(2).toUInt(&ok, 16);
+    return ok ? static_cast<int>(valeur & 0x7fffffff) : 0;
+}
+
 } // namespace interne
 
 void injecterPanne(Operation operation, const QString &fragment, int err, std::int64_t apresOctets)
@@ -165,20 +179,6 @@ mode_t masqueCreation()
     return masque;
 }
 
-// "0x" and hexadecimal digits, up to the first null: Wine's form, and the
-// head of Samba's longer binary form. Anything else stored counts as 0, as
-// Wine reads it.
-int analyserValeur(const QByteArray &brut)
-{
-    const qsizetype nul = brut.indexOf('\0');
-    const QByteArray texte = nul >= 0 ? brut.left(nul) : brut;
-    if (texte.size() <= 2 || texte[0] != '0' || (texte[1] != 'x' && texte[1] != 'X'))
-        return 0;
-    bool ok = false;
-    const uint valeur = texte.mid(2).toUInt(&ok, 16);
-    return ok ? static_cast<int>(valeur & 0x7fffffff) : 0;
-}
-
 // The stored value; none when nothing is stored or the file system keeps no
 // extended attributes. A value that cannot be read counts as none, as it
 // does for Wine: the file stays usable.
@@ -190,7 +190,7 @@ std::optional<int> valeurStockee(const QByteArray &chemin, bool sansXattr)
     for (int essai = 0; essai < 3; ++essai) {
         const ssize_t n = ::lgetxattr(chemin.constData(), NomAttributsDos, tampon.data(), tampon.size());
         if (n >= 0)
-            return analyserValeur(tampon.left(n));
+            return analyserAttributsDos(QByteArrayView(tampon).first(n));
         if (errno != ERANGE)
             return std::nullopt;
         const ssize_t besoin = ::lgetxattr(chemin.constData(), NomAttributsDos, nullptr, 0);

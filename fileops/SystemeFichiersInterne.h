@@ -32,4 +32,7 @@ bool sansAttributsEtendus(const QString &chemin);
 // The name's last component begins with "." (and is not "." or "..").
 bool nomCache(const QString &chemin);
 
+// The attribute bits stored in "user.DOSATTRIB".
+int analyserAttributsDos(QByteArrayView brut);
+
 } // namespace corvanel::sf::interne
