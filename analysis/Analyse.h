@@ -53,6 +53,14 @@ template <typename Travail> auto sansBloquer(Travail travail) -> decltype(travai
     return futur.get();
 }
 
+// Lets go of what a long command held (a hundred thousand names, the
+// trainset's cache) on another thread: on the window's, freeing them held
+// the window still for tens of milliseconds.
+template <typename... Objets> void libererSansBloquer(Objets &...objets)
+{
+    sansBloquer([&] { ((objets = Objets{}), ...); });
+}
+
 // Every file directly in the consist folder (consists or not), in the order
 // the game's platform lists them. Throws ErreurExecution when the folder
 // cannot be listed.

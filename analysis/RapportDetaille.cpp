@@ -18,6 +18,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <memory>
 
 namespace corvanel {
 
@@ -41,12 +42,12 @@ void frmRapportDetaille::cmdActualiser_Click()
 
     try {
         const QString dossier = DossierConsists;
-        const QList<EntreeDossier> fichiers = sansBloquer([dossier] { return fichiersConsists(dossier); });
+        QList<EntreeDossier> fichiers = sansBloquer([dossier] { return fichiersConsists(dossier); });
         // A range of 0 to 0 would turn the bar into a busy indicator.
         pbJauge->setRange(0, std::max<int>(1, static_cast<int>(fichiers.size())));
         pbJauge->setValue(0);
 
-        VerificateurVehicules vehicules(DossierTrainset);
+        auto vehicules = std::make_unique<VerificateurVehicules>(DossierTrainset);
         Rapport rapport(texte(QStringLiteral("Messages"), QStringLiteral("Msg27")));
         // The bar and the grid are brought up to date when events run, not
         // for every file: each would repaint on the spot.
@@ -56,16 +57,19 @@ void frmRapportDetaille::cmdActualiser_Click()
             m_modele->rattraper(rapport.lignes());
         });
         const Battement battement = [&cadence] { cadence.battre(); };
-        LectureAnticipee lecture(dossier, fichiers);
-        for (const EntreeDossier &fichier : fichiers) {
-            ++valeur;
-            cadence.battre();
-            if (!estNomConsist(fichier.nom))
-                continue;
-            rapport.examiner(dossier, lecture.suivant(battement), vehicules, battement);
+        {
+            LectureAnticipee lecture(dossier, fichiers);
+            for (const EntreeDossier &fichier : fichiers) {
+                ++valeur;
+                cadence.battre();
+                if (!estNomConsist(fichier.nom))
+                    continue;
+                rapport.examiner(dossier, lecture.suivant(battement), *vehicules, battement);
+            }
         }
         pbJauge->setValue(valeur);
         m_modele->rattraper(rapport.lignes());
+        libererSansBloquer(fichiers, vehicules);
     } catch (const ErreurExecution &e) {
         rapportFatal(VarianteRapport::ErreurNoSansPoint, e);
     }

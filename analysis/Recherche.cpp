@@ -19,6 +19,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <memory>
+
 namespace corvanel {
 
 void Rechercher(frmCorvanel &f)
@@ -29,29 +31,32 @@ void Rechercher(frmCorvanel &f)
         f.lstLFI->clear();
 
         const QString dossier = DossierConsists;
-        const QList<EntreeDossier> fichiers = sansBloquer([dossier] { return fichiersConsists(dossier); });
+        QList<EntreeDossier> fichiers = sansBloquer([dossier] { return fichiersConsists(dossier); });
         f.pbJauge->setMinimum(0);
         f.pbJauge->setMaximum(static_cast<int>(fichiers.size()));
         f.pbJauge->setValue(0);
         f.informations(QStringLiteral(" \r\n") + texte(QStringLiteral("Messages"), QStringLiteral("Msg01")));
         Compteur = 0;
 
-        VerificateurVehicules vehicules(DossierTrainset);
+        auto vehicules = std::make_unique<VerificateurVehicules>(DossierTrainset);
         // The bar is brought up to date when events run: moved for every
         // file, it would repaint itself hundreds of times on the spot.
         int valeur = 0;
         Cadence cadence(-1, [&] { f.pbJauge->setValue(valeur); });
         const Battement battement = [&cadence] { cadence.battre(); };
-        LectureAnticipee lecture(DossierConsists, fichiers);
-        for (const EntreeDossier &fichier : fichiers) {
-            ++valeur;
-            cadence.battre();
-            if (!estNomConsist(fichier.nom))
-                continue;
-            ++Compteur;
-            if (consistInvalide(DossierConsists, lecture.suivant(battement), vehicules, battement))
-                f.lstLFI->addItem(fichier.nom);
+        {
+            LectureAnticipee lecture(DossierConsists, fichiers);
+            for (const EntreeDossier &fichier : fichiers) {
+                ++valeur;
+                cadence.battre();
+                if (!estNomConsist(fichier.nom))
+                    continue;
+                ++Compteur;
+                if (consistInvalide(DossierConsists, lecture.suivant(battement), *vehicules, battement))
+                    f.ajouterInvalide(fichier.nom);
+            }
         }
+        libererSansBloquer(fichiers, vehicules);
 
         f.pbJauge->setValue(valeur);
         const int trouves = f.lstLFI->count();

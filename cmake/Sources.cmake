@@ -42,6 +42,7 @@ add_library(corvanel_gui STATIC
   app/frmParcourir1.cpp
   app/modSubMain.cpp
   ui/ListeDossiers.cpp
+  ui/ListeNoms.cpp
   analysis/Recherche.cpp
   analysis/ListeInvalides.cpp
   analysis/RapportDetaille.cpp

@@ -126,6 +126,15 @@ void TstRecherche::ordreDuJeuEtCasse()
     s.f->cmdRechercher_Click();
     QCOMPARE(entrees(s.f->lstLFI), (QStringList{"b.con", "B_.con", "dossier-fichier.con", "fichier-dossier.con",
                                                 "utf16.con", "Z.con", "_x.con"}));
+
+    // Every entry takes the first one's size, which keeps a long list quick;
+    // a name longer than the first can still be scrolled over whole.
+    const QString longue = QStringLiteral("ZZ Acela Express Boston to Washington via New York Penn Station.con");
+    s.con(longue, manque);
+    s.f->cmdRechercher_Click();
+    const QList<QListWidgetItem *> trouve = s.f->lstLFI->findItems(longue, Qt::MatchExactly);
+    QCOMPARE(trouve.size(), 1);
+    QCOMPARE_GE(s.f->lstLFI->visualItemRect(trouve[0]).width(), s.f->lstLFI->fontMetrics().horizontalAdvance(longue));
 }
 
 void TstRecherche::resumesEtEtatDesCommandes_data()

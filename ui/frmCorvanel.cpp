@@ -3,6 +3,7 @@
 #include "app/Interaction.h"
 #include "app/Reglages.h"
 #include "ui/Commandes.h"
+#include "ui/ListeNoms.h"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -137,11 +138,20 @@ void frmCorvanel::lstLFI_Click()
 
 void frmCorvanel::cmdSelectionner_Click(int Index)
 {
-    const bool etat = Index != 1;
-    for (int i = 0; i < lstLFI->count(); ++i)
-        lstLFI->item(i)->setSelected(etat);
+    // One change of the whole selection: entry by entry, each change
+    // compares the selection with the last, and thousands of entries took
+    // seconds.
+    if (Index != 1)
+        lstLFI->selectAll();
+    else
+        lstLFI->clearSelection();
     lstLFI->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
     lstLFI_Click();
+}
+
+void frmCorvanel::ajouterInvalide(const QString &nom)
+{
+    m_noms->ajouter(nom);
 }
 
 void frmCorvanel::mnuQuitter_Click()

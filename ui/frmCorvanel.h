@@ -21,6 +21,8 @@ class QPushButton;
 
 namespace corvanel {
 
+class DelegueListeNoms;
+
 class frmCorvanel : public QMainWindow {
     Q_OBJECT
 public:
@@ -78,6 +80,8 @@ public:
     void liberer();
     // Sets the status text (its line breaks are CR LF, as everywhere).
     void informations(const QString &texte);
+    // Adds a consist to the list of invalid ones.
+    void ajouterInvalide(const QString &nom);
 
     // Places the controls at the scale the current captions need and fixes
     // the window's size.
@@ -109,6 +113,7 @@ protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
+    DelegueListeNoms *m_noms = nullptr;
     void construire();
     void construireMenus();
     QAction *article(QMenu *menu, const QString &legende, const QKeySequence &raccourci,

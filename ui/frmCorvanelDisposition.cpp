@@ -3,6 +3,7 @@
 
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
+#include "ui/ListeNoms.h"
 
 #include <QAction>
 #include <QFrame>
@@ -74,6 +75,7 @@ void frmCorvanel::construire()
     lstLFI = new QListWidget(Picture1);
     // Each click changes one entry; several can be selected at once.
     lstLFI->setSelectionMode(QAbstractItemView::MultiSelection);
+    m_noms = new DelegueListeNoms(lstLFI);
     lstLFI->setEnabled(false);
     d.placer(lstLFI, 105, 105, 3375, 3180);
     cmdSelectionner[0] = bouton(Picture1, QStringLiteral("V"));
