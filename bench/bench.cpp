@@ -1,24 +1,21 @@
 // Speed and memory of the scan and the report on a large generated game
 // folder, printed as figures: the floor (reading every consist's bytes),
-// `corvanel --scan`, `corvanel --report`, and the main window's scan.
+// `corvanel --scan`, `corvanel --report`, then the windows (main window's
+// scan, its list in use, the detailed report window): how long the event
+// loop was held up at most and the peak memory.
 // Usage: corvanel-bench [--consists N] [--dossiers N] [--garder DIR]
-#include "analysis/Analyse.h"
-#include "app/Reglages.h"
-#include "app/modDeclarations.h"
+// (20,000 consists by default; --consists 100000 is the scale run.)
+#include "bench/Fenetre.h"
 #include "bench/Generateur.h"
-#include "platform/Chemins.h"
-#include "ui/Commandes.h"
-#include "ui/InteractionQt.h"
-#include "ui/frmCorvanel.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QListWidget>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <cstdio>
 #include <fcntl.h>
@@ -68,6 +65,16 @@ Mesure executer(const QStringList &arguments)
     return m;
 }
 
+// Other processes on the machine slow every figure: say how busy it was.
+QByteArray charge()
+{
+    QFile f(QStringLiteral("/proc/loadavg"));
+    if (!f.open(QIODevice::ReadOnly))
+        return "unknown";
+    const QList<QByteArray> champs = f.readAll().split(' ');
+    return champs.size() < 3 ? "unknown" : champs[0] + ' ' + champs[1] + ' ' + champs[2];
+}
+
 double plancher(const QString &consists)
 {
     QElapsedTimer chrono;
@@ -84,49 +91,31 @@ double plancher(const QString &consists)
     return chrono.nsecsElapsed() / 1e9;
 }
 
-// The seam of the window's scan, noting the longest time the window went
-// without its events.
-class InteractionMesuree : public InteractionQt {
-public:
-    void laisserPasserEvenements() override
-    {
-        ecartMax = std::max(ecartMax, chrono.nsecsElapsed() / 1e6);
-        ++passages;
-        InteractionQt::laisserPasserEvenements();
-        chrono.restart();
-    }
-    QElapsedTimer chrono;
-    double ecartMax = 0;
-    long passages = 0;
-};
-
-// Child mode: the main window's scan, offscreen.
-int scanFenetre(int argc, char *argv[], const QString &jeu)
+// A game folder whose only consist is `megaoctets` MB: lines of a vehicle
+// that exists or, with `uneLigne`, one line that long; a missing vehicle
+// after it, that the report must still find.
+QString jeuEnorme(const QString &racine, int megaoctets, bool uneLigne)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    InteractionMesuree seam;
-    definirInteraction(&seam);
-    QTemporaryDir temp;
-    Reglages store(temp.filePath(QStringLiteral("r.ini")));
-    definirReglages(&store);
-    DossierAppli = dossierProgramme();
-    NomFichierLangue = LangueParDefaut;
-    FichierLangue = DossierAppli + QStringLiteral("lang/") + NomFichierLangue;
-    DossierMSTS = jeu + u'/';
-    DossierConsists = DossierMSTS + QStringLiteral("TRAINS/CONSISTS/");
-    DossierTrainset = DossierMSTS + QStringLiteral("TRAINS/TRAINSET/");
-    frmCorvanel f;
-    TraduireFenetrePrincipale(f, FichierLangue);
-    f.show();
-    QCoreApplication::processEvents();
-    QElapsedTimer chrono;
-    chrono.start();
-    seam.chrono.start();
-    Rechercher(f);
-    const double secondes = chrono.nsecsElapsed() / 1e9;
-    std::printf("%.3f %.1f %ld %d\n", secondes, seam.ecartMax, seam.passages, f.lstLFI->count());
-    return 0;
+    const QString jeu = racine + QStringLiteral("/enorme-%1-%2").arg(megaoctets).arg(uneLigne);
+    QDir().mkpath(jeu + QStringLiteral("/TRAINS/TRAINSET/S"));
+    QDir().mkpath(jeu + QStringLiteral("/TRAINS/CONSISTS"));
+    QFile v(jeu + QStringLiteral("/TRAINS/TRAINSET/S/E.eng"));
+    v.open(QIODevice::WriteOnly);
+    QFile c(jeu + QStringLiteral("/TRAINS/CONSISTS/enorme.con"));
+    if (!c.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(c.fileName()));
+    QByteArray bloc;
+    if (uneLigne) {
+        c.write("EngineData ( E S ) ");
+        bloc = QByteArray(1024 * 1024, 'x');
+    } else {
+        while (bloc.size() < 1024 * 1024)
+            bloc += "\t\tEngineData ( E S )\r\n\t\tUiD ( 7 )\r\n";
+    }
+    for (int i = 0; i < megaoctets; ++i)
+        c.write(bloc);
+    c.write("\r\nWagonData ( Manque S )\r\n");
+    return jeu;
 }
 
 } // namespace
@@ -138,7 +127,7 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i) {
         const QByteArray a = argv[i];
         if (a == "--fenetre" && i + 1 < argc)
-            return scanFenetre(argc, argv, QString::fromLocal8Bit(argv[i + 1]));
+            return bench::mesurerFenetres(argc, argv, QString::fromLocal8Bit(argv[i + 1]));
         if (a == "--consists" && i + 1 < argc)
             t.consists = QByteArray(argv[++i]).toInt();
         else if (a == "--dossiers" && i + 1 < argc)
@@ -150,6 +139,7 @@ int main(int argc, char *argv[])
     QTemporaryDir temp;
     const QString racine = garder.isEmpty() ? temp.path() : garder;
     QDir().mkpath(racine);
+    std::printf("%d processors, load average %s\n", QThread::idealThreadCount(), charge().constData());
     std::printf("Generating %d consists, %d trainset folders in %s ...\n", t.consists, t.dossiers, qPrintable(racine));
     std::fflush(stdout);
     QElapsedTimer chrono;
@@ -175,13 +165,12 @@ int main(int argc, char *argv[])
     };
     const Mesure scan = meilleure({programme, QStringLiteral("--scan"), jeu});
     const Mesure rapport = meilleure({programme, QStringLiteral("--report"), jeu});
-    const QString soi = QCoreApplication::applicationFilePath();
-    Mesure fenetre = executer({soi, QStringLiteral("--fenetre"), jeu});
-    // The child prints its own figures; run it again to read them.
-    QProcess p;
-    p.start(soi, {QStringLiteral("--fenetre"), jeu});
-    p.waitForFinished(-1);
-    const QList<QByteArray> f = p.readAllStandardOutput().trimmed().split(' ');
+    // The windows run in a child: their peak memory is then theirs alone.
+    QProcess enfant;
+    enfant.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--fenetre"), jeu});
+    enfant.waitForFinished(-1);
+    const QList<bench::Phase> phases = bench::lirePhases(enfant.readAllStandardOutput());
+    std::printf("load average at the end: %s\n", charge().constData());
 
     std::printf("\n%-34s %9s %9s %12s\n", "", "seconds", "x floor", "peak MB");
     std::printf("%-34s %9.3f %9s %12s\n", "floor: read every consist's bytes", sol, "1.00", "-");
@@ -189,16 +178,49 @@ int main(int argc, char *argv[])
                 scan.memoireKo / 1024.0, scan.code);
     std::printf("%-34s %9.3f %9.2f %12.1f   (exit %d)\n", "corvanel --report", rapport.secondes, rapport.secondes / sol,
                 rapport.memoireKo / 1024.0, rapport.code);
-    if (f.size() == 4) {
-        const double s = f[0].toDouble();
-        std::printf("%-34s %9.3f %9.2f %12.1f\n", "main window scan (offscreen)", s, s / sol,
-                    fenetre.memoireKo / 1024.0);
-        std::printf("\nwindow scan / --scan: %.2f (target at most 1.30)\n", s / scan.secondes);
-        std::printf("longest time without window events during the window scan: %.1f ms over %s passes\n",
-                    f[1].toDouble(), f[2].constData());
-        std::printf("invalid consists listed by the window: %s (expected %d)\n", f[3].constData(), b.invalidesAttendus);
+    if (!phases.isEmpty()) {
+        const bench::Phase &s = phases.constFirst();
+        std::printf("%-34s %9.3f %9.2f %12.1f\n", "main window scan (offscreen)", s.secondes, s.secondes / sol,
+                    s.memoireKo / 1024.0);
+        std::printf("\nwindow scan / --scan: %.2f (target at most 1.30)\n", s.secondes / scan.secondes);
+        std::printf("invalid consists listed by the window: %d (expected %d)\n", s.elements, b.invalidesAttendus);
     }
     std::printf("--report / floor: %.2f (target at most 2.00); peak memory target: under 150 MB\n",
                 rapport.secondes / sol);
+
+    std::printf("\nWindows, offscreen. Gap: the longest wait between two ticks of a %d ms timer, whatever held the\n"
+                "event loop; CPU: the most processor time the window thread used between two ticks (the gap a\n"
+                "machine with nothing else to do would see); yields: the program's own, and the longest stretch\n"
+                "between two of them.\n",
+                bench::PeriodeSondeMs);
+    std::printf("%-30s %7s %5s %10s %10s %6s %10s %8s\n", "", "seconds", "rows", "gap", "CPU", "yields", "b/w yields",
+                "peak MB");
+    bool tenu = !phases.isEmpty();
+    for (const bench::Phase &p : phases) {
+        const bool ok = p.ecartMaxMs < bench::EcartCibleMs && p.memoireKo / 1024.0 < bench::MemoireCibleMo;
+        tenu = tenu && ok;
+        const QByteArray secondes = p.secondes < 0 ? "-" : QByteArray::number(p.secondes, 'f', 3);
+        std::printf("%-30s %7s %5d %7.1f ms %7.1f ms %6ld %7.1f ms %8.1f  %s\n", qPrintable(p.nom),
+                    secondes.constData(), p.elements, p.ecartMaxMs, p.processeurMaxMs, p.cessions, p.ecartCessionsMs,
+                    p.memoireKo / 1024.0, ok ? "ok" : "OVER");
+    }
+    if (phases.size() != bench::NombrePhases || enfant.exitCode() != 0)
+        std::printf("the window child stopped early (exit %d):\n%s\n", enfant.exitCode(),
+                    enfant.readAllStandardError().constData());
+    std::printf("targets: longest gap under %.0f ms, peak memory under %.0f MB in every phase: %s\n",
+                bench::EcartCibleMs, bench::MemoireCibleMo, tenu ? "met" : "NOT met");
+
+    // One huge consist: time should double with its size, memory stay put.
+    std::printf("\nOne huge consist, `corvanel --report` (best of three):\n%-34s %9s %9s %12s\n", "", "seconds",
+                "s per MB", "peak MB");
+    const std::pair<int, bool> cas[] = {{100, false}, {200, false}, {25, true}, {50, true}};
+    for (const auto &[mo, uneLigne] : cas) {
+        const QString dossierEnorme = jeuEnorme(racine, mo, uneLigne);
+        const Mesure m = meilleure({programme, QStringLiteral("--report"), dossierEnorme});
+        const QByteArray nom = QByteArray::number(mo) + (uneLigne ? " MB on a single line" : " MB of lines");
+        std::printf("%-34s %9.3f %9.4f %12.1f   (exit %d)\n", nom.constData(), m.secondes, m.secondes / mo,
+                    m.memoireKo / 1024.0, m.code);
+        QDir(dossierEnorme).removeRecursively();
+    }
     return 0;
 }
