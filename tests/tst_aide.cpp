@@ -1,18 +1,16 @@
-// The Help menu, the About box and the language choice.
+// The Help and Tools menus: the documents, the About box, the language
+// choice, and the external text editor (what reaches it, the messages when
+// none can be used, choosing one with the program chooser).
 #include "app/modDeclarations.h"
-#include "app/modSubMain.h"
 #include "localisation/LireLangue.h"
-#include "platform/Instance.h"
-#include "support/Bac.h"
-#include "support/InteractionScriptee.h"
 #include "support/SceneFenetre.h"
 #include "ui/Aide.h"
-#include "ui/frmCorvanel.h"
+#include "ui/Editeur.h"
+#include "ui/InteractionQt.h"
+#include "ui/ListeDossiers.h"
+#include "ui/frmParcourir2.h"
 
-#include <QAction>
-#include <QFile>
 #include <QGroupBox>
-#include <QMenu>
 #include <QPushButton>
 #include <QtTest>
 
@@ -22,180 +20,271 @@ using namespace corvanel::test;
 namespace {
 const QString Francais = QStringLiteral("crv-1.0.7-french.lng");
 const QString Anglais = QStringLiteral("crv-1.0.7-english.lng");
-
+const QString Options = QStringLiteral("Options");
+const QString Editeur = QStringLiteral("Editeur");
 using Scene = SceneFenetre;
+
+QString programme(Bac &bac, const QString &relatif, const QByteArray &contenu = "#!/bin/sh\n")
+{
+    const QString chemin = bac.ecrire(relatif, contenu);
+    QFile::setPermissions(chemin, QFile::permissions(chemin) | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+    return chemin;
+}
+
 } // namespace
 
 class TstAide : public QObject {
     Q_OBJECT
 
 private slots:
-    void aPropos_data();
-    void aPropos();
-    void documents();
-    void documentAbsent_data();
-    void documentAbsent();
-    void siteRefuse();
-    void choixDeLangue();
-    void choixAnnule();
-    void choixIncompletTermine();
-};
-
-void TstAide::aPropos_data()
-{
-    QTest::addColumn<QString>("fichier");
-    QTest::addColumn<QString>("nomEnUsage");
-    QTest::addColumn<int>("lignes");
-    QTest::newRow("défaut") << Francais << Francais << 9;
-    QTest::newRow("autre fichier") << Anglais << Anglais << 12;
-    QTest::newRow("défaut dans une autre casse") << Francais << QStringLiteral("CRV-1.0.7-French.lng") << 12;
-}
-
-void TstAide::aPropos()
-{
-    QFETCH(QString, fichier);
-    QFETCH(QString, nomEnUsage);
-    QFETCH(int, lignes);
-    Scene s(fichier);
-    NomFichierLangue = nomEnUsage;
-    s.f->mnuAbout->trigger();
-    QCOMPARE(s.seam.messages.size(), 1);
-    const Message m = s.seam.messages[0];
-    const QStringList l = m.texte.split(QStringLiteral("\r\n"));
-    QCOMPARE(l.size(), lignes);
-    QCOMPARE(l[0], QStringLiteral("Corvanel Version 1.0.7"));
-    QVERIFY(l[1].contains(QStringLiteral("2002-2003")));
-    QCOMPARE(l[2], s.L("Label", "Label01"));
-    QCOMPARE(l[3], QString());
-    QCOMPARE(l[4], s.L("Label", "Label07"));
-    QVERIFY(l[5].startsWith(QStringLiteral("https://")));
-    QCOMPARE(l[7], s.L("Label", "Label06"));
-    if (lignes == 12) {
-        QCOMPARE(l[9], QString());
-        QCOMPARE(l[10], s.L("Label", "Label08") + u' ' + s.L("Language", "Author"));
-        QCOMPARE(l[11], s.L("Label", "Label06") + u' ' + s.L("Language", "EMail"));
+    void aPropos_data()
+    {
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<QString>("nomEnUsage");
+        QTest::addColumn<bool>("traducteur");
+        QTest::newRow("défaut") << Francais << Francais << false;
+        QTest::newRow("défaut dans une autre casse") << Francais << QStringLiteral("CRV-1.0.7-French.lng") << true;
     }
-    QCOMPARE(m.titre, s.L("Form", "Form04"));
-    QCOMPARE(m.icone, Icone::Information);
-    QCOMPARE(m.boutons, Boutons::OK);
-}
 
-void TstAide::documents()
-{
-    Scene s;
-    // Every language file names documents that ship with the program.
-    for (const QString &langue : {Francais, Anglais}) {
-        s.bac.utiliserLangue(langue);
-        for (const char *cle : {"HelpFile", "FAQFile", "HisFile"}) {
-            const QString doc = s.L(QStringLiteral("Language"), QString::fromLatin1(cle));
-            QVERIFY2(QFile::exists(QStringLiteral(CORVANEL_SOURCE_DIR "/") + doc), qPrintable(doc));
-            s.bac.ecrire(QStringLiteral("programme/") + doc, "<html></html>");
+    // Another file than the default names its translator, last.
+    void aPropos()
+    {
+        QFETCH(QString, fichier);
+        QFETCH(QString, nomEnUsage);
+        QFETCH(bool, traducteur);
+        Scene s(fichier);
+        NomFichierLangue = nomEnUsage;
+        s.f->mnuAbout->trigger();
+        QCOMPARE(s.seam.messages.size(), 1);
+        const Message m = s.seam.messages[0];
+        const QStringList l = m.texte.split(QStringLiteral("\r\n"));
+        QCOMPARE(l.size(), traducteur ? 12 : 9);
+        QCOMPARE(l.last().startsWith(s.L("Label", "Label06") + u' ' + s.L("Language", "EMail")), traducteur);
+        QCOMPARE(m, (Message{m.texte, Boutons::OK, Icone::Information, s.L("Form", "Form04")}));
+    }
+
+    void documents()
+    {
+        Scene s;
+        // Every language file names documents that ship with the program.
+        for (const QString &langue : {Francais, Anglais}) {
+            s.bac.utiliserLangue(langue);
+            for (const char *cle : {"HelpFile", "FAQFile", "HisFile"}) {
+                const QString doc = s.L(QStringLiteral("Language"), QString::fromLatin1(cle));
+                QVERIFY2(QFile::exists(QStringLiteral(CORVANEL_SOURCE_DIR "/") + doc), qPrintable(doc));
+                s.bac.ecrire(QStringLiteral("programme/") + doc, "<html></html>");
+            }
         }
+        s.f->mnuAfficher_Click();
+        s.f->mnuSiteInternet_Click();
+        QVERIFY(s.seam.messages.isEmpty());
+        QCOMPARE(s.seam.documents,
+                 (QList<QUrl>{QUrl::fromLocalFile(DossierAppli + s.L("Language", "HelpFile")), QUrl(SiteInternet)}));
     }
-    s.f->mnuAfficher_Click();
-    s.f->mnuSiteInternet_Click();
-    QVERIFY(s.seam.messages.isEmpty());
-    QCOMPARE(s.seam.documents,
-             (QList<QUrl>{QUrl::fromLocalFile(DossierAppli + s.L("Language", "HelpFile")), QUrl(SiteInternet)}));
-}
 
-void TstAide::documentAbsent_data()
-{
-    QTest::addColumn<int>("commande");
-    QTest::addColumn<QString>("erreur");
-    QTest::newRow("aide") << 0 << "Error11";
-    QTest::newRow("FAQ") << 1 << "Error16";
-    QTest::newRow("historique") << 2 << "Error15";
-}
+    void documentAbsent_data()
+    {
+        QTest::addColumn<int>("commande");
+        QTest::addColumn<QString>("erreur");
+        QTest::newRow("aide") << 0 << "Error11";
+        QTest::newRow("FAQ") << 1 << "Error16";
+        QTest::newRow("historique") << 2 << "Error15";
+        QTest::newRow("site refusé") << 3 << "Error14";
+    }
 
-void TstAide::documentAbsent()
-{
-    QFETCH(int, commande);
-    QFETCH(QString, erreur);
-    Scene s;
-    const std::function<void()> commandes[] = {[&] { s.f->mnuAfficher_Click(); }, [&] { s.f->mnuFAQ_Click(); },
-                                               [&] { s.f->mnuHistorique_Click(); }};
-    commandes[commande]();
-    // Asked to open first, then found missing.
-    QCOMPARE(s.seam.documents.size(), 1);
-    QCOMPARE(s.seam.messages.size(), 1);
-    QCOMPARE(s.seam.messages[0],
-             (Message{s.L(QStringLiteral("Errors"), erreur), Boutons::OK, Icone::Critique, "Corvanel"}));
-}
+    // Asked to open first, then found missing or refused.
+    void documentAbsent()
+    {
+        QFETCH(int, commande);
+        QFETCH(QString, erreur);
+        Scene s;
+        s.seam.refuserOuverture(commande == 3);
+        QAction *articles[] = {s.f->mnuAfficher, s.f->mnuFAQ, s.f->mnuHistorique, s.f->mnuSiteInternet};
+        articles[commande]->trigger();
+        QCOMPARE(s.seam.documents.size(), 1);
+        QCOMPARE(s.seam.messages, (QList<Message>{{s.L("Errors", erreur), Boutons::OK, Icone::Critique}}));
+    }
 
-void TstAide::siteRefuse()
-{
-    Scene s;
-    s.seam.refuserOuverture();
-    s.f->mnuSiteInternet_Click();
-    QCOMPARE(s.seam.messages.size(), 1);
-    QCOMPARE(s.seam.messages[0], (Message{s.L("Errors", "Error14"), Boutons::OK, Icone::Critique, "Corvanel"}));
-}
+    // Cancelled, nothing changes. A complete file in another folder gives
+    // every caption at once and is remembered.
+    void choixDeLangue()
+    {
+        Scene s;
+        const QString avant = FichierLangue;
+        s.seam.choisirFichier(std::nullopt);
+        s.f->mnuMenuLangue_Click();
+        QCOMPARE(FichierLangue, avant);
+        QCOMPARE(NomFichierLangue, Francais);
+        QVERIFY(!s.bac.reglages().lireSiPresent("Options", "Langue"));
+        QVERIFY(s.seam.messages.isEmpty());
+        QVERIFY(s.seam.choixDemandes.at(0).doitExister);
+        QCOMPARE(s.seam.choixDemandes.at(0).dossierInitial, DossierAppli + QStringLiteral("lang"));
 
-void TstAide::choixDeLangue()
-{
-    Scene s;
-    // The same file again: same captions, setting written.
-    s.seam.choisirFichier(FichierLangue);
-    s.f->mnuMenuLangue_Click();
-    QCOMPARE(s.seam.choixDemandes.size(), 1);
-    const ChoixFichier c = s.seam.choixDemandes[0];
-    QCOMPARE(c.titre, s.L("Messages", "Msg22"));
-    QCOMPARE(c.filtre, QStringLiteral("Fichier de langue Corvanel (*.lng)|*.lng"));
-    QCOMPARE(c.extensionParDefaut, QStringLiteral("lng"));
-    QVERIFY(c.doitExister);
-    QCOMPARE(c.dossierInitial, DossierAppli + QStringLiteral("lang"));
-    QCOMPARE(s.bac.reglages().lire("Options", "Langue"), Francais);
-    QCOMPARE(s.f->cmdRechercher->text(), s.L("Button", "Button01"));
+        const QString ailleurs = s.bac.chemin(QStringLiteral("ailleurs.lng"));
+        QFile::copy(DossierAppli + QStringLiteral("lang/") + Anglais, ailleurs);
+        s.seam.choisirFichier(ailleurs);
+        s.f->mnuMenuLangue_Click();
+        QCOMPARE(NomFichierLangue, QStringLiteral("ailleurs.lng"));
+        QCOMPARE(FichierLangue, ailleurs);
+        QCOMPARE(s.bac.reglages().lire("Options", "Langue"), QStringLiteral("ailleurs.lng"));
+        QCOMPARE(s.f->cmdRechercher->text(), s.L("Button", "Button01"));
+        QCOMPARE(s.f->fraTFI->title(), s.L("Frame", "Frame04"));
+        QCOMPARE(s.f->mnuAbout->text(), s.L("Menu", "Menu305"));
+        QVERIFY(s.f->cmdRechercher->text() != LireLangue(DossierAppli + "lang/" + Francais, "Button", "Button01"));
+    }
 
-    // A complete file in another folder: every caption at once.
-    QFile::copy(DossierAppli + QStringLiteral("lang/") + Anglais, s.bac.chemin(QStringLiteral("ailleurs.lng")));
-    s.seam.choisirFichier(s.bac.chemin(QStringLiteral("ailleurs.lng")));
-    s.f->mnuMenuLangue_Click();
-    QCOMPARE(NomFichierLangue, QStringLiteral("ailleurs.lng"));
-    QCOMPARE(FichierLangue, s.bac.chemin(QStringLiteral("ailleurs.lng")));
-    QCOMPARE(s.bac.reglages().lire("Options", "Langue"), QStringLiteral("ailleurs.lng"));
-    QCOMPARE(s.f->cmdRechercher->text(), s.L("Button", "Button01"));
-    QCOMPARE(s.f->fraTFI->title(), s.L("Frame", "Frame04"));
-    QCOMPARE(s.f->mnuAbout->text(), s.L("Menu", "Menu305"));
-    QVERIFY(s.f->cmdRechercher->text() != LireLangue(DossierAppli + "lang/" + Francais, "Button", "Button01"));
+    void choixIncompletTermine()
+    {
+        Scene s;
+        QByteArray contenu = Bac::lire(FichierLangue);
+        contenu.replace("Menu305=", "Menu399=");
+        s.seam.choisirFichier(s.bac.ecrire(QStringLiteral("incomplet.lng"), contenu));
+        QCOMPARE(codeDeFin([&] { s.f->mnuMenuLangue_Click(); }), 1);
+        QVERIFY(s.seam.messages.last().texte.contains(QStringLiteral("\"Menu305\"")));
+        // The setting already names the new file, as the original's did.
+        QCOMPARE(s.bac.reglages().lire("Options", "Langue"), QStringLiteral("incomplet.lng"));
+    }
 
-    // The next start does not find that name in lang/ and falls back.
-    s.bac.creerJeu();
-    InstanceUnique instance(s.bac.chemin(QStringLiteral("verrou")));
-    auto fenetre = Main({DossierAppli, s.bac.chemin(QStringLiteral("MSTS"))}, instance);
-    QVERIFY(fenetre);
-    QCOMPARE(NomFichierLangue, Francais);
-    QCOMPARE(s.bac.reglages().lire("Options", "Langue"), Francais);
-}
+    void editerFichier_data()
+    {
+        // In the setting, "{E}" stands for an existing editor and "{D}" for a
+        // folder; the message is the key expected, or empty for a start.
+        QTest::addColumn<QString>("reglage");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("aucun éditeur") << QString() << "Error09";
+        QTest::newRow("que des blancs") << QStringLiteral("   ") << "Error09";
+        QTest::newRow("éditeur disparu") << QStringLiteral("/nulle/part/editeur") << "Error10";
+        QTest::newRow("un dossier") << QStringLiteral("{D}") << "Error10";
+        QTest::newRow("éditeur entre blancs") << QStringLiteral("  {E}  ") << QString();
+    }
 
-void TstAide::choixAnnule()
-{
-    Scene s;
-    s.bac.reglages().ecrire("Options", "Langue", Francais);
-    const QString avant = FichierLangue;
-    s.seam.choisirFichier(std::nullopt);
-    s.f->mnuMenuLangue_Click();
-    QCOMPARE(FichierLangue, avant);
-    QCOMPARE(NomFichierLangue, Francais);
-    QCOMPARE(s.f->cmdRechercher->text(), s.L("Button", "Button01"));
-    QVERIFY(s.seam.messages.isEmpty());
-}
+    void editerFichier()
+    {
+        QFETCH(QString, reglage);
+        QFETCH(QString, message);
+        SceneFenetre s;
+        const QString editeur = programme(s.bac, QStringLiteral("bin/mon editeur"));
+        if (!reglage.isNull()) {
+            reglage.replace(QStringLiteral("{E}"), editeur);
+            reglage.replace(QStringLiteral("{D}"), s.bac.creerDossier(QStringLiteral("dossier")));
+            s.bac.reglages().ecrire(Options, Editeur, reglage);
+        }
+        const QString piege = QStringLiteral("/jeu/TRAINS/CONSISTS/Mon \"beau\" train; rm -rf $HOME `id` 'x'.con");
+        EditerFichier(QStringLiteral("  ") + piege + u' ');
 
-void TstAide::choixIncompletTermine()
-{
-    Scene s;
-    QFile source(FichierLangue);
-    QVERIFY(source.open(QIODevice::ReadOnly));
-    QByteArray contenu = source.readAll();
-    contenu.replace("Menu305=", "Menu399=");
-    const QString incomplet = s.bac.ecrire(QStringLiteral("incomplet.lng"), contenu);
-    s.seam.choisirFichier(incomplet);
-    QCOMPARE(codeDeFin([&] { s.f->mnuMenuLangue_Click(); }), 1);
-    QVERIFY(s.seam.messages.last().texte.contains(QStringLiteral("\"Menu305\"")));
-    // The setting already names the new file, as the original's did.
-    QCOMPARE(s.bac.reglages().lire("Options", "Langue"), QStringLiteral("incomplet.lng"));
-}
+        if (message.isEmpty()) {
+            // One argument, exactly the name, only the outer blanks removed.
+            QVERIFY(s.seam.messages.isEmpty());
+            QCOMPARE(s.seam.demarrages.size(), 1);
+            QCOMPARE(s.seam.demarrages[0].programme, editeur);
+            QCOMPARE(s.seam.demarrages[0].arguments, QStringList{piege});
+        } else {
+            QVERIFY(s.seam.demarrages.isEmpty());
+            QCOMPARE(s.seam.messages, (QList<Message>{{s.L("Errors", message), Boutons::OK, Icone::Critique}}));
+        }
+        QCOMPARE(s.bac.reglages().lire(Options, Editeur), reglage);
+    }
+
+    void aucunShellEntreLeConsistEtLEditeur()
+    {
+        SceneFenetre s;
+        // A real editor that writes down what it received.
+        const QString recu = s.bac.chemin(QStringLiteral("recu.txt"));
+        const QByteArray r = recu.toUtf8();
+        s.bac.reglages().ecrire(Options, Editeur,
+                                programme(s.bac, QStringLiteral("bin/editeur"),
+                                          "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"" + r + ".tmp\"\nmv \"" + r +
+                                              ".tmp\" \"" + r + "\"\n"));
+        const QString temoin = s.bac.chemin(QStringLiteral("temoin"));
+        const QString consist = DossierConsists + QStringLiteral("a\"; touch ") + temoin +
+                                QStringLiteral("; \"$(touch ") + temoin + QStringLiteral(") `touch ") + temoin +
+                                QStringLiteral("`.con");
+
+        InteractionQt reelle;
+        definirInteraction(&reelle);
+        EditerFichier(consist);
+        definirInteraction(&s.seam);
+
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recu), 10000);
+        QCOMPARE(QString::fromUtf8(Bac::lire(recu)), QStringLiteral("1\n") + consist + u'\n');
+        QVERIFY(!QFile::exists(temoin));
+    }
+
+    void programmeImpossibleADemarrer()
+    {
+        SceneFenetre s;
+        s.bac.reglages().ecrire(Options, Editeur, programme(s.bac, QStringLiteral("bin/editeur")));
+        // The list's current entry is the one opened, in the consist folder.
+        s.lister({QStringLiteral("a.con"), QStringLiteral("b b.con")});
+        s.f->lstLFI->setCurrentRow(1);
+        s.f->mnuEditerFichier->trigger();
+        QCOMPARE(s.seam.demarrages.size(), 1);
+        QCOMPARE(s.seam.demarrages[0].arguments, QStringList{DossierConsists + QStringLiteral("b b.con")});
+
+        // The editor cannot be started: the program ends.
+        s.seam.refuserDemarrage(QStringLiteral("execve: Permission denied"));
+        QCOMPARE(codeDeFin([&] { s.f->mnuEditerFichier_Click(); }), 1);
+        QCOMPARE(s.seam.messages.size(), 1);
+        QCOMPARE(s.seam.messages[0].texte,
+                 QString::fromUtf8("Erreur n° 5. execve: Permission denied\r\n\r\n"
+                                   "Si le problème persiste, veuillez contacter l'auteur du programme."));
+    }
+
+    void choixDeLEditeur()
+    {
+        SceneFenetre s;
+        const QString dossier = s.bac.creerDossier(QStringLiteral("programmes"));
+        const QString editeur = programme(s.bac, QStringLiteral("programmes/editeur"));
+        programme(s.bac, QStringLiteral("programmes/mon outil"));
+        s.bac.ecrire(QStringLiteral("programmes/notes.txt"), "pas un programme");
+        s.bac.creerDossier(QStringLiteral("programmes/sous-dossier"));
+        s.bac.reglages().ecrire(Options, Editeur, editeur);
+        const auto reglage = [&] { return s.bac.reglages().lire(Options, Editeur); };
+        // The chooser opened on the programs' folder; `rang` is the program
+        // picked before OK, -1 for none, -2 to press Cancel.
+        QStringList noms;
+        const auto choisir = [&](int rang) {
+            s.seam.quandDialogue([&, rang](QDialog &d) {
+                auto &p = dynamic_cast<frmParcourir2 &>(d);
+                p.DirListBox->definirChemin(dossier);
+                noms.clear();
+                for (int i = 0; i < p.FileListBox->count(); ++i)
+                    noms << p.FileListBox->item(i)->text();
+                if (rang >= 0)
+                    p.FileListBox->item(rang)->setSelected(true);
+                QTest::mouseClick(rang == -2 ? p.cmdAnnuler : p.cmdOK, Qt::LeftButton);
+                return p.result();
+            });
+            s.f->mnuEditeurFichiers->trigger();
+        };
+
+        // An editor in use: the user is asked first, and No keeps it.
+        s.seam.repondre(Reponse::Non);
+        s.f->mnuEditeurFichiers->trigger();
+        QCOMPARE(s.seam.messages,
+                 (QList<Message>{{QString::fromUtf8("L'éditeur de fichiers actuel est :\r\n") + editeur +
+                                      QString::fromUtf8("\r\n\r\nVoulez-vous en choisir un autre ?"),
+                                  Boutons::OuiNon, Icone::Question}}));
+        QCOMPARE(s.seam.dialoguesMontres, 0);
+
+        // Yes: a folder lists its programs only, and the one picked is kept.
+        s.seam.repondre(Reponse::Oui);
+        choisir(1);
+        QCOMPARE(noms, (QStringList{"editeur", "mon outil"}));
+        QCOMPARE(reglage(), dossier + QStringLiteral("/mon outil"));
+
+        // The question tests the setting as stored: with blanks around it, no
+        // question. OK without a program stores the folder and a separator.
+        s.bac.reglages().ecrire(Options, Editeur, u' ' + editeur + u' ');
+        choisir(-1);
+        QCOMPARE(s.seam.messages.size(), 2);
+        QCOMPARE(reglage(), dossier + u'/');
+        // Cancel keeps the setting.
+        choisir(-2);
+        QCOMPARE(reglage(), dossier + u'/');
+        QCOMPARE(s.seam.dialoguesMontres, 3);
+    }
+};
 
 QTEST_MAIN(TstAide)
 #include "tst_aide.moc"

@@ -1,16 +1,16 @@
-// Start-up: language file, game folder, folder dialog, single copy.
-#include "app/Interaction.h"
+// Start-up (language file, game folder, folder dialog, single copy), then the
+// main window as the user first meets it, in both languages, and how it
+// closes.
 #include "app/frmParcourir1.h"
 #include "app/modDeclarations.h"
 #include "app/modSubMain.h"
+#include "localisation/LireLangue.h"
 #include "platform/Instance.h"
-#include "support/Bac.h"
-#include "support/InteractionScriptee.h"
+#include "support/SceneFenetre.h"
 #include "ui/ListeDossiers.h"
-#include "ui/frmCorvanel.h"
 
-#include <QFile>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
 
@@ -18,226 +18,297 @@ using namespace corvanel;
 using namespace corvanel::test;
 
 namespace {
-QString francais()
-{
-    return QStringLiteral("crv-1.0.7-french.lng");
-}
+
+const QString Francais = QStringLiteral("crv-1.0.7-french.lng");
+
+struct Depart {
+    Bac bac;
+    InteractionScriptee seam;
+    Depart() { bac.preparerProgramme(); }
+
+    std::unique_ptr<frmCorvanel> demarrer(const QString &jeu)
+    {
+        InstanceUnique instance(bac.chemin(QStringLiteral("verrou.lock")));
+        return Main({bac.chemin(QStringLiteral("programme")), jeu}, instance);
+    }
+    QString langueReglee() { return bac.reglages().lire(QStringLiteral("Options"), QStringLiteral("Langue")); }
+    void reglerLangue(const QString &nom)
+    {
+        bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Langue"), nom);
+    }
+    // Scripts the folder dialog: `f` drives it and gives exec()'s result.
+    void dialogue(const std::function<int(frmParcourir1 &)> &f)
+    {
+        seam.quandDialogue([f](QDialog &d) { return f(dynamic_cast<frmParcourir1 &>(d)); });
+    }
+};
+
 } // namespace
 
 class TstDemarrage : public QObject {
     Q_OBJECT
 
 private slots:
-    void demarreSurLeDossierDonne();
-    void langueAbsenteRetombeSurLeDefaut();
-    void aucunFichierDeLangue();
-    void separateurFinalUnique_data();
-    void separateurFinalUnique();
-    void casseDesDossiersDuJeuIgnoree();
-    void dossierIncompletDemandeEtNonTermine();
-    void dialogueAbandonneTermine_data();
-    void dialogueAbandonneTermine();
-    void dialogueNActiveOKQueSurLeJeu();
-    void secondeCopieSeTait();
-
-private:
-    std::unique_ptr<frmCorvanel> demarrer(Bac &bac, std::optional<QString> jeu)
+    // A language file that is gone gives way to the default, and the
+    // setting is written back.
+    void demarreSurLeDossierDonne()
     {
-        InstanceUnique instance(bac.chemin(QStringLiteral("verrou.lock")));
-        OptionsDemarrage o;
-        o.dossierAppli = bac.chemin(QStringLiteral("programme"));
-        o.dossierJeu = std::move(jeu);
-        return Main(o, instance);
+        Depart s;
+        s.reglerLangue(QStringLiteral("klingon.lng"));
+        const QString jeu = s.bac.creerJeu();
+        auto f = s.demarrer(jeu);
+        QVERIFY(f && f->isVisible());
+        QVERIFY(s.seam.messages.isEmpty());
+        QCOMPARE(f->txtDossierMSTS->text(), jeu);
+        QCOMPARE(NomFichierLangue, Francais);
+        QCOMPARE(FichierLangue, s.bac.chemin(QStringLiteral("programme/lang/")) + Francais);
+        QCOMPARE(s.langueReglee(), Francais);
+    }
+
+    void aucunFichierDeLangue()
+    {
+        Depart s;
+        QFile::remove(s.bac.chemin(QStringLiteral("programme/lang/")) + Francais);
+        s.reglerLangue(QStringLiteral("absent.lng"));
+        const QString jeu = s.bac.creerJeu();
+        QCOMPARE(codeDeFin([&] { s.demarrer(jeu); }), 1);
+        QCOMPARE(s.seam.messages,
+                 (QList<Message>{
+                     {QString::fromUtf8("Impossible de charger un fichier de langue. Veuillez réinstaller Corvanel."),
+                      Boutons::OK, Icone::Critique}}));
+        // Nothing written on this path.
+        QCOMPARE(s.langueReglee(), QStringLiteral("absent.lng"));
+    }
+
+    void dossierDuJeu_data()
+    {
+        QTest::addColumn<QString>("suffixe");
+        QTest::newRow("sans séparateur final") << QString();
+        QTest::newRow("avec") << QStringLiteral("/");
+        QTest::newRow("doublé") << QStringLiteral("//");
+    }
+
+    // One final separator however the folder is given, and the game's
+    // folders found whatever their letter case.
+    void dossierDuJeu()
+    {
+        QFETCH(QString, suffixe);
+        Depart s;
+        for (const char *f : {"Jeu MSTS/Train.EXE", "Jeu MSTS/LAUNCHER.exe"})
+            s.bac.ecrire(QString::fromLatin1(f), "MZ");
+        s.bac.creerDossier(QStringLiteral("Jeu MSTS/Trains/Consists"));
+        s.bac.creerDossier(QStringLiteral("Jeu MSTS/Trains/TrainSet"));
+        QVERIFY(s.demarrer(s.bac.chemin(QStringLiteral("Jeu MSTS")) + suffixe));
+        QVERIFY(s.seam.messages.isEmpty());
+        QCOMPARE(DossierMSTS, s.bac.chemin(QStringLiteral("Jeu MSTS/")));
+        QCOMPARE(DossierConsists, s.bac.chemin(QStringLiteral("Jeu MSTS/Trains/Consists/")));
+        QCOMPARE(DossierTrainset, s.bac.chemin(QStringLiteral("Jeu MSTS/Trains/TrainSet/")));
+    }
+
+    void dossierRefuseTermine_data()
+    {
+        QTest::addColumn<int>("maniere"); // -1: No to the question; else how the folder dialog is left
+        QTest::newRow("Non") << -1;
+        QTest::newRow("Annuler") << 0;
+        QTest::newRow("case de fermeture") << 1;
+        QTest::newRow("Échap") << 2;
+    }
+
+    // A folder without launcher.exe is no game folder: the user is asked to
+    // look for one. No, or leaving the folder dialog without OK, ends
+    // start-up with Error02: going on would start on a folder without the
+    // game.
+    void dossierRefuseTermine()
+    {
+        QFETCH(int, maniere);
+        Depart s;
+        s.bac.ecrire(QStringLiteral("Jeu/train.exe"), "MZ");
+        s.seam.repondre(maniere < 0 ? Reponse::Non : Reponse::Oui);
+        s.dialogue([maniere](frmParcourir1 &p) {
+            if (maniere == 0)
+                QTest::mouseClick(p.cmdAnnuler, Qt::LeftButton);
+            else if (maniere == 1)
+                p.close();
+            else
+                QTest::keyClick(&p, Qt::Key_Escape);
+            return p.result();
+        });
+        QCOMPARE(codeDeFin([&] { s.demarrer(s.bac.chemin(QStringLiteral("Jeu"))); }), 1);
+        QCOMPARE(s.seam.dialoguesMontres, maniere < 0 ? 0 : 1);
+        QCOMPARE(s.seam.messages, (QList<Message>{{texte("Errors", "Error01"), Boutons::OuiNon, Icone::Exclamation},
+                                                  {texte("Errors", "Error02"), Boutons::OK, Icone::Critique}}));
+        if (maniere >= 0) {
+            QVERIFY(Annule);
+            QCOMPARE(DossierMSTS, QString());
+        }
+    }
+
+    void dialogueNActiveOKQueSurLeJeu()
+    {
+        Depart s;
+        const QString jeu = s.bac.creerJeu(QStringLiteral("Jeux/MSTS"));
+        s.bac.ecrire(QStringLiteral("Demi/train.exe"), "MZ");
+        s.seam.repondre(Reponse::Oui);
+        s.dialogue([&](frmParcourir1 &p) {
+            // Starts at the file-system root, OK unusable there.
+            if (p.DirListBox->chemin() != QStringLiteral("/") || p.cmdOK->isEnabled())
+                return -1;
+            p.DirListBox->definirChemin(s.bac.chemin(QStringLiteral("Demi")));
+            if (p.cmdOK->isEnabled())
+                return -2;
+            p.DirListBox->definirChemin(s.bac.chemin(QStringLiteral("Jeux/MSTS")));
+            if (!p.cmdOK->isEnabled() || DossierMSTS != jeu)
+                return -3;
+            p.DirListBox->definirChemin(s.bac.chemin(QStringLiteral("Jeux/MSTS/TRAINS")));
+            if (p.cmdOK->isEnabled())
+                return -4;
+            p.DirListBox->definirChemin(s.bac.chemin(QStringLiteral("Jeux/MSTS")));
+            QTest::keyClick(p.cmdOK, Qt::Key_Return);
+            return p.result();
+        });
+        QVERIFY(s.demarrer(s.bac.chemin(QStringLiteral("nulle-part"))));
+        QCOMPARE(s.seam.messages.size(), 1); // Error01 only
+        QVERIFY(!Annule);
+        QCOMPARE(DossierMSTS, jeu);
+        QCOMPARE(DossierConsists, jeu + QStringLiteral("TRAINS/CONSISTS/"));
+    }
+
+    void secondeCopieSeTait()
+    {
+        Depart s;
+        InstanceUnique premiere(s.bac.chemin(QStringLiteral("verrou.lock")));
+        QVERIFY(premiere.acquerir());
+        QVERIFY(!s.demarrer(s.bac.creerJeu()));
+        QVERIFY(s.seam.messages.isEmpty());
+        QVERIFY(!QFile::exists(s.bac.fichierReglages()));
+    }
+
+    void premierEtat_data()
+    {
+        QTest::addColumn<QString>("langue");
+        QTest::addColumn<QByteArray>("legende"); // a longer search caption put in; empty: as shipped
+        QTest::newRow("français") << QStringLiteral("crv-1.0.7-french.lng") << QByteArray();
+        QTest::newRow("anglais") << QStringLiteral("crv-1.0.7-english.lng") << QByteArray();
+        QTest::newRow("traduction longue")
+            << QStringLiteral("crv-1.0.7-english.lng") << QByteArray("&Search for every invalid consist now");
+    }
+
+    void premierEtat()
+    {
+        QFETCH(QString, langue);
+        QFETCH(QByteArray, legende);
+        SceneFenetre s(langue);
+        frmCorvanel &f = *s.f;
+        if (!legende.isEmpty()) {
+            QByteArray contenu = Bac::lire(FichierLangue);
+            const qsizetype debut = contenu.indexOf("Button01=") + 9;
+            contenu.replace(debut, contenu.indexOf('\r', debut) - debut, legende);
+            const int largeur = f.width();
+            TraduireFenetrePrincipale(f, s.bac.ecrire(QStringLiteral("long.lng"), contenu));
+            QCOMPARE(f.cmdRechercher->text(), QString::fromLatin1(legende));
+            // The whole window grew rather than the button alone.
+            QVERIFY(f.width() > largeur);
+        }
+        QVERIFY(!f.windowIcon().isNull());
+        // Only search, report and clean-up, with the menus and their free items.
+        QCOMPARE(s.commandes(), QStringLiteral("RDNmstxl FOA epg"));
+        // Fixed size; no caption is clipped by its control.
+        QCOMPARE(f.minimumSize(), f.maximumSize());
+        for (QPushButton *b : f.findChildren<QPushButton *>())
+            QVERIFY2(b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&')) < b->width(),
+                     qPrintable(b->text()));
+    }
+
+    void positionGardeeSelonDemarrage_data()
+    {
+        QTest::addColumn<QString>("demarrage");
+        QTest::addColumn<bool>("garde");
+        QTest::newRow("absent") << QString() << false;
+        QTest::newRow("True") << QStringLiteral("True") << false;
+        QTest::newRow("False") << QStringLiteral("False") << true;
+        QTest::newRow("false") << QStringLiteral("false") << true;
+        QTest::newRow("0") << QStringLiteral("0") << true;
+        QTest::newRow("-1") << QStringLiteral("-1") << false;
+        QTest::newRow("pas un booléen") << QStringLiteral("peut-être") << false;
+    }
+
+    void positionGardeeSelonDemarrage()
+    {
+        QFETCH(QString, demarrage);
+        QFETCH(bool, garde);
+        SceneFenetre s;
+        Reglages &r = s.bac.reglages();
+        if (!demarrage.isNull())
+            r.ecrire(QStringLiteral("Options"), QStringLiteral("Demarrage"), demarrage);
+        frmCorvanel &f = *s.f;
+        f.move(40, 30);
+        // A command is running while the bar is off 0: the close is refused,
+        // yet the position is kept all the same.
+        f.pbJauge->setRange(0, 10);
+        f.pbJauge->setValue(3);
+        QVERIFY(!f.close());
+        QVERIFY(f.isVisible());
+        const auto haut = r.lireSiPresent("Fenetre", "Top"), gauche = r.lireSiPresent("Fenetre", "Left");
+        QCOMPARE(QPoint(gauche.value_or("-1").toInt(), haut.value_or("-1").toInt()),
+                 garde ? f.frameGeometry().topLeft() * 15 : QPoint(-1, -1));
+        // "Demarrage" itself is never written.
+        QCOMPARE(r.lireSiPresent(QStringLiteral("Options"), QStringLiteral("Demarrage")).has_value(),
+                 !demarrage.isNull());
+        f.pbJauge->setValue(0);
+        QVERIFY(f.close() && !f.isVisible());
+        QVERIFY(s.seam.messages.isEmpty());
+    }
+
+    void raccourcisHorsDAtteinteMenuDesactive()
+    {
+        SceneFenetre s;
+        frmCorvanel &f = *s.f;
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        // While a scan or a clean-up runs the File menu is disabled: Ctrl+Q
+        // must not end the program then.
+        frmCorvanel::activerMenu(f.mnuFichier, false);
+        QCOMPARE(codeDeFin([&] { QTest::keyClick(&f, Qt::Key_Q, Qt::ControlModifier); }), -1);
+        QCOMPARE(codeDeFin([&] { f.mnuQuitter->trigger(); }), -1);
+        // Quitting ends at once: no closing step, no position kept.
+        s.bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Demarrage"), QStringLiteral("False"));
+        frmCorvanel::activerMenu(f.mnuFichier, true);
+        QCOMPARE(codeDeFin([&] { QTest::keyClick(&f, Qt::Key_Q, Qt::ControlModifier); }), 0);
+        QCOMPARE(codeDeFin([&] { f.mnuQuitter->trigger(); }), 0);
+        QVERIFY(!s.bac.reglages().lireSiPresent(QStringLiteral("Fenetre"), QStringLiteral("Top")));
+    }
+
+    void selectionEtEntreeCourante()
+    {
+        SceneFenetre s;
+        s.lister({QStringLiteral("a.con"), QStringLiteral("b.con"), QStringLiteral("c.con")});
+        QListWidget *l = s.f->lstLFI;
+        const auto cliquer = [l](int i) {
+            QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(l->item(i)).center());
+        };
+        // The items that need a current entry follow it.
+        const auto articles = [&] { return s.commandes().right(3); };
+        cliquer(1);
+        QCOMPARE(l->currentRow(), 1);
+        QCOMPARE(articles(), QStringLiteral("EPg"));
+        // A second click on another entry keeps the first selected.
+        cliquer(2);
+        QCOMPARE(l->selectedItems().size(), 2);
+
+        s.f->cmdSelectionner_Click(0);
+        QCOMPARE(l->selectedItems().size(), 3);
+        QCOMPARE(l->currentRow(), -1);
+        QCOMPARE(articles(), QStringLiteral("epg"));
+        s.f->cmdSelectionner_Click(1);
+        QCOMPARE(l->selectedItems().size(), 0);
+        QCOMPARE(l->count(), 3);
+
+        // Emptying the list from code leaves no current entry and the items off.
+        l->setCurrentRow(0);
+        QCOMPARE(articles(), QStringLiteral("EPg"));
+        l->clear();
+        QCOMPARE(articles(), QStringLiteral("epg"));
     }
 };
-
-void TstDemarrage::demarreSurLeDossierDonne()
-{
-    Bac bac;
-    InteractionScriptee seam;
-    bac.preparerProgramme();
-    const QString jeu = bac.creerJeu();
-    auto f = demarrer(bac, jeu);
-    QVERIFY(f);
-    QVERIFY(f->isVisible());
-    QVERIFY(seam.messages.isEmpty());
-    QCOMPARE(DossierMSTS, jeu);
-    QCOMPARE(DossierConsists, jeu + QStringLiteral("TRAINS/CONSISTS/"));
-    QCOMPARE(DossierTrainset, jeu + QStringLiteral("TRAINS/TRAINSET/"));
-    QCOMPARE(f->txtDossierMSTS->text(), jeu);
-    QCOMPARE(NomFichierLangue, francais());
-    QCOMPARE(FichierLangue, bac.chemin(QStringLiteral("programme/lang/")) + francais());
-    // Written at every start, even when nothing changed.
-    QCOMPARE(bac.reglages().lireSiPresent(QStringLiteral("Options"), QStringLiteral("Langue")), francais());
-}
-
-void TstDemarrage::langueAbsenteRetombeSurLeDefaut()
-{
-    Bac bac;
-    InteractionScriptee seam;
-    bac.preparerProgramme();
-    bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Langue"), QStringLiteral("klingon.lng"));
-    auto f = demarrer(bac, bac.creerJeu());
-    QVERIFY(f);
-    QCOMPARE(NomFichierLangue, francais());
-    QCOMPARE(bac.reglages().lire(QStringLiteral("Options"), QStringLiteral("Langue")), francais());
-}
-
-void TstDemarrage::aucunFichierDeLangue()
-{
-    Bac bac;
-    InteractionScriptee seam;
-    bac.preparerProgramme();
-    QFile::remove(bac.chemin(QStringLiteral("programme/lang/")) + francais());
-    bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Langue"), QStringLiteral("absent.lng"));
-    const QString jeu = bac.creerJeu();
-    QCOMPARE(codeDeFin([&] { demarrer(bac, jeu); }), 1);
-    QCOMPARE(seam.messages.size(), 1);
-    QCOMPARE(seam.messages[0],
-             (Message{QString::fromUtf8("Impossible de charger un fichier de langue. Veuillez réinstaller Corvanel."),
-                      Boutons::OK, Icone::Critique, QStringLiteral("Corvanel")}));
-    // Nothing written on this path.
-    QCOMPARE(bac.reglages().lire(QStringLiteral("Options"), QStringLiteral("Langue")), QStringLiteral("absent.lng"));
-}
-
-void TstDemarrage::separateurFinalUnique_data()
-{
-    QTest::addColumn<QString>("suffixe");
-    QTest::newRow("sans") << QString();
-    QTest::newRow("avec") << QStringLiteral("/");
-    QTest::newRow("doublé") << QStringLiteral("//");
-}
-
-void TstDemarrage::separateurFinalUnique()
-{
-    QFETCH(QString, suffixe);
-    Bac bac;
-    InteractionScriptee seam;
-    bac.preparerProgramme();
-    const QString jeu = bac.creerJeu(QStringLiteral("Jeu MSTS"));
-    auto f = demarrer(bac, bac.chemin(QStringLiteral("Jeu MSTS")) + suffixe);
-    QVERIFY(f);
-    QCOMPARE(DossierMSTS, jeu);
-    QCOMPARE(DossierConsists, jeu + QStringLiteral("TRAINS/CONSISTS/"));
-}
-
-void TstDemarrage::casseDesDossiersDuJeuIgnoree()
-{
-    Bac bac;
-    InteractionScriptee seam;
-    bac.preparerProgramme();
-    bac.ecrire(QStringLiteral("Jeu/Train.EXE"), "MZ");
-    bac.ecrire(QStringLiteral("Jeu/LAUNCHER.exe"), "MZ");
-    bac.creerDossier(QStringLiteral("Jeu/Trains/Consists"));
-    bac.creerDossier(QStringLiteral("Jeu/Trains/TrainSet"));
-    auto f = demarrer(bac, bac.chemin(QStringLiteral("Jeu")));
-    QVERIFY(f);
-    QVERIFY(seam.messages.isEmpty());
-    QCOMPARE(DossierConsists, bac.chemin(QStringLiteral("Jeu/Trains/Consists/")));
-    QCOMPARE(DossierTrainset, bac.chemin(QStringLiteral("Jeu/Trains/TrainSet/")));
-}
-
-void TstDemarrage::dossierIncompletDemandeEtNonTermine()
-{
-    Bac bac;
-    InteractionScriptee seam;
-    bac.preparerProgramme();
-    bac.ecrire(QStringLiteral("Jeu/train.exe"), "MZ"); // launcher.exe missing
-    seam.repondre(Reponse::Non);
-    QCOMPARE(codeDeFin([&] { demarrer(bac, bac.chemin(QStringLiteral("Jeu"))); }), 1);
-    QCOMPARE(seam.messages.size(), 2);
-    QCOMPARE(seam.messages[0].boutons, Boutons::OuiNon);
-    QCOMPARE(seam.messages[0].icone, Icone::Exclamation);
-    QCOMPARE(seam.messages[0].titre, QStringLiteral("Corvanel"));
-    QCOMPARE(seam.messages[1].boutons, Boutons::OK);
-    QCOMPARE(seam.messages[1].icone, Icone::Critique);
-    QCOMPARE(seam.dialoguesMontres, 0);
-    // Both texts come from the language file.
-    QVERIFY(!seam.messages[0].texte.isEmpty() && !seam.messages[1].texte.isEmpty());
-    QVERIFY(seam.messages[0].texte != seam.messages[1].texte);
-}
-
-void TstDemarrage::dialogueAbandonneTermine_data()
-{
-    QTest::addColumn<int>("maniere");
-    QTest::newRow("Annuler") << 0;
-    QTest::newRow("case de fermeture") << 1;
-    QTest::newRow("Échap") << 2;
-}
-
-void TstDemarrage::dialogueAbandonneTermine()
-{
-    // However the folder dialog is left without OK, start-up ends with
-    // Error02: going on would start on a folder without the game.
-    QFETCH(int, maniere);
-    Bac bac;
-    InteractionScriptee seam;
-    bac.preparerProgramme();
-    seam.repondre(Reponse::Oui);
-    seam.quandDialogue([maniere](QDialog &d) {
-        auto &p = dynamic_cast<frmParcourir1 &>(d);
-        if (maniere == 0)
-            QTest::mouseClick(p.cmdAnnuler, Qt::LeftButton);
-        else if (maniere == 1)
-            p.close();
-        else
-            QTest::keyClick(&p, Qt::Key_Escape);
-        return p.result();
-    });
-    QCOMPARE(codeDeFin([&] { demarrer(bac, bac.chemin(QStringLiteral("nulle-part"))); }), 1);
-    QCOMPARE(seam.dialoguesMontres, 1);
-    QCOMPARE(seam.messages.size(), 2);
-    QCOMPARE(seam.messages[1].icone, Icone::Critique);
-    QVERIFY(Annule);
-    QCOMPARE(DossierMSTS, QString());
-}
-
-void TstDemarrage::dialogueNActiveOKQueSurLeJeu()
-{
-    Bac bac;
-    InteractionScriptee seam;
-    bac.preparerProgramme();
-    const QString jeu = bac.creerJeu(QStringLiteral("Jeux/MSTS"));
-    bac.ecrire(QStringLiteral("Demi/train.exe"), "MZ");
-    seam.repondre(Reponse::Oui);
-    seam.quandDialogue([&](QDialog &d) {
-        auto &p = dynamic_cast<frmParcourir1 &>(d);
-        // Starts at the file-system root, OK unusable there.
-        if (p.DirListBox->chemin() != QStringLiteral("/") || p.cmdOK->isEnabled())
-            return -1;
-        p.DirListBox->definirChemin(bac.chemin(QStringLiteral("Demi")));
-        if (p.cmdOK->isEnabled())
-            return -2;
-        p.DirListBox->definirChemin(bac.chemin(QStringLiteral("Jeux/MSTS")));
-        if (!p.cmdOK->isEnabled() || DossierMSTS != jeu)
-            return -3;
-        p.DirListBox->definirChemin(bac.chemin(QStringLiteral("Jeux/MSTS/TRAINS")));
-        if (p.cmdOK->isEnabled())
-            return -4;
-        p.DirListBox->definirChemin(bac.chemin(QStringLiteral("Jeux/MSTS")));
-        QTest::keyClick(p.cmdOK, Qt::Key_Return);
-        return p.result();
-    });
-    auto f = demarrer(bac, bac.chemin(QStringLiteral("nulle-part")));
-    QVERIFY(f);
-    QCOMPARE(seam.messages.size(), 1); // Error01 only
-    QVERIFY(!Annule);
-    QCOMPARE(DossierMSTS, jeu);
-    QCOMPARE(DossierConsists, jeu + QStringLiteral("TRAINS/CONSISTS/"));
-}
-
-void TstDemarrage::secondeCopieSeTait()
-{
-    Bac bac;
-    InteractionScriptee seam;
-    bac.preparerProgramme();
-    InstanceUnique premiere(bac.chemin(QStringLiteral("verrou.lock")));
-    QVERIFY(premiere.acquerir());
-    auto f = demarrer(bac, bac.creerJeu());
-    QVERIFY(!f);
-    QVERIFY(seam.messages.isEmpty());
-    QVERIFY(!QFile::exists(bac.fichierReglages()));
-}
 
 QTEST_MAIN(TstDemarrage)
 #include "tst_demarrage.moc"

@@ -1,20 +1,23 @@
 // The move command from the main window, on real consist and destination
 // folders: every rule for a file already at the destination, the questions,
 // the progress bar, and the failures that end the program. Whatever happens,
-// each consist must end up in the consist folder or at the destination.
+// each consist must end up in the consist folder or at the destination. And
+// its three dialogs, driven through their real widgets: the destination
+// dialog's cancelling and checks, the new-folder dialog's refusals and its
+// fatal report, the overwrite confirmation's texts.
 #include "app/ErreurExecution.h"
-#include "app/Interaction.h"
 #include "app/modDeclarations.h"
 #include "fileops/SystemeFichiers.h"
 #include "fileops/frmDemander.h"
 #include "fileops/frmDeplacerVers.h"
+#include "fileops/frmNouveauDossier.h"
+#include "platform/Volumes.h"
 #include "support/SceneFenetre.h"
 #include "ui/Commandes.h"
 #include "ui/ListeDossiers.h"
 
-#include <QDir>
 #include <QLabel>
-#include <QListWidget>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -29,12 +32,6 @@ namespace {
 
 const QDateTime DateConsists(QDate(2010, 1, 1), QTime(12, 0, 0, 900));
 
-QByteArray contenu(const QString &chemin)
-{
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The main window, one destination folder, consists "consist <name>" and
 // files already at the destination "ancien <name>".
 struct Scene : SceneFenetre {
@@ -46,28 +43,17 @@ struct Scene : SceneFenetre {
     QString source(const QString &nom) const { return DossierConsists + nom; }
     QString cible(const QString &nom) const { return destination + nom; }
 
-    void dater(const QString &chemin, const QDateTime &date)
-    {
-        QFile f(chemin);
-        QVERIFY(f.open(QIODevice::Append) && f.setFileTime(date, QFileDevice::FileModificationTime));
-    }
-    void consists(const QStringList &noms)
+    // Laid out and listed as a scan leaves them.
+    void consists(const QStringList &noms, const QList<int> &selection = {})
     {
         for (const QString &nom : noms)
-            dater(ecrireConsist(nom, "consist " + nom.toUtf8()), DateConsists);
+            Bac::dater(ecrireConsist(nom, "consist " + nom.toUtf8()), DateConsists);
+        lister(noms, selection);
     }
     void existant(const QString &nom, const QDateTime &date)
     {
-        dater(bac.ecrire(QString::fromUtf8("Vieux consists é/") + nom, "ancien " + nom.toUtf8()), date);
+        Bac::dater(bac.ecrire(QString::fromUtf8("Vieux consists é/") + nom, "ancien " + nom.toUtf8()), date);
     }
-    // The scan is not under test here: the list is filled as it would be.
-    void lister(const QStringList &noms, const QList<int> &selection = {})
-    {
-        f->lstLFI->addItems(noms);
-        for (int i : selection)
-            f->lstLFI->item(i)->setSelected(true);
-    }
-
     // Scripts the destination dialog: folder, entries, rule, then OK (Cancel
     // if the folder cannot be chosen, rather than move to the root).
     void choisir(int regle, bool selectionSeule = false, const QString &dossier = {})
@@ -110,7 +96,8 @@ struct Scene : SceneFenetre {
     {
         QString lettres;
         for (const QString &nom : noms) {
-            const QByteArray consist = "consist " + nom.toUtf8(), ici = contenu(source(nom)), la = contenu(cible(nom));
+            const QByteArray consist = "consist " + nom.toUtf8(), ici = Bac::lire(source(nom)),
+                             la = Bac::lire(cible(nom));
             const bool reste = QFile::exists(source(nom)), arrive = QFile::exists(cible(nom));
             lettres += !reste && la == consist                            ? u'D'
                        : ici == consist && !arrive                        ? u'L'
@@ -120,7 +107,9 @@ struct Scene : SceneFenetre {
         }
         return lettres;
     }
-    Message termine() const { return {L(QStringLiteral("Messages"), QStringLiteral("Msg13"))}; }
+    Message termine() const { return {M("Msg13")}; }
+    Message critique(const QString &t) const { return {t, Boutons::OK, Icone::Critique}; }
+    Message erreur(const QString &cle) const { return critique(L(QStringLiteral("Errors"), cle)); }
 };
 
 } // namespace
@@ -169,7 +158,7 @@ private slots:
         s.existant(noms[0], dateExistants);
         s.existant(noms[2], dateExistants);
         // A consist deleted since the scan is passed over without a word.
-        s.lister(noms + QStringList{QStringLiteral("disparu.con")});
+        s.f->lstLFI->addItem(QStringLiteral("disparu.con"));
         s.choisir(regle);
         s.repondre(reponses);
 
@@ -207,7 +196,6 @@ private slots:
         const QStringList noms{QStringLiteral("Fret lourd.con"), QStringLiteral("b.con")};
         s.consists(noms);
         sf::definirAttributs(s.source(noms[0]), attributs);
-        s.lister(noms);
         s.choisir(1);
         s.seam.repondre(oui ? Reponse::Oui : Reponse::Non);
 
@@ -229,13 +217,11 @@ private slots:
         Scene s;
         const QStringList noms{QStringLiteral("Train 0.con"), QStringLiteral("Train 1.con"),
                                QStringLiteral("Train 2.con"), QStringLiteral("Train 3.con")};
-        s.consists(noms);
-        s.lister(noms, {0, 2});
+        s.consists(noms, {0, 2});
         s.choisir(1, true);
 
         // Watched until the end message shows: a command left enabled while the
-        // loop lets events run could start a second operation on the same files
-        // (which commands the window holds back is the window's own test).
+        // loop lets events run could start a second operation on the same files.
         QList<int> valeurs;
         int maximum = -1;
         bool retenues = true;
@@ -244,7 +230,7 @@ private slots:
             if (!s.seam.messages.isEmpty())
                 return;
             maximum = f.pbJauge->maximum();
-            retenues = retenues && !f.cmdRechercher->isEnabled() && !frmCorvanel::menuActif(f.mnuFichier);
+            retenues = retenues && s.commandes().startsWith(u"rdnmstxl foa");
         };
         connect(f.pbJauge, &QProgressBar::valueChanged, &f, [&](int v) {
             if (s.seam.messages.isEmpty())
@@ -289,7 +275,6 @@ private slots:
         s.consists(noms);
         if (etats[1] == u'A')
             s.existant(noms[1], DateConsists.addDays(-1));
-        s.lister(noms);
         s.choisir(1);
         const auto op = static_cast<sf::Operation>(operation);
         sf::injecterPanne(op,
@@ -299,11 +284,8 @@ private slots:
 
         QCOMPARE(codeDeFin([&] { DeplacerConsists(*s.f); }), 1);
 
-        const QString rapport =
-            QString::fromUtf8("Erreur n° ") + QString::number(numero) + QStringLiteral(". ") +
-            ErreurExecution::descriptionFrancaise(numero) +
-            QString::fromUtf8(".\r\n\r\nSi le problème persiste, veuillez contacter l'auteur du programme.");
-        QCOMPARE(s.seam.messages, (QList<Message>{{rapport, Boutons::OK, Icone::Critique}}));
+        QCOMPARE(s.seam.messages,
+                 QList<Message>{s.critique(texteRapportFatal(VarianteRapport::ErreurNo, ErreurExecution(numero)))});
         // Moved before the failure, untouched after it, the one that failed
         // still in the consist folder; and no half-written file beside them.
         QCOMPARE(s.etats(noms), etats);
@@ -323,11 +305,185 @@ private slots:
         QVERIFY(QFile::link(QDir::cleanPath(DossierConsists), lien));
         const QStringList noms{QStringLiteral("a.con"), QStringLiteral("b.con")};
         s.consists(noms);
-        s.lister(noms);
         s.choisir(1, false, lien);
         DeplacerConsists(*s.f);
         QCOMPARE(s.etats(noms), QStringLiteral("LL"));
         QCOMPARE(s.seam.messages, QList<Message>{s.termine()});
+    }
+
+    void annulerNeDeplaceRien_data()
+    {
+        QTest::addColumn<int>("maniere");
+        QTest::newRow("bouton Annuler") << 0;
+        QTest::newRow("touche Echap") << 1;
+        QTest::newRow("case de fermeture") << 2;
+    }
+
+    void annulerNeDeplaceRien()
+    {
+        QFETCH(int, maniere);
+        Scene s;
+        s.consists({QStringLiteral("a.con")});
+        QString ouvert;
+        s.seam.quandDialogue([&](QDialog &d) {
+            auto &dv = dynamic_cast<frmDeplacerVers &>(d);
+            ouvert = dv.txtDeplacerVers->text();
+            dv.CheDossier->definirChemin(s.destination);
+            if (maniere == 0)
+                QTest::mouseClick(dv.cmdAnnuler, Qt::LeftButton);
+            else if (maniere == 1)
+                QTest::keyClick(&dv, Qt::Key_Escape);
+            else
+                dv.close();
+            return dv.result();
+        });
+        DeplacerConsists(*s.f);
+        // Opened on the file-system root (the original's "C:\"), with no
+        // doubled separator.
+        QCOMPARE(ouvert, racineSysteme());
+        QVERIFY(Annule);
+        QCOMPARE(s.etats({QStringLiteral("a.con")}), QStringLiteral("L"));
+        QVERIFY(s.seam.messages.isEmpty());
+    }
+
+    void verificationsDuOK_data()
+    {
+        // Error08 keeps the consists from being moved onto themselves,
+        // whatever way the consist folder is written; Error07 refuses
+        // "selected files" with nothing selected.
+        QTest::addColumn<QString>("ecriture");  // how DossierConsists is written, empty: as it is
+        QTest::addColumn<bool>("versConsists"); // the consist folder chosen, or another
+        QTest::addColumn<bool>("selectionSeule");
+        QTest::addColumn<QList<int>>("selection");
+        QTest::addColumn<QString>("cle"); // empty: accepted
+
+        const QList<int> rien;
+        QTest::newRow("autre casse") << "msts/Trains/consists/" << true << false << rien << "Error08";
+        QTest::newRow("avec ..") << "MSTS/TRAINS/TRAINSET/../CONSISTS/" << true << false << rien << "Error08";
+        QTest::newRow("sans séparateur final") << "MSTS/TRAINS/CONSISTS" << true << false << rien << "Error08";
+        QTest::newRow("dossier voisin") << "MSTS/TRAINS/CONSISTS2/" << true << false << rien << QString();
+        QTest::newRow("sélection seule, rien de choisi") << QString() << false << true << rien << "Error07";
+        QTest::newRow("sélection seule, une entrée") << QString() << false << true << QList<int>{1} << QString();
+        QTest::newRow("toutes, rien de choisi") << QString() << false << false << rien << QString();
+        QTest::newRow("le dossier des consists d'abord") << QString() << true << true << rien << "Error08";
+    }
+
+    void verificationsDuOK()
+    {
+        QFETCH(QString, ecriture);
+        QFETCH(bool, versConsists);
+        QFETCH(bool, selectionSeule);
+        QFETCH(QList<int>, selection);
+        QFETCH(QString, cle);
+        Scene s;
+        const QString consists = DossierConsists;
+        const QString ailleurs = s.bac.creerDossier(QStringLiteral("MSTS/TRAINS/CONSISTS2"));
+        if (!ecriture.isEmpty())
+            DossierConsists = s.bac.chemin() + QStringLiteral("/") + ecriture;
+        s.lister({QStringLiteral("a.con"), QStringLiteral("b.con")}, selection);
+        Annule = true;
+        frmDeplacerVers dv(*s.f);
+        dv.show();
+        QVERIFY(dv.CheDossier->definirChemin(versConsists ? consists : ailleurs));
+        if (selectionSeule)
+            dv.optFichiers[0]->click();
+        QTest::mouseClick(dv.cmdOK, Qt::LeftButton);
+        QCOMPARE(s.seam.messages, cle.isEmpty() ? QList<Message>{} : QList<Message>{s.erreur(cle)});
+        // Refused: the dialog stays open as it was.
+        QCOMPARE(dv.isVisible(), !cle.isEmpty());
+        QCOMPARE(Annule, !cle.isEmpty());
+        QCOMPARE(dv.optFichiers[0]->isChecked(), selectionSeule);
+    }
+
+    void nouveauDossier_data()
+    {
+        QTest::addColumn<QString>("saisie");
+        QTest::addColumn<QString>("cle");     // the refusal; empty: made
+        QTest::addColumn<QString>("affiche"); // the box after OK
+        QTest::newRow("blancs autour enlevés") << QStringLiteral("  Old  ") << QString() << QStringLiteral("Old");
+        QTest::newRow("vide") << QString() << "Error12" << QString();
+        QTest::newRow("blancs seulement") << QStringLiteral("   ") << QStringLiteral("Error12") << QString();
+        QTest::newRow("barre oblique") << QStringLiteral(" a/b ") << QStringLiteral("Error13") << QStringLiteral("a/b");
+        for (const char16_t c : {u'"', u'\\', u':', u'?', u'<', u'>', u'*', u'\u00A6'}) {
+            const QString nom = QStringLiteral("x") + QChar(c) + u'y';
+            QTest::newRow(qPrintable(QStringLiteral("caractère ") + QChar(c))) << nom << "Error13" << nom;
+        }
+        QTest::newRow("dossier existant")
+            << QStringLiteral("Existant") << QStringLiteral("Error06") << QStringLiteral("Existant");
+    }
+
+    // Made under the folder shown and chosen at once; refused, the dialog
+    // stays open with the name trimmed, and nothing is made.
+    void nouveauDossier()
+    {
+        QFETCH(QString, saisie);
+        QFETCH(QString, cle);
+        QFETCH(QString, affiche);
+        Scene s;
+        s.bac.creerDossier(QString::fromUtf8("Vieux consists é/Existant"));
+        frmDeplacerVers dv(*s.f);
+        QVERIFY(dv.CheDossier->definirChemin(s.destination));
+        QString vu;
+        bool ouvert = false;
+        s.seam.quandDialogue([&](QDialog &d) {
+            auto &nd = dynamic_cast<frmNouveauDossier &>(d);
+            QTest::keyClicks(nd.txtNouveauDossier, saisie);
+            QTest::mouseClick(nd.cmdOK, Qt::LeftButton);
+            vu = nd.txtNouveauDossier->text();
+            ouvert = nd.isVisible();
+            return nd.result();
+        });
+        QTest::mouseClick(dv.cmdNouveauDossier, Qt::LeftButton);
+
+        Message attendu = s.erreur(cle.isEmpty() ? QStringLiteral("Error06") : cle);
+        if (cle == u"Error13")
+            attendu.texte += QString::fromUtf8("\r\n\r\n / \\ : ? < > * ¦ \"");
+        QCOMPARE(s.seam.messages, cle.isEmpty() ? QList<Message>{} : QList<Message>{attendu});
+        QCOMPARE(vu, affiche);
+        QCOMPARE(ouvert, !cle.isEmpty());
+        QCOMPARE(QDir(s.destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 (cle.isEmpty() ? QStringList{"Existant", "Old"} : QStringList{"Existant"}));
+        QCOMPARE(dv.txtDeplacerVers->text(), cle.isEmpty() ? s.cible(QStringLiteral("Old/")) : s.destination);
+    }
+
+    void nouveauDossierEchecFatal()
+    {
+        Scene s;
+        frmDeplacerVers dv(*s.f);
+        QVERIFY(dv.CheDossier->definirChemin(s.destination));
+        sf::injecterPanne(sf::Operation::CreationDossier, QStringLiteral("/Neuf"), EACCES);
+        s.seam.quandDialogue([&](QDialog &d) {
+            auto &nd = dynamic_cast<frmNouveauDossier &>(d);
+            nd.txtNouveauDossier->setText(QStringLiteral("Neuf"));
+            // The event procedure itself: the end of the program must not
+            // have to travel through the toolkit's signal delivery.
+            nd.cmdOK_Click();
+            return nd.result();
+        });
+        QCOMPARE(codeDeFin([&] { dv.cmdNouveauDossier_Click(); }), 1);
+        QCOMPARE(s.seam.messages, QList<Message>{s.critique(QString::fromUtf8(
+                                      "Erreur 70. Permission refusée.\r\n\r\nSi le problème persiste, veuillez "
+                                      "contacter l'auteur du programme."))});
+        QVERIFY(QDir(s.destination).isEmpty());
+    }
+
+    void demanderMontreLesDeuxFichiers()
+    {
+        Scene s;
+        s.consists({QStringLiteral("a.con"), QStringLiteral("b.con")});
+        s.existant(QStringLiteral("b.con"), QDateTime(QDate(2003, 5, 1), QTime(10, 20, 30)));
+        frmDeplacerVers dv(*s.f);
+        QVERIFY(dv.CheDossier->definirChemin(s.destination));
+        Compteur = 1;
+
+        frmDemander q(*s.f, dv);
+        QVERIFY(q.lbl1->text().contains(QStringLiteral("b.con")));
+        // "ancien b.con" at the destination, "consist b.con" to move.
+        QCOMPARE(q.lbl3->text(), QStringLiteral("Taille : 12 octets"));
+        QCOMPARE(q.lbl6->text(), QStringLiteral("Taille : 13 octets"));
+        // Seconds shown: two files of the same minute must look different.
+        QVERIFY2(q.lbl4->text().contains(QStringLiteral("10:20:30")), qPrintable(q.lbl4->text()));
+        QVERIFY2(q.lbl7->text().contains(QStringLiteral("12:00:00")), qPrintable(q.lbl7->text()));
     }
 };
 

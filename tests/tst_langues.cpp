@@ -1,19 +1,20 @@
-// Guards the language files that ship in lang/: a missing or blank text ends
-// the program at the moment it is asked for, so every mistake here would only
+// Text lookup, which every caption and message of the program goes through,
+// and the language files that ship in lang/: a missing or blank text ends the
+// program at the moment it is asked for, so every mistake there would only
 // show up in front of a user.
+#include "app/ErreurExecution.h"
 #include "app/Texte.h"
+#include "app/modDeclarations.h"
 #include "localisation/Catalogue.h"
 #include "localisation/FichierIni.h"
+#include "localisation/LireLangue.h"
 #include "support/Bac.h"
+#include "support/InteractionScriptee.h"
 
-#include <QDir>
-#include <QFile>
-#include <QHash>
-#include <QRegularExpression>
-#include <QStringDecoder>
 #include <QtTest>
 
 using namespace corvanel;
+using namespace corvanel::test;
 
 namespace {
 
@@ -58,7 +59,7 @@ private slots:
     void fichier_data()
     {
         QTest::addColumn<QString>("chemin");
-        const QDir dossier(test::Bac::dossierLangSource());
+        const QDir dossier(Bac::dossierLangSource());
         // The two files that ship by default are checked even when missing.
         QStringList noms = dossier.entryList({QStringLiteral("*.lng")}, QDir::Files);
         noms << QStringLiteral("crv-1.0.7-french.lng") << QStringLiteral("crv-1.0.7-english.lng");
@@ -119,6 +120,105 @@ private slots:
                 prises.insert(t, cle);
             }
         }
+    }
+
+    void lecture_data()
+    {
+        // Every row reads key K of section M.
+        QTest::addColumn<QByteArray>("fichier");
+        QTest::addColumn<QString>("attendu");
+        const auto ligne = [](const char *tag, const QByteArray &fichier, const QString &attendu) {
+            QTest::newRow(tag) << fichier << attendu;
+        };
+        ligne("une coupure", "[M]\r\nK=Un%nDeux\r\n", "Un\r\nDeux");
+        ligne("deux coupures font une ligne vide", "[M]\nK=Un%n%nDeux\n", "Un\r\n\r\nDeux");
+        ligne("casse des noms ignorée", "[m]\r\nk=&Rechercher\r\n", "&Rechercher");
+        ligne("texte après le premier égal", "[M]\r\nK = a=b = c \r\n", "a=b = c");
+        ligne("guillemets enlevés", "[M]\r\nK=\"  entre guillemets  \"\r\n", "entre guillemets");
+        ligne("apostrophes enlevées", "[M]\r\nK='dit'\r\n", "dit");
+        ligne("guillemet seul gardé", "[M]\r\nK=\"ouvert\r\n", "\"ouvert");
+        ligne("marque intacte", "[M]\r\nK=[num] fichiers\r\n", "[num] fichiers");
+        ligne("windows-1252", "[M]\r\nK=Propri\xe9t\xe9s \x80 \x9c\r\n", QString::fromUtf8("Propriétés € œ"));
+        ligne("autre section", "[A]\r\nK=a\r\n[M]\r\nK=b\r\n", "b");
+        ligne("commentaire", "[M]\r\n;K=non\r\nK=oui\r\n", "oui");
+        ligne("fin de ligne CR seul", "[M]\rJ=a\rK=b\r", "b");
+        ligne("tabulations autour", "[M]\r\n\tK\t=\tx\t\r\n", "x");
+        ligne("254 caractères au plus", "[M]\r\nK=" + QByteArray(300, 'a') + "\r\n", QString(254, u'a'));
+        ligne("coupé avant les blancs de fin", "[M]\r\nK=" + QByteArray(250, 'a') + "     b\r\n", QString(250, u'a'));
+    }
+
+    void lecture()
+    {
+        QFETCH(QByteArray, fichier);
+        QFETCH(QString, attendu);
+        Bac bac;
+        InteractionScriptee seam;
+        const QString chemin = bac.ecrire(QStringLiteral("t.lng"), fichier);
+        QCOMPARE(LireLangue(chemin, QStringLiteral("M"), QStringLiteral("K"), true), attendu);
+        QVERIFY(seam.messages.isEmpty());
+    }
+
+    void ansiAllerRetour()
+    {
+        QByteArray tous;
+        for (int i = 1; i < 256; ++i)
+            tous.append(static_cast<char>(i));
+        QCOMPARE(versAnsi(depuisAnsi(tous)), tous);
+        QCOMPARE(versAnsi(u"Ωx€"), QByteArray("?x\x80"));
+        QCOMPARE(versAnsi(QStringLiteral("a\U0001F682b")), QByteArray("a?b"));
+    }
+
+    void texteManquantTermine_data()
+    {
+        QTest::addColumn<QByteArray>("fichier");
+        QTest::newRow("clé absente") << QByteArray("[Button]\r\nButton02=b\r\n");
+        QTest::newRow("section absente") << QByteArray("[Menu]\r\nButton01=b\r\n");
+        QTest::newRow("texte vide") << QByteArray("[Button]\r\nButton01=\r\n");
+        QTest::newRow("blancs seulement") << QByteArray("[Button]\r\nButton01=     \r\n");
+        QTest::newRow("guillemets vides") << QByteArray("[Button]\r\nButton01=\"\"\r\n");
+    }
+
+    // The file is named by the name in use, not by the path looked up.
+    void texteManquantTermine()
+    {
+        QFETCH(QByteArray, fichier);
+        Bac bac;
+        InteractionScriptee seam;
+        const QString chemin = bac.ecrire(QStringLiteral("autre-nom.lng"), fichier);
+        NomFichierLangue = QStringLiteral("crv-1.0.7-french.lng");
+        QCOMPARE(codeDeFin([&] { LireLangue(chemin, QStringLiteral("Button"), QStringLiteral("Button01"), true); }), 1);
+        QCOMPARE(seam.messages,
+                 (QList<Message>{{QString::fromUtf8("La section [Button] ou la clé \"Button01\" n'existe "
+                                                    "pas dans le fichier de langue \"crv-1.0.7-french.lng\"."
+                                                    "\r\n\r\nVeuillez corriger le problème, puis relancer "
+                                                    "Corvanel."),
+                                  Boutons::OK, Icone::Critique}}));
+    }
+
+    void fichierAbsentTermine()
+    {
+        Bac bac;
+        InteractionScriptee seam;
+        NomFichierLangue = QStringLiteral("crv-1.0.7-english.lng");
+        const Message absent{QString::fromUtf8("Le fichier de langue suivant n'existe pas : crv-1.0.7-english.lng"
+                                               "\r\n\r\nImpossible de continuer."),
+                             Boutons::OK, Icone::Critique};
+        // A folder of that name is no language file either.
+        for (const QString &chemin : {bac.chemin(QStringLiteral("absent.lng")), bac.creerDossier("lang/x.lng")}) {
+            seam.messages.clear();
+            QCOMPARE(codeDeFin([&] { texte(QStringLiteral("A"), QStringLiteral("B")); }), 1);
+            QCOMPARE(codeDeFin([&] { LireLangue(chemin, QStringLiteral("A"), QStringLiteral("B")); }), 1);
+            QCOMPARE(seam.messages, (QList<Message>{absent, absent}));
+        }
+    }
+
+    // Start-up's own form of the fatal report; the others are checked where
+    // their commands fail.
+    void rapportDeDemarrage()
+    {
+        QCOMPARE(texteRapportFatal(VarianteRapport::ErreurNoColle, ErreurExecution(NumErreur::FichierIntrouvable)),
+                 QString::fromUtf8("Erreur n°53. Fichier introuvable\r\n\r\n"
+                                   "Si le problème persiste, veuillez contacter l'auteur du programme."));
     }
 };
 

@@ -14,12 +14,8 @@
 #include "ui/ListeDossiers.h"
 #include "ui/Pointeur.h"
 
-#include <QDirIterator>
-#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QScopeGuard>
 #include <QTableView>
 #include <QtTest>
 
@@ -98,7 +94,6 @@ struct Scene : SceneFenetre {
         ecrireConsist(nom, octets);
         consists.insert(nom, octets);
     }
-    QStringList liste() const { return colonne(f->lstLFI->model()); }
     void rechercherEtToutChoisir()
     {
         f->cmdRechercher_Click();
@@ -368,8 +363,8 @@ private slots:
         }
 
         QCOMPARE(s.seam.messages.size(), 1);
-        QCOMPARE(s.seam.messages[0].icone, Icone::Critique);
-        QVERIFY(s.seam.messages[0].texte.startsWith(QDir::toNativeSeparators(chemin) + QStringLiteral("\r\n\r\n")));
+        QVERIFY(s.seam.messages[0].icone == Icone::Critique &&
+                s.seam.messages[0].texte.startsWith(QDir::toNativeSeparators(chemin) + QStringLiteral("\r\n\r\n")));
         QCOMPARE(lire(QFile::encodeName(chemin)), ancien ? QByteArray("ancien rapport\r\n") : QByteArray("<absent>"));
         // No temporary file left, no folder made again.
         QCOMPARE(QDir(s.jeu + QStringLiteral("TRAINS")).entryList(QDir::Files | QDir::Hidden).size(), ancien ? 1 : 0);
@@ -478,12 +473,9 @@ private slots:
         QCOMPARE(s.messages(), QStringLiteral("? fin"));
         // Two files (a, b) and two folders (boucle, vieux) gone.
         QCOMPARE(s.seam.messages[1].texte,
-                 avecSautsDeLigne(
-                     remplacer(remplacer(s.L(QStringLiteral("Messages"), QStringLiteral("Msg26")), u"[numfile]", u"2"),
-                               u"[numfolder]", u"2")));
+                 avecSautsDeLigne(remplacer(remplacer(s.M("Msg26"), u"[numfile]", u"2"), u"[numfolder]", u"2")));
         QCOMPARE(QDir(c).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
-                 (QStringList{QStringLiteral("bon.con"), QStringLiteral("boucle.con"), QStringLiteral("detour.con"),
-                              QStringLiteral("x.con"), QStringLiteral("y.con")}));
+                 (QStringList{"bon.con", "boucle.con", "detour.con", "x.con", "y.con"}));
         for (const char *reste : {"train.exe", "launcher.exe", "TRAINS/TRAINSET/Set/Loco.eng"})
             QVERIFY2(QFileInfo(s.jeu + QString::fromLatin1(reste)).isFile(), reste);
         QVERIFY(sf::estLien(t + QStringLiteral("x")) && sf::estLien(t + QStringLiteral("loop")));

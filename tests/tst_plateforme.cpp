@@ -5,32 +5,19 @@
 #include "platform/Instance.h"
 #include "platform/Registre.h"
 #include "platform/Volumes.h"
+#include "support/Bac.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QSysInfo>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <optional>
 
 using namespace corvanel;
+using corvanel::test::Bac;
 using Opt = std::optional<QString>;
 
 Q_DECLARE_METATYPE(Opt)
 
 namespace {
-
-void ecrireFichier(const QString &chemin, const QByteArray &contenu = {})
-{
-    QDir().mkpath(QFileInfo(chemin).absolutePath());
-    QFile f(chemin);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(chemin));
-    QCOMPARE(f.write(contenu), contenu.size());
-}
 
 void lier(const QString &cible, const QString &lien)
 {
@@ -40,14 +27,14 @@ void lier(const QString &cible, const QString &lien)
 
 // A Wine prefix as winecfg makes it: c: relative to the prefix, other drives
 // absolute.
-QString creerPrefixe(const QTemporaryDir &dir)
+QString creerPrefixe(Bac &bac)
 {
-    const QString prefixe = dir.filePath("msts prefixe");
     for (const char *d : {"/drive_c/Program Files/Microsoft Games/TRAIN SIMULATOR", "/drive_c/MSTS-Wow"})
-        QDir().mkpath(prefixe + d);
-    QDir().mkpath(dir.filePath("cdrom/JEUX/MSTS"));
+        bac.creerDossier(QStringLiteral("msts prefixe") + d);
+    bac.creerDossier(QStringLiteral("cdrom/JEUX/MSTS"));
+    const QString prefixe = bac.chemin(QStringLiteral("msts prefixe"));
     lier("../drive_c", prefixe + "/dosdevices/c:");
-    lier(dir.filePath("cdrom"), prefixe + "/dosdevices/d:");
+    lier(bac.chemin(QStringLiteral("cdrom")), prefixe + "/dosdevices/d:");
     return prefixe;
 }
 
@@ -108,24 +95,21 @@ private slots:
         QFETCH(bool, fichier);
         QFETCH(bool, dossier);
 
-        QTemporaryDir dir;
-        const QString consists = dir.filePath("Trains/Consists/");
-        ecrireFichier(consists + "GP38 Fret.con", "SIMISA@@");
-        lier(consists + "GP38 Fret.con", consists + "Lien.con");
-        lier(consists, dir.filePath("Trains/Raccourci"));
-        lier(consists + "Parti.con", consists + "Perdu.con");
+        Bac bac;
+        const QString fret = bac.ecrire(QStringLiteral("Trains/Consists/GP38 Fret.con"), "SIMISA@@");
+        lier(fret, bac.chemin(QStringLiteral("Trains/Consists/Lien.con")));
+        lier(QFileInfo(fret).path(), bac.chemin(QStringLiteral("Trains/Raccourci")));
+        lier(bac.chemin(QStringLiteral("Trains/Consists/Parti.con")),
+             bac.chemin(QStringLiteral("Trains/Consists/Perdu.con")));
         for (const char *jumeau : {"trainset", "TRAINSET", "TrainSet"})
-            QVERIFY(QDir().mkpath(dir.filePath(jumeau)));
+            bac.creerDossier(QString::fromLatin1(jumeau));
 
         // The same with or without a final separator on the base.
-        for (const QString &base : {dir.path(), dir.path() + u'/'}) {
-            const Opt lu = trouverSansCasse(base, relatif);
-            QCOMPARE(lu.has_value(), trouve.has_value());
-            if (trouve)
-                QCOMPARE(*lu, dir.path() + u'/' + *trouve);
-        }
-        QCOMPARE(fichierExisteSansCasse(dir.path(), relatif), fichier);
-        QCOMPARE(dossierExisteSansCasse(dir.path(), relatif), dossier);
+        const QString dir = bac.chemin();
+        for (const QString &base : {dir, dir + u'/'})
+            QCOMPARE(trouverSansCasse(base, relatif), trouve ? Opt(dir + u'/' + *trouve) : Opt());
+        QCOMPARE(fichierExisteSansCasse(dir, relatif), fichier);
+        QCOMPARE(dossierExisteSansCasse(dir, relatif), dossier);
     }
 
     // --- Wine's registry and drives ---------------------------------------
@@ -184,23 +168,19 @@ private slots:
         QTest::addColumn<QString>("wow");     // Path under Wow6432Node; empty: none
         QTest::addColumn<QString>("attendu"); // <c>, <d>: the drives' real folders; empty: nothing found
 
-        const QString rien;
-        QTest::newRow("barre finale gardee") << "C:\\Program Files\\Microsoft Games\\Train Simulator\\" << rien
-                                             << "<c>/Program Files/Microsoft Games/TRAIN SIMULATOR/";
-        QTest::newRow("minuscules, barres obliques") << "c:/program files/microsoft games/train simulator" << rien
-                                                     << "<c>/Program Files/Microsoft Games/TRAIN SIMULATOR";
-        QTest::newRow("fin absente gardee telle quelle")
-            << "C:\\PROGRAM FILES\\Jeux\\" << rien << "<c>/Program Files/Jeux/";
-        QTest::newRow("autre lecteur") << "D:\\Jeux\\msts" << rien << "<d>/JEUX/MSTS";
-        QTest::newRow("chemin UNC") << "\\\\serveur\\jeux\\MSTS\\" << rien << rien;
-        QTest::newRow("Wow6432Node seulement") << rien << "c:\\msts-wow"
-                                               << "<c>/MSTS-Wow";
-        QTest::newRow("la cle du jeu d'abord") << "C:\\Program Files\\"
-                                               << "c:\\msts-wow"
-                                               << "<c>/Program Files/";
-        QTest::newRow("cle du jeu sur un lecteur absent") << "Q:\\MSTS\\"
-                                                          << "c:\\msts-wow"
-                                                          << "<c>/MSTS-Wow";
+        const auto ligne = [](const char *tag, const char *jeu, const char *wow, const char *attendu) {
+            QTest::newRow(tag) << QString::fromLatin1(jeu) << QString::fromLatin1(wow) << QString::fromLatin1(attendu);
+        };
+        ligne("barre finale gardée", "C:\\Program Files\\Microsoft Games\\Train Simulator\\", "",
+              "<c>/Program Files/Microsoft Games/TRAIN SIMULATOR/");
+        ligne("minuscules, barres obliques", "c:/program files/microsoft games/train simulator", "",
+              "<c>/Program Files/Microsoft Games/TRAIN SIMULATOR");
+        ligne("fin absente gardée telle quelle", "C:\\PROGRAM FILES\\Jeux\\", "", "<c>/Program Files/Jeux/");
+        ligne("autre lecteur", "D:\\Jeux\\msts", "", "<d>/JEUX/MSTS");
+        ligne("chemin UNC", "\\\\serveur\\jeux\\MSTS\\", "", "");
+        ligne("Wow6432Node seulement", "", "c:\\msts-wow", "<c>/MSTS-Wow");
+        ligne("la clé du jeu d'abord", "C:\\Program Files\\", "c:\\msts-wow", "<c>/Program Files/");
+        ligne("clé du jeu sur un lecteur absent", "Q:\\MSTS\\", "c:\\msts-wow", "<c>/MSTS-Wow");
     }
 
     void lireDossierMSTSRegistre()
@@ -212,8 +192,8 @@ private slots:
         QFETCH(QString, wow);
         QFETCH(QString, attendu);
 
-        QTemporaryDir dir;
-        const QString prefixe = creerPrefixe(dir);
+        Bac bac;
+        const QString prefixe = creerPrefixe(bac);
         const auto cle = [](const QByteArray &entete, QString chemin) {
             if (chemin.isEmpty())
                 return QByteArray();
@@ -221,11 +201,11 @@ private slots:
         };
         const QByteArray wowReg =
             "[Software\\\\Wow6432Node\\\\Microsoft\\\\Microsoft Games\\\\Train Simulator\\\\1.0]\n";
-        ecrireFichier(prefixe + "/system.reg", EnteteReg + cle(wowReg, wow) + cle(CleJeuReg, jeu));
+        bac.ecrire(QStringLiteral("msts prefixe/system.reg"), EnteteReg + cle(wowReg, wow) + cle(CleJeuReg, jeu));
         qputenv("WINEPREFIX", QFile::encodeName(prefixe));
         const QString driveC = QFileInfo(prefixe + "/drive_c").canonicalFilePath();
         attendu.replace(QStringLiteral("<c>"), driveC);
-        attendu.replace(QStringLiteral("<d>"), QFileInfo(dir.filePath("cdrom")).canonicalFilePath());
+        attendu.replace(QStringLiteral("<d>"), QFileInfo(bac.chemin(QStringLiteral("cdrom"))).canonicalFilePath());
         QCOMPARE(corvanel::lireDossierMSTSRegistre(), attendu);
 
         // Prefixes made before dosdevices existed still have drive_c, and
@@ -235,7 +215,7 @@ private slots:
         QCOMPARE(corvanel::traduireCheminWine(prefixe, "D:\\Jeux\\"), QString());
 
         // No prefix at all: nothing, and nothing made.
-        const QString absent = dir.filePath("pas de prefixe");
+        const QString absent = bac.chemin(QStringLiteral("pas de prefixe"));
         qputenv("WINEPREFIX", QFile::encodeName(absent));
         QCOMPARE(corvanel::lireDossierMSTSRegistre(), QString());
         QVERIFY(!QFileInfo::exists(absent));
@@ -263,8 +243,6 @@ private slots:
         QFETCH(int, ageSecondes);
         QFETCH(bool, acquis);
 
-        QTemporaryDir dir;
-        const QString verrou = dir.filePath("corvanel-essai.lock");
         QByteArray contenu;
         if (proprietaire != u"vide") {
             qint64 pid = QCoreApplication::applicationPid();
@@ -280,11 +258,9 @@ private slots:
             contenu = QByteArray::number(pid) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n' +
                       QSysInfo::machineHostName().toUtf8() + '\n';
         }
-        ecrireFichier(verrou, contenu);
-        QFile f(verrou);
-        QVERIFY(f.open(QIODevice::ReadWrite));
-        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-ageSecondes), QFileDevice::FileModificationTime));
-        f.close();
+        Bac bac;
+        const QString verrou = bac.ecrire(QStringLiteral("corvanel-essai.lock"), contenu);
+        Bac::dater(verrou, QDateTime::currentDateTime().addSecs(-ageSecondes));
         QCOMPARE(InstanceUnique(verrou).acquerir(), acquis);
     }
 

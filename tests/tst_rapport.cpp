@@ -1,6 +1,8 @@
 // The detailed report window on a real game folder: what the grid shows
-// after a refresh, the window during one, its two export layouts byte for
-// byte, and opening a consist from the grid.
+// after a refresh, the window during one, opening a consist from the grid.
+// And what the user saves, the invalid-consist list and the report's two
+// export layouts, byte for byte, and what the user learns when it cannot be
+// written.
 #include "analysis/Analyse.h"
 #include "analysis/frmRapportDetaille.h"
 #include "app/Texte.h"
@@ -8,10 +10,6 @@
 #include "support/SceneFenetre.h"
 #include "ui/Pointeur.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -19,18 +17,6 @@
 
 using namespace corvanel;
 using namespace corvanel::test;
-
-class TstRapport : public QObject {
-    Q_OBJECT
-
-private slots:
-    void grille_data();
-    void grille();
-    void fermetureRefuseePendantActualisation();
-    void dossierConsistsAbsentTermine();
-    void ouvrirConsistDepuisLaGrille();
-    void exporter();
-};
 
 namespace {
 
@@ -58,188 +44,227 @@ struct Scene : SceneFenetre {
         ecrireVehicule(QStringLiteral("SetA/Loco1.eng"));
         ecrireVehicule(QStringLiteral("SetA/Hopper.wag"));
     }
-};
-
-} // namespace
-
-void TstRapport::grille_data()
-{
-    QTest::addColumn<QStringList>("noms");
-    QTest::addColumn<QByteArrayList>("contenus");
-    QTest::addColumn<QStringList>("attendu");
-
-    // Line 5 cannot be taken apart, line 8 names a missing wagon (quoted
-    // folder); the other lines give nothing.
-    QTest::newRow("ligne illisible, ligne absente")
-        << QStringList{"c.con"}
-        << QByteArrayList{versAnsi(
-               consist({"UiD ( 1 )", "EngineData ( Loco1 )", "UiD ( 2 )", Present, "WagonData ( Gone \"Set B\" )"}))}
-        << QStringList{"c.con|Ligne 5 illisible|Ligne 5 illisible", "c.con|\"Set B\"|\"Gone.wag\""};
-    QTest::newRow("tout est là") << QStringList{"a.con", "b.con"}
-                                 << QByteArrayList{versAnsi(consist({Loco, Present})), utf16(consist({Present}))}
-                                 << QStringList{};
-    // The game's listing order, only names ending in ".con", UTF-16 read
-    // as well as ANSI; a missing wagon is one row for each consist naming
-    // it, however often.
-    const QByteArray absent = versAnsi(consist({Absent}));
-    QTest::newRow("doublons, ordre, autres fichiers")
-        << QStringList{"b.con", "A.con", "notes.txt", "C.CON", "a.con.bak"}
-        << QByteArrayList{versAnsi(consist({Loco, Absent, Absent, Absent})), utf16(consist({Loco, Absent})), absent,
-                          absent, absent}
-        << QStringList{"A.con|\"SetA\"|\"W1.wag\"", "b.con|\"SetA\"|\"W1.wag\""};
-}
-
-void TstRapport::grille()
-{
-    QFETCH(QStringList, noms);
-    QFETCH(QByteArrayList, contenus);
-    QFETCH(QStringList, attendu);
-    Scene s;
-    for (qsizetype i = 0; i < noms.size(); ++i)
-        s.ecrireConsist(noms[i], contenus[i]);
-
-    frmRapportDetaille r;
-    r.cmdActualiser_Click();
-    r.cmdActualiser_Click(); // starts over: the same faults, not twice
-    const QAbstractItemModel *m = r.MSHFlexGrid->model();
-    QStringList lignes;
-    for (int i = 0; i < m->rowCount(); ++i)
-        lignes << m->index(i, 0).data().toString() + u'|' + m->index(i, 1).data().toString() + u'|' +
-                      m->index(i, 2).data().toString();
-    QCOMPARE(lignes, attendu);
-    // No fault: not even the header row, and nothing to save.
-    QCOMPARE(m->columnCount(), attendu.isEmpty() ? 0 : 3);
-    QCOMPARE(r.cmdEnregistrer->isEnabled(), !attendu.isEmpty());
-    QVERIFY(s.seam.messages.isEmpty());
-}
-
-void TstRapport::fermetureRefuseePendantActualisation()
-{
-    // A refresh over many consists: the window cannot be closed meanwhile.
-    Scene s;
-    // Events let through at every line, whatever the machine's speed.
-    Cadence::definirIntervalle(0);
-    const QByteArray petit = versAnsi(consist({Present, Absent}));
-    for (int i = 0; i < 60; ++i)
-        s.ecrireConsist(QStringLiteral("c%1.con").arg(i, 2, 10, QChar(u'0')), petit);
-
-    frmRapportDetaille r;
-    r.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&r));
-    int essais = 0;
-    s.seam.pendantEvenements = [&] {
-        if (r.pbJauge->value() == 0)
-            return;
-        ++essais;
-        QVERIFY(!r.close());
-        QTest::keyClick(&r, Qt::Key_Escape);
-        QVERIFY(r.isVisible());
-        QVERIFY(!r.cmdFermer->isEnabled());
-    };
-    r.cmdActualiser_Click();
-    s.seam.pendantEvenements = nullptr;
-    Cadence::definirIntervalle(-1);
-    QVERIFY(essais > 0);
-    QCOMPARE(r.MSHFlexGrid->model()->rowCount(), 60);
-    QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
-    // The wagon is put back: the next refresh empties the report, header
-    // and all.
-    s.ecrireVehicule(QStringLiteral("SetA/W1.wag"));
-    r.cmdActualiser_Click();
-    QCOMPARE(r.MSHFlexGrid->model()->columnCount(), 0);
-    QVERIFY(!r.cmdEnregistrer->isEnabled());
-    QVERIFY(r.close());
-}
-
-void TstRapport::dossierConsistsAbsentTermine()
-{
-    Scene s;
-    QDir(DossierConsists).removeRecursively();
-    frmRapportDetaille r;
-    QCOMPARE(codeDeFin([&] { r.cmdActualiser_Click(); }), 1);
-    definirPointeur(Pointeur::ParDefaut);
-    QCOMPARE(s.seam.messages.size(), 1);
-    QCOMPARE(s.seam.messages[0].texte,
-             QString::fromUtf8("Erreur n° 76. Chemin d'accès introuvable\r\n\r\n"
-                               "Si le problème persiste, veuillez contacter l'auteur du programme."));
-}
-
-void TstRapport::ouvrirConsistDepuisLaGrille()
-{
-    Scene s;
-    s.bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Editeur"),
-                            s.bac.ecrire(QStringLiteral("bin/editeur"), "#!/bin/sh\n"));
-    s.ecrireConsist(QStringLiteral("Mon train.con"), versAnsi(consist({Absent})));
-
-    frmRapportDetaille r;
-    r.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&r));
-    r.cmdActualiser_Click();
-    QTableView *g = r.MSHFlexGrid;
-    // The events of a real double click; only the consist column opens it.
-    const auto doubleClic = [g](int colonne) {
-        const QPoint p = g->visualRect(g->model()->index(0, colonne)).center();
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, p);
-        QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, p);
-        QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, p);
-    };
-    doubleClic(2);
-    QVERIFY(s.seam.demarrages.isEmpty());
-    doubleClic(0);
-    QCOMPARE(s.seam.demarrages.size(), 1);
-    QCOMPARE(s.seam.demarrages[0].arguments, QStringList{DossierConsists + QStringLiteral("Mon train.con")});
-    // Enter on the consist cell opens it too.
-    QTest::keyClick(g, Qt::Key_Return);
-    QCOMPARE(s.seam.demarrages.size(), 2);
-}
-
-void TstRapport::exporter()
-{
-    Scene s;
-    s.ecrireConsist(QStringLiteral("a.con"), versAnsi(consist({Absent})));
-    s.ecrireConsist(QStringLiteral("b.con"), utf16(consist({QStringLiteral("EngineData ( Loco1 )")})));
-    frmRapportDetaille r;
-    r.cmdActualiser_Click();
-    QDateTime avant;
-    const auto enregistrer = [&](const QString &nom) {
-        const QString cible = s.bac.chemin(nom);
+    // Saves through `commande` to `cible` and gives back what was written.
+    QByteArray enregistrer(const QString &cible, const std::function<void()> &commande)
+    {
         QDir().mkpath(QFileInfo(cible).absolutePath());
-        s.seam.choisirFichier(cible);
+        seam.choisirFichier(cible);
         avant = QDateTime::currentDateTime();
-        QTest::mouseClick(r.cmdEnregistrer, Qt::LeftButton);
-        QFile f(cible);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
-    // The saved list's head, then the rows; the minute may turn meanwhile.
-    const auto enTexte = [&](const QByteArray &vu) {
+        commande();
+        return Bac::lire(cible);
+    }
+    // A saved list: its head dated as the regional settings write it, then
+    // the rows; the minute may turn during the save, so both ends are tried.
+    bool enTexte(const QByteArray &vu, const QByteArray &lignes) const
+    {
         const QLocale l = QLocale::system();
         for (const QDateTime &t : {avant, QDateTime::currentDateTime()})
             if (vu == "Corvanel - Consists invalides\r\nCr\xe9\xe9 le " +
                           l.toString(t.date(), QLocale::ShortFormat).toLatin1() + " \xe0 " +
                           l.toString(t.time(), QLocale::ShortFormat).toLatin1() + "\r\n" + QByteArray(62, '-') +
-                          "\r\n \r\na.con\t|\t\"SetA\"\t|\t\"W1.wag\"\r\nb.con\t|\tLigne 4 illisible\t|\tLigne 4 "
-                          "illisible\r\n")
+                          "\r\n \r\n" + lignes)
                 return true;
         return false;
-    };
-    QCOMPARE(enregistrer(QStringLiteral("rapport.csv")),
-             "a.con,\"SetA\",\"W1.wag\"\r\nb.con,Ligne 4 illisible,Ligne 4 illisible\r\n");
-    // Letter case counts, and only the file's own name, not its folder's.
-    QVERIFY(enTexte(enregistrer(QStringLiteral("rapport.CSV"))));
-    QVERIFY(enTexte(enregistrer(QStringLiteral("sortie.csv/rapport"))));
-    QVERIFY(s.seam.messages.isEmpty());
-    // An existing file is never replaced unasked.
-    QVERIFY(s.seam.choixDemandes.at(0).confirmerEcrasement);
+    }
+    QDateTime avant;
+};
 
-    // The target is a folder: the file named, then the system's reason.
-    const QString dossier = s.bac.creerDossier(QStringLiteral("liste.csv"));
-    s.seam.choisirFichier(dossier);
-    r.cmdEnregistrer_Click();
-    QCOMPARE(s.seam.messages.size(), 1);
-    QVERIFY(s.seam.messages[0].texte.startsWith(QDir::toNativeSeparators(dossier) + QStringLiteral("\r\n\r\n")));
-    QVERIFY(QFileInfo(dossier).isDir());
-    QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
-}
+} // namespace
+
+class TstRapport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void grille_data()
+    {
+        QTest::addColumn<QStringList>("noms");
+        QTest::addColumn<QByteArrayList>("contenus");
+        QTest::addColumn<QStringList>("attendu");
+
+        // Line 5 cannot be taken apart, line 8 names a missing wagon (quoted
+        // folder); the other lines give nothing.
+        QTest::newRow("ligne illisible, ligne absente")
+            << QStringList{"c.con"}
+            << QByteArrayList{versAnsi(consist(
+                   {"UiD ( 1 )", "EngineData ( Loco1 )", "UiD ( 2 )", Present, "WagonData ( Gone \"Set B\" )"}))}
+            << QStringList{"c.con|Ligne 5 illisible|Ligne 5 illisible", "c.con|\"Set B\"|\"Gone.wag\""};
+        // The game's listing order, only names ending in ".con", UTF-16 read
+        // as well as ANSI; a missing wagon is one row for each consist naming
+        // it, however often.
+        const QByteArray absent = versAnsi(consist({Absent}));
+        QTest::newRow("doublons, ordre, autres fichiers")
+            << QStringList{"b.con", "A.con", "notes.txt", "C.CON", "a.con.bak"}
+            << QByteArrayList{versAnsi(consist({Loco, Absent, Absent, Absent})), utf16(consist({Loco, Absent})), absent,
+                              absent, absent}
+            << QStringList{"A.con|\"SetA\"|\"W1.wag\"", "b.con|\"SetA\"|\"W1.wag\""};
+    }
+
+    void grille()
+    {
+        QFETCH(QStringList, noms);
+        QFETCH(QByteArrayList, contenus);
+        QFETCH(QStringList, attendu);
+        Scene s;
+        for (qsizetype i = 0; i < noms.size(); ++i)
+            s.ecrireConsist(noms[i], contenus[i]);
+
+        frmRapportDetaille r;
+        r.cmdActualiser_Click();
+        r.cmdActualiser_Click(); // starts over: the same faults, not twice
+        const QAbstractItemModel *m = r.MSHFlexGrid->model();
+        QStringList lignes;
+        for (int i = 0; i < m->rowCount(); ++i)
+            lignes << m->index(i, 0).data().toString() + u'|' + m->index(i, 1).data().toString() + u'|' +
+                          m->index(i, 2).data().toString();
+        QCOMPARE(lignes, attendu);
+        QVERIFY(r.cmdEnregistrer->isEnabled());
+        QVERIFY(s.seam.messages.isEmpty());
+    }
+
+    void fermetureRefuseePendantActualisation()
+    {
+        // A refresh over many consists: the window cannot be closed meanwhile.
+        Scene s;
+        // Events let through at every line, whatever the machine's speed.
+        Cadence::definirIntervalle(0);
+        const QByteArray petit = versAnsi(consist({Present, Absent}));
+        for (int i = 0; i < 60; ++i)
+            s.ecrireConsist(QStringLiteral("c%1.con").arg(i, 2, 10, QChar(u'0')), petit);
+
+        frmRapportDetaille r;
+        r.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&r));
+        int essais = 0;
+        s.seam.pendantEvenements = [&] {
+            if (r.pbJauge->value() == 0)
+                return;
+            ++essais;
+            QVERIFY(!r.close());
+            QTest::keyClick(&r, Qt::Key_Escape);
+            QVERIFY(r.isVisible());
+            QVERIFY(!r.cmdFermer->isEnabled());
+        };
+        r.cmdActualiser_Click();
+        s.seam.pendantEvenements = nullptr;
+        Cadence::definirIntervalle(-1);
+        QVERIFY(essais > 0);
+        QCOMPARE(r.MSHFlexGrid->model()->rowCount(), 60);
+        QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
+        // The wagon is put back: the next refresh empties the report, header
+        // and all.
+        s.ecrireVehicule(QStringLiteral("SetA/W1.wag"));
+        r.cmdActualiser_Click();
+        QCOMPARE(r.MSHFlexGrid->model()->columnCount(), 0);
+        QVERIFY(!r.cmdEnregistrer->isEnabled());
+        QVERIFY(r.close());
+    }
+
+    void ouvrirConsistDepuisLaGrille()
+    {
+        Scene s;
+        s.bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Editeur"),
+                                s.bac.ecrire(QStringLiteral("bin/editeur"), "#!/bin/sh\n"));
+        s.ecrireConsist(QStringLiteral("Mon train.con"), versAnsi(consist({Absent})));
+
+        frmRapportDetaille r;
+        r.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&r));
+        r.cmdActualiser_Click();
+        QTableView *g = r.MSHFlexGrid;
+        // The events of a real double click; only the consist column opens it.
+        const auto doubleClic = [g](int colonne) {
+            const QPoint p = g->visualRect(g->model()->index(0, colonne)).center();
+            QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, p);
+            QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, p);
+            QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, p);
+        };
+        doubleClic(2);
+        QVERIFY(s.seam.demarrages.isEmpty());
+        doubleClic(0);
+        QCOMPARE(s.seam.demarrages.size(), 1);
+        QCOMPARE(s.seam.demarrages[0].arguments, QStringList{DossierConsists + QStringLiteral("Mon train.con")});
+        // Enter on the consist cell opens it too.
+        QTest::keyClick(g, Qt::Key_Return);
+        QCOMPARE(s.seam.demarrages.size(), 2);
+    }
+
+    // The report in its two layouts, then the list, byte for byte.
+    void exporterEtEnregistrer()
+    {
+        Scene s;
+        s.ecrireConsist(QStringLiteral("a.con"), versAnsi(consist({Absent})));
+        s.ecrireConsist(QStringLiteral("b.con"), utf16(consist({QStringLiteral("EngineData ( Loco1 )")})));
+        frmRapportDetaille r;
+        r.cmdActualiser_Click();
+        const auto exporter = [&](const char *nom) {
+            return s.enregistrer(s.bac.chemin(QString::fromLatin1(nom)),
+                                 [&] { QTest::mouseClick(r.cmdEnregistrer, Qt::LeftButton); });
+        };
+        QCOMPARE(exporter("rapport.csv"), "a.con,\"SetA\",\"W1.wag\"\r\nb.con,Ligne 4 illisible,Ligne 4 illisible\r\n");
+        // Letter case counts, and only the file's own name, not its folder's.
+        const QByteArray texte =
+            "a.con\t|\t\"SetA\"\t|\t\"W1.wag\"\r\nb.con\t|\tLigne 4 illisible\t|\tLigne 4 illisible\r\n";
+        QVERIFY(s.enTexte(exporter("rapport.CSV"), texte));
+        QVERIFY(s.enTexte(exporter("sortie.csv/rapport"), texte));
+
+        // Every entry of the list is written, selected or not; names the code
+        // page cannot hold get "?" for those characters. An existing file is
+        // replaced from its first line, never unasked.
+        s.lister({QStringLiteral("a.con"), QStringLiteral("b b.con"), QString::fromUtf8("Łódź.con"),
+                  QString::fromUtf8("€uro.con")},
+                 {0});
+        const QByteArray vu = s.enregistrer(s.bac.ecrire(QStringLiteral("sortie/liste.txt"), QByteArray(4000, 'x')),
+                                            [&] { s.f->mnuEnregistrerListe_Click(); });
+        QVERIFY2(s.enTexte(vu, "a.con\r\nb b.con\r\n?\xf3"
+                               "d?.con\r\n\x80uro.con\r\n"),
+                 vu.constData());
+        QVERIFY(s.seam.choixDemandes.last().confirmerEcrasement);
+        QVERIFY(s.seam.messages.isEmpty());
+        QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
+    }
+
+    void echecSignaleFichierIntact_data()
+    {
+        QTest::addColumn<QString>("cible");
+        QTest::addColumn<bool>("existant");
+        QTest::newRow("dossier absent") << QStringLiteral("absent/liste.txt") << false;
+        // A name so long that no temporary file fits beside it: the write
+        // fails after the target was opened, while an old list stands there.
+        QTest::newRow("fichier existant, écriture impossible") << QString(250, u'l') << true;
+        QTest::newRow("un dossier") << QStringLiteral("liste.csv/") << false;
+    }
+
+    // The file named, then the system's reason; no folder made, no temporary
+    // file left behind, what stood there intact.
+    void echecSignaleFichierIntact()
+    {
+        QFETCH(QString, cible);
+        QFETCH(bool, existant);
+        Scene s;
+        const QByteArray ancien = "ancienne liste\r\n";
+        if (existant)
+            s.bac.ecrire(cible, ancien);
+        if (cible.endsWith(u'/'))
+            s.bac.creerDossier(cible.chopped(1));
+        const QString chemin = s.bac.chemin(cible.endsWith(u'/') ? cible.chopped(1) : cible);
+        s.lister({QStringLiteral("a.con"), QStringLiteral("b.con")});
+        s.seam.choisirFichier(chemin);
+        s.f->mnuEnregistrerListe_Click();
+
+        QCOMPARE(s.seam.messages.size(), 1);
+        const Message &m = s.seam.messages[0];
+        QCOMPARE(m.icone, Icone::Critique);
+        QVERIFY2(m.texte.startsWith(QDir::toNativeSeparators(chemin) + QStringLiteral("\r\n\r\n")),
+                 qPrintable(m.texte));
+        const QString raison = m.texte.mid(chemin.size() + 4);
+        QVERIFY2(!raison.isEmpty() && raison != QStringLiteral("Unknown error"), qPrintable(raison));
+        QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
+        QVERIFY(!QFileInfo::exists(s.bac.chemin(QStringLiteral("absent"))));
+        QCOMPARE(QDir(s.bac.chemin()).entryList(QDir::Files).size(), existant ? 1 : 0);
+        QCOMPARE(Bac::lire(chemin), existant ? ancien : QByteArray("<absent>"));
+        QCOMPARE(QFileInfo(chemin).isDir(), cible.endsWith(u'/'));
+    }
+};
 
 QTEST_MAIN(TstRapport)
 #include "tst_rapport.moc"

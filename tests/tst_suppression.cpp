@@ -1,18 +1,18 @@
-// The delete command from the main window, on real game folders.
+// What leaves the consist folder from the main window, on real game folders:
+// the listed consists the delete command removes, and everything but the
+// consists that the directory clean-up removes.
 #include "app/Texte.h"
 #include "app/modDeclarations.h"
+#include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
 #include "support/SceneFenetre.h"
+#include "ui/Pointeur.h"
 
-#include <QAction>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 #include <QtTest>
 
 #include <cerrno>
-
-#include <sys/xattr.h>
 
 using namespace corvanel;
 using namespace corvanel::test;
@@ -20,40 +20,52 @@ using namespace corvanel::test;
 namespace {
 
 struct Scene : SceneFenetre {
-    using SceneFenetre::SceneFenetre;
-    // An invalid consist: its engine is missing, so the closing scan lists
-    // it again as long as it is there.
-    QString con(const QString &nom)
-    {
-        return bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/") + nom,
-                          "SIMISA@@@@@@@@@@JINX0D0t______\r\n\r\nTrain (\r\n\tTrainCfg ( \"T\"\r\n"
-                          "\t\tEngineData ( Absente \"Nulle part\" )\r\n\t)\r\n)\r\n");
-    }
-    // The consists and the list as a scan leaves it, the given entries selected.
-    void lister(const QStringList &noms, const QList<int> &choisies)
+    // Invalid consists (their engine is missing, so the closing scan lists
+    // them again as long as they are there) and the list as a scan leaves it.
+    void consists(const QStringList &noms, const QList<int> &choisies)
     {
         for (const QString &n : noms)
-            con(n);
-        f->lstLFI->addItems(noms);
-        for (int i : choisies)
-            f->lstLFI->item(i)->setSelected(true);
-        f->lstLFI->setEnabled(true);
+            ecrireConsist(n, "SIMISA@@@@@@@@@@JINX0D0t______\r\n\r\nTrain (\r\n\tTrainCfg ( \"T\"\r\n"
+                             "\t\tEngineData ( Absente \"Nulle part\" )\r\n\t)\r\n)\r\n");
+        lister(noms, choisies);
         f->cmdSupprimer->setEnabled(true);
     }
-    QString M(const char *cle) const { return L(QStringLiteral("Messages"), QString::fromLatin1(cle)); }
-    QStringList liste() const
+    QString fichier(const QString &nom) { return ecrireConsist(nom, "x"); }
+    QString dossier(const QString &nom) { return bac.creerDossier(QStringLiteral("MSTS/TRAINS/CONSISTS/") + nom); }
+    QStringList restants() const
     {
-        QStringList n;
-        for (int i = 0; i < f->lstLFI->count(); ++i)
-            n << f->lstLFI->item(i)->text();
-        return n;
+        return QDir(DossierConsists)
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    }
+    // Yes to Msg28, then the given answers to the questions that follow.
+    void nettoyer(const QList<Reponse> &reponses = {})
+    {
+        seam.repondre(Reponse::Oui);
+        for (Reponse r : reponses)
+            seam.repondre(r);
+        f->cmdNettoyer->click();
+    }
+    Message fin(int fichiers, int dossiers) const
+    {
+        return {remplacer(remplacer(M("Msg26"), u"[numfile]", QString::number(fichiers)), u"[numfolder]",
+                          QString::number(dossiers))};
+    }
+    Message question(const char *cle, const char *champ, const char *nom) const
+    {
+        return {remplacer(M(cle), QString::fromLatin1(champ), QString::fromLatin1(nom)), Boutons::OuiNon,
+                Icone::Question};
+    }
+    Message echec(const QString &texte) const { return {texte, Boutons::OK, Icone::Critique}; }
+    // The end runs whatever happened: commands and pointer given back, the
+    // list and the items that need a current entry left off until the next
+    // scan.
+    void verifierEtatFinal() const
+    {
+        QCOMPARE(commandes(), QStringLiteral("RDNmstxl FOA epg"));
+        QCOMPARE(f->lstLFI->count(), 0);
+        QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
     }
 };
-
-void cacher(const QString &chemin)
-{
-    QVERIFY(::setxattr(QFile::encodeName(chemin).constData(), "user.DOSATTRIB", "0x2", 3, 0) == 0);
-}
 
 } // namespace
 
@@ -63,121 +75,228 @@ class TstSuppression : public QObject {
 private slots:
     void cleanup() { sf::retirerPannes(); }
 
-    void confirmation_data();
-    void confirmation();
-    void boucleGardeSaPlace();
-    void lectureSeuleOuCache();
-    void autreEchecFatal();
+    void suppressionConfirmee_data()
+    {
+        QTest::addColumn<QList<int>>("choisies");
+        QTest::addColumn<QString>("suite"); // the key after Msg07 and an empty line
+        QTest::newRow("aucune") << QList<int>{} << QString();
+        QTest::newRow("un") << QList<int>{1} << QStringLiteral("Msg08");
+        QTest::newRow("trois") << QList<int>{0, 1, 2} << QStringLiteral("Msg09");
+    }
+
+    // Without a selection Msg23; answered No: nothing changes.
+    void suppressionConfirmee()
+    {
+        QFETCH(QList<int>, choisies);
+        QFETCH(QString, suite);
+        Scene s;
+        const QStringList noms{QStringLiteral("a.con"), QStringLiteral("b.con"), QStringLiteral("c.con")};
+        s.consists(noms, choisies);
+        s.seam.repondre(Reponse::Non);
+
+        s.f->cmdSupprimer->click();
+
+        const Message attendu =
+            choisies.isEmpty()
+                ? Message{s.M("Msg23"), Boutons::OK, Icone::Critique}
+                : Message{s.M("Msg07") + QStringLiteral("\r\n\r\n") +
+                              remplacer(s.M(qPrintable(suite)), u"[num]", QString::number(choisies.size())),
+                          Boutons::OuiNon, Icone::Exclamation};
+        QCOMPARE(s.seam.messages, QList<Message>{attendu});
+        for (const QString &n : noms)
+            QVERIFY(QFile::exists(DossierConsists + n));
+    }
+
+    // Five entries, the second and fourth selected, the fourth deleted
+    // outside the program since the scan: passed over, the program goes on.
+    // While the loop lets events through, the other commands are held back,
+    // and a click that reaches the list changes nothing the loop goes by. The
+    // closing scan lists what is left.
+    void suppressionGardeSaPlace()
+    {
+        Scene s;
+        s.consists({"a.con", "b.con", "c.con", "d.con", "e.con"}, {1, 3});
+        QVERIFY(QFile::remove(DossierConsists + QStringLiteral("d.con")));
+        s.seam.repondre(Reponse::Oui);
+        bool fini = false;
+        s.seam.avantMessage = [&](const Message &m) { fini = fini || m.texte == s.M("Msg11"); };
+        s.seam.pendantEvenements = [&] {
+            if (fini)
+                return;
+            QVERIFY(s.commandes().startsWith(u"rdnmstxl foa"));
+            s.f->lstLFI->item(4)->setSelected(true);
+        };
+
+        QCOMPARE(codeDeFin([&] { s.f->cmdSupprimer->click(); }), -1);
+
+        QCOMPARE(s.seam.messages.size(), 2);
+        QCOMPARE(s.seam.messages[1], Message{s.M("Msg11")});
+        QCOMPARE(s.liste(), (QStringList{"a.con", "c.con", "e.con"}));
+        QVERIFY(s.f->cmdSupprimer->isEnabled());
+    }
+
+    // Asked once per file, however many of the two attributes it has (hidden
+    // by its name too); Yes clears them and deletes it, No leaves it as it was.
+    void suppressionLectureSeuleOuCache()
+    {
+        Scene s;
+        s.consists({".x.con", "r.con", "x y.con"}, {0, 1, 2});
+        const QString ro = DossierConsists + QStringLiteral("r.con");
+        sf::definirAttributs(ro, sf::LectureSeule);
+        sf::definirAttributs(DossierConsists + QStringLiteral("x y.con"), sf::LectureSeule | sf::Cache);
+        for (Reponse r : {Reponse::Oui, Reponse::Non, Reponse::Non, Reponse::Oui})
+            s.seam.repondre(r);
+
+        s.f->cmdSupprimer->click();
+
+        QCOMPARE(s.seam.messages.mid(1), (QList<Message>{s.question("Msg06", "[file]", ".x.con"),
+                                                         s.question("Msg06", "[file]", "r.con"),
+                                                         s.question("Msg06", "[file]", "x y.con"),
+                                                         {s.M("Msg11")}}));
+        QCOMPARE(sf::lireAttributs(DossierConsists + QStringLiteral(".x.con")), int(sf::Cache));
+        QCOMPARE(sf::lireAttributs(ro), int(sf::LectureSeule));
+        QCOMPARE(s.liste(), (QStringList{".x.con", "r.con"}));
+    }
+
+    // Any other failure is the fatal report; what was deleted stays deleted.
+    void suppressionAutreEchecFatal()
+    {
+        Scene s;
+        s.consists({"a.con", "b.con", "c.con"}, {0, 1, 2});
+        s.seam.repondre(Reponse::Oui);
+        sf::injecterPanne(sf::Operation::Suppression, QStringLiteral("b.con"), EACCES);
+
+        QCOMPARE(codeDeFin([&] { s.f->cmdSupprimer_Click(); }), 1);
+
+        QCOMPARE(s.seam.messages.size(), 2);
+        QCOMPARE(s.seam.messages[1], s.echec(QString::fromUtf8("Erreur n° 70. Permission refusée.\r\n\r\nSi le "
+                                                               "problème persiste, veuillez contacter l'auteur du "
+                                                               "programme.")));
+        QCOMPARE(QDir(DossierConsists).entryList(QDir::Files), (QStringList{"b.con", "c.con"}));
+    }
+
+    // No to Msg28 touches nothing. Yes: every file but the consists goes, and
+    // every sub-folder, even one named like a consist. The game takes any
+    // letter case of ".con" for a consist; a read-only consist is never asked
+    // about.
+    void nettoyageExempleType()
+    {
+        Scene s;
+        for (const char *n : {"a.con", "B.CON", "c.cOn", ".con", "b.txt", "c.con.bak", "e.co"})
+            s.fichier(QString::fromLatin1(n));
+        QVERIFY(QFile::setPermissions(DossierConsists + QStringLiteral("B.CON"), QFile::ReadOwner));
+        s.bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/vieux.con/dedans/x.con"), "x");
+        s.lister({QStringLiteral("a.con"), QStringLiteral("z.con")});
+        s.f->cmdSupprimer->setEnabled(true);
+        s.f->lstLFI->setCurrentRow(1);
+        QVERIFY(s.f->mnuProprietesFichier->isEnabled());
+        s.seam.repondre(Reponse::Non);
+        s.f->cmdNettoyer->click();
+        QCOMPARE(s.restants().size(), 8);
+        QCOMPARE(s.f->lstLFI->count(), 2);
+
+        s.nettoyer();
+
+        QCOMPARE(s.restants(), (QStringList{".con", "B.CON", "a.con", "c.cOn"}));
+        const Message msg28{s.M("Msg28"), Boutons::OuiNon, Icone::Question};
+        QCOMPARE(s.seam.messages, (QList<Message>{msg28, msg28, s.fin(3, 1)}));
+        s.verifierEtatFinal();
+    }
+
+    // Each read-only or hidden item (hidden by its name too) is asked about
+    // once; Yes removes it, No leaves it. The window is busy while a question
+    // is open: a command started from it would pull the folder from under the
+    // walk.
+    void nettoyageLectureSeuleOuCache()
+    {
+        Scene s;
+        QVERIFY(QFile::setPermissions(s.fichier(QStringLiteral("readme.txt")), QFile::ReadOwner));
+        s.fichier(QStringLiteral(".cache"));
+        s.fichier(QStringLiteral("autre.txt"));
+        sf::definirAttributs(s.dossier(QStringLiteral("vieux")), sf::Cache);
+        s.fichier(QStringLiteral("vieux/dedans.txt"));
+        QVERIFY(QFile::setPermissions(s.dossier(QStringLiteral("vieux2")), QFile::ReadOwner | QFile::ExeOwner));
+        s.dossier(QStringLiteral("zautre"));
+        s.seam.avantMessage = [&](const Message &m) {
+            if (m.boutons != Boutons::OuiNon || m.texte == s.M("Msg28"))
+                return;
+            QCOMPARE(pointeurActuel(), Pointeur::Sablier);
+            QVERIFY(s.commandes().startsWith(u"rdnmstxl foa"));
+        };
+
+        s.nettoyer({Reponse::Non, Reponse::Oui, Reponse::Oui, Reponse::Non});
+
+        QCOMPARE(s.restants(), (QStringList{".cache", "vieux2"}));
+        QCOMPARE(s.seam.messages.mid(1),
+                 (QList<Message>{s.question("Msg06", "[file]", ".cache"), s.question("Msg06", "[file]", "readme.txt"),
+                                 s.question("Msg25", "[folder]", "vieux"), s.question("Msg25", "[folder]", "vieux2"),
+                                 s.fin(2, 2)}));
+    }
+
+    // Links go as links, to a folder or a file, leading nowhere or outside,
+    // at the top or inside a sub-folder: what they point at is never touched.
+    void nettoyageLiensRetiresCommeLiens()
+    {
+        Scene s;
+        const QString dehors = s.bac.creerDossier(QStringLiteral("ailleurs/vehicules"));
+        s.bac.ecrire(QStringLiteral("ailleurs/vehicules/loco.eng"), "SIMISA");
+        const QString fichierDehors = s.bac.ecrire(QStringLiteral("ailleurs/note.txt"), "garde");
+        QVERIFY(QFile::setPermissions(dehors, QFile::ReadOwner | QFile::ExeOwner));
+        sf::definirAttributs(fichierDehors, sf::Cache);
+        for (const auto &[cible, lien] : {std::pair{dehors, "vers-dossier"},
+                                          {dehors, ".vers-dossier-cache"},
+                                          {fichierDehors, "vers-fichier.txt"},
+                                          {s.bac.chemin(QStringLiteral("rien")), "casse"},
+                                          {fichierDehors, "lien.con"}})
+            QVERIFY(QFile::link(cible, DossierConsists + QString::fromLatin1(lien)));
+        QVERIFY(QFile::link(dehors, s.dossier(QStringLiteral("vieux/sous")) + QStringLiteral("/vers-dehors")));
+
+        s.nettoyer({Reponse::Oui});
+
+        QCOMPARE(s.restants(), QStringList{QStringLiteral("lien.con")});
+        QCOMPARE(s.seam.messages.mid(1),
+                 (QList<Message>{s.question("Msg25", "[folder]", ".vers-dossier-cache"), s.fin(2, 3)}));
+        QCOMPARE(QDir(dehors).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("loco.eng")});
+        QCOMPARE(QFile::permissions(dehors) & QFile::WriteOwner, QFile::Permissions{});
+        QCOMPARE(sf::lireAttributs(fichierDehors), int(sf::Cache));
+    }
+
+    // An item that cannot go: its name and the system's words, then the walk
+    // goes on and the normal end runs. A folder with a read-only file inside
+    // is refused whole: nothing in it is removed.
+    void nettoyageEchecSignaleEtParcoursPoursuivi()
+    {
+        Scene s;
+        const QString b = s.fichier(QStringLiteral("b.txt"));
+        s.fichier(QStringLiteral("c.txt"));
+        const QString vieux = s.dossier(QStringLiteral("vieux"));
+        QVERIFY(QFile::setPermissions(s.fichier(QStringLiteral("vieux/sous/ro.txt")), QFile::ReadOwner));
+        s.fichier(QStringLiteral("vieux/a.txt"));
+        s.dossier(QStringLiteral("zz"));
+        sf::injecterPanne(sf::Operation::Suppression, QStringLiteral("b.txt"), EBUSY);
+
+        s.nettoyer();
+
+        QCOMPARE(s.restants(), (QStringList{"b.txt", "vieux"}));
+        QCOMPARE(s.seam.messages.mid(1),
+                 (QList<Message>{s.echec(texteEchec(b, sf::erreurSysteme(EBUSY))),
+                                 s.echec(texteEchec(vieux, ErreurExecution(70))), s.fin(1, 1)}));
+        QVERIFY(s.seam.messages[1].texte.contains(qt_error_string(EBUSY)));
+        QVERIFY(QFile::exists(vieux + QStringLiteral("/a.txt")));
+        s.verifierEtatFinal();
+    }
+
+    void nettoyageDossierConsistsAbsent()
+    {
+        Scene s;
+        QVERIFY(QDir(DossierConsists).removeRecursively());
+        s.nettoyer();
+        QCOMPARE(s.seam.messages.mid(1),
+                 (QList<Message>{s.echec(texteEchec(DossierConsists, ErreurExecution(76))), s.fin(0, 0)}));
+        s.verifierEtatFinal();
+    }
 };
-
-void TstSuppression::confirmation_data()
-{
-    QTest::addColumn<QList<int>>("choisies");
-    QTest::addColumn<QString>("suite"); // the key after Msg07 and an empty line
-    QTest::newRow("aucune") << QList<int>{} << QString();
-    QTest::newRow("un") << QList<int>{1} << QStringLiteral("Msg08");
-    QTest::newRow("trois") << QList<int>{0, 1, 2} << QStringLiteral("Msg09");
-}
-
-// Without a selection Msg23; answered No: nothing changes.
-void TstSuppression::confirmation()
-{
-    QFETCH(QList<int>, choisies);
-    QFETCH(QString, suite);
-    Scene s;
-    const QStringList noms{QStringLiteral("a.con"), QStringLiteral("b.con"), QStringLiteral("c.con")};
-    s.lister(noms, choisies);
-    s.seam.repondre(Reponse::Non);
-
-    s.f->cmdSupprimer->click();
-
-    const Message attendu =
-        choisies.isEmpty() ? Message{s.M("Msg23"), Boutons::OK, Icone::Critique, QStringLiteral("Corvanel")}
-                           : Message{s.M("Msg07") + QStringLiteral("\r\n\r\n") +
-                                         remplacer(s.M(qPrintable(suite)), u"[num]", QString::number(choisies.size())),
-                                     Boutons::OuiNon, Icone::Exclamation, QStringLiteral("Corvanel")};
-    QCOMPARE(s.seam.messages, QList<Message>{attendu});
-    for (const QString &n : noms)
-        QVERIFY(QFile::exists(DossierConsists + n));
-}
-
-// Five entries, the second and fourth selected, the fourth deleted outside
-// the program since the scan: passed over, the program goes on. While the
-// loop lets events through, the other commands are held back, and a click
-// that reaches the list changes nothing the loop goes by. The closing scan
-// lists what is left (every consist here is invalid).
-void TstSuppression::boucleGardeSaPlace()
-{
-    Scene s;
-    s.lister({QStringLiteral("a.con"), QStringLiteral("b.con"), QStringLiteral("c.con"), QStringLiteral("d.con"),
-              QStringLiteral("e.con")},
-             {1, 3});
-    QVERIFY(QFile::remove(DossierConsists + QStringLiteral("d.con")));
-    s.seam.repondre(Reponse::Oui);
-    bool fini = false;
-    s.seam.avantMessage = [&](const Message &m) { fini = fini || m.texte == s.M("Msg11"); };
-    s.seam.pendantEvenements = [&] {
-        if (fini)
-            return;
-        QVERIFY(!s.f->cmdRechercher->isEnabled() && !s.f->cmdNettoyer->isEnabled() && !s.f->lstLFI->isEnabled());
-        QVERIFY(!frmCorvanel::menuActif(s.f->mnuFichier));
-        s.f->lstLFI->item(4)->setSelected(true);
-    };
-
-    QCOMPARE(codeDeFin([&] { s.f->cmdSupprimer->click(); }), -1);
-
-    QCOMPARE(s.seam.messages.size(), 2);
-    QCOMPARE(s.seam.messages[1], (Message{s.M("Msg11"), Boutons::OK, Icone::Information, QStringLiteral("Corvanel")}));
-    QCOMPARE(s.liste(), (QStringList{QStringLiteral("a.con"), QStringLiteral("c.con"), QStringLiteral("e.con")}));
-    QVERIFY(s.f->cmdSupprimer->isEnabled());
-}
-
-// Asked once per file, however many of the two attributes it has (hidden by
-// its name too); Yes clears them and deletes it, No leaves it as it was.
-void TstSuppression::lectureSeuleOuCache()
-{
-    Scene s;
-    s.lister({QStringLiteral(".x.con"), QStringLiteral("r.con"), QStringLiteral("x y.con")}, {0, 1, 2});
-    const QString ro = DossierConsists + QStringLiteral("r.con"), lesDeux = DossierConsists + QStringLiteral("x y.con");
-    QVERIFY(QFile::setPermissions(ro, QFile::ReadOwner));
-    QVERIFY(QFile::setPermissions(lesDeux, QFile::ReadOwner));
-    cacher(lesDeux);
-    for (Reponse r : {Reponse::Oui, Reponse::Non, Reponse::Non, Reponse::Oui})
-        s.seam.repondre(r);
-
-    s.f->cmdSupprimer->click();
-
-    QStringList textes;
-    for (const Message &m : s.seam.messages.mid(1))
-        textes << m.texte;
-    QCOMPARE(textes,
-             (QStringList{remplacer(s.M("Msg06"), u"[file]", u".x.con"), remplacer(s.M("Msg06"), u"[file]", u"r.con"),
-                          remplacer(s.M("Msg06"), u"[file]", u"x y.con"), s.M("Msg11")}));
-    QCOMPARE(s.seam.messages[1].boutons, Boutons::OuiNon);
-    QCOMPARE(s.seam.messages[1].icone, Icone::Question);
-    QCOMPARE(sf::lireAttributs(DossierConsists + QStringLiteral(".x.con")), int(sf::Cache));
-    QCOMPARE(sf::lireAttributs(ro), int(sf::LectureSeule));
-    QCOMPARE(s.liste(), (QStringList{QStringLiteral(".x.con"), QStringLiteral("r.con")}));
-}
-
-// Any other failure is the fatal report; what was deleted stays deleted.
-void TstSuppression::autreEchecFatal()
-{
-    Scene s;
-    s.lister({QStringLiteral("a.con"), QStringLiteral("b.con"), QStringLiteral("c.con")}, {0, 1, 2});
-    s.seam.repondre(Reponse::Oui);
-    sf::injecterPanne(sf::Operation::Suppression, QStringLiteral("b.con"), EACCES);
-
-    QCOMPARE(codeDeFin([&] { s.f->cmdSupprimer_Click(); }), 1);
-
-    QCOMPARE(s.seam.messages.size(), 2);
-    QCOMPARE(s.seam.messages[1],
-             (Message{QString::fromUtf8("Erreur n° 70. Permission refusée.\r\n\r\n"
-                                        "Si le problème persiste, veuillez contacter l'auteur du programme."),
-                      Boutons::OK, Icone::Critique, QStringLiteral("Corvanel")}));
-    QCOMPARE(QDir(DossierConsists).entryList(QDir::Files),
-             (QStringList{QStringLiteral("b.con"), QStringLiteral("c.con")}));
-}
 
 QTEST_MAIN(TstSuppression)
 #include "tst_suppression.moc"

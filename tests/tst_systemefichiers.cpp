@@ -1,8 +1,18 @@
 // The file-operation layer on real files: attributes as Wine and Samba keep
-// them, deletion that never follows a link, copies that never leave a
-// half-written destination.
+// them, copies that never leave a half-written destination; and the
+// file-properties dialog from the main window, which shows and sets the
+// attributes of real consists.
+#include "app/Texte.h"
+#include "app/modDeclarations.h"
+#include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
+#include "fileops/frmProprietesFichier.h"
+#include "support/SceneFenetre.h"
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QtTest>
 
 #include <cerrno>
@@ -10,23 +20,9 @@
 #include <sys/xattr.h>
 
 using namespace corvanel;
+using namespace corvanel::test;
 
 namespace {
-
-QString ecrire(const QString &chemin, const QByteArray &contenu = "SIMISA")
-{
-    QDir().mkpath(QFileInfo(chemin).absolutePath());
-    QFile f(chemin);
-    if (!f.open(QIODevice::WriteOnly) || f.write(contenu) != contenu.size())
-        qFatal("cannot write %s", qPrintable(chemin));
-    return chemin;
-}
-
-QByteArray lireContenu(const QString &chemin)
-{
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
 
 // The stored user.DOSATTRIB value as bytes; "<none>" when nothing is stored.
 QByteArray valeurStockee(const QString &chemin)
@@ -34,12 +30,6 @@ QByteArray valeurStockee(const QString &chemin)
     char tampon[256];
     const ssize_t n = ::lgetxattr(QFile::encodeName(chemin).constData(), "user.DOSATTRIB", tampon, sizeof tampon);
     return n < 0 ? QByteArray("<none>") : QByteArray(tampon, n);
-}
-
-void stocker(const QString &chemin, const QByteArray &valeur)
-{
-    QVERIFY(::setxattr(QFile::encodeName(chemin).constData(), "user.DOSATTRIB", valeur.constData(), valeur.size(), 0) ==
-            0);
 }
 
 constexpr QFile::Permissions Ecritures = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
@@ -55,9 +45,27 @@ ErreurExecution echecDe(const std::function<void()> &f)
     return ErreurExecution(0, QString());
 }
 
-QStringList contenuDossier(const QString &dossier)
+struct Scene : SceneFenetre {
+    // The list as a scan leaves it, the focus on entry `courante`.
+    void listerAvecFocus(const QStringList &noms, int courante)
+    {
+        lister(noms);
+        f->lstLFI->setCurrentRow(courante, QItemSelectionModel::NoUpdate);
+    }
+    // Opens the dialog from its menu item and runs `pendant` while it shows.
+    void ouvrir(const std::function<void(frmProprietesFichier &)> &pendant)
+    {
+        seam.quandDialogue([pendant](QDialog &d) {
+            pendant(dynamic_cast<frmProprietesFichier &>(d));
+            return d.result();
+        });
+        f->mnuProprietesFichier->trigger();
+    }
+};
+
+void cliquer(QAbstractButton *b)
 {
-    return QDir(dossier).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
 }
 
 } // namespace
@@ -68,149 +76,198 @@ class TstSystemeFichiers : public QObject {
 private slots:
     void cleanup() { sf::retirerPannes(); }
 
-    void attributs_data();
-    void attributs();
-    void dossierJamaisEnLectureSeule();
-    void sansAttributsEtendus_data();
-    void sansAttributsEtendus();
-    void copieGardeLaDate();
-    void copieEchoueeDestinationIntacte_data();
-    void copieEchoueeDestinationIntacte();
+    void attributs_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QByteArray>("avant"); // stored beforehand; null: nothing
+        QTest::addColumn<int>("valeur");       // set, then read back; -1: only read
+        QTest::addColumn<int>("lu");
+        QTest::addColumn<QByteArray>("stockee"); // null: not looked at
+        QTest::addColumn<bool>("ecriture");
+        QTest::addColumn<int>("panne"); // without extended attributes, the failure's number; -1: with them
+        const auto ligne = [](const char *tag, const char *nom, const QByteArray &avant, int valeur, int lu,
+                              const QByteArray &stockee, bool ecriture, int panne = -1) {
+            QTest::newRow(tag) << QString::fromLatin1(nom) << avant << valeur << lu << stockee << ecriture << panne;
+        };
+        const QByteArray rien, aucune("<none>");
+        // Read-only clears every write bit (any one left makes the file
+        // writable to someone) and is mirrored in a value that is stored
+        // anyway (Samba reads it there); nothing is stored for 0 or 1.
+        ligne("1", "a.con", rien, 1, 1, aucune, false);
+        ligne("35", "a.con", rien, 35, 35, "0x23", false);
+        // A "." name reads hidden with nothing stored: "0x0" says it is not.
+        ligne(". 0", ".a.con", rien, 0, 0, "0x0", true);
+        ligne(". sans valeur", ".a.con", rien, -1, 2, rien, true);
+        // Bits the layer does not manage (system, not-indexed) are kept.
+        ligne("bits non gérés", "a.con", "0x2026", 2, 6, "0x2006", true);
+        // Samba 4 writes the text, a null, then a binary record.
+        ligne("Samba", "a.con", QByteArray("0x22\0\3\0\3\0\0\0\x11\0\0\0", 15), -1, 34, rien, true);
+        ligne("illisible", "a.con", "caché", -1, 0, rien, true);
+        ligne("lecture seule stockée", "a.con", "0x1", -1, 0, rien, true);
+        // This kernel's tmpfs keeps user attributes, so the file system
+        // without them is the layer's own stand-in. Clearing a "." name, as
+        // the clean-up does before removing, must not fail for want of a
+        // place to store "0x0".
+        ligne("sans attributs: caché refusé", "a.con", rien, 2, 0, aucune, true, 75);
+        ligne("sans attributs: lecture seule", "a.con", rien, 1, 1, aucune, false, 0);
+        ligne("sans attributs: . 0", ".a.con", rien, 0, 2, aucune, true, 0);
+    }
 
-private:
-    QTemporaryDir m_dir;
+    void attributs()
+    {
+        QFETCH(QString, nom);
+        QFETCH(QByteArray, avant);
+        QFETCH(int, valeur);
+        QFETCH(int, lu);
+        QFETCH(QByteArray, stockee);
+        QFETCH(bool, ecriture);
+        QFETCH(int, panne);
+        Bac bac;
+        const QString f = bac.ecrire(nom);
+        QVERIFY(QFile::setPermissions(f, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther | Ecritures));
+        if (!avant.isNull())
+            QCOMPARE(::setxattr(QFile::encodeName(f).constData(), "user.DOSATTRIB", avant.constData(), avant.size(), 0),
+                     0);
+        if (panne >= 0)
+            sf::injecterPanne(sf::Operation::Attributs, f, ENOTSUP);
+        if (valeur >= 0) {
+            const ErreurExecution e = echecDe([&] { sf::definirAttributs(f, valeur); });
+            QCOMPARE(e.numero(), qMax(panne, 0));
+            // The system's words tell the user why.
+            QCOMPARE(e.description().contains(qt_error_string(ENOTSUP)), panne > 0);
+        }
+        QCOMPARE(sf::lireAttributs(f), lu);
+        if (!stockee.isNull())
+            QCOMPARE(valeurStockee(f), stockee);
+        QCOMPARE((QFile::permissions(f) & Ecritures) != 0, ecriture);
+    }
+
+    void copie_data()
+    {
+        QTest::addColumn<int>("err"); // -1: nothing fails; 0: a read-only destination
+        QTest::addColumn<int>("numero");
+        QTest::newRow("réussie") << -1 << 0;
+        QTest::newRow("disque plein") << ENOSPC << 61;
+        QTest::newRow("destination en lecture seule") << 0 << 70;
+    }
+
+    // The copy replaces the destination whole and keeps the source's date to
+    // the millisecond; whatever fails, the destination is as it was. No
+    // temporary file stays either way.
+    void copie()
+    {
+        QFETCH(int, err);
+        QFETCH(int, numero);
+        const QByteArray octets(300000, 'n');
+        Bac bac;
+        const QString source = bac.ecrire(QStringLiteral("source.bin"), octets);
+        const QDateTime date(QDate(2003, 4, 5), QTime(6, 7, 8, 901), Qt::UTC);
+        Bac::dater(source, date);
+        const QString destination = bac.ecrire(QStringLiteral("dest/a.con"), "ancien");
+        if (err > 0)
+            sf::injecterPanne(sf::Operation::Copie, QStringLiteral("/dest/"), err, 70000);
+        else if (err == 0)
+            QVERIFY(QFile::setPermissions(destination, QFile::ReadOwner));
+        QCOMPARE(echecDe([&] { sf::copierFichier(source, destination); }).numero(), numero);
+        QCOMPARE(Bac::lire(destination), numero ? QByteArray("ancien") : octets);
+        if (numero == 0)
+            QCOMPARE(QFileInfo(destination).lastModified().toUTC(), date);
+        QCOMPARE(QDir(QFileInfo(destination).absolutePath())
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("a.con")});
+    }
+
+    // No dialog without a current entry, whatever state the menu item was
+    // left in: it would be given the consist folder itself. None either for a
+    // consist deleted since the scan: the system's words, not a half-filled
+    // dialog. Then the entry with the focus, not the selected one: read-only
+    // and archived, 1234 bytes, the labels and boxes as the file is, Apply
+    // disabled, nothing cut; closing changes nothing.
+    void ouverture()
+    {
+        Scene s;
+        const QString chemin = s.ecrireConsist(QStringLiteral("Mon train é.con"), QByteArray(1234, 'x'));
+        sf::definirAttributs(chemin, sf::LectureSeule | sf::Archive);
+        s.ecrireConsist(QStringLiteral("B.con"), "SIMISA");
+        s.listerAvecFocus({QStringLiteral("Mon train é.con"), QStringLiteral("B.con"), QStringLiteral("parti.con")},
+                          -1);
+        s.f->lstLFI->item(1)->setSelected(true);
+        s.f->mnuProprietesFichier->setEnabled(true);
+        s.f->mnuProprietesFichier_Click();
+        QVERIFY(s.seam.messages.isEmpty());
+        s.f->lstLFI->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+        s.f->mnuProprietesFichier->trigger();
+        QCOMPARE(s.seam.dialoguesMontres, 0);
+        QCOMPARE(s.seam.messages,
+                 (QList<Message>{{texteEchec(DossierConsists + QStringLiteral("parti.con"), ErreurExecution(53)),
+                                  Boutons::OK, Icone::Critique}}));
+        s.seam.messages.clear();
+        s.f->lstLFI->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+
+        s.ouvrir([&](frmProprietesFichier &d) {
+            QCOMPARE(d.lblNom->text(), s.L("Label", "Label09") + QStringLiteral(" Mon train é.con"));
+            QCOMPARE(d.lblTaille->text(), remplacer(s.L("Label", "Label11"), u"[size]", u"1234"));
+            QCOMPARE(QList<bool>({d.chkLectureSeule->isChecked(), d.chkCache->isChecked(), d.chkArchive->isChecked(),
+                                  d.cmdAppliquer->isEnabled()}),
+                     QList<bool>({true, false, true, false}));
+            for (QPushButton *b : d.findChildren<QPushButton *>())
+                QVERIFY2(b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&')) < b->width(),
+                         qPrintable(b->text()));
+            for (QCheckBox *c : d.findChildren<QCheckBox *>())
+                QVERIFY2(c->sizeHint().width() <= c->width(), qPrintable(c->text()));
+            cliquer(d.cmdFermer);
+            QVERIFY(!d.isVisible());
+        });
+        QCOMPARE(s.seam.dialoguesMontres, 1);
+        QVERIFY(s.seam.messages.isEmpty());
+        QCOMPARE(sf::lireAttributs(chemin), sf::LectureSeule | sf::Archive);
+    }
+
+    void appliquer_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<int>("depart");
+        QTest::addColumn<QString>("clics");  // l: read-only, c: hidden, a: archive
+        QTest::addColumn<bool>("sansXattr"); // a file system without extended attributes
+        QTest::addColumn<int>("attendu");
+        QTest::newRow("33, caché coché") << "a.con" << 33 << "c" << false << 35;
+        QTest::newRow("35, tout décoché") << "a.con" << 35 << "lca" << false << 0;
+        QTest::newRow("2, archive au lieu de caché") << "a.con" << 2 << "ca" << false << 32;
+        QTest::newRow("nom en point décoché") << ".a.con" << 2 << "c" << false << 0;
+        QTest::newRow("caché refusé") << "a.con" << 0 << "c" << true << 0;
+        // Nothing can say a "." name is not hidden: told, not passed over.
+        QTest::newRow("nom en point décoché refusé") << ".a.con" << 2 << "c" << true << 2;
+    }
+
+    // Apply writes exactly the ticked attributes and disables itself; where
+    // they cannot be stored the failure is shown and Apply stays enabled. The
+    // dialog stays open either way.
+    void appliquer()
+    {
+        QFETCH(QString, nom);
+        QFETCH(int, depart);
+        QFETCH(QString, clics);
+        QFETCH(bool, sansXattr);
+        QFETCH(int, attendu);
+        Scene s;
+        const QString chemin = s.ecrireConsist(nom, "SIMISA");
+        sf::definirAttributs(chemin, depart);
+        if (sansXattr)
+            sf::injecterPanne(sf::Operation::Attributs, chemin, ENOTSUP);
+        s.listerAvecFocus({nom}, 0);
+
+        s.ouvrir([&](frmProprietesFichier &d) {
+            for (const QChar c : clics)
+                cliquer(c == u'l' ? d.chkLectureSeule : c == u'c' ? d.chkCache : d.chkArchive);
+            cliquer(d.cmdAppliquer);
+            QCOMPARE(d.cmdAppliquer->isEnabled(), sansXattr);
+            QVERIFY(d.isVisible());
+        });
+        const Message echec{texteEchec(chemin, sf::erreurSysteme(ENOTSUP)), Boutons::OK, Icone::Critique};
+        QCOMPARE(s.seam.messages, sansXattr ? QList<Message>{echec} : QList<Message>{});
+        QCOMPARE(sf::lireAttributs(chemin), attendu);
+    }
 };
 
-void TstSystemeFichiers::attributs_data()
-{
-    QTest::addColumn<QString>("nom");
-    QTest::addColumn<QByteArray>("avant"); // stored beforehand; null: nothing
-    QTest::addColumn<int>("valeur");       // set, then read back; -1: only read
-    QTest::addColumn<int>("lu");
-    QTest::addColumn<QByteArray>("stockee");
-    QTest::addColumn<bool>("ecriture");
-
-    // Read-only clears every write bit (any one left makes the file writable
-    // to someone) and is mirrored in a value that is stored anyway (Samba
-    // reads it there); nothing is stored for 0 or 1.
-    QTest::newRow("1") << "a.con" << QByteArray() << 1 << 1 << QByteArray("<none>") << false;
-    QTest::newRow("35") << "a.con" << QByteArray() << 35 << 35 << QByteArray("0x23") << false;
-    // A "." name reads hidden with nothing stored: "0x0" says it is not.
-    QTest::newRow(". 0") << ".a.con" << QByteArray() << 0 << 0 << QByteArray("0x0") << true;
-    QTest::newRow(". sans valeur") << ".a.con" << QByteArray() << -1 << 2 << QByteArray() << true;
-    // Bits the layer does not manage (system, not-indexed) are kept.
-    QTest::newRow("bits non gérés") << "a.con" << QByteArray("0x2026") << 2 << 6 << QByteArray("0x2006") << true;
-    // Samba 4 writes the text, a null, then a binary record.
-    QTest::newRow("Samba") << "a.con" << QByteArray("0x22\0\3\0\3\0\0\0\x11\0\0\0", 15) << -1 << 34 << QByteArray()
-                           << true;
-    QTest::newRow("illisible") << "a.con" << QByteArray("caché") << -1 << 0 << QByteArray() << true;
-    QTest::newRow("lecture seule stockée") << "a.con" << QByteArray("0x1") << -1 << 0 << QByteArray() << true;
-}
-
-void TstSystemeFichiers::attributs()
-{
-    QFETCH(QString, nom);
-    QFETCH(QByteArray, avant);
-    QFETCH(int, valeur);
-    QFETCH(int, lu);
-    QFETCH(QByteArray, stockee);
-    QFETCH(bool, ecriture);
-    const QString f = ecrire(m_dir.filePath(QStringLiteral("attributs/%1/%2").arg(QTest::currentDataTag(), nom)));
-    QVERIFY(QFile::setPermissions(f, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther | Ecritures));
-    if (!avant.isNull())
-        stocker(f, avant);
-    if (valeur >= 0)
-        sf::definirAttributs(f, valeur);
-    QCOMPARE(sf::lireAttributs(f), lu);
-    if (!stockee.isNull())
-        QCOMPARE(valeurStockee(f), stockee);
-    QCOMPARE((QFile::permissions(f) & Ecritures) != 0, ecriture);
-}
-
-// A folder marked read-only keeps its write bits, as under Wine: its
-// consists must stay deletable.
-void TstSystemeFichiers::dossierJamaisEnLectureSeule()
-{
-    const QString d = m_dir.filePath(QStringLiteral("dossier"));
-    QVERIFY(QDir().mkpath(d));
-    sf::definirAttributs(d, sf::LectureSeule);
-    QVERIFY(QFile::permissions(d) & QFile::WriteOwner);
-    QCOMPARE(sf::lireAttributs(d), int(sf::Dossier));
-}
-
-void TstSystemeFichiers::sansAttributsEtendus_data()
-{
-    QTest::addColumn<QString>("nom");
-    QTest::addColumn<int>("valeur");
-    QTest::addColumn<bool>("refuse");
-    QTest::addColumn<int>("lu");
-
-    QTest::newRow("caché refusé") << "a.con" << 2 << true << 0;
-    QTest::newRow("lecture seule acceptée") << "a.con" << 1 << false << 1;
-    // A "." name reads hidden anyway; clearing it, as the clean-up does
-    // before removing, must not fail for want of a place to store "0x0".
-    QTest::newRow(". 0 accepté") << ".a.con" << 0 << false << 2;
-}
-
-// This kernel's tmpfs keeps user attributes, so the file system without
-// them is the layer's own stand-in: ENOTSUP from every attribute call.
-void TstSystemeFichiers::sansAttributsEtendus()
-{
-    QFETCH(QString, nom);
-    QFETCH(int, valeur);
-    QFETCH(bool, refuse);
-    QFETCH(int, lu);
-    const QString f = ecrire(m_dir.filePath(QStringLiteral("sansxattr/%1/%2").arg(QTest::currentDataTag(), nom)));
-    sf::injecterPanne(sf::Operation::Attributs, f, ENOTSUP);
-    const ErreurExecution e = echecDe([&] { sf::definirAttributs(f, valeur); });
-    QCOMPARE(e.numero(), refuse ? 75 : 0);
-    // The system's words tell the user why.
-    QCOMPARE(e.description().contains(qt_error_string(ENOTSUP)), refuse);
-    QCOMPARE(sf::lireAttributs(f), lu);
-    QCOMPARE(valeurStockee(f), QByteArray("<none>"));
-}
-
-void TstSystemeFichiers::copieGardeLaDate()
-{
-    const QString source = ecrire(m_dir.filePath(QStringLiteral("copie/source/a.con")), QByteArray(300000, 'x'));
-    const QDateTime date(QDate(2003, 4, 5), QTime(6, 7, 8, 901), Qt::UTC);
-    {
-        QFile f(source);
-        QVERIFY(f.open(QIODevice::ReadWrite));
-        QVERIFY(f.setFileTime(date, QFileDevice::FileModificationTime));
-    }
-    const QString destination = ecrire(m_dir.filePath(QStringLiteral("copie/dest/a.con")), "ancien");
-    sf::copierFichier(source, destination);
-    QCOMPARE(lireContenu(destination), QByteArray(300000, 'x'));
-    QCOMPARE(QFileInfo(destination).lastModified().toUTC(), date);
-    QCOMPARE(contenuDossier(QFileInfo(destination).absolutePath()), QStringList{QStringLiteral("a.con")});
-}
-
-void TstSystemeFichiers::copieEchoueeDestinationIntacte_data()
-{
-    QTest::addColumn<int>("err"); // 0: a read-only destination
-    QTest::addColumn<int>("numero");
-    QTest::newRow("disque plein") << ENOSPC << 61;
-    QTest::newRow("destination en lecture seule") << 0 << 70;
-}
-
-// Whatever fails, the destination is as it was and no temporary file stays.
-void TstSystemeFichiers::copieEchoueeDestinationIntacte()
-{
-    QFETCH(int, err);
-    QFETCH(int, numero);
-    const QString dossier =
-        m_dir.filePath(QStringLiteral("echouee/%1").arg(QString::fromUtf8(QTest::currentDataTag())));
-    const QString source = ecrire(dossier + QStringLiteral("/source.bin"), QByteArray(200000, 'n'));
-    const QString destination = ecrire(dossier + QStringLiteral("/dest/a.con"), "ancien");
-    if (err)
-        sf::injecterPanne(sf::Operation::Copie, QStringLiteral("/dest/"), err, 70000);
-    else
-        QVERIFY(QFile::setPermissions(destination, QFile::ReadOwner));
-    QCOMPARE(echecDe([&] { sf::copierFichier(source, destination); }).numero(), numero);
-    QCOMPARE(lireContenu(destination), QByteArray("ancien"));
-    QCOMPARE(contenuDossier(QFileInfo(destination).absolutePath()), QStringList{QStringLiteral("a.con")});
-}
-
-QTEST_GUILESS_MAIN(TstSystemeFichiers)
+QTEST_MAIN(TstSystemeFichiers)
 #include "tst_systemefichiers.moc"

@@ -22,16 +22,6 @@ Bac::~Bac()
     reinitialiserDeclarations();
 }
 
-QString Bac::fichierReglages() const
-{
-    return m_dir.filePath(QStringLiteral("reglages/Corvanel.ini"));
-}
-
-QString Bac::chemin(const QString &relatif) const
-{
-    return relatif.isEmpty() ? m_dir.path() : m_dir.filePath(relatif);
-}
-
 QString Bac::ecrire(const QString &relatif, const QByteArray &contenu)
 {
     const QString c = chemin(relatif);
@@ -49,9 +39,17 @@ QString Bac::creerDossier(const QString &relatif)
     return c;
 }
 
-QString Bac::dossierLangSource()
+QByteArray Bac::lire(const QString &chemin)
 {
-    return QStringLiteral(CORVANEL_SOURCE_DIR "/lang");
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+}
+
+void Bac::dater(const QString &chemin, const QDateTime &date)
+{
+    QFile f(chemin);
+    if (!f.open(QIODevice::Append) || !f.setFileTime(date, QFileDevice::FileModificationTime))
+        qFatal("cannot date %s", qPrintable(chemin));
 }
 
 QString Bac::preparerProgramme()

@@ -5,6 +5,7 @@
 #include "app/Reglages.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -15,10 +16,17 @@ public:
     Bac();
     ~Bac();
 
-    QString chemin(const QString &relatif = QString()) const;
+    QString chemin(const QString &relatif = QString()) const
+    {
+        return relatif.isEmpty() ? m_dir.path() : m_dir.filePath(relatif);
+    }
     // Writes a file (creating its folders) and returns its full path.
     QString ecrire(const QString &relatif, const QByteArray &contenu = {});
     QString creerDossier(const QString &relatif);
+    // A file's bytes, "<absent>" when it cannot be read.
+    static QByteArray lire(const QString &chemin);
+    // Sets a file's modification time.
+    static void dater(const QString &chemin, const QDateTime &date);
 
     // Program folder with lang/ holding the shipped language files; sets
     // DossierAppli to it. Ends in "/".
@@ -32,9 +40,9 @@ public:
     void utiliserLangue(const QString &nom);
 
     Reglages &reglages() { return *m_reglages; }
-    QString fichierReglages() const;
+    QString fichierReglages() const { return chemin(QStringLiteral("reglages/Corvanel.ini")); }
 
-    static QString dossierLangSource();
+    static QString dossierLangSource() { return QStringLiteral(CORVANEL_SOURCE_DIR "/lang"); }
 
 private:
     QTemporaryDir m_dir;

@@ -9,16 +9,6 @@
 
 namespace corvanel::test {
 
-InteractionScriptee::InteractionScriptee()
-{
-    definirInteraction(this);
-}
-
-InteractionScriptee::~InteractionScriptee()
-{
-    definirInteraction(nullptr);
-}
-
 Reponse InteractionScriptee::message(const Message &m)
 {
     if (avantMessage)
@@ -37,17 +27,9 @@ Choix InteractionScriptee::ouvrirFichier(const ChoixFichier &c)
     choixDemandes.append(c);
     if (m_fichiers.empty())
         return std::nullopt;
-    const bool choisi = m_fichiers.front().has_value();
-    const QString chemin = choisi ? *m_fichiers.front() : QString();
+    const Choix choix = std::move(m_fichiers.front());
     m_fichiers.pop_front();
-    if (!choisi)
-        return std::nullopt;
-    return chemin;
-}
-
-Choix InteractionScriptee::enregistrerFichier(const ChoixFichier &c)
-{
-    return ouvrirFichier(c);
+    return choix;
 }
 
 int InteractionScriptee::montrerModal(QDialog &dialogue)
@@ -57,13 +39,12 @@ int InteractionScriptee::montrerModal(QDialog &dialogue)
     dialogue.show();
     QCoreApplication::processEvents();
     int resultat = QDialog::Rejected;
-    if (!m_dialogues.empty()) {
-        auto f = std::move(m_dialogues.front());
+    if (m_dialogues.empty()) {
+        dialogue.reject();
+    } else {
+        const auto f = std::move(m_dialogues.front());
         m_dialogues.pop_front();
         resultat = f(dialogue);
-    } else {
-        dialogue.reject();
-        resultat = dialogue.result();
     }
     dialogue.hide();
     return resultat;
@@ -88,15 +69,9 @@ bool InteractionScriptee::ouvrirDocument(const QUrl &adresse)
 
 void InteractionScriptee::laisserPasserEvenements()
 {
-    ++evenementsLaisses;
     if (pendantEvenements)
         pendantEvenements();
     QCoreApplication::processEvents();
-}
-
-void InteractionScriptee::terminer(int code)
-{
-    throw FinProgramme{code};
 }
 
 int codeDeFin(const std::function<void()> &f)

@@ -19,8 +19,8 @@ struct Demarrage {
 
 class InteractionScriptee : public Interaction {
 public:
-    InteractionScriptee();
-    ~InteractionScriptee() override;
+    InteractionScriptee() { definirInteraction(this); }
+    ~InteractionScriptee() override { definirInteraction(nullptr); }
 
     // Scripted answers, used in order; without one a question is answered
     // No and a message OK.
@@ -33,19 +33,18 @@ public:
 
     Reponse message(const Message &m) override;
     Choix ouvrirFichier(const ChoixFichier &c) override;
-    Choix enregistrerFichier(const ChoixFichier &c) override;
+    Choix enregistrerFichier(const ChoixFichier &c) override { return ouvrirFichier(c); }
     int montrerModal(QDialog &dialogue) override;
     bool demarrerProgramme(const QString &programme, const QStringList &arguments, QString *erreur) override;
     bool ouvrirDocument(const QUrl &adresse) override;
     void laisserPasserEvenements() override;
-    [[noreturn]] void terminer(int code) override;
+    [[noreturn]] void terminer(int code) override { throw FinProgramme{code}; }
 
     QList<Message> messages;
     QList<ChoixFichier> choixDemandes;
     QList<Demarrage> demarrages;
     QList<QUrl> documents;
     int dialoguesMontres = 0;
-    int evenementsLaisses = 0;
     // Called at every laisserPasserEvenements (e.g. to press the close box).
     std::function<void()> pendantEvenements;
     // Called with each message before it is answered (e.g. to look at the

@@ -3,6 +3,11 @@
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
 
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+
 namespace corvanel::test {
 
 SceneFenetre::SceneFenetre(const QString &langue)
@@ -18,19 +23,42 @@ SceneFenetre::SceneFenetre(const QString &langue)
 
 SceneFenetre::~SceneFenetre() = default;
 
-QString SceneFenetre::ecrireConsist(const QString &nom, const QByteArray &octets)
-{
-    return bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/") + nom, octets);
-}
-
-QString SceneFenetre::ecrireVehicule(const QString &relatif, const QByteArray &octets)
-{
-    return bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/") + relatif, octets);
-}
-
 QString SceneFenetre::L(const QString &section, const QString &cle) const
 {
     return LireLangue(FichierLangue, section, cle);
+}
+
+void SceneFenetre::lister(const QStringList &noms, const QList<int> &selection)
+{
+    f->lstLFI->addItems(noms);
+    for (int i : selection)
+        f->lstLFI->item(i)->setSelected(true);
+    f->lstLFI->setEnabled(true);
+}
+
+QStringList SceneFenetre::liste() const
+{
+    QStringList noms;
+    for (int i = 0; i < f->lstLFI->count(); ++i)
+        noms << f->lstLFI->item(i)->text();
+    return noms;
+}
+
+QString SceneFenetre::commandes() const
+{
+    const frmCorvanel &w = *f;
+    const bool actifs[] = {w.cmdRechercher->isEnabled(),         w.cmdRapportDetaille->isEnabled(),
+                           w.cmdNettoyer->isEnabled(),           w.cmdDeplacerVers->isEnabled(),
+                           w.cmdSupprimer->isEnabled(),          w.cmdSelectionner[0]->isEnabled(),
+                           w.cmdSelectionner[1]->isEnabled(),    w.lstLFI->isEnabled(),
+                           frmCorvanel::menuActif(w.mnuFichier), frmCorvanel::menuActif(w.mnuOutils),
+                           frmCorvanel::menuActif(w.mnuAide),    w.mnuEditerFichier->isEnabled(),
+                           w.mnuProprietesFichier->isEnabled(),  w.mnuEnregistrerListe->isEnabled()};
+    QString lettres = QStringLiteral("RDNMSTXL FOA EPG");
+    for (qsizetype i = 0, j = 0; i < lettres.size(); ++i)
+        if (lettres[i] != u' ' && !actifs[j++])
+            lettres[i] = lettres[i].toLower();
+    return lettres;
 }
 
 } // namespace corvanel::test

@@ -21,10 +21,27 @@ struct SceneFenetre {
     virtual ~SceneFenetre();
 
     // Writes a file in the consist folder, or in the trainset folder.
-    QString ecrireConsist(const QString &nom, const QByteArray &octets);
-    QString ecrireVehicule(const QString &relatif, const QByteArray &octets = "SIMISA");
+    QString ecrireConsist(const QString &nom, const QByteArray &octets)
+    {
+        return bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/") + nom, octets);
+    }
+    QString ecrireVehicule(const QString &relatif, const QByteArray &octets = "SIMISA")
+    {
+        return bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/") + relatif, octets);
+    }
     // A text of the language file in use.
     QString L(const QString &section, const QString &cle) const;
+    QString M(const char *cle) const { return L(QStringLiteral("Messages"), QString::fromLatin1(cle)); }
+    // The list as a scan leaves it (entries given, list enabled), the given
+    // entries selected; and the entries it holds.
+    void lister(const QStringList &noms, const QList<int> &selection = {});
+    QStringList liste() const;
+    // Which commands the window offers, one letter each, upper case when
+    // enabled: "RDNMSTXL FOA EPG" for the buttons Rechercher, rapport
+    // Détaillé, Nettoyer, déplacer (Move), Supprimer, Tout and X (select all,
+    // none) and the List; the menus Fichier, Outils, Aide; the items Editer,
+    // Propriétés, enreGistrer la liste.
+    QString commandes() const;
 };
 
 } // namespace corvanel::test
