@@ -61,6 +61,10 @@ add_library(corvanel_gui STATIC
   localisation/ChoixLangue.cpp
 )
 target_link_libraries(corvanel_gui PUBLIC corvanel_core Qt6::Gui Qt6::Widgets)
+if(CORVANEL_PCH)
+  target_precompile_headers(corvanel_core PRIVATE <QtCore>)
+  target_precompile_headers(corvanel_gui PRIVATE <QtWidgets>)
+endif()
 
 add_executable(corvanel app/main.cpp)
 target_link_libraries(corvanel PRIVATE corvanel_gui)
