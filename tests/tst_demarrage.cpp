@@ -1,6 +1,4 @@
-// Start-up (language file, game folder, folder dialog, single copy), then the
-// main window as the user first meets it, in both languages, and how it
-// closes.
+// Start-up, then the main window as the user first meets it, and how it closes.
 #include "app/frmParcourir1.h"
 #include "app/modDeclarations.h"
 #include "app/modSubMain.h"
@@ -94,10 +92,9 @@ private slots:
     {
         QFETCH(QString, suffixe);
         Depart s;
-        for (const char *f : {"Jeu MSTS/Train.EXE", "Jeu MSTS/LAUNCHER.exe"})
+        for (const char *f : {"Jeu MSTS/Train.EXE", "Jeu MSTS/LAUNCHER.exe", "Jeu MSTS/Trains/Consists/x",
+                              "Jeu MSTS/Trains/TrainSet/x"})
             s.bac.ecrire(QString::fromLatin1(f), "MZ");
-        s.bac.creerDossier(QStringLiteral("Jeu MSTS/Trains/Consists"));
-        s.bac.creerDossier(QStringLiteral("Jeu MSTS/Trains/TrainSet"));
         QVERIFY(s.demarrer(s.bac.chemin(QStringLiteral("Jeu MSTS")) + suffixe));
         QVERIFY(s.seam.messages.isEmpty());
         QCOMPARE(DossierMSTS, s.bac.chemin(QStringLiteral("Jeu MSTS/")));
@@ -114,10 +111,8 @@ private slots:
         QTest::newRow("Échap") << 2;
     }
 
-    // A folder without launcher.exe is no game folder: the user is asked to
-    // look for one. No, or leaving the folder dialog without OK, ends
-    // start-up with Error02: going on would start on a folder without the
-    // game.
+    // A folder without launcher.exe is no game folder: No to looking for one,
+    // or leaving the folder dialog without OK, ends start-up with Error02.
     void dossierRefuseTermine()
     {
         QFETCH(int, maniere);
@@ -125,12 +120,9 @@ private slots:
         s.bac.ecrire(QStringLiteral("Jeu/train.exe"), "MZ");
         s.seam.repondre(maniere < 0 ? Reponse::Non : Reponse::Oui);
         s.dialogue([maniere](frmParcourir1 &p) {
-            if (maniere == 0)
-                QTest::mouseClick(p.cmdAnnuler, Qt::LeftButton);
-            else if (maniere == 1)
-                p.close();
-            else
-                QTest::keyClick(&p, Qt::Key_Escape);
+            maniere == 0   ? QTest::mouseClick(p.cmdAnnuler, Qt::LeftButton)
+            : maniere == 1 ? void(p.close())
+                           : QTest::keyClick(&p, Qt::Key_Escape);
             return p.result();
         });
         QCOMPARE(codeDeFin([&] { s.demarrer(s.bac.chemin(QStringLiteral("Jeu"))); }), 1);
@@ -149,24 +141,18 @@ private slots:
         const QString jeu = s.bac.creerJeu(QStringLiteral("Jeux/MSTS"));
         s.bac.ecrire(QStringLiteral("Demi/train.exe"), "MZ");
         s.seam.repondre(Reponse::Oui);
+        QString ok; // OK's state at the root, then in each folder
         s.dialogue([&](frmParcourir1 &p) {
-            // Starts at the file-system root, OK unusable there.
-            if (p.DirListBox->chemin() != QStringLiteral("/") || p.cmdOK->isEnabled())
-                return -1;
-            p.DirListBox->definirChemin(s.bac.chemin(QStringLiteral("Demi")));
-            if (p.cmdOK->isEnabled())
-                return -2;
-            p.DirListBox->definirChemin(s.bac.chemin(QStringLiteral("Jeux/MSTS")));
-            if (!p.cmdOK->isEnabled() || DossierMSTS != jeu)
-                return -3;
-            p.DirListBox->definirChemin(s.bac.chemin(QStringLiteral("Jeux/MSTS/TRAINS")));
-            if (p.cmdOK->isEnabled())
-                return -4;
-            p.DirListBox->definirChemin(s.bac.chemin(QStringLiteral("Jeux/MSTS")));
+            ok += p.DirListBox->chemin() + u'=' + QChar(u'0' + p.cmdOK->isEnabled());
+            for (const char *d : {"Demi", "Jeux/MSTS/TRAINS", "Jeux/MSTS"}) {
+                p.DirListBox->definirChemin(s.bac.chemin(QString::fromLatin1(d)));
+                ok += QChar(u'0' + p.cmdOK->isEnabled());
+            }
             QTest::keyClick(p.cmdOK, Qt::Key_Return);
             return p.result();
         });
         QVERIFY(s.demarrer(s.bac.chemin(QStringLiteral("nulle-part"))));
+        QCOMPARE(ok, QStringLiteral("/=0001"));
         QCOMPARE(s.seam.messages.size(), 1); // Error01 only
         QVERIFY(!Annule);
         QCOMPARE(DossierMSTS, jeu);
@@ -224,7 +210,6 @@ private slots:
         QTest::addColumn<QString>("demarrage");
         QTest::addColumn<bool>("garde");
         QTest::newRow("absent") << QString() << false;
-        QTest::newRow("True") << QStringLiteral("True") << false;
         QTest::newRow("False") << QStringLiteral("False") << true;
         QTest::newRow("false") << QStringLiteral("false") << true;
         QTest::newRow("0") << QStringLiteral("0") << true;
@@ -246,8 +231,7 @@ private slots:
         // yet the position is kept all the same.
         f.pbJauge->setRange(0, 10);
         f.pbJauge->setValue(3);
-        QVERIFY(!f.close());
-        QVERIFY(f.isVisible());
+        QVERIFY(!f.close() && f.isVisible());
         const auto haut = r.lireSiPresent("Fenetre", "Top"), gauche = r.lireSiPresent("Fenetre", "Left");
         QCOMPARE(QPoint(gauche.value_or("-1").toInt(), haut.value_or("-1").toInt()),
                  garde ? f.frameGeometry().topLeft() * 15 : QPoint(-1, -1));
@@ -268,12 +252,10 @@ private slots:
         // must not end the program then.
         frmCorvanel::activerMenu(f.mnuFichier, false);
         QCOMPARE(codeDeFin([&] { QTest::keyClick(&f, Qt::Key_Q, Qt::ControlModifier); }), -1);
-        QCOMPARE(codeDeFin([&] { f.mnuQuitter->trigger(); }), -1);
         // Quitting ends at once: no closing step, no position kept.
         s.bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Demarrage"), QStringLiteral("False"));
         frmCorvanel::activerMenu(f.mnuFichier, true);
         QCOMPARE(codeDeFin([&] { QTest::keyClick(&f, Qt::Key_Q, Qt::ControlModifier); }), 0);
-        QCOMPARE(codeDeFin([&] { f.mnuQuitter->trigger(); }), 0);
         QVERIFY(!s.bac.reglages().lireSiPresent(QStringLiteral("Fenetre"), QStringLiteral("Top")));
     }
 
@@ -282,31 +264,23 @@ private slots:
         SceneFenetre s;
         s.lister({QStringLiteral("a.con"), QStringLiteral("b.con"), QStringLiteral("c.con")});
         QListWidget *l = s.f->lstLFI;
-        const auto cliquer = [l](int i) {
-            QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(l->item(i)).center());
+        // Selected count, current row, and the items that follow the current entry.
+        const auto etat = [&] {
+            return QStringLiteral("%1 %2 ").arg(l->selectedItems().size()).arg(l->currentRow()) +
+                   s.commandes().right(3);
         };
-        // The items that need a current entry follow it.
-        const auto articles = [&] { return s.commandes().right(3); };
-        cliquer(1);
-        QCOMPARE(l->currentRow(), 1);
-        QCOMPARE(articles(), QStringLiteral("EPg"));
-        // A second click on another entry keeps the first selected.
-        cliquer(2);
-        QCOMPARE(l->selectedItems().size(), 2);
-
+        for (int i : {1, 2}) // a second click on another entry keeps the first selected
+            QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(l->item(i)).center());
+        QCOMPARE(etat(), QStringLiteral("2 2 EPg"));
         s.f->cmdSelectionner_Click(0);
-        QCOMPARE(l->selectedItems().size(), 3);
-        QCOMPARE(l->currentRow(), -1);
-        QCOMPARE(articles(), QStringLiteral("epg"));
+        QCOMPARE(etat(), QStringLiteral("3 -1 epg"));
         s.f->cmdSelectionner_Click(1);
-        QCOMPARE(l->selectedItems().size(), 0);
-        QCOMPARE(l->count(), 3);
-
+        QCOMPARE(etat(), QStringLiteral("0 -1 epg"));
         // Emptying the list from code leaves no current entry and the items off.
         l->setCurrentRow(0);
-        QCOMPARE(articles(), QStringLiteral("EPg"));
+        QCOMPARE(etat(), QStringLiteral("1 0 EPg"));
         l->clear();
-        QCOMPARE(articles(), QStringLiteral("epg"));
+        QCOMPARE(etat(), QStringLiteral("0 -1 epg"));
     }
 };
 

@@ -94,7 +94,6 @@ private slots:
         QFETCH(Opt, trouve);
         QFETCH(bool, fichier);
         QFETCH(bool, dossier);
-
         Bac bac;
         const QString fret = bac.ecrire(QStringLiteral("Trains/Consists/GP38 Fret.con"), "SIMISA@@");
         lier(fret, bac.chemin(QStringLiteral("Trains/Consists/Lien.con")));
@@ -111,8 +110,6 @@ private slots:
         QCOMPARE(fichierExisteSansCasse(dir, relatif), fichier);
         QCOMPARE(dossierExisteSansCasse(dir, relatif), dossier);
     }
-
-    // --- Wine's registry and drives ---------------------------------------
 
     void lireValeurRegWine_data()
     {
@@ -149,7 +146,6 @@ private slots:
         QFETCH(QString, cle);
         QFETCH(QString, nom);
         QFETCH(Opt, attendu);
-
         // Files that went through a Windows editor end their lines in CR LF.
         QByteArray crlf = contenu;
         crlf.replace("\n", "\r\n");
@@ -191,13 +187,12 @@ private slots:
         QFETCH(QString, jeu);
         QFETCH(QString, wow);
         QFETCH(QString, attendu);
-
         Bac bac;
         const QString prefixe = creerPrefixe(bac);
         const auto cle = [](const QByteArray &entete, QString chemin) {
-            if (chemin.isEmpty())
-                return QByteArray();
-            return entete + "\"Path\"=\"" + chemin.replace(u'\\', QStringLiteral("\\\\")).toUtf8() + "\"\n";
+            return chemin.isEmpty()
+                       ? QByteArray()
+                       : entete + "\"Path\"=\"" + chemin.replace(u'\\', QStringLiteral("\\\\")).toUtf8() + "\"\n";
         };
         const QByteArray wowReg =
             "[Software\\\\Wow6432Node\\\\Microsoft\\\\Microsoft Games\\\\Train Simulator\\\\1.0]\n";
@@ -221,8 +216,6 @@ private slots:
         QVERIFY(!QFileInfo::exists(absent));
     }
 
-    // --- Single copy ------------------------------------------------------
-
     void verrouLaisse_data()
     {
         QTest::addColumn<QString>("proprietaire"); // mort, vivant, vide
@@ -242,7 +235,6 @@ private slots:
         QFETCH(QString, proprietaire);
         QFETCH(int, ageSecondes);
         QFETCH(bool, acquis);
-
         QByteArray contenu;
         if (proprietaire != u"vide") {
             qint64 pid = QCoreApplication::applicationPid();
@@ -263,8 +255,6 @@ private slots:
         Bac::dater(verrou, QDateTime::currentDateTime().addSecs(-ageSecondes));
         QCOMPARE(InstanceUnique(verrou).acquerir(), acquis);
     }
-
-    // --- Volumes ----------------------------------------------------------
 
     void volumes()
     {

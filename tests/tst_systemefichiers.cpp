@@ -1,7 +1,5 @@
-// The file-operation layer on real files: attributes as Wine and Samba keep
-// them, copies that never leave a half-written destination; and the
-// file-properties dialog from the main window, which shows and sets the
-// attributes of real consists.
+// Attributes as Wine and Samba keep them, copies that never leave a
+// half-written destination, and the file-properties dialog on real consists.
 #include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "fileops/Echecs.h"
@@ -151,9 +149,8 @@ private slots:
         QTest::newRow("destination en lecture seule") << 0 << 70;
     }
 
-    // The copy replaces the destination whole and keeps the source's date to
-    // the millisecond; whatever fails, the destination is as it was. No
-    // temporary file stays either way.
+    // The copy keeps the source's date to the millisecond; whatever fails, the
+    // destination is as it was, and no temporary file stays.
     void copie()
     {
         QFETCH(int, err);
@@ -177,12 +174,9 @@ private slots:
                  QStringList{QStringLiteral("a.con")});
     }
 
-    // No dialog without a current entry, whatever state the menu item was
-    // left in: it would be given the consist folder itself. None either for a
-    // consist deleted since the scan: the system's words, not a half-filled
-    // dialog. Then the entry with the focus, not the selected one: read-only
-    // and archived, 1234 bytes, the labels and boxes as the file is, Apply
-    // disabled, nothing cut; closing changes nothing.
+    // No dialog without a current entry (it would be given the consist folder
+    // itself) nor for a consist deleted since the scan. Then the entry with
+    // the focus, not the selected one, shown as it is; closing changes nothing.
     void ouverture()
     {
         Scene s;
@@ -239,9 +233,8 @@ private slots:
         QTest::newRow("nom en point décoché refusé") << ".a.con" << 2 << "c" << true << 2;
     }
 
-    // Apply writes exactly the ticked attributes and disables itself; where
-    // they cannot be stored the failure is shown and Apply stays enabled. The
-    // dialog stays open either way.
+    // Where the attributes cannot be stored the failure is shown and Apply
+    // stays enabled; the dialog stays open either way.
     void appliquer()
     {
         QFETCH(QString, nom);
