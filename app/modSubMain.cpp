@@ -26,6 +26,13 @@ QString sousDossierJeu(const QString &dossierMSTS, const QString &relatif)
     return avecSeparateurFinal(trouverSansCasse(dossierMSTS, relatif).value_or(dossierMSTS + relatif));
 }
 
+void utiliserDossierJeu(const QString &dossierMSTS)
+{
+    DossierMSTS = avecSeparateurFinal(dossierMSTS);
+    DossierConsists = sousDossierJeu(DossierMSTS, QStringLiteral("TRAINS/CONSISTS"));
+    DossierTrainset = sousDossierJeu(DossierMSTS, QStringLiteral("TRAINS/TRAINSET"));
+}
+
 QString TrouverDossierMSTS(const std::optional<QString> &valeur)
 {
     const QString lue = valeur ? QFileInfo(*valeur).absoluteFilePath() : lireDossierMSTSRegistre();
@@ -69,9 +76,7 @@ std::unique_ptr<frmCorvanel> Main(const OptionsDemarrage &options, InstanceUniqu
         }
         reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Langue"), NomFichierLangue);
 
-        DossierMSTS = TrouverDossierMSTS(options.dossierJeu);
-        DossierConsists = sousDossierJeu(DossierMSTS, QStringLiteral("TRAINS/CONSISTS"));
-        DossierTrainset = sousDossierJeu(DossierMSTS, QStringLiteral("TRAINS/TRAINSET"));
+        utiliserDossierJeu(TrouverDossierMSTS(options.dossierJeu));
 
         auto fenetre = std::make_unique<frmCorvanel>();
         fenetre->txtDossierMSTS->setText(QDir::toNativeSeparators(DossierMSTS));

@@ -31,4 +31,8 @@ QString TrouverDossierMSTS(const std::optional<QString> &valeur = std::nullopt);
 // whatever its letter case, ending in one separator.
 QString sousDossierJeu(const QString &dossierMSTS, const QString &relatif);
 
+// Makes `dossierMSTS` the game folder in use: DossierMSTS, DossierConsists
+// and DossierTrainset, as spelt on disk.
+void utiliserDossierJeu(const QString &dossierMSTS);
+
 } // namespace corvanel

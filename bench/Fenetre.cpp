@@ -3,6 +3,7 @@
 #include "analysis/frmRapportDetaille.h"
 #include "app/Reglages.h"
 #include "app/modDeclarations.h"
+#include "app/modSubMain.h"
 #include "platform/Chemins.h"
 #include "ui/InteractionQt.h"
 #include "ui/frmCorvanel.h"
@@ -245,9 +246,7 @@ int mesurerFenetres(int argc, char *argv[], const QString &jeu)
     DossierAppli = dossierProgramme();
     NomFichierLangue = LangueParDefaut;
     FichierLangue = DossierAppli + QStringLiteral("lang/") + NomFichierLangue;
-    DossierMSTS = jeu + u'/';
-    DossierConsists = DossierMSTS + QStringLiteral("TRAINS/CONSISTS/");
-    DossierTrainset = DossierMSTS + QStringLiteral("TRAINS/TRAINSET/");
+    utiliserDossierJeu(jeu);
 
     Sonde sonde;
     Chronique chronique(sonde, seam);

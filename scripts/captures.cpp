@@ -18,6 +18,7 @@
 #include "ui/frmParcourir2.h"
 
 #include "app/modDeclarations.h"
+#include "app/modSubMain.h"
 #include "platform/Chemins.h"
 #include "ui/Geometrie.h"
 #include "ui/InteractionQt.h"
@@ -106,9 +107,7 @@ int main(int argc, char *argv[])
     NomFichierLangue = QFileInfo(FichierLangue).fileName();
     // A fresh copy of the demo, so the windows show real consists.
     QString erreur;
-    DossierMSTS = copierDemo(DossierAppli + QStringLiteral("demo"), &erreur) + u'/';
-    DossierConsists = DossierMSTS + QStringLiteral("TRAINS/CONSISTS/");
-    DossierTrainset = DossierMSTS + QStringLiteral("TRAINS/TRAINSET/");
+    utiliserDossierJeu(copierDemo(DossierAppli + QStringLiteral("demo"), &erreur));
 
     frmCorvanel fenetre;
     fenetre.txtDossierMSTS->setText(QDir::toNativeSeparators(DossierMSTS));

@@ -1,6 +1,7 @@
 #include "support/Bac.h"
 
 #include "app/modDeclarations.h"
+#include "app/modSubMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,9 +75,7 @@ QString Bac::creerJeu(const QString &relatif)
 
 void Bac::utiliserJeu(const QString &dossierJeu)
 {
-    DossierMSTS = dossierJeu;
-    DossierConsists = dossierJeu + QStringLiteral("TRAINS/CONSISTS/");
-    DossierTrainset = dossierJeu + QStringLiteral("TRAINS/TRAINSET/");
+    utiliserDossierJeu(dossierJeu);
 }
 
 void Bac::utiliserLangue(const QString &nom)
