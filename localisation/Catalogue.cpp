@@ -11,6 +11,14 @@ void ajouter(QList<EntreeCatalogue> &c, const QString &section, const QStringLis
         c.append({section, cle, marques, horsDefaut});
 }
 
+// Keys added since the 1.0.7 language files: see EntreeCatalogue::repliDefaut.
+[[maybe_unused]] void ajouterNouvelles(QList<EntreeCatalogue> &c, const QString &section, const QStringList &cles,
+                                       const QStringList &marques = {})
+{
+    for (const QString &cle : cles)
+        c.append({section, cle, marques, false, true});
+}
+
 QStringList serie(const QString &prefixe, int de, int a, int chiffres = 2)
 {
     QStringList cles;
@@ -68,6 +76,14 @@ const QList<EntreeCatalogue> &catalogue()
 {
     static const QList<EntreeCatalogue> c = construire();
     return c;
+}
+
+const EntreeCatalogue *entreeCatalogue(const QString &section, const QString &cle)
+{
+    for (const EntreeCatalogue &e : catalogue())
+        if (e.section.compare(section, Qt::CaseInsensitive) == 0 && e.cle.compare(cle, Qt::CaseInsensitive) == 0)
+            return &e;
+    return nullptr;
 }
 
 } // namespace corvanel

@@ -13,8 +13,15 @@ struct EntreeCatalogue {
     QStringList marques; // placeholders the caller replaces, e.g. "[num]"
     // Looked up only when the language file is not the default one.
     bool seulementHorsDefaut = false;
+    // Added after the language files of 1.0.7: a file that lacks it borrows
+    // the default language file's text instead of stopping the program, so a
+    // translator's older file keeps working.
+    bool repliDefaut = false;
 };
 
 const QList<EntreeCatalogue> &catalogue();
+
+// The entry for a section and key (letter case ignored), or null.
+const EntreeCatalogue *entreeCatalogue(const QString &section, const QString &cle);
 
 } // namespace corvanel

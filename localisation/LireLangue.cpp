@@ -4,6 +4,7 @@
 #include "app/Interaction.h"
 #include "app/Texte.h"
 #include "app/modDeclarations.h"
+#include "localisation/Catalogue.h"
 #include "localisation/FichierIni.h"
 
 #include <QFileInfo>
@@ -37,7 +38,21 @@ QString LireLangue(const QString &Fichier, const QString &Section, const QString
 
 QString texte(const QString &Section, const QString &Cle)
 {
-    return LireLangue(FichierLangue, Section, Cle, true);
+    const EntreeCatalogue *entree = entreeCatalogue(Section, Cle);
+    if (!entree || !entree->repliDefaut)
+        return LireLangue(FichierLangue, Section, Cle, true);
+    const QString lu = LireLangue(FichierLangue, Section, Cle, false);
+    if (!lu.isEmpty())
+        return lu;
+    // A newer key missing from an older or translated file: the default
+    // file's text, and failing that the key itself, never an end.
+    const QString defaut = DossierAppli + QStringLiteral("lang/") + LangueParDefaut;
+    if (QFileInfo(defaut).isFile()) {
+        const QString repli = LireLangue(defaut, Section, Cle, false);
+        if (!repli.isEmpty())
+            return repli;
+    }
+    return Cle;
 }
 
 } // namespace corvanel

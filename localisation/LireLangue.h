@@ -8,7 +8,9 @@ namespace corvanel {
 // missing or blank text, shows the fixed French message and ends the program.
 QString LireLangue(const QString &Fichier, const QString &Section, const QString &Cle, bool Obligatoire = true);
 
-// The same in the language file in use (FichierLangue).
+// The same in the language file in use (FichierLangue). A key added since
+// the 1.0.7 files (EntreeCatalogue::repliDefaut) that the file lacks takes the
+// default language file's text instead, and never ends the program.
 QString texte(const QString &Section, const QString &Cle);
 
 } // namespace corvanel
