@@ -140,6 +140,8 @@ private slots:
         ligne("marque intacte", "[M]\r\nK=[num] fichiers\r\n", "[num] fichiers");
         ligne("windows-1252", "[M]\r\nK=Propri\xe9t\xe9s \x80 \x9c\r\n", QString::fromUtf8("Propriétés € œ"));
         ligne("autre section", "[A]\r\nK=a\r\n[M]\r\nK=b\r\n", "b");
+        // A translator's "[ Messages ]" must not make every key missing.
+        ligne("blancs dans les crochets", "[ M ]\r\nK=b\r\n", "b");
         ligne("commentaire", "[M]\r\n;K=non\r\nK=oui\r\n", "oui");
         ligne("fin de ligne CR seul", "[M]\rJ=a\rK=b\r", "b");
         ligne("tabulations autour", "[M]\r\n\tK\t=\tx\t\r\n", "x");

@@ -87,13 +87,13 @@ private slots:
             << QStringList{"c.con|Ligne 5 illisible|Ligne 5 illisible", "c.con|\"Set B\"|\"Gone.wag\""};
         // The game's listing order, only names ending in ".con", UTF-16 read
         // as well as ANSI; a missing wagon is one row for each consist naming
-        // it, however often.
+        // it, however often, and two missing from one folder are two rows.
         const QByteArray absent = versAnsi(consist({Absent}));
         QTest::newRow("doublons, ordre, autres fichiers")
             << QStringList{"b.con", "A.con", "notes.txt", "C.CON", "a.con.bak"}
-            << QByteArrayList{versAnsi(consist({Loco, Absent, Absent, Absent})), utf16(consist({Loco, Absent})), absent,
-                              absent, absent}
-            << QStringList{"A.con|\"SetA\"|\"W1.wag\"", "b.con|\"SetA\"|\"W1.wag\""};
+            << QByteArrayList{versAnsi(consist({Loco, Absent, Absent, "WagonData ( W2 SetA )", Absent})),
+                              utf16(consist({Loco, Absent})), absent, absent, absent}
+            << QStringList{"A.con|\"SetA\"|\"W1.wag\"", "b.con|\"SetA\"|\"W1.wag\"", "b.con|\"SetA\"|\"W2.wag\""};
     }
 
     void grille()
