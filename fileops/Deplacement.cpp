@@ -15,39 +15,19 @@
 #include "platform/ListeDossier.h"
 #include "ui/frmCorvanel.h"
 
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
-
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
+#include <optional>
 
 namespace corvanel {
 
 namespace {
-
-// The destination reached through a link or a second mount may be the
-// consist itself: "copying" it over itself and then deleting it would lose
-// it, so such an entry is left alone.
-bool memeFichier(const QString &a, const QString &b)
-{
-#ifdef Q_OS_UNIX
-    struct stat sa {};
-    struct stat sb {};
-    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-#else
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca.compare(QFileInfo(b).canonicalFilePath(), Qt::CaseInsensitive) == 0;
-#endif
-}
 
 // The original's file dates had whole seconds; a consist changed within the
 // same second as the destination file is not newer.
@@ -56,67 +36,148 @@ bool plusRecent(const QString &source, const QString &destination)
     return sf::dateModification(source).toSecsSinceEpoch() > sf::dateModification(destination).toSecsSinceEpoch();
 }
 
-// One list entry. Any failure leaves as ErreurExecution for the command's
-// report; what was not copied is never deleted.
-void deplacerEntree(frmCorvanel &f, frmDeplacerVers &dv, std::int64_t index)
+QString erreur(const char *cle, const QString &nom)
+{
+    return avecSautsDeLigne(remplacer(texte(QStringLiteral("Errors"), QString::fromLatin1(cle)), u"[file]", nom));
+}
+
+// What one run has done so far.
+struct Bilan {
+    std::int64_t deplaces = 0;
+    std::int64_t laisses = 0;
+    // The files this run wrote: on a folder that does not tell "A.con" from
+    // "a.con" the next consist's name leads to one of them.
+    QList<sf::Identite> ecrits;
+
+    bool ecritIci(const QString &chemin) const
+    {
+        const auto i = sf::identite(chemin);
+        return i && std::any_of(ecrits.begin(), ecrits.end(), [&](const sf::Identite &e) { return e.memeFichier(*i); });
+    }
+};
+
+// Copies one consist by the rule for a file already there. True when a copy
+// was made; any failure of the copy leaves as ErreurExecution.
+bool copier(frmCorvanel &f, frmDeplacerVers &dv, std::int64_t index, const QString &source, const QString &destination)
+{
+    // Whatever stands there, a dangling link or a pipe included, is a file
+    // already there: the rules apply to it. A folder is never replaced.
+    if (!sf::existe(destination)) {
+        sf::copierFichier(source, destination);
+        return true;
+    }
+    if (sf::dossierExiste(destination) && !sf::estLien(destination))
+        throw sf::erreurSysteme(EISDIR);
+    bool copie = false;
+    // The three rules are tested one after the other on the buttons as they
+    // stand then: Yes to all turns "ask" into "overwrite" for this very entry.
+    if (dv.optFichierExiste[0]->isChecked()) {
+        Compteur = index;
+        frmDemander demande(f, dv);
+        interaction().montrerModal(demande);
+        if (demande.echec())
+            throw *demande.echec();
+        copie = demande.copie();
+    }
+    if (dv.optFichierExiste[1]->isChecked()) {
+        sf::copierFichier(source, destination);
+        copie = true;
+    }
+    if (dv.optFichierExiste[2]->isChecked() && plusRecent(source, destination)) {
+        sf::copierFichier(source, destination);
+        copie = true;
+    }
+    return copie;
+}
+
+// One list entry; true when it was taken up and moved. A consist that is not
+// moved stays in the consist folder as it was, attributes included; a copy
+// that fails is told and the run goes on. What was not copied, or what might
+// be the copy itself, is never deleted.
+bool deplacerEntree(frmCorvanel &f, frmDeplacerVers &dv, std::int64_t index, Bilan &bilan)
 {
     const QListWidgetItem *entree = f.lstLFI->item(static_cast<int>(index));
-    if (!entree)
-        return;
+    if (!entree || !(dv.optFichiers[1]->isChecked() || entree->isSelected()))
+        return false;
     const QString nom = entree->text();
     const QString source = DossierConsists + nom;
-    if (!(dv.optFichiers[1]->isChecked() || entree->isSelected()))
-        return;
-    // A name on disk the system's encoding cannot give back: the path misses
-    // it, and it would be passed over as gone while the end says it moved.
-    if (nomInjoignable(DossierConsists, nom)) {
-        signalerEchec(source, sf::erreurSysteme(EILSEQ));
-        return;
+    if (!sf::fichierExiste(source)) {
+        // Not gone but a name on disk the system's encoding cannot give back:
+        // the path misses it. Tested only now, since a valid name may show
+        // the same replacement characters, and the path reaches that one.
+        if (nomInjoignable(DossierConsists, nom)) {
+            signalerEchec(source, sf::erreurSysteme(EILSEQ));
+            ++bilan.laisses;
+        }
+        return false;
     }
-    if (!sf::fichierExiste(source))
-        return;
 
+    std::optional<sf::EtatAttributs> attributs;
     if (sf::lireAttributs(source) & (sf::Cache | sf::LectureSeule)) {
         const QString question =
             avecSautsDeLigne(remplacer(texte(QStringLiteral("Messages"), QStringLiteral("Msg06")), u"[file]", nom));
-        if (!interaction().question(question))
-            return;
+        if (!interaction().question(question)) {
+            ++bilan.laisses;
+            return false;
+        }
+        attributs = sf::sauverAttributs(source);
         sf::definirAttributs(source, 0);
     }
+    const auto laisser = [&] {
+        ++bilan.laisses;
+        try {
+            if (attributs && sf::existe(source))
+                sf::restaurerAttributs(source, *attributs);
+        } catch (const ErreurExecution &e) {
+            signalerEchec(source, e);
+        }
+        return false;
+    };
 
     const QString destination = dv.txtDeplacerVers->text() + nom;
-    bool copie = false;
-    if (!sf::fichierExiste(destination)) {
-        sf::copierFichier(source, destination);
-        copie = true;
-    } else {
-        if (memeFichier(source, destination))
-            return;
-        // The three rules are tested one after the other on the buttons as
-        // they stand then: Yes to all turns "ask" into "overwrite" for this
-        // very entry.
-        if (dv.optFichierExiste[0]->isChecked()) {
-            Compteur = index;
-            frmDemander demande(f, dv);
-            interaction().montrerModal(demande);
-            if (demande.echec())
-                throw *demande.echec();
-            copie = demande.copie();
-        }
-        if (dv.optFichierExiste[1]->isChecked()) {
-            sf::copierFichier(source, destination);
-            copie = true;
-        }
-        if (dv.optFichierExiste[2]->isChecked() && plusRecent(source, destination)) {
-            sf::copierFichier(source, destination);
-            copie = true;
-        }
+    const auto avant = sf::identite(source);
+    if (!avant)
+        return false; // gone meanwhile, as at the start
+    // The destination reached through a link is the consist itself.
+    const auto cible = sf::identite(destination);
+    if (cible && cible->memeFichier(*avant))
+        return laisser();
+    // A move never overwrites what it wrote itself.
+    if (bilan.ecritIci(destination)) {
+        interaction().erreur(erreur("Error18", nom));
+        return laisser();
     }
-    // A consist whose destination file was kept (skip, not newer, No, No to
-    // all, the question closed) stays where it is; the closing scan lists it
-    // again. The original deleted it all the same and lost it.
+    try {
+        if (!copier(f, dv, index, source, destination))
+            return laisser();
+    } catch (const ErreurExecution &e) {
+        signalerEchec(source, e);
+        return laisser();
+    }
+
+    // Deleted only if it is still the file that was read, and the copy is
+    // not that very file: through a second mount the "copy" was put in place
+    // of the consist.
+    const auto apres = sf::identite(source);
+    const auto copie = sf::identite(destination);
     if (copie)
+        bilan.ecrits.append(*copie);
+    if (!apres) {
+        ++bilan.deplaces; // taken away meanwhile: the copy is all there is
+        return true;
+    }
+    if (*apres != *avant || !copie || copie->memeFichier(*apres)) {
+        interaction().erreur(erreur("Error19", nom));
+        return laisser();
+    }
+    try {
         sf::supprimerFichier(source);
+    } catch (const ErreurExecution &) {
+        laisser();
+        throw;
+    }
+    ++bilan.deplaces;
+    return true;
 }
 
 void deplacer(frmCorvanel &f, frmDeplacerVers &dv)
@@ -132,17 +193,22 @@ void deplacer(frmCorvanel &f, frmDeplacerVers &dv)
 
     // A local index keeps the loop's place whatever the events do to
     // Compteur; Compteur follows it for the overwrite confirmation.
+    Bilan bilan;
     const std::int64_t dernier = nombre - 1;
     for (std::int64_t i = 0; i <= dernier; ++i) {
         Compteur = i;
         interaction().laisserPasserEvenements();
         Compteur = i;
-        deplacerEntree(f, dv, i);
+        deplacerEntree(f, dv, i, bilan);
         f.pbJauge->setValue(static_cast<int>(i + 1));
     }
 
     f.pbJauge->setValue(0);
-    interaction().information(texte(QStringLiteral("Messages"), QStringLiteral("Msg13")));
+    QString compte = remplacer(texte(QStringLiteral("Messages"), QStringLiteral("Msg30")), u"[num]",
+                               QString::number(bilan.deplaces));
+    compte = remplacer(compte, u"[left]", QString::number(bilan.laisses));
+    interaction().information(texte(QStringLiteral("Messages"), QStringLiteral("Msg13")) + QStringLiteral("\r\n\r\n") +
+                              avecSautsDeLigne(compte));
 }
 
 } // namespace

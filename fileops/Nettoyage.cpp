@@ -13,6 +13,7 @@
 #include "ui/Pointeur.h"
 #include "ui/frmCorvanel.h"
 
+#include <QDir>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -62,9 +63,18 @@ void lister(const QString &dossier, QList<Element> &fichiers, QList<Element> &do
 bool retirer(const Element &e, bool dossier)
 {
     const QString chemin = DossierConsists + e.nom;
+    // What is mounted there (another disk, or the consist folder itself seen
+    // a second time) is not the clean-up's: told, and left whole.
+    const auto autreMontage = [](const QString &dossier) {
+        interaction().erreur(avecSautsDeLigne(remplacer(texte(QStringLiteral("Errors"), QStringLiteral("Error17")),
+                                                        u"[folder]", QDir::toNativeSeparators(dossier))));
+        return false;
+    };
     try {
         if (e.injoignable)
             throw sf::erreurSysteme(EILSEQ);
+        if (dossier && !e.lien && sf::surAutreMontage(chemin))
+            return autreMontage(chemin);
         if (sf::lireAttributs(chemin) & (sf::LectureSeule | sf::Cache)) {
             const QString question = dossier ? remplacer(message("Msg25"), u"[folder]", e.nom)
                                              : remplacer(message("Msg06"), u"[file]", e.nom);
@@ -84,6 +94,8 @@ bool retirer(const Element &e, bool dossier)
     } catch (const ErreurExecution &err) {
         signalerEchec(chemin, err);
         return false;
+    } catch (const sf::AutreMontage &m) {
+        return autreMontage(m.chemin);
     }
 }
 

@@ -31,18 +31,18 @@ QString message(const char *cle)
 void supprimerConsist(const QString &nom)
 {
     const QString chemin = DossierConsists + nom;
-    // Its name on disk is not one the system's encoding can give back: the
-    // path would miss it, and passing it over as gone would claim a deletion
-    // that never happened. Told; the others go on.
-    if (nomInjoignable(DossierConsists, nom)) {
-        signalerEchec(chemin, sf::erreurSysteme(EILSEQ));
-        return;
-    }
     try {
         // Deleted outside the program since the scan: nothing left to do,
-        // as the move treats it.
-        if (!sf::existe(chemin))
+        // as the move treats it. Unless its name on disk is not one the
+        // system's encoding can give back: the path misses it, and passing it
+        // over as gone would claim a deletion that never happened. Told; the
+        // others go on. (A valid name may show the same replacement
+        // characters: the path reaches that one first.)
+        if (!sf::existe(chemin)) {
+            if (nomInjoignable(DossierConsists, nom))
+                signalerEchec(chemin, sf::erreurSysteme(EILSEQ));
             return;
+        }
         if (sf::lireAttributs(chemin) & (sf::LectureSeule | sf::Cache)) {
             const QString question = avecSautsDeLigne(remplacer(message("Msg06"), u"[file]", nom));
             if (!interaction().question(question))

@@ -36,7 +36,8 @@ std::optional<Panne> pannePour(Operation operation, const QString &chemin)
 {
     const QMutexLocker verrou(&g_verrou);
     for (const Panne &p : g_pannes) {
-        if ((p.operation == operation || p.operation == Operation::Toutes) && chemin.contains(p.fragment))
+        const bool toutes = p.operation == Operation::Toutes && operation != Operation::Montage;
+        if ((p.operation == operation || toutes) && chemin.contains(p.fragment))
             return p;
     }
     return std::nullopt;
@@ -65,10 +66,16 @@ bool sansAttributsEtendus(const QString &chemin)
 
 bool nomCache(const QString &chemin)
 {
+    // "\\" separates only on Windows; elsewhere it is a character of a name.
+#ifdef Q_OS_WIN
+    const auto separateur = [](QStringView v) { return std::max(v.lastIndexOf(u'/'), v.lastIndexOf(u'\\')); };
+#else
+    const auto separateur = [](QStringView v) { return v.lastIndexOf(u'/'); };
+#endif
     QStringView n(chemin);
-    while (n.size() > 1 && (n.endsWith(u'/') || n.endsWith(u'\\')))
+    while (n.size() > 1 && separateur(n) == n.size() - 1)
         n.chop(1);
-    const qsizetype barre = std::max(n.lastIndexOf(u'/'), n.lastIndexOf(u'\\'));
+    const qsizetype barre = separateur(n);
     n = n.mid(barre + 1);
     return n.startsWith(u'.') && n != u"." && n != u"..";
 }
@@ -149,7 +156,7 @@ using namespace interne;
 
 constexpr const char *NomAttributsDos = "user.DOSATTRIB";
 // The DOS bits this layer sets; read-only lives in the permission bits.
-constexpr int BitsGeres = Cache | Archive;
+constexpr int BitsGeres = Cache | Systeme | Archive;
 constexpr mode_t BitsEcriture = S_IWUSR | S_IWGRP | S_IWOTH;
 
 QByteArray natif(const QString &chemin)
@@ -305,6 +312,85 @@ void definirAttributs(const QString &chemin, int attributs)
         changerMode(c, courant, apres);
 }
 
+EtatAttributs sauverAttributs(const QString &chemin)
+{
+    const QByteArray c = natif(chemin);
+    EtatAttributs e;
+    e.mode = etat(chemin).st_mode & 07777;
+    const ssize_t n = ::lgetxattr(c.constData(), NomAttributsDos, nullptr, 0);
+    if (n >= 0) {
+        e.valeur = QByteArray(n, Qt::Uninitialized);
+        const ssize_t lu = ::lgetxattr(c.constData(), NomAttributsDos, e.valeur.data(), e.valeur.size());
+        e.valeur.truncate(std::max<ssize_t>(lu, 0));
+        if (e.valeur.isNull())
+            e.valeur = QByteArray("");
+    }
+    return e;
+}
+
+void restaurerAttributs(const QString &chemin, const EtatAttributs &e)
+{
+    const QByteArray c = natif(chemin);
+    const struct stat st = etat(chemin);
+    if (S_ISLNK(st.st_mode))
+        return;
+    // The value first: a read-only mode would refuse it.
+    changerMode(c, st.st_mode & 07777, (st.st_mode & 07777) | S_IWUSR);
+    int err = 0;
+    if (e.valeur.isNull()) {
+        if (::lremovexattr(c.constData(), NomAttributsDos) != 0 && errno != ENODATA && !nonSupporte(errno))
+            err = errno;
+    } else if (::lsetxattr(c.constData(), NomAttributsDos, e.valeur.constData(), e.valeur.size(), 0) != 0) {
+        err = errno;
+    }
+    changerMode(c, (st.st_mode & 07777) | S_IWUSR, e.mode);
+    if (err != 0)
+        throw erreurSysteme(err);
+}
+
+std::optional<Identite> identite(const QString &chemin)
+{
+    struct stat st {};
+    if (::stat(natif(chemin).constData(), &st) != 0)
+        return std::nullopt;
+    Identite i{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), st.st_size,
+               std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+    if (pannePour(Operation::Montage, chemin))
+        i.volume = ~i.volume;
+    return i;
+}
+
+namespace {
+
+// The mount an entry of an open folder is on, not following a link: the
+// device, and the mount's own number where the system gives it (a bind mount
+// of the same file system has the same device).
+struct Montage {
+    std::uint64_t volume = 0;
+    std::uint64_t numero = 0;
+    bool operator==(const Montage &) const = default;
+};
+
+Montage montage(int dossier, const char *nom)
+{
+    struct statx sx {};
+    if (::statx(dossier, nom, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_MNT_ID, &sx) != 0)
+        throw erreurSysteme(errno);
+    return {(std::uint64_t(sx.stx_dev_major) << 32) | sx.stx_dev_minor,
+            (sx.stx_mask & STATX_MNT_ID) ? sx.stx_mnt_id : 0};
+}
+
+} // namespace
+
+bool surAutreMontage(const QString &chemin)
+{
+    if (pannePour(Operation::Montage, chemin))
+        return true;
+    const QByteArray c = natif(chemin);
+    const QByteArray parent = natif(QFileInfo(chemin).absolutePath());
+    return montage(AT_FDCWD, c.constData()) != montage(AT_FDCWD, parent.constData());
+}
+
 bool existe(const QString &chemin)
 {
     struct stat st {};
@@ -397,8 +483,11 @@ struct Descripteur {
 };
 
 // Force False: anything read-only inside refuses the whole deletion, before
-// anything is removed, so that a refusal never leaves half a folder.
-void verifierSupprimable(int fd, const QString &chemin)
+// anything is removed, so that a refusal never leaves half a folder. As
+// "rm --one-file-system", a folder on another mount is never gone into: what
+// is mounted there (another disk, or the consist folder itself) is not the
+// folder's to lose.
+void verifierSupprimable(int fd, const QString &chemin, const Montage &reference)
 {
     for (const Entree &e : entrees(fd)) {
         const QString sous = chemin + u'/' + QFile::decodeName(e.nom);
@@ -408,8 +497,10 @@ void verifierSupprimable(int fd, const QString &chemin)
         if ((e.mode & BitsEcriture) == 0)
             throw ErreurExecution(NumErreur::PermissionRefusee);
         if (S_ISDIR(e.mode)) {
+            if (pannePour(Operation::Montage, sous) || montage(fd, e.nom.constData()) != reference)
+                throw AutreMontage{sous};
             const Descripteur d{ouvrirDossier(fd, e.nom.constData())};
-            verifierSupprimable(d.fd, sous);
+            verifierSupprimable(d.fd, sous, reference);
         }
     }
 }
@@ -447,9 +538,11 @@ void supprimerDossier(const QString &chemin)
         throw ErreurExecution(NumErreur::CheminIntrouvable);
     if ((st.st_mode & BitsEcriture) == 0)
         throw ErreurExecution(NumErreur::PermissionRefusee);
+    if (surAutreMontage(chemin))
+        throw AutreMontage{chemin};
     {
         const Descripteur d{ouvrirDossier(AT_FDCWD, c.constData())};
-        verifierSupprimable(d.fd, chemin);
+        verifierSupprimable(d.fd, chemin, montage(AT_FDCWD, c.constData()));
         vider(d.fd);
     }
     if (::rmdir(c.constData()) != 0)

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace corvanel::sf {
 
@@ -29,8 +30,8 @@ enum Attribut : int {
 // text and a null, reads the same); with no stored value, a name beginning
 // with "." counts as hidden. Folders carry Dossier. A missing path throws 53.
 int lireAttributs(const QString &chemin);
-// SetAttr of read-only, hidden and archive; system and every other stored bit
-// are kept. Read-only clears every write bit (ignored on a folder, as Wine
+// SetAttr of read-only, hidden, system and archive (0 clears all four);
+// every other stored bit is kept. Read-only clears every write bit (ignored on a folder, as Wine
 // does); clearing it gives the owner write back. Throws when the file
 // system cannot store a hidden or archive state that was asked for (a file
 // system without extended attributes, or a symbolic link, which has none of
@@ -43,19 +44,53 @@ void supprimerFichier(const QString &chemin);
 // DeleteFolder with force False: the folder and all it holds. Refused (70),
 // with nothing removed, when the folder or anything in it is read-only. A
 // symbolic link, inside or given as the folder, is removed as a link and
-// never followed: nothing outside the folder is touched.
+// never followed: nothing outside the folder is touched. A folder inside on
+// another mount is never gone into: AutreMontage, with nothing removed.
 void supprimerDossier(const QString &chemin);
 // Removes a symbolic link itself, whatever it points at (5 when the path is
 // not a link).
 void supprimerLien(const QString &chemin);
-// CopyFile with overwrite True: writes a temporary file beside the
-// destination, checks its size, keeps the source's modification time and
+// CopyFile with overwrite True: writes a temporary file of a short name
+// beside the destination, checks its size against the source's, keeps the source's modification time and
 // permissions, then puts it in place. A read-only destination is refused
 // (70). A failure leaves the destination as it was and no temporary file.
 // Works across file systems.
 void copierFichier(const QString &source, const QString &destination);
 // MkDir: 75 when the path exists, 76 when its parent folder is missing.
 void creerDossier(const QString &chemin);
+
+// The attributes exactly as they are stored (permission bits and the stored
+// DOS value; on Windows the attribute word), so that a consist the program
+// made normal and then did not move gets them back byte for byte.
+struct EtatAttributs {
+    std::uint32_t mode = 0;
+    QByteArray valeur; // null: nothing stored
+    bool operator==(const EtatAttributs &) const = default;
+};
+EtatAttributs sauverAttributs(const QString &chemin);
+void restaurerAttributs(const QString &chemin, const EtatAttributs &etat);
+
+// What tells that a path still leads to the file it led to: the volume and
+// file number, the size and the modification time (links followed).
+struct Identite {
+    std::uint64_t volume = 0;
+    std::uint64_t numero = 0;
+    std::int64_t taille = 0;
+    std::int64_t dateNs = 0;
+    bool operator==(const Identite &) const = default;
+    bool memeFichier(const Identite &o) const { return volume == o.volume && numero == o.numero; }
+};
+// None when nothing is there.
+std::optional<Identite> identite(const QString &chemin);
+
+// A folder that lies on another mount than the folder holding it (a mount
+// point, a bind mount included): the clean-up never goes into one.
+bool surAutreMontage(const QString &chemin);
+// Thrown by supprimerDossier, before anything is removed, for such a folder
+// found inside the one to delete.
+struct AutreMontage {
+    QString chemin;
+};
 
 QDateTime dateModification(const QString &chemin);
 std::int64_t taille(const QString &chemin);
@@ -71,7 +106,10 @@ bool estLien(const QString &chemin);
 ErreurExecution erreurSysteme(int err);
 
 // --- Fault injection, for tests ------------------------------------------
-enum class Operation { Attributs, Suppression, Copie, CreationDossier, Toutes };
+// Montage stands for a second mount: identite() reports another volume and
+// surAutreMontage() true for the paths it applies to (the error value is not
+// used).
+enum class Operation { Attributs, Suppression, Copie, CreationDossier, Montage, Toutes };
 
 // From now on, `operation` on any path containing `fragment` fails with the
 // errno value `err`. Attributs with ENOTSUP stands for a file system without

@@ -32,9 +32,9 @@ public:
     {
         const QFileInfo info(destination);
         // Hidden, and not ending in ".con": a copy left behind by a crash is
-        // never taken for a consist, and the clean-up removes it.
-        m_chemin =
-            QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
+        // never taken for a consist, and the clean-up removes it. Short: the
+        // consist's own name may already be as long as a name can be.
+        m_chemin = QFile::encodeName(info.absolutePath() + QStringLiteral("/.crv-XXXXXX"));
         m_fd = ::mkostemp(m_chemin.data(), O_CLOEXEC);
         if (m_fd < 0) {
             const int err = errno;

@@ -65,7 +65,8 @@ DWORD attributsWindows(const QString &chemin)
     return a;
 }
 
-constexpr DWORD BitsGeres = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+constexpr DWORD BitsGeres =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 bool estReparation(DWORD a)
 {
@@ -168,6 +169,44 @@ void definirAttributs(const QString &chemin, int attributs)
         echec();
 }
 
+EtatAttributs sauverAttributs(const QString &chemin)
+{
+    return {attributsWindows(chemin), QByteArray()};
+}
+
+void restaurerAttributs(const QString &chemin, const EtatAttributs &etat)
+{
+    if (!SetFileAttributesW(natif(chemin).c_str(), etat.mode & ~DWORD(FILE_ATTRIBUTE_DIRECTORY)))
+        echec();
+}
+
+std::optional<Identite> identite(const QString &chemin)
+{
+    const HANDLE h =
+        CreateFileW(natif(chemin).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    const BOOL ok = GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    if (!ok)
+        return std::nullopt;
+    Identite i{
+        info.dwVolumeSerialNumber, (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+        std::int64_t((std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow),
+        std::int64_t((std::uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime)};
+    if (pannePour(Operation::Montage, chemin))
+        i.volume = ~i.volume;
+    return i;
+}
+
+// Mounted folders are reparse points, which the clean-up removes as links.
+bool surAutreMontage(const QString &chemin)
+{
+    return pannePour(Operation::Montage, chemin).has_value();
+}
+
 bool existe(const QString &chemin)
 {
     return GetFileAttributesW(natif(chemin).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -242,8 +281,9 @@ void copierFichier(const QString &source, const QString &destination)
         echec();
 
     const QFileInfo info(destination);
-    const QString temporaire = info.absolutePath() + QStringLiteral("/.") + info.fileName() + u'.' +
-                               QString::number(QRandomGenerator::global()->generate(), 36);
+    // Short: the consist's own name may already be as long as a name can be.
+    const QString temporaire =
+        info.absolutePath() + QStringLiteral("/.crv-") + QString::number(QRandomGenerator::global()->generate(), 36);
     bool place = false;
     struct Nettoyage {
         const QString &chemin;
@@ -293,7 +333,7 @@ void copierFichier(const QString &source, const QString &destination)
     place = true;
     const DWORD a = GetFileAttributesW(natif(source).c_str());
     if (a != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesW(natif(destination).c_str(), a & (BitsGeres | FILE_ATTRIBUTE_SYSTEM));
+        SetFileAttributesW(natif(destination).c_str(), a & BitsGeres);
 }
 
 void creerDossier(const QString &chemin)

@@ -48,10 +48,13 @@ QList<EntreeCatalogue> construire()
     ajouter(c, M, {"Msg25"}, {"[folder]"});
     ajouter(c, M, {"Msg26"}, {"[numfile]", "[numfolder]"});
     ajouter(c, M, {"Msg29"}, {"[editor]"});
+    ajouterNouvelles(c, M, {"Msg30"}, {"[num]", "[left]"});
 
     ajouter(c, QStringLiteral("Errors"),
             {"Error01", "Error02", "Error06", "Error07", "Error08", "Error09", "Error10", "Error11", "Error12",
              "Error13", "Error14", "Error15", "Error16"});
+    ajouterNouvelles(c, QStringLiteral("Errors"), {"Error17"}, {"[folder]"});
+    ajouterNouvelles(c, QStringLiteral("Errors"), {"Error18", "Error19"}, {"[file]"});
     ajouter(c, QStringLiteral("Form"), {"Form01", "Form02", "Form03", "Form04", "Form06", "Form07", "Form08"});
     ajouter(c, QStringLiteral("Button"), serie(QStringLiteral("Button"), 1, 16));
     ajouter(c, QStringLiteral("Frame"),

@@ -1,7 +1,9 @@
 // The move command and its three dialogs on real folders: whatever happens,
 // each consist ends up in the consist folder or at the destination.
 #include "app/ErreurExecution.h"
+#include "app/Texte.h"
 #include "app/modDeclarations.h"
+#include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
 #include "fileops/frmDemander.h"
 #include "fileops/frmDeplacerVers.h"
@@ -19,6 +21,10 @@
 #include <QtTest>
 
 #include <cerrno>
+
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 using namespace corvanel;
 using namespace corvanel::test;
@@ -84,7 +90,8 @@ struct Scene : SceneFenetre {
     }
 
     // D moved whole, L only in the consist folder, A left beside the old file
-    // at the destination, C in both, ? lost, cut short or overwritten.
+    // at the destination, F beside a folder of its name there, C in both, ?
+    // lost, cut short or overwritten.
     QString etats(const QStringList &noms) const
     {
         QString lettres;
@@ -95,12 +102,23 @@ struct Scene : SceneFenetre {
             lettres += !reste && la == consist                            ? u'D'
                        : ici == consist && !arrive                        ? u'L'
                        : ici == consist && la == "ancien " + nom.toUtf8() ? u'A'
+                       : ici == consist && QFileInfo(cible(nom)).isDir()  ? u'F'
                        : ici == consist && la == consist                  ? u'C'
                                                                           : u'?';
         }
         return lettres;
     }
-    Message termine() const { return {M("Msg13")}; }
+    Message termine(qsizetype deplaces, qsizetype laisses) const
+    {
+        const QString compte = remplacer(M("Msg30"), u"[num]", QString::number(deplaces));
+        return {M("Msg13") + QStringLiteral("\r\n\r\n") +
+                avecSautsDeLigne(remplacer(compte, u"[left]", QString::number(laisses)))};
+    }
+    Message rapport(const char *cle, const QString &nom) const
+    {
+        return critique(
+            avecSautsDeLigne(remplacer(L(QStringLiteral("Errors"), QString::fromLatin1(cle)), u"[file]", nom)));
+    }
     Message critique(const QString &t) const { return {t, Boutons::OK, Icone::Critique}; }
     Message erreur(const QString &cle) const { return critique(L(QStringLiteral("Errors"), cle)); }
 };
@@ -163,27 +181,116 @@ private slots:
         for (qsizetype i = 0; i < s.questions.size(); ++i)
             QVERIFY2(s.questions[i].startsWith(QString::number(2 * i) + u' ') && s.questions[i].contains(noms[2 * i]),
                      qPrintable(s.questions[i]));
-        QCOMPARE(s.seam.messages, QList<Message>{s.termine()});
+        QCOMPARE(s.seam.messages, QList<Message>{s.termine(etats.count(u'D'), etats.count(u'A'))});
+    }
+
+    // A FAT stick or an SMB share: there "a.con" is the "A.con" this move has
+    // just written. Shown by a second name for that very file, as such a
+    // folder shows it.
+    void destinationSansCasse_data()
+    {
+        QTest::addColumn<int>("regle");
+        QTest::addColumn<QString>("reponses");
+        QTest::newRow("écraser") << 1 << QString();
+        QTest::newRow("si plus récent") << 2 << QString();
+        QTest::newRow("demander, Oui") << 0 << QStringLiteral("O");
+    }
+
+    void destinationSansCasse()
+    {
+        QFETCH(int, regle);
+        QFETCH(QString, reponses);
+        Scene s;
+        const QString A = QStringLiteral("A.con"), a = QStringLiteral("a.con");
+        s.consists({A, a});
+        Bac::dater(s.source(A), DateConsists.addDays(-1));
+        s.seam.pendantEvenements = [&] {
+            if (QFile::exists(s.cible(A)) && !QFile::exists(s.cible(a)))
+                QCOMPARE(::link(QFile::encodeName(s.cible(A)).constData(), QFile::encodeName(s.cible(a)).constData()),
+                         0);
+        };
+        s.choisir(regle);
+        s.repondre(reponses);
+        DeplacerConsists(*s.f);
+
+        QVERIFY(s.questions.isEmpty());
+        QCOMPARE(s.seam.messages, (QList<Message>{s.rapport("Error18", a), s.termine(1, 1)}));
+        QCOMPARE(Bac::lire(s.cible(A)), QByteArray("consist A.con"));
+        QCOMPARE(Bac::lire(s.source(a)), QByteArray("consist a.con"));
+        QVERIFY(!QFile::exists(s.source(A)));
+    }
+
+    // Whatever stands at the destination under the consist's name is a file
+    // already there for the rules; a folder there is never replaced.
+    void entreeQuiNEstPasUnFichier_data()
+    {
+        QTest::addColumn<QString>("entree");
+        QTest::addColumn<int>("regle");
+        QTest::newRow("lien cassé, passer") << QStringLiteral("lien cassé") << 3;
+        QTest::newRow("lien vers un dossier, demander, Non") << QStringLiteral("lien dossier") << 0;
+        QTest::newRow("tube, passer") << QStringLiteral("tube") << 3;
+    }
+
+    void entreeQuiNEstPasUnFichier()
+    {
+        QFETCH(QString, entree);
+        QFETCH(int, regle);
+        Scene s;
+        const QString nom = QStringLiteral("a.con");
+        s.consists({nom});
+        const QString cible = s.cible(nom);
+        if (entree == u"tube")
+            QCOMPARE(::mkfifo(QFile::encodeName(cible).constData(), 0644), 0);
+        else
+            QVERIFY(
+                QFile::link(entree == u"lien cassé" ? s.bac.chemin(QStringLiteral("rien")) : s.bac.chemin(), cible));
+        s.choisir(regle);
+        s.repondre(QStringLiteral("N"));
+        DeplacerConsists(*s.f);
+
+        QCOMPARE(s.questions.size(), regle == 0 ? 1 : 0);
+        QCOMPARE(s.seam.messages, QList<Message>{s.termine(0, 1)});
+        QCOMPARE(Bac::lire(s.source(nom)), QByteArray("consist a.con"));
+        QVERIFY(entree == u"tube" ? QFileInfo(cible).isFile() == false && sf::existe(cible) : sf::estLien(cible));
     }
 
     void consistProtege_data()
     {
         QTest::addColumn<int>("attributs");
         QTest::addColumn<bool>("oui");
-        QTest::newRow("lecture seule, Oui") << int(sf::LectureSeule) << true;
-        QTest::newRow("caché, Non") << int(sf::Cache) << false;
-        QTest::newRow("les deux, une seule question") << int(sf::LectureSeule | sf::Cache) << true;
+        QTest::addColumn<QString>("etats"); // Yes may still leave it: its namesake kept, its copy refused
+        QTest::newRow("lecture seule, Oui") << int(sf::LectureSeule) << true << "DD";
+        QTest::newRow("caché, Non") << int(sf::Cache) << false << "LD";
+        QTest::newRow("les deux, une seule question") << int(sf::LectureSeule | sf::Cache) << true << "DD";
+        QTest::newRow("lecture seule, Oui, passé") << int(sf::LectureSeule) << true << "AD";
+        QTest::newRow("caché et archive, Oui, copie refusée") << int(sf::Cache | sf::Archive) << true << "LD";
     }
 
+    // A consist made normal and then not moved gets its attributes back, byte
+    // for byte.
     void consistProtege()
     {
         QFETCH(int, attributs);
         QFETCH(bool, oui);
+        QFETCH(QString, etats);
         Scene s;
         const QStringList noms{QStringLiteral("Fret lourd.con"), QStringLiteral("b.con")};
         s.consists(noms);
-        sf::definirAttributs(s.source(noms[0]), attributs);
-        s.choisir(1);
+        const QString source = s.source(noms[0]);
+        sf::definirAttributs(source, attributs);
+        const auto etat = [&] {
+            char v[64] = {};
+            const ssize_t n = ::getxattr(QFile::encodeName(source).constData(), "user.DOSATTRIB", v, sizeof v);
+            return QString::number(QFileInfo(source).permissions().toInt()) + u' ' +
+                   QString::fromLatin1(v, qMax<ssize_t>(n, 0));
+        };
+        const QString avant = etat();
+        if (etats[0] == u'A')
+            s.existant(noms[0], DateConsists);
+        const bool refusee = oui && etats[0] == u'L';
+        if (refusee)
+            sf::injecterPanne(sf::Operation::Copie, QString::fromUtf8("Vieux consists é/") + noms[0], EACCES);
+        s.choisir(etats[0] == u'A' ? 3 : 1);
         s.seam.repondre(oui ? Reponse::Oui : Reponse::Non);
         DeplacerConsists(*s.f);
 
@@ -191,10 +298,17 @@ private slots:
                                                  "Voulez-vous le rendre normal afin de pouvoir le supprimer ou le "
                                                  "déplacer ?"),
                                Boutons::OuiNon, Icone::Question};
-        QCOMPARE(s.seam.messages, (QList<Message>{question, s.termine()}));
-        QCOMPARE(s.etats(noms), oui ? "DD" : "LD");
-        QCOMPARE(sf::lireAttributs(oui ? s.cible(noms[0]) : s.source(noms[0])) & (sf::LectureSeule | sf::Cache),
-                 oui ? 0 : attributs);
+        QList<Message> attendus{question, s.termine(1, 1)};
+        if (refusee)
+            attendus.insert(1, s.critique(texteEchec(source, ErreurExecution(70))));
+        else if (etats == u"DD")
+            attendus.last() = s.termine(2, 0);
+        QCOMPARE(s.seam.messages, attendus);
+        QCOMPARE(s.etats(noms), etats);
+        if (etats == u"DD")
+            QCOMPARE(sf::lireAttributs(s.cible(noms[0])) & (sf::LectureSeule | sf::Cache), 0);
+        else
+            QCOMPARE(etat(), avant);
     }
 
     void jaugeEtCommandesRetenues()
@@ -228,58 +342,100 @@ private slots:
         QCOMPARE(valeurs, (QList<int>{1, 2, 3, 4, 0}));
         QVERIFY(retenues);
         QCOMPARE(s.etats(noms), QStringLiteral("DLDL"));
-        QCOMPARE(s.seam.messages, QList<Message>{s.termine()});
+        QCOMPARE(s.seam.messages, QList<Message>{s.termine(2, 0)});
     }
 
-    void echecFatal_data()
+    void echecSignale_data()
     {
-        // The list is 0.con, a.con, c.con; the failure strikes a.con, which has
-        // a namesake at the destination when it ends up as A.
-        // A full disk mid-copy is among the file-system faults.
-        QTest::addColumn<bool>("copie"); // the copy fails, else the deletion after it
+        // The list is 0.con, a.con, c.con; what goes wrong strikes a.con,
+        // which has a namesake at the destination when it ends up as A. A
+        // full disk mid-copy is among the file-system faults.
+        QTest::addColumn<QString>("panne");
         QTest::addColumn<QString>("etats");
-        QTest::newRow("écraser une destination en lecture seule") << true << "DAL";
-        QTest::newRow("suppression refusée après la copie") << false << "DCL";
+        QTest::newRow("écraser une destination en lecture seule") << "copie"
+                                                                  << "DAD";
+        QTest::newRow("un dossier du même nom à la destination") << "dossier"
+                                                                 << "DFD";
+        // Still fatal: the copy is whole, the consist in both folders.
+        QTest::newRow("suppression refusée après la copie") << "suppression"
+                                                            << "DCL";
+        // Its temporary name once went past the system's limit.
+        QTest::newRow("nom de 250 octets") << QString() << "DDD";
     }
 
-    void echecFatal()
+    // A copy that fails is told, its consist stays, and the others move.
+    void echecSignale()
     {
-        QFETCH(bool, copie);
+        QFETCH(QString, panne);
         QFETCH(QString, etats);
         Scene s;
-        const QStringList noms{QStringLiteral("0.con"), QStringLiteral("a.con"), QStringLiteral("c.con")};
+        const QString milieu = panne.isEmpty() ? QString(246, u'a') + QStringLiteral(".con") : QStringLiteral("a.con");
+        const QStringList noms{QStringLiteral("0.con"), milieu, QStringLiteral("c.con")};
         s.consists(noms);
         if (etats[1] == u'A')
-            s.existant(noms[1], DateConsists.addDays(-1));
+            s.existant(milieu, DateConsists.addDays(-1));
+        const QString dedans = s.cible(QStringLiteral("a.con/dedans.txt"));
+        if (panne == u"dossier")
+            s.bac.ecrire(dedans.mid(s.bac.chemin().size() + 1), "garde");
         s.choisir(1);
-        sf::injecterPanne(copie ? sf::Operation::Copie : sf::Operation::Suppression,
-                          copie ? QString::fromUtf8("Vieux consists é/a.con") : QStringLiteral("CONSISTS/a.con"),
-                          EACCES);
+        if (panne == u"copie" || panne == u"suppression")
+            sf::injecterPanne(
+                panne == u"copie" ? sf::Operation::Copie : sf::Operation::Suppression,
+                (panne == u"copie" ? QString::fromUtf8("Vieux consists é/") : QStringLiteral("CONSISTS/")) + milieu,
+                EACCES);
 
-        QCOMPARE(codeDeFin([&] { DeplacerConsists(*s.f); }), 1);
-        QCOMPARE(s.seam.messages,
-                 QList<Message>{s.critique(texteRapportFatal(VarianteRapport::ErreurNo, ErreurExecution(70)))});
-        // Moved before the failure, untouched after it, the one that failed
-        // still in the consist folder; and no half-written file beside them.
+        const bool fatal = panne == u"suppression";
+        QCOMPARE(codeDeFin([&] { DeplacerConsists(*s.f); }), fatal ? 1 : -1);
+        const ErreurExecution e = panne == u"dossier" ? sf::erreurSysteme(EISDIR) : ErreurExecution(70);
+        QList<Message> attendus;
+        if (fatal)
+            attendus << s.critique(texteRapportFatal(VarianteRapport::ErreurNo, e));
+        else if (!panne.isEmpty())
+            attendus << s.critique(texteEchec(s.source(milieu), e));
+        if (!fatal)
+            attendus << s.termine(etats.count(u'D'), 3 - etats.count(u'D'));
+        QCOMPARE(s.seam.messages, attendus);
         QCOMPARE(s.etats(noms), etats);
-        QCOMPARE(QDir(s.destination).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
-                 noms.first(etats[1] == u'L' ? 1 : 2));
+        // No half-written file beside them.
+        QStringList arrives = noms;
+        if (etats[2] == u'L')
+            arrives.removeLast();
+        QCOMPARE(QDir(s.destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+                 arrives);
+        if (panne == u"dossier")
+            QCOMPARE(Bac::lire(dedans), QByteArray("garde"));
     }
 
+    void destinationQuiEstLeDossierDesConsists_data()
+    {
+        QTest::addColumn<bool>("secondMontage");
+        QTest::newRow("lien") << false;
+        // FUSE, NFS or SMB loopback: other device and file numbers, so the
+        // copy is put in place of the consist and only the identity it had
+        // before tells.
+        QTest::newRow("second montage") << true;
+    }
+
+    // The destination passes the dialog's check, which compares path texts;
+    // copying each consist over itself and deleting it would lose them all.
     void destinationQuiEstLeDossierDesConsists()
     {
-        // A link to the consist folder passes the dialog's check, which compares
-        // path texts; copying each consist over itself and deleting it would
-        // lose them all.
+        QFETCH(bool, secondMontage);
         Scene s;
         const QString lien = s.bac.chemin(QStringLiteral("Lien vers les consists"));
         QVERIFY(QFile::link(QDir::cleanPath(DossierConsists), lien));
         const QStringList noms{QStringLiteral("a.con"), QStringLiteral("b.con")};
         s.consists(noms);
+        if (secondMontage)
+            sf::injecterPanne(sf::Operation::Montage, lien, 0);
         s.choisir(1, false, lien);
         DeplacerConsists(*s.f);
         QCOMPARE(s.etats(noms), QStringLiteral("LL"));
-        QCOMPARE(s.seam.messages, QList<Message>{s.termine()});
+        QCOMPARE(QDir(DossierConsists).entryList(QDir::Files | QDir::Hidden), noms);
+        QList<Message> attendus{s.termine(0, 2)};
+        if (secondMontage)
+            attendus = {s.rapport("Error19", noms[0]), s.rapport("Error19", noms[1]), s.termine(0, 2)};
+        QCOMPARE(s.seam.messages, attendus);
     }
 
     void annulerNeDeplaceRien()

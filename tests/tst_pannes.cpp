@@ -167,8 +167,9 @@ private slots:
         // no consist folder, which ends the program like any scan.
         ligne("supprimer, dossier des consists", "supprimer", "CONSISTS", "? fin E76");
         ligne("déplacer, dossier des consists", "déplacer", "CONSISTS", "fin E76");
-        // Chosen in the dialog, gone before the first copy.
-        ligne("déplacer, destination", "déplacer", "Destination", "E76");
+        // Chosen in the dialog, gone before the first copy: told, and the
+        // consist stays.
+        ligne("déplacer, destination", "déplacer", "Destination", "E76 fin");
         // Every vehicle is missing now: listed, not a failure.
         ligne("rechercher, dossier des véhicules", "rechercher", "TRAINSET", "");
     }
@@ -200,7 +201,7 @@ private slots:
             QCOMPARE(s.liste(), (QStringList{QStringLiteral("a.con"), QStringLiteral("b.con")}));
         }
 
-        QCOMPARE(fin, messages.contains(u'E') ? 1 : -1);
+        QCOMPARE(fin, messages.section(u' ', -1).startsWith(u'E') ? 1 : -1);
         QCOMPARE(s.messages(), messages);
         s.rienPerdu();
         if (parti != u"CONSISTS")
@@ -277,9 +278,11 @@ private slots:
         QTest::addColumn<int>("err"); // injected for every copy; 0: a real limit
         QTest::addColumn<QString>("messages");
         QTest::addColumn<QString>("etats"); // a.con, b.con, c.con
-        // a.con fits, b.con is cut short part-way, c.con is never reached.
-        QTest::newRow("plein au milieu du deuxième") << 0 << QStringLiteral("E61") << QStringLiteral("DLL");
-        QTest::newRow("support en lecture seule") << EROFS << QStringLiteral("E70") << QStringLiteral("LLL");
+        // a.con fits, b.con is cut short part-way, c.con fits: each failure is
+        // told and the move goes on.
+        QTest::newRow("plein au milieu du deuxième") << 0 << QStringLiteral("E61 fin") << QStringLiteral("DLD");
+        QTest::newRow("support en lecture seule")
+            << EROFS << QStringLiteral("E70 E70 E70 fin") << QStringLiteral("LLL");
     }
 
     void destinationPleineOuFermee()
@@ -300,7 +303,7 @@ private slots:
             std::optional<LimiteTaille> limite;
             if (err == 0)
                 limite.emplace(100'000);
-            QCOMPARE(codeDeFin([&] { s.f->cmdDeplacerVers_Click(); }), 1);
+            QCOMPARE(codeDeFin([&] { s.f->cmdDeplacerVers_Click(); }), -1);
         }
         QCOMPARE(s.messages(), messages);
         QCOMPARE(s.etats(), etats);
@@ -367,6 +370,8 @@ private slots:
         const QByteArray consists = QFile::encodeName(DossierConsists);
         ecrireBrut(consists + "bad\xff\xfe.con", Invalide);
         const QString bad = QFile::decodeName("bad\xff\xfe.con");
+        // A valid name that shows the same: reached by its path, and acted on.
+        const QString vrai = s.ecrireConsist(bad, Invalide);
         s.con(QStringLiteral("casse.con"), Invalide);
         s.con(QStringLiteral("bon.con"), Valide);
         const QByteArray trainset = QFile::encodeName(DossierTrainset);
@@ -383,11 +388,12 @@ private slots:
         });
 
         s.rechercherEtToutChoisir();
-        const QStringList invalides{bad, QStringLiteral("casse.con")};
+        const QStringList invalides{bad, bad, QStringLiteral("casse.con")};
         QCOMPARE(s.liste(), invalides);
         frmRapportDetaille r;
         r.cmdActualiser_Click();
-        QCOMPARE(colonne(r.MSHFlexGrid->model()), invalides);
+        // One row for the same name missing the same vehicle.
+        QCOMPARE(colonne(r.MSHFlexGrid->model()), invalides.mid(1));
         QVERIFY(s.seam.messages.isEmpty());
 
         QString inaccessible = bad;
@@ -418,6 +424,8 @@ private slots:
         } else {
             QCOMPARE(s.liste(), QStringList{bad});
             QCOMPARE(s.etats(), commande == u"supprimer" ? QStringLiteral("L?") : QStringLiteral("LD"));
+            QVERIFY(!QFile::exists(vrai));
+            QCOMPARE(Bac::lire(s.destination + bad), commande == u"supprimer" ? QByteArray("<absent>") : Invalide);
         }
     }
 

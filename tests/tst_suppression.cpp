@@ -12,6 +12,8 @@
 
 #include <cerrno>
 
+#include <sys/mount.h>
+
 using namespace corvanel;
 using namespace corvanel::test;
 
@@ -129,21 +131,29 @@ private slots:
 
     // Asked once per file, however many of the two attributes it has (hidden
     // by its name too); Yes clears them and deletes it, No leaves it as it was.
+    // One taken away while its question is open is simply gone.
     void suppressionLectureSeuleOuCache()
     {
         Scene s;
-        s.consists({".x.con", "r.con", "x y.con"}, {0, 1, 2});
+        s.consists({".x.con", "r.con", "x y.con", "z.con"}, {0, 1, 2, 3});
         const QString ro = DossierConsists + QStringLiteral("r.con");
         sf::definirAttributs(ro, sf::LectureSeule);
         sf::definirAttributs(DossierConsists + QStringLiteral("x y.con"), sf::LectureSeule | sf::Cache);
-        for (Reponse r : {Reponse::Oui, Reponse::Non, Reponse::Non, Reponse::Oui})
+        const QString parti = DossierConsists + QStringLiteral("z.con");
+        sf::definirAttributs(parti, sf::LectureSeule);
+        s.seam.avantMessage = [&](const Message &m) {
+            if (m.texte.contains(QStringLiteral("z.con")))
+                QVERIFY(QFile::remove(parti));
+        };
+        for (Reponse r : {Reponse::Oui, Reponse::Non, Reponse::Non, Reponse::Oui, Reponse::Oui})
             s.seam.repondre(r);
 
-        s.f->cmdSupprimer->click();
+        QCOMPARE(codeDeFin([&] { s.f->cmdSupprimer->click(); }), -1);
 
         QCOMPARE(s.seam.messages.mid(1), (QList<Message>{s.question("Msg06", "[file]", ".x.con"),
                                                          s.question("Msg06", "[file]", "r.con"),
                                                          s.question("Msg06", "[file]", "x y.con"),
+                                                         s.question("Msg06", "[file]", "z.con"),
                                                          {s.M("Msg11")}}));
         QCOMPARE(sf::lireAttributs(DossierConsists + QStringLiteral(".x.con")), int(sf::Cache));
         QCOMPARE(sf::lireAttributs(ro), int(sf::LectureSeule));
@@ -269,6 +279,39 @@ private slots:
         QVERIFY(s.seam.messages[1].texte.contains(qt_error_string(EBUSY)));
         QVERIFY(QFile::exists(vieux + QStringLiteral("/a.txt")));
         s.verifierEtatFinal();
+    }
+
+    // As "rm --one-file-system": a folder mounted inside, another disk or the
+    // consist folder itself, is told and left whole with all it holds.
+    void nettoyageNeTraversePasLesMontages()
+    {
+        Scene s;
+        s.fichier(QStringLiteral("a.con"));
+        s.bac.ecrire(QStringLiteral("ailleurs/garde.txt"), "garde");
+        const QString mnt = s.dossier(QStringLiteral("mnt")), vue = s.dossier(QStringLiteral("vieux/vue"));
+        s.fichier(QStringLiteral("vieux/x.txt"));
+        const auto monter = [](const QString &de, const QString &sur) {
+            return ::mount(QFile::encodeName(de).constData(), QFile::encodeName(sur).constData(), nullptr, MS_BIND,
+                           nullptr) == 0;
+        };
+        if (!monter(s.bac.chemin(QStringLiteral("ailleurs")), mnt))
+            QSKIP("bind mounts need root");
+        const auto demonter = qScopeGuard([&] {
+            ::umount2(QFile::encodeName(vue).constData(), MNT_DETACH);
+            ::umount2(QFile::encodeName(mnt).constData(), MNT_DETACH);
+        });
+        QVERIFY(monter(DossierConsists, vue));
+
+        s.nettoyer();
+
+        const auto refus = [&](const QString &dossier) {
+            return s.echec(avecSautsDeLigne(remplacer(s.L("Errors", "Error17"), u"[folder]", dossier)));
+        };
+        QCOMPARE(s.seam.messages.mid(1), (QList<Message>{refus(mnt), refus(vue), s.fin(0, 0)}));
+        QCOMPARE(s.restants(), (QStringList{"a.con", "mnt", "vieux"}));
+        QCOMPARE(Bac::lire(mnt + QStringLiteral("/garde.txt")), QByteArray("garde"));
+        QCOMPARE(Bac::lire(DossierConsists + QStringLiteral("vieux/x.txt")), QByteArray("x"));
+        QCOMPARE(Bac::lire(DossierConsists + QStringLiteral("a.con")), QByteArray("x"));
     }
 
     void nettoyageDossierConsistsAbsent()

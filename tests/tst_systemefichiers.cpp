@@ -96,8 +96,11 @@ private slots:
         // A "." name reads hidden with nothing stored: "0x0" says it is not.
         ligne(". 0", ".a.con", rien, 0, 0, "0x0", true);
         ligne(". sans valeur", ".a.con", rien, -1, 2, rien, true);
-        // Bits the layer does not manage (system, not-indexed) are kept.
-        ligne("bits non gérés", "a.con", "0x2026", 2, 6, "0x2006", true);
+        // Setting clears system too; bits the layer does not manage
+        // (not-indexed) are kept.
+        ligne("système effacé, bits non gérés gardés", "a.con", "0x2026", 2, 2, "0x2002", true);
+        // "\\" is a character of a Linux name, not a separator.
+        ligne("barre inverse", "x\\.a.con", rien, -1, 0, rien, true);
         // Samba 4 writes the text, a null, then a binary record.
         ligne("Samba", "a.con", QByteArray("0x22\0\3\0\3\0\0\0\x11\0\0\0", 15), -1, 34, rien, true);
         ligne("illisible", "a.con", "caché", -1, 0, rien, true);
@@ -144,9 +147,15 @@ private slots:
     {
         QTest::addColumn<int>("err"); // -1: nothing fails; 0: a read-only destination
         QTest::addColumn<int>("numero");
-        QTest::newRow("réussie") << -1 << 0;
-        QTest::newRow("disque plein") << ENOSPC << 61;
-        QTest::newRow("destination en lecture seule") << 0 << 70;
+        QTest::addColumn<QByteArray>("dos"); // the source's stored attributes, which travel with it
+        QTest::addColumn<QString>("source"); // empty: a file of known size
+        QTest::newRow("réussie") << -1 << 0 << QByteArray() << QString();
+        QTest::newRow("caché, système et archive suivent") << -1 << 0 << QByteArray("0x26") << QString();
+        QTest::newRow("disque plein") << ENOSPC << 61 << QByteArray() << QString();
+        QTest::newRow("destination en lecture seule") << 0 << 70 << QByteArray() << QString();
+        // Gives more than its size says, as a consist saved while it is
+        // copied: the copy must not pass for whole.
+        QTest::newRow("taille annoncée fausse") << -1 << 57 << QByteArray() << QStringLiteral("/proc/self/status");
     }
 
     // The copy keeps the source's date to the millisecond; whatever fails, the
@@ -155,11 +164,18 @@ private slots:
     {
         QFETCH(int, err);
         QFETCH(int, numero);
+        QFETCH(QByteArray, dos);
+        QFETCH(QString, source);
         const QByteArray octets(300000, 'n');
         Bac bac;
-        const QString source = bac.ecrire(QStringLiteral("source.bin"), octets);
         const QDateTime date(QDate(2003, 4, 5), QTime(6, 7, 8, 901), Qt::UTC);
-        Bac::dater(source, date);
+        if (source.isEmpty()) {
+            source = bac.ecrire(QStringLiteral("source.bin"), octets);
+            Bac::dater(source, date);
+        }
+        if (!dos.isNull())
+            QCOMPARE(
+                ::setxattr(QFile::encodeName(source).constData(), "user.DOSATTRIB", dos.constData(), dos.size(), 0), 0);
         const QString destination = bac.ecrire(QStringLiteral("dest/a.con"), "ancien");
         if (err > 0)
             sf::injecterPanne(sf::Operation::Copie, QStringLiteral("/dest/"), err, 70000);
@@ -169,6 +185,8 @@ private slots:
         QCOMPARE(Bac::lire(destination), numero ? QByteArray("ancien") : octets);
         if (numero == 0)
             QCOMPARE(QFileInfo(destination).lastModified().toUTC(), date);
+        if (!dos.isNull())
+            QCOMPARE(sf::lireAttributs(destination), sf::Cache | sf::Systeme | sf::Archive);
         QCOMPARE(QDir(QFileInfo(destination).absolutePath())
                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
                  QStringList{QStringLiteral("a.con")});
