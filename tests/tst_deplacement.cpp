@@ -184,74 +184,56 @@ private slots:
         QCOMPARE(s.seam.messages, QList<Message>{s.termine(etats.count(u'D'), etats.count(u'A'))});
     }
 
-    // A FAT stick or an SMB share: there "a.con" is the "A.con" this move has
-    // just written. Shown by a second name for that very file, as such a
-    // folder shows it.
-    void destinationSansCasse_data()
+    // Whatever stands at the destination under the consist's name is a file
+    // already there for the rules. On a FAT stick or an SMB share "a.con" is
+    // the "A.con" this move has just written: shown by a second name for that
+    // very file, as such a folder shows it.
+    void destinationInattendue_data()
     {
+        QTest::addColumn<QString>("entree"); // what stands in a.con's place
         QTest::addColumn<int>("regle");
         QTest::addColumn<QString>("reponses");
-        QTest::newRow("écraser") << 1 << QString();
-        QTest::newRow("si plus récent") << 2 << QString();
-        QTest::newRow("demander, Oui") << 0 << QStringLiteral("O");
+        QTest::newRow("sans casse, écraser") << "A.con" << 1 << QString();
+        QTest::newRow("sans casse, si plus récent") << "A.con" << 2 << QString();
+        QTest::newRow("sans casse, demander, Oui") << "A.con" << 0 << QStringLiteral("O");
+        QTest::newRow("lien cassé, passer") << "lien cassé" << 3 << QString();
+        QTest::newRow("lien vers un dossier, demander, Non") << "lien dossier" << 0 << QStringLiteral("N");
+        QTest::newRow("tube, passer") << "tube" << 3 << QString();
     }
 
-    void destinationSansCasse()
+    void destinationInattendue()
     {
+        QFETCH(QString, entree);
         QFETCH(int, regle);
         QFETCH(QString, reponses);
         Scene s;
-        const QString A = QStringLiteral("A.con"), a = QStringLiteral("a.con");
-        s.consists({A, a});
-        Bac::dater(s.source(A), DateConsists.addDays(-1));
+        const QString A = QStringLiteral("A.con"), a = QStringLiteral("a.con"), cible = s.cible(a);
+        const bool casse = entree == A;
+        s.consists(casse ? QStringList{A, a} : QStringList{a});
+        if (casse)
+            Bac::dater(s.source(A), DateConsists.addDays(-1));
+        else if (entree == u"tube")
+            QCOMPARE(::mkfifo(QFile::encodeName(cible).constData(), 0644), 0);
+        else
+            QVERIFY(
+                QFile::link(entree == u"lien cassé" ? s.bac.chemin(QStringLiteral("rien")) : s.bac.chemin(), cible));
         s.seam.pendantEvenements = [&] {
-            if (QFile::exists(s.cible(A)) && !QFile::exists(s.cible(a)))
-                QCOMPARE(::link(QFile::encodeName(s.cible(A)).constData(), QFile::encodeName(s.cible(a)).constData()),
-                         0);
+            if (casse && QFile::exists(s.cible(A)) && !sf::existe(cible))
+                QCOMPARE(::link(QFile::encodeName(s.cible(A)).constData(), QFile::encodeName(cible).constData()), 0);
         };
         s.choisir(regle);
         s.repondre(reponses);
         DeplacerConsists(*s.f);
 
-        QVERIFY(s.questions.isEmpty());
-        QCOMPARE(s.seam.messages, (QList<Message>{s.rapport("Error18", a), s.termine(1, 1)}));
-        QCOMPARE(Bac::lire(s.cible(A)), QByteArray("consist A.con"));
+        QCOMPARE(s.questions.size(), casse ? 0 : reponses.size());
+        const QList<Message> attendus =
+            casse ? QList<Message>{s.rapport("Error18", a), s.termine(1, 1)} : QList<Message>{s.termine(0, 1)};
+        QCOMPARE(s.seam.messages, attendus);
         QCOMPARE(Bac::lire(s.source(a)), QByteArray("consist a.con"));
-        QVERIFY(!QFile::exists(s.source(A)));
-    }
-
-    // Whatever stands at the destination under the consist's name is a file
-    // already there for the rules; a folder there is never replaced.
-    void entreeQuiNEstPasUnFichier_data()
-    {
-        QTest::addColumn<QString>("entree");
-        QTest::addColumn<int>("regle");
-        QTest::newRow("lien cassé, passer") << QStringLiteral("lien cassé") << 3;
-        QTest::newRow("lien vers un dossier, demander, Non") << QStringLiteral("lien dossier") << 0;
-        QTest::newRow("tube, passer") << QStringLiteral("tube") << 3;
-    }
-
-    void entreeQuiNEstPasUnFichier()
-    {
-        QFETCH(QString, entree);
-        QFETCH(int, regle);
-        Scene s;
-        const QString nom = QStringLiteral("a.con");
-        s.consists({nom});
-        const QString cible = s.cible(nom);
-        if (entree == u"tube")
-            QCOMPARE(::mkfifo(QFile::encodeName(cible).constData(), 0644), 0);
+        if (casse)
+            QVERIFY(Bac::lire(s.cible(A)) == "consist A.con" && !QFile::exists(s.source(A)));
         else
-            QVERIFY(
-                QFile::link(entree == u"lien cassé" ? s.bac.chemin(QStringLiteral("rien")) : s.bac.chemin(), cible));
-        s.choisir(regle);
-        s.repondre(QStringLiteral("N"));
-        DeplacerConsists(*s.f);
-
-        QCOMPARE(s.questions.size(), regle == 0 ? 1 : 0);
-        QCOMPARE(s.seam.messages, QList<Message>{s.termine(0, 1)});
-        QCOMPARE(Bac::lire(s.source(nom)), QByteArray("consist a.con"));
-        QVERIFY(entree == u"tube" ? QFileInfo(cible).isFile() == false && sf::existe(cible) : sf::estLien(cible));
+            QVERIFY(entree == u"tube" ? sf::existe(cible) && !QFileInfo(cible).isFile() : sf::estLien(cible));
     }
 
     void consistProtege_data()
