@@ -102,6 +102,12 @@ void parcourirVehicules(const QString &dossier, const ContenuConsist &contenu, c
 
 } // namespace
 
+void lireVehicules(const QString &dossierConsists, const ContenuConsist &contenu, const Battement &battement,
+                   const std::function<bool(const LigneVehicule &, std::int64_t)> &surVehicule)
+{
+    parcourirVehicules(dossierConsists, contenu, battement, surVehicule);
+}
+
 bool consistInvalide(const QString &dossierConsists, const ContenuConsist &contenu, VerificateurVehicules &vehicules,
                      const Battement &battement)
 {

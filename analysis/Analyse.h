@@ -75,6 +75,11 @@ QList<EntreeDossier> fichiersConsists(const QString &dossierConsists);
 bool consistInvalide(const QString &dossierConsists, const ContenuConsist &contenu, VerificateurVehicules &vehicules,
                      const Battement &battement = {});
 
+// Calls `surVehicule` with each vehicle line of a consist, sound or not, and
+// its number, until it returns false; failures as consistInvalide's.
+void lireVehicules(const QString &dossierConsists, const ContenuConsist &contenu, const Battement &battement,
+                   const std::function<bool(const LigneVehicule &, std::int64_t)> &surVehicule);
+
 // One row of the detailed report.
 struct LigneRapport {
     QString consist; // file name, with ".con"

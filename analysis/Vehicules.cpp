@@ -93,6 +93,14 @@ bool VerificateurVehicules::fichierExiste(const QString &relatif)
     return t && t->fichier;
 }
 
+std::optional<QString> VerificateurVehicules::fichierSurDisque(const QString &relatif)
+{
+    const auto t = trouver(relatif);
+    if (!t || !t->fichier)
+        return std::nullopt;
+    return t->chemin.mid(m_base.size() + 1);
+}
+
 bool VerificateurVehicules::existe(const LigneVehicule &v)
 {
     const auto ajouter = [this](QStringView t) {

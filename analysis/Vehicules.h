@@ -30,6 +30,10 @@ public:
 
     bool dossierExiste(const QString &relatif);
     bool fichierExiste(const QString &relatif);
+    // The file at `relatif` ("/" or "\\" between components, any letter
+    // case) as it is spelt on disk, relative to the trainset folder with "/";
+    // none when no file stands there.
+    std::optional<QString> fichierSurDisque(const QString &relatif);
 
 private:
     struct Repertoire;

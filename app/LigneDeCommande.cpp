@@ -45,24 +45,36 @@ void choisirLangue(const QString &demandee)
 
 } // namespace
 
-int executerAnalyse(const OptionsAnalyse &options, std::FILE *sortie, std::FILE *erreurs)
+void ecrireConsole(std::FILE *f, const QString &texte)
 {
-    choisirLangue(options.langue);
+    ecrire(f, texte);
+}
 
-    const QFileInfo jeu(options.dossierJeu);
+bool preparerConsole(const QString &langue, const QString &dossierJeu, std::FILE *erreurs)
+{
+    choisirLangue(langue);
+
+    const QFileInfo jeu(dossierJeu);
     if (!jeu.isDir()) {
-        ecrire(erreurs, QStringLiteral("corvanel: %1: not a folder\n").arg(options.dossierJeu));
-        return SortieInutilisable;
+        ecrire(erreurs, QStringLiteral("corvanel: %1: not a folder\n").arg(dossierJeu));
+        return false;
     }
     DossierMSTS = avecSeparateurFinal(jeu.absoluteFilePath());
     const auto consists = trouverSansCasse(DossierMSTS, QStringLiteral("TRAINS/CONSISTS"));
     if (!consists || !QFileInfo(*consists).isDir()) {
-        ecrire(erreurs, QStringLiteral("corvanel: %1: no TRAINS/CONSISTS folder in it\n").arg(options.dossierJeu));
-        return SortieInutilisable;
+        ecrire(erreurs, QStringLiteral("corvanel: %1: no TRAINS/CONSISTS folder in it\n").arg(dossierJeu));
+        return false;
     }
     DossierConsists = avecSeparateurFinal(*consists);
     DossierTrainset = avecSeparateurFinal(trouverSansCasse(DossierMSTS, QStringLiteral("TRAINS/TRAINSET"))
                                               .value_or(DossierMSTS + QStringLiteral("TRAINS/TRAINSET")));
+    return true;
+}
+
+int executerAnalyse(const OptionsAnalyse &options, std::FILE *sortie, std::FILE *erreurs)
+{
+    if (!preparerConsole(options.langue, options.dossierJeu, erreurs))
+        return SortieInutilisable;
 
     try {
         const QList<EntreeDossier> fichiers = fichiersConsists(DossierConsists);

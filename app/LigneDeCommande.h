@@ -27,6 +27,13 @@ inline constexpr int SortieInutilisable = 2;
 // find the language file, without writing anything.
 int executerAnalyse(const OptionsAnalyse &options, std::FILE *sortie, std::FILE *erreurs);
 
+// For every command-line mode: sets the language file (the one given, else
+// the window's) and the game's folders; false, with the reason on `erreurs`,
+// when GAMEDIR holds no TRAINS/CONSISTS folder.
+bool preparerConsole(const QString &langue, const QString &dossierJeu, std::FILE *erreurs);
+// Writes UTF-8, every CR LF as LF.
+void ecrireConsole(std::FILE *f, const QString &texte);
+
 // The seam for the command line: messages go to stderr; questions are
 // answered No; the end of the program leaves with SortieInutilisable.
 class InteractionConsole : public Interaction {

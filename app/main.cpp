@@ -3,6 +3,7 @@
 #include "app/Demo.h"
 #include "app/Interaction.h"
 #include "app/LigneDeCommande.h"
+#include "app/LigneDeCommandeReparation.h"
 #include "app/Reglages.h"
 #include "app/modDeclarations.h"
 #include "app/modSubMain.h"
@@ -40,9 +41,30 @@ struct Options {
                                QStringLiteral("GAMEDIR")};
     QCommandLineOption texte{QStringLiteral("text"), QStringLiteral("With --report: the text layout instead of CSV.")};
     QCommandLineOption langue{QStringLiteral("lang"),
-                              QStringLiteral("With --scan or --report: the language file (a path, or a name in "
-                                             "lang/)."),
+                              QStringLiteral("With --scan, --report, --missing, --replace or --undo: the language "
+                                             "file (a path, or a name in lang/)."),
                               QStringLiteral("FILE")};
+    QCommandLineOption manquants{QStringLiteral("missing"),
+                                 QStringLiteral("Print the missing vehicles of GAMEDIR as CSV (folder, file, "
+                                                "consists naming it, where a file of that name stands) and exit "
+                                                "(0: none, 1: some, 2: the folder cannot be used)."),
+                                 QStringLiteral("GAMEDIR")};
+    QCommandLineOption remplacer{QStringLiteral("replace"),
+                                 QStringLiteral("Replace --from by --to in every consist of GAMEDIR naming it, "
+                                                "print the consists changed and exit (0: all changed, 1: none "
+                                                "names it or some were left, 2: it cannot be done)."),
+                                 QStringLiteral("GAMEDIR")};
+    QCommandLineOption de{QStringLiteral("from"), QStringLiteral("With --replace: the vehicle replaced."),
+                          QStringLiteral("Folder/Name.ext")};
+    QCommandLineOption vers{QStringLiteral("to"), QStringLiteral("With --replace: the vehicle put in its place."),
+                            QStringLiteral("Folder/Name.ext")};
+    QCommandLineOption simulation{QStringLiteral("dry-run"),
+                                  QStringLiteral("With --replace: only print the consists that would change.")};
+    QCommandLineOption annuler{QStringLiteral("undo"),
+                               QStringLiteral("Undo the last replacement on GAMEDIR not undone yet and exit (0: all "
+                                              "restored, 1: nothing to undo or some were left, 2: the folder "
+                                              "cannot be used)."),
+                               QStringLiteral("GAMEDIR")};
 
     void ajouter(QCommandLineParser &p) const
     {
@@ -50,14 +72,15 @@ struct Options {
             QStringLiteral("Finds the consists of a Train Simulator folder that name missing engines or wagons."));
         p.addHelpOption();
         p.addVersionOption();
-        p.addOptions({msts, demo, scan, rapport, texte, langue});
+        p.addOptions({msts, demo, scan, rapport, texte, langue, manquants, remplacer, de, vers, simulation, annuler});
     }
 };
 
 bool pourLaConsole(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
-        for (const char *o : {"--scan", "--report", "--help", "-h", "-?", "--help-all", "--version", "-v"}) {
+        for (const char *o : {"--scan", "--report", "--missing", "--replace", "--undo", "--help", "-h", "-?",
+                              "--help-all", "--version", "-v"}) {
             if (std::strcmp(argv[i], o) == 0 ||
                 (std::strncmp(argv[i], o, std::strlen(o)) == 0 && argv[i][std::strlen(o)] == '='))
                 return true;
@@ -88,6 +111,18 @@ int console(int argc, char *argv[])
     definirReglages(&store);
     DossierAppli = dossierProgramme();
 
+    if (p.isSet(o.manquants) || p.isSet(o.remplacer) || p.isSet(o.annuler)) {
+        OptionsReparation r;
+        r.langue = p.value(o.langue);
+        r.mode = p.isSet(o.manquants)   ? OptionsReparation::Mode::Manquants
+                 : p.isSet(o.remplacer) ? OptionsReparation::Mode::Remplacer
+                                        : OptionsReparation::Mode::Annuler;
+        r.dossierJeu = p.value(p.isSet(o.manquants) ? o.manquants : p.isSet(o.remplacer) ? o.remplacer : o.annuler);
+        r.ancien = p.value(o.de);
+        r.nouveau = p.value(o.vers);
+        r.simulation = p.isSet(o.simulation);
+        return executerReparation(r, stdout, stderr);
+    }
     OptionsAnalyse a;
     a.langue = p.value(o.langue);
     if (p.isSet(o.scan)) {

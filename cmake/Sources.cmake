@@ -24,6 +24,10 @@ add_library(corvanel_core STATIC
   analysis/Analyse.cpp
   analysis/LectureAnticipee.cpp
   analysis/Ecriture.cpp
+  analysis/Manquants.cpp
+  analysis/Remplacement.cpp
+  analysis/Sauvegardes.cpp
+  app/LigneDeCommandeReparation.cpp
 )
 target_include_directories(corvanel_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(corvanel_core PUBLIC Qt6::Core Threads::Threads)

@@ -5,6 +5,7 @@
 
 #include "fileops/SystemeFichiersInterne.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
@@ -94,6 +95,18 @@ int analyserAttributsDos(QByteArrayView brut)
     return ok ? static_cast<int>(valeur & 0x7fffffff) : 0;
 }
 
+#ifndef Q_OS_WIN
+unsigned masqueCreation()
+{
+    static const mode_t masque = [] {
+        const mode_t m = ::umask(022);
+        ::umask(m);
+        return m;
+    }();
+    return masque;
+}
+#endif
+
 } // namespace interne
 
 void injecterPanne(Operation operation, const QString &fragment, int err, std::int64_t apresOctets)
@@ -126,6 +139,14 @@ ErreurExecution erreurSysteme(int err)
         return ErreurExecution(e.numero(),
                                e.description() + QStringLiteral(" (") + qt_error_string(err) + QStringLiteral(")"));
     }
+}
+
+void ajouterContenu(const QString &chemin, const QByteArray &octets)
+{
+    interne::verifierPanne(Operation::Ecriture, chemin);
+    QFile f(chemin);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append) || f.write(octets) != octets.size() || !f.flush())
+        throw ErreurExecution::depuisFichier(f);
 }
 
 QDateTime dateModification(const QString &chemin)
@@ -176,15 +197,6 @@ struct stat etat(const QString &chemin, bool dossierAttendu = false)
     return st;
 }
 
-mode_t masqueCreation()
-{
-    static const mode_t masque = [] {
-        const mode_t m = ::umask(022);
-        ::umask(m);
-        return m;
-    }();
-    return masque;
-}
 
 // The stored value; none when nothing is stored or the file system keeps no
 // extended attributes. A value that cannot be read counts as none, as it

@@ -58,6 +58,15 @@ void supprimerLien(const QString &chemin);
 void copierFichier(const QString &source, const QString &destination);
 // MkDir: 75 when the path exists, 76 when its parent folder is missing.
 void creerDossier(const QString &chemin);
+// Gives a file new contents, or creates it: written in full to a temporary
+// file beside it and renamed into place, so a failure at any point leaves the
+// file as it was. An existing file keeps its permissions, owner and hidden,
+// system and archive state; a symbolic link keeps pointing where it did (its
+// target gets the contents). A read-only file is refused (70) unless
+// `lectureSeuleAdmise`, and stays read-only when written.
+void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise = false);
+// Adds bytes at the end of a file of the program's own (a log), creating it.
+void ajouterContenu(const QString &chemin, const QByteArray &octets);
 
 // The attributes exactly as they are stored (permission bits and the stored
 // DOS value; on Windows the attribute word), so that a consist the program
@@ -109,13 +118,13 @@ ErreurExecution erreurSysteme(int err);
 // Montage stands for a second mount: identite() reports another volume and
 // surAutreMontage() true for the paths it applies to (the error value is not
 // used).
-enum class Operation { Attributs, Suppression, Copie, CreationDossier, Montage, Toutes };
+enum class Operation { Attributs, Suppression, Copie, CreationDossier, Montage, Ecriture, Toutes };
 
 // From now on, `operation` on any path containing `fragment` fails with the
 // errno value `err`. Attributs with ENOTSUP stands for a file system without
-// extended attributes: only what needs one to be stored fails. For copies,
-// `apresOctets` >= 0 lets that many bytes be written before the failure (a
-// disk that fills up). Safe to call from any thread.
+// extended attributes: only what needs one to be stored fails. For copies and
+// writes, `apresOctets` >= 0 lets that many bytes be written before the
+// failure (a disk that fills up). Safe to call from any thread.
 void injecterPanne(Operation operation, const QString &fragment, int err, std::int64_t apresOctets = -1);
 void retirerPannes();
 

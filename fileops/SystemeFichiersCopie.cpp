@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -102,6 +103,17 @@ void copierAttributsDos(int source, int destination)
         ::fsetxattr(destination, "user.DOSATTRIB", valeur, static_cast<size_t>(n), 0);
 }
 
+// The new name is durable only once the folder itself is on disk.
+void synchroniserDossier(const QString &fichier)
+{
+    const int dossier =
+        ::open(QFile::encodeName(QFileInfo(fichier).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dossier >= 0) {
+        ::fsync(dossier);
+        ::close(dossier);
+    }
+}
+
 } // namespace
 
 void copierFichier(const QString &source, const QString &destination)
@@ -175,14 +187,52 @@ void copierFichier(const QString &source, const QString &destination)
         throw erreurSysteme(errno);
     tmp.fermer();
     tmp.placer(dest);
+    synchroniserDossier(destination);
+}
 
-    // The new name is durable only once the folder itself is on disk.
-    const int dossier = ::open(QFile::encodeName(QFileInfo(destination).absolutePath()).constData(),
-                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dossier >= 0) {
-        ::fsync(dossier);
-        ::close(dossier);
+void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise)
+{
+    const auto panne = pannePour(Operation::Ecriture, chemin);
+    if (panne && panne->apresOctets < 0)
+        throw erreurSysteme(panne->err);
+
+    // Through a link, the file it names is the one written: the link stays.
+    QString cible = chemin;
+    struct stat avant {};
+    bool existant = ::stat(QFile::encodeName(chemin).constData(), &avant) == 0;
+    if (!existant && errno != ENOENT)
+        throw erreurSysteme(errno);
+    if (existant) {
+        if (S_ISDIR(avant.st_mode))
+            throw erreurSysteme(EISDIR);
+        if (!lectureSeuleAdmise && (avant.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            throw ErreurExecution(NumErreur::PermissionRefusee);
+        const QString lien = QFileInfo(chemin).symLinkTarget();
+        if (!lien.isEmpty())
+            cible = lien;
     }
+
+    Temporaire tmp(cible);
+    const qsizetype aEcrire = panne ? std::min<qsizetype>(octets.size(), panne->apresOctets) : octets.size();
+    ecrireTout(tmp.fd(), octets.constData(), aEcrire);
+    if (panne)
+        throw erreurSysteme(panne->err);
+    if (::fsync(tmp.fd()) != 0)
+        throw erreurSysteme(errno);
+    if (existant) {
+        const Source ancien{::open(QFile::encodeName(cible).constData(), O_RDONLY | O_CLOEXEC)};
+        if (ancien.fd >= 0)
+            copierAttributsDos(ancien.fd, tmp.fd());
+        // Root writes files it does not own: the owner stays who it was.
+        if (::fchown(tmp.fd(), avant.st_uid, avant.st_gid) != 0 && errno != EPERM)
+            throw erreurSysteme(errno);
+        ::fchmod(tmp.fd(), avant.st_mode & 07777);
+    } else {
+        ::fchmod(tmp.fd(), 0666 & ~masqueCreation());
+    }
+    tmp.fermer();
+    tmp.placer(QFile::encodeName(cible));
+    synchroniserDossier(cible);
 }
 
 } // namespace corvanel::sf

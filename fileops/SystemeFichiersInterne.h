@@ -35,4 +35,9 @@ bool nomCache(const QString &chemin);
 // The attribute bits stored in "user.DOSATTRIB".
 int analyserAttributsDos(QByteArrayView brut);
 
+#ifndef Q_OS_WIN
+// The process's file-creation mask, read once.
+unsigned masqueCreation();
+#endif
+
 } // namespace corvanel::sf::interne

@@ -13,6 +13,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <vector>
@@ -347,6 +348,62 @@ void creerDossier(const QString &chemin)
     if (code == ERROR_PATH_NOT_FOUND)
         throw ErreurExecution(NumErreur::CheminIntrouvable);
     throw erreurWindows(code);
+}
+
+void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise)
+{
+    const auto panne = pannePour(Operation::Ecriture, chemin);
+    if (panne && panne->apresOctets < 0)
+        throw erreurSysteme(panne->err);
+    const DWORD avant = GetFileAttributesW(natif(chemin).c_str());
+    const bool existant = avant != INVALID_FILE_ATTRIBUTES;
+    if (existant && (avant & FILE_ATTRIBUTE_DIRECTORY))
+        throw ErreurExecution(NumErreur::PermissionRefusee);
+    if (existant && (avant & FILE_ATTRIBUTE_READONLY) && !lectureSeuleAdmise)
+        throw ErreurExecution(NumErreur::PermissionRefusee);
+
+    const QFileInfo info(chemin);
+    const QString temporaire = info.absolutePath() + QStringLiteral("/.") + info.fileName() + u'.' +
+                               QString::number(QRandomGenerator::global()->generate(), 36);
+    bool place = false;
+    struct Nettoyage {
+        const QString &chemin;
+        const bool &place;
+        ~Nettoyage()
+        {
+            if (!place)
+                DeleteFileW(natif(chemin).c_str());
+        }
+    } nettoyage{temporaire, place};
+    {
+        const Poignee tmp{CreateFileW(natif(temporaire).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr)};
+        if (tmp.h == INVALID_HANDLE_VALUE)
+            echec();
+        const qsizetype aEcrire = panne ? std::min<qsizetype>(octets.size(), panne->apresOctets) : octets.size();
+        DWORD ecrits = 0;
+        if (aEcrire > 0 && (!WriteFile(tmp.h, octets.constData(), DWORD(aEcrire), &ecrits, nullptr) ||
+                            ecrits != DWORD(aEcrire)))
+            echec();
+        if (panne)
+            throw erreurSysteme(panne->err);
+        if (!FlushFileBuffers(tmp.h))
+            echec();
+    }
+    // A read-only file cannot be replaced by a rename: cleared for the
+    // while, set again on the new contents below.
+    if (existant && (avant & FILE_ATTRIBUTE_READONLY) && !SetFileAttributesW(natif(chemin).c_str(), avant & ~FILE_ATTRIBUTE_READONLY))
+        echec();
+    if (!MoveFileExW(natif(temporaire).c_str(), natif(chemin).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD code = GetLastError();
+        if (existant)
+            SetFileAttributesW(natif(chemin).c_str(), avant & (BitsGeres | FILE_ATTRIBUTE_SYSTEM));
+        throw erreurWindows(code);
+    }
+    place = true;
+    if (existant)
+        SetFileAttributesW(natif(chemin).c_str(), avant & (BitsGeres | FILE_ATTRIBUTE_SYSTEM));
 }
 
 } // namespace corvanel::sf

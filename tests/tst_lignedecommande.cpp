@@ -24,6 +24,7 @@ Sortie lancer(const Bac &bac, const QStringList &arguments)
     for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(variable));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), bac.chemin(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), bac.chemin(QStringLiteral("donnees")));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(CORVANEL_BIN_DIR "/corvanel"), arguments);
     if (!p.waitForFinished(60000))
@@ -89,6 +90,45 @@ private slots:
         QCOMPARE(texte.mid(2, 3), (QList<QByteArray>{QByteArray(62, '-'), " ", "a.con\t|\t\"Set B\"\t|\t\"W.wag\""}));
     }
 
+    void reparation()
+    {
+        Bac bac;
+        bac.ecrire(QStringLiteral("jeu/TRAINS/TRAINSET/Inoui/TGV.wag"), "x");
+        bac.ecrire(QStringLiteral("jeu/TRAINS/TRAINSET/S/E.eng"), "x");
+        const QByteArray a = consist("WagonData ( tgv \"800, v2\" )\r\nEngineData ( Manque S )");
+        const QString ro =
+            bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/ro.con"), consist("WagonData ( TGV \"800, v2\" )"));
+        bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/a.con"), a);
+        const QString jeu = bac.chemin(QStringLiteral("jeu"));
+        Sortie s = lancer(bac, {"--missing", jeu});
+        QCOMPARE(s.code, 1);
+        QCOMPARE(s.out, QByteArray("\"800, v2\",tgv.wag,2,Inoui/TGV.wag\nS,Manque.eng,1,\n"));
+
+        const QStringList remplacer{"--replace", jeu, "--from", "800, v2/TGV.wag", "--to", "inoui/tgv.wag"};
+        QFile::setPermissions(ro, QFileDevice::ReadOwner);
+        s = lancer(bac, remplacer + QStringList{"--dry-run"});
+        QCOMPARE(s.code, 1);
+        QCOMPARE(s.out, QByteArray("a.con\n"));
+        QVERIFY(s.err.contains("ro.con"));
+        QCOMPARE(Bac::lire(bac.chemin(QStringLiteral("jeu/TRAINS/CONSISTS/a.con"))), a);
+        QFile::setPermissions(ro, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        s = lancer(bac, remplacer);
+        QCOMPARE(s.code, 0);
+        QCOMPARE(s.out, QByteArray("a.con\nro.con\n"));
+        QCOMPARE(Bac::lire(ro), consist("WagonData ( TGV \"Inoui\" )"));
+        QCOMPARE(lancer(bac, remplacer).code, 1); // none names it now
+
+        for (const char *vers : {"Inoui/Absent.wag", "Inoui/TGV.eng", "TGV.wag"})
+            QCOMPARE(lancer(bac, {"--replace", jeu, "--from", "800, v2/TGV.wag", "--to", vers}).code, 2);
+
+        s = lancer(bac, {"--undo", jeu});
+        QCOMPARE(s.code, 0);
+        QCOMPARE(s.out, QByteArray("a.con\nro.con\n"));
+        QCOMPARE(Bac::lire(bac.chemin(QStringLiteral("jeu/TRAINS/CONSISTS/a.con"))), a);
+        QVERIFY(QFileInfo::exists(bac.chemin(QStringLiteral("donnees/Corvanel/backups"))));
+        QCOMPARE(lancer(bac, {"--undo", jeu}).code, 1);
+    }
+
     void dossierInutilisable_data()
     {
         QTest::addColumn<QString>("dossier");
@@ -101,7 +141,7 @@ private slots:
         QFETCH(QString, dossier);
         Bac bac;
         bac.creerDossier(QStringLiteral("vide/TRAINS"));
-        for (const char *mode : {"--scan", "--report"}) {
+        for (const char *mode : {"--scan", "--report", "--missing", "--replace", "--undo"}) {
             const Sortie s = lancer(bac, {QString::fromLatin1(mode), bac.chemin(dossier)});
             QCOMPARE(s.code, 2);
             QVERIFY(s.out.isEmpty());

@@ -1,0 +1,272 @@
+#include "analysis/Remplacement.h"
+
+#include "analysis/Analyse.h"
+#include "analysis/LectureAnticipee.h"
+#include "analysis/Sauvegardes.h"
+#include "analysis/Vehicules.h"
+#include "app/ErreurExecution.h"
+#include "app/Texte.h"
+#include "fileops/SystemeFichiers.h"
+
+#include <QStringDecoder>
+
+#include <cerrno>
+
+namespace corvanel {
+
+QString CheminVehicule::texte() const
+{
+    return QString(dossier).replace(u'\\', u'/') + u'/' + nom + extension;
+}
+
+std::optional<CheminVehicule> analyserCheminVehicule(const QString &relatif)
+{
+    const qsizetype barre = std::max(relatif.lastIndexOf(u'/'), relatif.lastIndexOf(u'\\'));
+    if (barre <= 0)
+        return std::nullopt;
+    const QString fichier = relatif.mid(barre + 1);
+    const QString extension = fichier.right(4).toLower();
+    if ((extension != u".eng" && extension != u".wag") || fichier.size() <= 4)
+        return std::nullopt;
+    const QString dossier = relatif.left(barre);
+    for (const QString &composant : QString(dossier).replace(u'\\', u'/').split(u'/')) {
+        if (composant.isEmpty() || composant == u"." || composant == u"..")
+            return std::nullopt;
+    }
+    return CheminVehicule{dossier, fichier.chopped(4), extension};
+}
+
+std::optional<CheminVehicule> vehiculeSurDisque(const QString &dossierTrainset, const CheminVehicule &demande)
+{
+    VerificateurVehicules vehicules(dossierTrainset);
+    const auto chemin = vehicules.fichierSurDisque(demande.texte());
+    if (!chemin || chemin->contains(u'"'))
+        return std::nullopt;
+    auto trouve = analyserCheminVehicule(*chemin);
+    if (!trouve)
+        return std::nullopt;
+    // The extension as the consist's keyword decides it; the folder as the
+    // game's own consists write it.
+    trouve->dossier.replace(u'/', u'\\');
+    return trouve;
+}
+
+namespace {
+
+struct Forme {
+    Codage codage = Codage::Ansi;
+    qsizetype debut = 0; // bytes of the byte-order mark
+    qsizetype unite = 1; // bytes per code unit
+};
+
+Forme reconnaitre(QByteArrayView o)
+{
+    if (o.startsWith("\xFF\xFE"))
+        return {Codage::Utf16LE, 2, 2};
+    if (o.startsWith("\xFE\xFF"))
+        return {Codage::Utf16BE, 2, 2};
+    if (o.startsWith("\xEF\xBB\xBF"))
+        return {Codage::Utf8, 3, 1};
+    return {};
+}
+
+QByteArray encoder(QStringView t, Codage codage)
+{
+    switch (codage) {
+    case Codage::Ansi:
+        return versAnsi(t);
+    case Codage::Utf8:
+        return t.toUtf8();
+    default:
+        break;
+    }
+    QByteArray o;
+    o.reserve(t.size() * 2);
+    for (QChar c : t) {
+        const char16_t u = c.unicode();
+        const char haut = char(u >> 8), bas = char(u & 0xFF);
+        if (codage == Codage::Utf16LE)
+            o.append(bas).append(haut);
+        else
+            o.append(haut).append(bas);
+    }
+    return o;
+}
+
+QString plier(QStringView t)
+{
+    return t.toString().replace(u'\\', u'/').toCaseFolded();
+}
+
+} // namespace
+
+Substitution substituer(QByteArrayView octets, const CheminVehicule &ancien, const CheminVehicule &nouveau)
+{
+    Substitution s;
+    const Forme f = reconnaitre(octets);
+    const qsizetype unites = (octets.size() - f.debut) / f.unite;
+    const auto *o = reinterpret_cast<const unsigned char *>(octets.data());
+    const auto unite = [&](qsizetype i) -> char16_t {
+        const qsizetype p = f.debut + i * f.unite;
+        if (f.unite == 1)
+            return o[p];
+        return f.codage == Codage::Utf16LE ? char16_t(o[p] | (o[p + 1] << 8)) : char16_t((o[p] << 8) | o[p + 1]);
+    };
+    const QString dossierPlie = plier(ancien.dossier);
+    const QString nomPlie = plier(ancien.nom);
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+
+    QByteArray sortie;
+    qsizetype copie = 0; // bytes of `octets` already in `sortie`
+    for (qsizetype i = 0; i < unites;) {
+        qsizetype j = i;
+        while (j < unites && unite(j) != u'\r' && unite(j) != u'\n')
+            ++j;
+        // Line ends are where the reader has them (CR, LF, CR LF): a line
+        // between a CR and its LF is empty and names nothing.
+        const qsizetype premiere = i;
+        const qsizetype debutLigne = f.debut + i * f.unite;
+        const QByteArrayView brut = octets.sliced(debutLigne, (j - i) * f.unite);
+        i = j + 1;
+        if (f.codage != Codage::Utf16LE && f.codage != Codage::Utf16BE && !brut.contains("Data"))
+            continue;
+        QString ligne;
+        if (f.codage == Codage::Ansi) {
+            ligne = depuisAnsi(brut);
+        } else if (f.codage == Codage::Utf8) {
+            ligne = utf8.decode(brut);
+        } else {
+            ligne.resize(j - premiere);
+            for (qsizetype k = 0; k < ligne.size(); ++k)
+                ligne[k] = QChar(unite(premiere + k));
+        }
+        const QStringView vue = QStringView(ligne).first(std::min(ligne.size(), LongueurLigneMax));
+        const LigneVehicule v = analyserLigne(vue);
+        if (!v.vehicule || !v.saine || v.extension != ancien.extension || plier(v.dossier) != dossierPlie ||
+            plier(v.nom) != nomPlie)
+            continue;
+        ++s.lignes;
+        const bool utf8Exact = f.codage != Codage::Utf8 || ligne.toUtf8() == brut;
+        if (!utf8Exact) {
+            s.utf8Invalide = true;
+            continue;
+        }
+        // Where a character of the line starts among the file's bytes.
+        const auto position = [&](qsizetype k) {
+            if (f.codage == Codage::Utf8)
+                return debutLigne + QStringView(ligne).first(k).toUtf8().size();
+            return debutLigne + k * f.unite;
+        };
+        // The name comes before the folder in every line the rules take apart.
+        for (const auto &[jeton, remplacant] : {std::pair{v.nom, &nouveau.nom}, std::pair{v.dossier, &nouveau.dossier}}) {
+            const qsizetype k = jeton.data() - vue.data();
+            const qsizetype fin = k + jeton.size();
+            const bool entreGuillemets = k > 0 && vue[k - 1] == u'"' && fin < vue.size() && vue[fin] == u'"';
+            QString texte = *remplacant;
+            if (!entreGuillemets && texte.contains(u' '))
+                texte = u'"' + texte + u'"';
+            const QByteArray neufs = encoder(texte, f.codage);
+            if (f.codage == Codage::Ansi && depuisAnsi(neufs) != texte)
+                s.intraduisible = true;
+            sortie += octets.sliced(copie, position(k) - copie);
+            sortie += neufs;
+            copie = position(fin);
+        }
+    }
+    if (s.lignes > 0 && !s.intraduisible && !s.utf8Invalide) {
+        sortie += octets.sliced(copie);
+        s.octets = std::move(sortie);
+    }
+    return s;
+}
+
+namespace {
+
+// The whole consist; empty with `absent` when it went since the listing.
+QByteArray lireEntier(const QString &dossier, const ContenuConsist &c, bool &absent)
+{
+    absent = c.erreur == ENOENT;
+    if (absent)
+        return {};
+    if (c.erreur != 0)
+        throw sf::erreurSysteme(c.erreur);
+    if (c.complet)
+        return c.octets;
+    int err = 0;
+    auto f = ouvrirEntree(dossier, *c.entree, err);
+    absent = !f && err == ENOENT;
+    if (!f && !absent)
+        throw sf::erreurSysteme(err);
+    return f ? f->readAll() : QByteArray();
+}
+
+} // namespace
+
+Bilan remplacer(const DemandeRemplacement &d)
+{
+    Bilan b;
+    const QString dossier = d.dossierConsists;
+    QList<EntreeDossier> fichiers = sansBloquer([dossier] { return fichiersConsists(dossier); });
+    std::optional<EcrivainSauvegarde> sauvegarde;
+    {
+        LectureAnticipee lecture(dossier, fichiers);
+        const std::function<void()> attente = d.battement;
+        qsizetype fait = 0;
+        for (const EntreeDossier &f : fichiers) {
+            if (d.avancement)
+                d.avancement(++fait, fichiers.size());
+            if (!estNomConsist(f.nom))
+                continue;
+            const ContenuConsist contenu = lecture.suivant(attente);
+            const QString chemin = dossier + f.nom;
+            const auto laisser = [&](Motif m, const QString &detail = {}) { b.laisses.append({f.nom, m, detail}); };
+            try {
+                bool absent = false;
+                const QByteArray octets = lireEntier(dossier, contenu, absent);
+                if (d.battement)
+                    d.battement();
+                const Substitution s = substituer(octets, d.ancien, d.nouveau);
+                if (absent || s.lignes == 0)
+                    continue;
+                if (s.intraduisible || s.utf8Invalide) {
+                    laisser(s.intraduisible ? Motif::Codage : Motif::Utf8Invalide);
+                    continue;
+                }
+                // A name on disk that no path reaches cannot be written back.
+                if (nomInjoignable(f))
+                    throw sf::erreurSysteme(EILSEQ);
+                if (sf::lireAttributs(chemin) & (sf::LectureSeule | sf::Cache)) {
+                    if (!d.autoriser) {
+                        laisser(Motif::LectureSeule);
+                        continue;
+                    }
+                    if (!d.autoriser(f.nom)) {
+                        laisser(Motif::Refuse);
+                        continue;
+                    }
+                }
+                if (d.simulation || s.octets == octets) {
+                    b.changes.append(f.nom);
+                    continue;
+                }
+                // Made before the first consist is written, never after: a
+                // folder that cannot be made stops the whole replacement.
+                if (!sauvegarde) {
+                    sauvegarde.emplace(d.dossierJeu, dossier, d.ancien.texte(), d.nouveau.texte());
+                    b.sauvegarde = sauvegarde->dossier();
+                }
+                sauvegarde->garder(f.nom, octets, s.octets);
+                sf::ecrireContenu(chemin, s.octets, true);
+                b.changes.append(f.nom);
+            } catch (const SauvegardeImpossible &) {
+                throw;
+            } catch (const ErreurExecution &e) {
+                laisser(Motif::Echec, descriptionEchec(e));
+            }
+        }
+    }
+    libererSansBloquer(fichiers);
+    return b;
+}
+
+} // namespace corvanel

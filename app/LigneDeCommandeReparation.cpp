@@ -1,0 +1,162 @@
+#include "app/LigneDeCommandeReparation.h"
+
+#include "analysis/Manquants.h"
+#include "app/LigneDeCommande.h"
+#include "app/Texte.h"
+#include "app/modDeclarations.h"
+#include "localisation/LireLangue.h"
+
+namespace corvanel {
+
+namespace {
+
+QString message(int numero)
+{
+    return texte(QStringLiteral("Messages"), QStringLiteral("Msg%1").arg(numero));
+}
+
+QString avecNombre(int numero, qsizetype n)
+{
+    return remplacer(message(numero), u"[num]", QString::number(n));
+}
+
+void dire(std::FILE *f, const QString &texte)
+{
+    ecrireConsole(f, texte + u'\n');
+}
+
+int manquants(std::FILE *sortie, std::FILE *erreurs)
+{
+    const QList<VehiculeManquant> lignes = chercherManquants(DossierConsists, DossierTrainset);
+    const QByteArray csv = csvManquants(lignes);
+    std::fwrite(csv.constData(), 1, static_cast<size_t>(csv.size()), sortie);
+    dire(erreurs, avecNombre(61, lignes.size()));
+    return lignes.isEmpty() ? SortieSain : SortieInvalides;
+}
+
+// OLD and NEW as the replacement needs them, or the reason it cannot be done.
+std::optional<QString> verifier(const OptionsReparation &o, CheminVehicule &ancien, CheminVehicule &nouveau)
+{
+    const auto erreur = [](int numero) { return texte(QStringLiteral("Errors"), QStringLiteral("Error%1").arg(numero)); };
+    for (const QString *chemin : {&o.ancien, &o.nouveau}) {
+        if (!analyserCheminVehicule(*chemin))
+            return remplacer(erreur(32), u"[file]", *chemin);
+    }
+    ancien = *analyserCheminVehicule(o.ancien);
+    const CheminVehicule demande = *analyserCheminVehicule(o.nouveau);
+    if (demande.extension != ancien.extension)
+        return remplacer(remplacer(erreur(31), u"[old]", o.ancien), u"[new]", o.nouveau);
+    const auto trouve = vehiculeSurDisque(DossierTrainset, demande);
+    if (!trouve)
+        return remplacer(erreur(30), u"[new]", o.nouveau);
+    nouveau = *trouve;
+    return std::nullopt;
+}
+
+int remplacement(const OptionsReparation &o, std::FILE *sortie, std::FILE *erreurs)
+{
+    CheminVehicule ancien, nouveau;
+    if (const auto raison = verifier(o, ancien, nouveau)) {
+        dire(erreurs, QStringLiteral("corvanel: ") + *raison);
+        return SortieInutilisable;
+    }
+    DemandeRemplacement d;
+    d.dossierJeu = DossierMSTS;
+    d.dossierConsists = DossierConsists;
+    d.ancien = ancien;
+    d.nouveau = nouveau;
+    d.simulation = o.simulation;
+    Bilan b;
+    try {
+        b = remplacer(d);
+    } catch (const SauvegardeImpossible &e) {
+        QString t = remplacer(texte(QStringLiteral("Errors"), QStringLiteral("Error33")), u"[folder]", e.dossier);
+        dire(erreurs, QStringLiteral("corvanel: ") + remplacer(t, u"[error]", descriptionEchec(e)));
+        return SortieInutilisable;
+    }
+    for (const QString &nom : std::as_const(b.changes))
+        dire(sortie, nom);
+    if (b.changes.isEmpty() && b.laisses.isEmpty()) {
+        dire(erreurs, remplacer(message(63), u"[old]", ancien.texte()));
+        return SortieInvalides;
+    }
+    for (const QString &l : lignesBilan(b, nouveau.texte(), QStringLiteral("Msg%1").arg(o.simulation ? 65 : 64)))
+        dire(erreurs, l);
+    return b.laisses.isEmpty() ? SortieSain : SortieInvalides;
+}
+
+int annulation(std::FILE *sortie, std::FILE *erreurs)
+{
+    const Bilan b = annulerDernier(DossierMSTS, DossierConsists);
+    if (b.sauvegarde.isEmpty()) {
+        dire(erreurs, message(74));
+        return SortieInvalides;
+    }
+    for (const QString &nom : b.changes)
+        dire(sortie, nom);
+    for (const QString &l : lignesBilan(b, {}, QStringLiteral("Msg73")))
+        dire(erreurs, l);
+    return b.laisses.isEmpty() ? SortieSain : SortieInvalides;
+}
+
+} // namespace
+
+QString texteLaisse(const ConsistLaisse &l, const QString &nouveau)
+{
+    int numero = 71;
+    switch (l.motif) {
+    case Motif::Codage:
+        numero = 67;
+        break;
+    case Motif::Utf8Invalide:
+        numero = 75;
+        break;
+    case Motif::LectureSeule:
+        numero = 68;
+        break;
+    case Motif::Refuse:
+        numero = 69;
+        break;
+    case Motif::ModifieDepuis:
+        numero = 70;
+        break;
+    case Motif::Echec:
+        break;
+    }
+    QString t = remplacer(message(numero), u"[new]", nouveau);
+    t = remplacer(t, u"[error]", l.detail);
+    return avecSautsDeLigne(remplacer(t, u"[file]", l.nom));
+}
+
+QStringList lignesBilan(const Bilan &b, const QString &nouveau, const QString &cleResume)
+{
+    QStringList lignes;
+    lignes << remplacer(texte(QStringLiteral("Messages"), cleResume), u"[num]", QString::number(b.changes.size()));
+    if (!b.laisses.isEmpty()) {
+        lignes << avecNombre(66, b.laisses.size());
+        for (const ConsistLaisse &l : b.laisses)
+            lignes << texteLaisse(l, nouveau);
+    }
+    return lignes;
+}
+
+int executerReparation(const OptionsReparation &options, std::FILE *sortie, std::FILE *erreurs)
+{
+    if (!preparerConsole(options.langue, options.dossierJeu, erreurs))
+        return SortieInutilisable;
+    try {
+        switch (options.mode) {
+        case OptionsReparation::Mode::Manquants:
+            return manquants(sortie, erreurs);
+        case OptionsReparation::Mode::Remplacer:
+            return remplacement(options, sortie, erreurs);
+        case OptionsReparation::Mode::Annuler:
+            return annulation(sortie, erreurs);
+        }
+    } catch (const ErreurExecution &e) {
+        dire(erreurs, QStringLiteral("corvanel: ") + texteRapportFatal(VarianteRapport::ErreurNo, e));
+    }
+    return SortieInutilisable;
+}
+
+} // namespace corvanel

@@ -1,0 +1,195 @@
+// Repairs: byte-exact replacement in every encoding, the backup and the undo
+// that walks back, the missing-stock rows.
+#include "analysis/Manquants.h"
+#include "analysis/Remplacement.h"
+#include "app/Texte.h"
+#include "fileops/SystemeFichiers.h"
+#include "support/Bac.h"
+
+#include <QtTest>
+
+#include <cerrno>
+#include <sys/stat.h>
+
+using namespace corvanel;
+using namespace corvanel::test;
+
+namespace {
+
+QByteArray encoder(const QString &texte, const QString &codage)
+{
+    if (codage == u"ansi")
+        return versAnsi(texte);
+    if (codage == u"utf8")
+        return "\xEF\xBB\xBF" + texte.toUtf8();
+    QByteArray o = codage == u"utf16le" ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+    for (QChar c : texte) {
+        const char haut = char(c.unicode() >> 8), bas = char(c.unicode() & 0xFF);
+        o.append(codage == u"utf16le" ? bas : haut).append(codage == u"utf16le" ? haut : bas);
+    }
+    return o;
+}
+
+CheminVehicule vehicule(const QString &texte)
+{
+    return *analyserCheminVehicule(texte);
+}
+
+} // namespace
+
+class TstReparation : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { sf::retirerPannes(); }
+
+    void substitution_data()
+    {
+        QTest::addColumn<QString>("codage");
+        QTest::addColumn<QString>("avant");
+        QTest::addColumn<QString>("ancien");
+        QTest::addColumn<QString>("nouveau"); // folder with "\", as on disk
+        QTest::addColumn<QString>("apres");   // empty: left unchanged
+
+        const QString tgv = QStringLiteral("Train (\r\n  WagonData ( TGV2NR1D226 \"RTGV2N 800 v2\" )\r\n"
+                                           "  WagonData ( Autre X )\n  EngineData ( tgv2nr1d226 rtgv2n 800 v2 )\r)");
+        const QString fait = QStringLiteral("Train (\r\n  WagonData ( TGV2NR1D226 \"RTGV2N Inoui\" )\r\n"
+                                            "  WagonData ( Autre X )\n  EngineData ( tgv2nr1d226 rtgv2n 800 v2 )\r)");
+        for (const char *c : {"ansi", "utf8", "utf16le", "utf16be"}) {
+            // Quoted folder stays quoted; an engine line of the same name is not OLD.
+            QTest::addRow("%s quoted, CR LF, LF, CR, no last end", c)
+                << c << tgv << "RTGV2N 800 v2/TGV2NR1D226" << "RTGV2N Inoui\\TGV2NR1D226" << fait;
+            // Unquoted tokens: quotes only where the new text holds a blank.
+            QTest::addRow("%s unquoted gets quotes", c)
+                << c << "WagonData ( tgv2nr1d226 RTGV2N\\Sub )\n" << "RTGV2N/Sub/TGV2NR1D226"
+                << "Nouveau Dossier\\Voiture 1" << "WagonData ( \"Voiture 1\" \"Nouveau Dossier\" )\n";
+        }
+        QTest::newRow("slashes and case alike, name quoted")
+            << "ansi" << "WagonData ( \"Tgv2nr1d226\" rtgv2n/sub )" << "RTGV2N\\Sub\\TGV2NR1D226"
+            << "A\\B" << "WagonData ( \"B\" A )";
+        QTest::newRow("accent in Windows-1252") << "ansi" << "WagonData ( TGV2NR1D226 RTGV2N\\Sub )" << "RTGV2N/Sub/TGV2NR1D226"
+                                                << QString::fromUtf8("Côte\\Été") << QString::fromUtf8("WagonData ( Été Côte )");
+        QTest::newRow("Windows-1252 cannot hold it")
+            << "ansi" << "WagonData ( TGV2NR1D226 RTGV2N\\Sub )" << "RTGV2N/Sub/TGV2NR1D226" << QString::fromUtf8("Ж\\X") << QString();
+        QTest::newRow("UTF-16 holds it") << "utf16le" << "WagonData ( TGV2NR1D226 RTGV2N\\Sub )" << "RTGV2N/Sub/TGV2NR1D226"
+                                         << QString::fromUtf8("Ж\\X") << QString::fromUtf8("WagonData ( X Ж )");
+        QTest::newRow("unsound line untouched")
+            << "ansi" << "WagonData ( TGV2NR1D226 )\r\nWagonData ( \"TGV2NR1D226 RTGV2N\\Sub )" << "RTGV2N/Sub/TGV2NR1D226" << "A\\B" << QString();
+    }
+
+    void substitution()
+    {
+        QFETCH(QString, codage);
+        QFETCH(QString, avant);
+        QFETCH(QString, ancien);
+        QFETCH(QString, nouveau);
+        QFETCH(QString, apres);
+        const Substitution s = substituer(encoder(avant, codage), vehicule(ancien + QStringLiteral(".wag")),
+                                          vehicule(nouveau + QStringLiteral(".wag")));
+        QCOMPARE(s.octets, apres.isEmpty() ? QByteArray() : encoder(apres, codage));
+        QCOMPARE(s.intraduisible, nouveau.contains(QChar(0x416)) && codage == u"ansi");
+    }
+
+    void remplacerPuisAnnuler()
+    {
+        Bac bac;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(bac.chemin(QStringLiteral("donnees"))));
+        const QString jeu = bac.creerJeu();
+        bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/Neuf/V2.wag"));
+        const QString consists = jeu + QStringLiteral("TRAINS/CONSISTS/");
+        const QByteArray a = encoder(QStringLiteral("WagonData ( V1 Vieux )\r\nWagonData ( V1 Vieux )"), "utf16le");
+        const QByteArray b = "WagonData ( v1 vieux )\n";
+        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/a.con"), a);
+        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/b.con"), b);
+        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/c.con"), "WagonData ( Autre Vieux )");
+        const QString ro = bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/ro.con"), b);
+        sf::definirAttributs(ro, sf::LectureSeule);
+        const QString echoue = bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/x.con"), b);
+        sf::injecterPanne(sf::Operation::Ecriture, QStringLiteral("CONSISTS/x.con"), ENOSPC, 5);
+        ::chmod(QFile::encodeName(consists + QStringLiteral("b.con")).constData(), 0640);
+
+        DemandeRemplacement d;
+        d.dossierJeu = jeu;
+        d.dossierConsists = consists;
+        d.ancien = vehicule(QStringLiteral("Vieux/V1.wag"));
+        d.nouveau = *vehiculeSurDisque(jeu + QStringLiteral("TRAINS/TRAINSET"), vehicule(QStringLiteral("neuf/v2.WAG")));
+        QCOMPARE(d.nouveau.texte(), QStringLiteral("Neuf/V2.wag"));
+        d.simulation = true;
+        QCOMPARE(remplacer(d).changes, QStringList({"a.con", "b.con", "x.con"}));
+        QVERIFY(!QFileInfo::exists(dossierSauvegardes()));
+
+        d.simulation = false;
+        Bilan bilan = remplacer(d);
+        QCOMPARE(bilan.changes, QStringList({"a.con", "b.con"}));
+        QCOMPARE(bilan.laisses.size(), 2);
+        QCOMPARE(bilan.laisses[0], (ConsistLaisse{"ro.con", Motif::LectureSeule, {}}));
+        QCOMPARE(bilan.laisses[1].motif, Motif::Echec);
+        // Nothing half-written, no temporary file left beside it.
+        QCOMPARE(Bac::lire(echoue), b);
+        QCOMPARE(QDir(consists).entryList(QDir::Files | QDir::Hidden).size(), 5);
+        QCOMPARE(Bac::lire(consists + QStringLiteral("b.con")), QByteArray("WagonData ( V2 Neuf )\n"));
+        QCOMPARE(QFileInfo(consists + QStringLiteral("b.con")).permissions() & 0x7777,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadUser |
+                     QFileDevice::WriteUser);
+        QVERIFY(bilan.sauvegarde.startsWith(bac.chemin(QStringLiteral("donnees/Corvanel/backups/"))));
+        QCOMPARE(Bac::lire(bilan.sauvegarde + QStringLiteral("/a.con")), a);
+
+        // A second replacement, then one consist changed by hand.
+        d.ancien = vehicule(QStringLiteral("Neuf/V2.wag"));
+        d.nouveau = vehicule(QStringLiteral("Neuf\\Sous Dossier\\V2.wag"));
+        QCOMPARE(remplacer(d).changes, QStringList({"a.con", "b.con"}));
+        const QByteArray aDeuxFois = Bac::lire(consists + QStringLiteral("a.con"));
+        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/b.con"), "edited by hand");
+
+        Bilan annule = annulerDernier(jeu, consists);
+        QCOMPARE(annule.changes, QStringList({"a.con"}));
+        QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"b.con", Motif::ModifieDepuis, {}}}));
+        QVERIFY(Bac::lire(consists + QStringLiteral("a.con")) != aDeuxFois);
+        // Walks back to the first replacement: b.con is not what it wrote either.
+        annule = annulerDernier(jeu, consists);
+        QCOMPARE(annule.changes, QStringList({"a.con"}));
+        QCOMPARE(Bac::lire(consists + QStringLiteral("a.con")), a);
+        QCOMPARE(Bac::lire(consists + QStringLiteral("b.con")), QByteArray("edited by hand"));
+        QVERIFY(annulerDernier(jeu, consists).sauvegarde.isEmpty());
+    }
+
+    void sauvegardeImpossible()
+    {
+        Bac bac;
+        const QString jeu = bac.creerJeu();
+        bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/N/V2.wag"));
+        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/a.con"), "WagonData ( V1 Vieux )");
+        // The backup must never land where the clean-up deletes and the game reads.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(jeu + QStringLiteral("TRAINS/CONSISTS")));
+        DemandeRemplacement d;
+        d.dossierJeu = jeu;
+        d.dossierConsists = jeu + QStringLiteral("TRAINS/CONSISTS/");
+        d.ancien = vehicule(QStringLiteral("Vieux/V1.wag"));
+        d.nouveau = vehicule(QStringLiteral("N/V2.wag"));
+        QVERIFY_THROWS_EXCEPTION(SauvegardeImpossible, remplacer(d));
+        QCOMPARE(Bac::lire(jeu + QStringLiteral("TRAINS/CONSISTS/a.con")), QByteArray("WagonData ( V1 Vieux )"));
+    }
+
+    void manquants()
+    {
+        Bac bac;
+        const QString jeu = bac.creerJeu();
+        bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/Inoui/tgv.WAG"));
+        bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/b/TGV.wag"));
+        bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/S/E.eng"));
+        QVERIFY(QFile::link(jeu + QStringLiteral("TRAINS/TRAINSET/b"), jeu + QStringLiteral("TRAINS/TRAINSET/lien")));
+        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/1.con"),
+                   "EngineData ( Z Y )\nWagonData ( TGV \"Vieux, 1\\Sub\" )\nWagonData ( TGV \"Vieux, 1\\Sub\" )\n"
+                   "EngineData ( E S )");
+        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/2.con"), "WagonData ( tgv \"vieux, 1/sub\" )\nEngineData ( X )");
+        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/3.con"), "EngineData ( A Y )");
+        const QList<VehiculeManquant> lignes =
+            chercherManquants(jeu + QStringLiteral("TRAINS/CONSISTS/"), jeu + QStringLiteral("TRAINS/TRAINSET/"));
+        QCOMPARE(csvManquants(lignes), QByteArray("\"Vieux, 1\\Sub\",TGV.wag,2,b/TGV.wag;Inoui/tgv.WAG\n"
+                                                  "Y,A.eng,1,\nY,Z.eng,1,\n"));
+        QCOMPARE(lignes[0].consists, QStringList({"1.con", "2.con"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstReparation)
+#include "tst_reparation.moc"
