@@ -158,7 +158,8 @@ Substitution substituer(QByteArrayView octets, const CheminVehicule &ancien, con
             return debutLigne + k * f.unite;
         };
         // The name comes before the folder in every line the rules take apart.
-        for (const auto &[jeton, remplacant] : {std::pair{v.nom, &nouveau.nom}, std::pair{v.dossier, &nouveau.dossier}}) {
+        for (const auto &[jeton, remplacant] :
+             {std::pair{v.nom, &nouveau.nom}, std::pair{v.dossier, &nouveau.dossier}}) {
             const qsizetype k = jeton.data() - vue.data();
             const qsizetype fin = k + jeton.size();
             const bool entreGuillemets = k > 0 && vue[k - 1] == u'"' && fin < vue.size() && vue[fin] == u'"';

@@ -41,8 +41,8 @@ std::optional<CheminVehicule> vehiculeSurDisque(const QString &dossierTrainset, 
 
 // The new bytes of one consist.
 struct Substitution {
-    QByteArray octets;         // the whole consist after the change
-    int lignes = 0;            // vehicle lines that named OLD
+    QByteArray octets;          // the whole consist after the change
+    int lignes = 0;             // vehicle lines that named OLD
     bool intraduisible = false; // Windows-1252 cannot hold NEW: nothing may change
     bool utf8Invalide = false;  // a line to change is not valid UTF-8: nothing may change
 };
@@ -85,7 +85,7 @@ struct DemandeRemplacement {
     QString dossierJeu;
     QString dossierConsists;
     CheminVehicule ancien;
-    CheminVehicule nouveau; // as vehiculeSurDisque gives it
+    CheminVehicule nouveau;  // as vehiculeSurDisque gives it
     bool simulation = false; // only tell what would change
     Autorisation autoriser;
     Avancement avancement;

@@ -120,12 +120,11 @@ QString identiteJeu(const QString &dossierJeu)
 
 QString descriptionEchec(const ErreurExecution &e)
 {
-    return QStringLiteral("Erreur n° ") + QString::number(e.numero()) + QStringLiteral(". ") + e.description() +
-           u'.';
+    return QStringLiteral("Erreur n° ") + QString::number(e.numero()) + QStringLiteral(". ") + e.description() + u'.';
 }
 
-EcrivainSauvegarde::EcrivainSauvegarde(const QString &dossierJeu, const QString &dossierConsists,
-                                       const QString &ancien, const QString &nouveau)
+EcrivainSauvegarde::EcrivainSauvegarde(const QString &dossierJeu, const QString &dossierConsists, const QString &ancien,
+                                       const QString &nouveau)
 {
     const QString racine = QDir::cleanPath(QFileInfo(dossierSauvegardes()).absoluteFilePath());
     const QDateTime maintenant = QDateTime::currentDateTimeUtc();

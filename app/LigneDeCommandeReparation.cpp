@@ -37,7 +37,9 @@ int manquants(std::FILE *sortie, std::FILE *erreurs)
 // OLD and NEW as the replacement needs them, or the reason it cannot be done.
 std::optional<QString> verifier(const OptionsReparation &o, CheminVehicule &ancien, CheminVehicule &nouveau)
 {
-    const auto erreur = [](int numero) { return texte(QStringLiteral("Errors"), QStringLiteral("Error%1").arg(numero)); };
+    const auto erreur = [](int numero) {
+        return texte(QStringLiteral("Errors"), QStringLiteral("Error%1").arg(numero));
+    };
     for (const QString *chemin : {&o.ancien, &o.nouveau}) {
         if (!analyserCheminVehicule(*chemin))
             return remplacer(erreur(32), u"[file]", *chemin);

@@ -197,7 +197,6 @@ struct stat etat(const QString &chemin, bool dossierAttendu = false)
     return st;
 }
 
-
 // The stored value; none when nothing is stored or the file system keeps no
 // extended attributes. A value that cannot be read counts as none, as it
 // does for Wine: the file stays usable.

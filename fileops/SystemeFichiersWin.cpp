@@ -382,8 +382,8 @@ void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lecture
             echec();
         const qsizetype aEcrire = panne ? std::min<qsizetype>(octets.size(), panne->apresOctets) : octets.size();
         DWORD ecrits = 0;
-        if (aEcrire > 0 && (!WriteFile(tmp.h, octets.constData(), DWORD(aEcrire), &ecrits, nullptr) ||
-                            ecrits != DWORD(aEcrire)))
+        if (aEcrire > 0 &&
+            (!WriteFile(tmp.h, octets.constData(), DWORD(aEcrire), &ecrits, nullptr) || ecrits != DWORD(aEcrire)))
             echec();
         if (panne)
             throw erreurSysteme(panne->err);
@@ -392,7 +392,8 @@ void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lecture
     }
     // A read-only file cannot be replaced by a rename: cleared for the
     // while, set again on the new contents below.
-    if (existant && (avant & FILE_ATTRIBUTE_READONLY) && !SetFileAttributesW(natif(chemin).c_str(), avant & ~FILE_ATTRIBUTE_READONLY))
+    if (existant && (avant & FILE_ATTRIBUTE_READONLY) &&
+        !SetFileAttributesW(natif(chemin).c_str(), avant & ~FILE_ATTRIBUTE_READONLY))
         echec();
     if (!MoveFileExW(natif(temporaire).c_str(), natif(chemin).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

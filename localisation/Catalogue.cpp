@@ -68,6 +68,25 @@ QList<EntreeCatalogue> construire()
     ajouter(c, QStringLiteral("OptionButton"), serie(QStringLiteral("OptionButton"), 1, 6));
     ajouter(c, QStringLiteral("CheckBox"), serie(QStringLiteral("CheckBox"), 1, 3));
     ajouter(c, QStringLiteral("MSHFlexGrid"), serie(QStringLiteral("MSHFGCol"), 1, 3));
+    // Repairs: missing stock, replacement across consists, undo.
+    ajouterNouvelles(c, M, {"Msg60", "Msg74", "Msg76"});
+    ajouterNouvelles(c, M, {"Msg61", "Msg64", "Msg65", "Msg66", "Msg73"}, {"[num]"});
+    ajouterNouvelles(c, M, {"Msg62"}, {"[num]", "[old]", "[new]"});
+    ajouterNouvelles(c, M, {"Msg63"}, {"[old]"});
+    ajouterNouvelles(c, M, {"Msg67"}, {"[file]", "[new]"});
+    ajouterNouvelles(c, M, {"Msg68", "Msg69", "Msg70", "Msg75"}, {"[file]"});
+    ajouterNouvelles(c, M, {"Msg71"}, {"[file]", "[error]"});
+    ajouterNouvelles(c, M, {"Msg72"}, {"[old]", "[new]", "[date]", "[time]", "[num]"});
+    ajouterNouvelles(c, QStringLiteral("Errors"), {"Error30"}, {"[new]"});
+    ajouterNouvelles(c, QStringLiteral("Errors"), {"Error31"}, {"[old]", "[new]"});
+    ajouterNouvelles(c, QStringLiteral("Errors"), {"Error32"}, {"[file]"});
+    ajouterNouvelles(c, QStringLiteral("Errors"), {"Error33"}, {"[folder]", "[error]"});
+    ajouterNouvelles(c, QStringLiteral("Form"), {"Form10", "Form11"});
+    ajouterNouvelles(c, QStringLiteral("Button"), {"Button30", "Button31"});
+    ajouterNouvelles(c, QStringLiteral("Menu"), {"Menu206"});
+    ajouterNouvelles(c, QStringLiteral("Label"), {"Label30", "Label31"});
+    ajouterNouvelles(c, QStringLiteral("Label"), {"Label32"}, {"[old]"});
+    ajouterNouvelles(c, QStringLiteral("MSHFlexGrid"), serie(QStringLiteral("MSHFGCol"), 10, 13));
     ajouter(c, QStringLiteral("Language"), {"HelpFile", "FAQFile", "HisFile"});
     ajouter(c, QStringLiteral("Language"), {"Author", "EMail"}, {}, true);
     return c;

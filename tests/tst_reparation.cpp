@@ -57,24 +57,36 @@ private slots:
                                             "  WagonData ( Autre X )\n  EngineData ( tgv2nr1d226 rtgv2n 800 v2 )\r)");
         for (const char *c : {"ansi", "utf8", "utf16le", "utf16be"}) {
             // Quoted folder stays quoted; an engine line of the same name is not OLD.
-            QTest::addRow("%s quoted, CR LF, LF, CR, no last end", c)
-                << c << tgv << "RTGV2N 800 v2/TGV2NR1D226" << "RTGV2N Inoui\\TGV2NR1D226" << fait;
+            QTest::addRow("%s quoted, CR LF, LF, CR, no last end", c) << c << tgv << "RTGV2N 800 v2/TGV2NR1D226"
+                                                                      << "RTGV2N Inoui\\TGV2NR1D226" << fait;
             // Unquoted tokens: quotes only where the new text holds a blank.
-            QTest::addRow("%s unquoted gets quotes", c)
-                << c << "WagonData ( tgv2nr1d226 RTGV2N\\Sub )\n" << "RTGV2N/Sub/TGV2NR1D226"
-                << "Nouveau Dossier\\Voiture 1" << "WagonData ( \"Voiture 1\" \"Nouveau Dossier\" )\n";
+            QTest::addRow("%s unquoted gets quotes", c) << c << "WagonData ( tgv2nr1d226 RTGV2N\\Sub )\n"
+                                                        << "RTGV2N/Sub/TGV2NR1D226"
+                                                        << "Nouveau Dossier\\Voiture 1"
+                                                        << "WagonData ( \"Voiture 1\" \"Nouveau Dossier\" )\n";
         }
-        QTest::newRow("slashes and case alike, name quoted")
-            << "ansi" << "WagonData ( \"Tgv2nr1d226\" rtgv2n/sub )" << "RTGV2N\\Sub\\TGV2NR1D226"
-            << "A\\B" << "WagonData ( \"B\" A )";
-        QTest::newRow("accent in Windows-1252") << "ansi" << "WagonData ( TGV2NR1D226 RTGV2N\\Sub )" << "RTGV2N/Sub/TGV2NR1D226"
-                                                << QString::fromUtf8("Côte\\Été") << QString::fromUtf8("WagonData ( Été Côte )");
+        QTest::newRow("slashes and case alike, name quoted") << "ansi"
+                                                             << "WagonData ( \"Tgv2nr1d226\" rtgv2n/sub )"
+                                                             << "RTGV2N\\Sub\\TGV2NR1D226"
+                                                             << "A\\B"
+                                                             << "WagonData ( \"B\" A )";
+        QTest::newRow("accent in Windows-1252") << "ansi"
+                                                << "WagonData ( TGV2NR1D226 RTGV2N\\Sub )"
+                                                << "RTGV2N/Sub/TGV2NR1D226" << QString::fromUtf8("Côte\\Été")
+                                                << QString::fromUtf8("WagonData ( Été Côte )");
         QTest::newRow("Windows-1252 cannot hold it")
-            << "ansi" << "WagonData ( TGV2NR1D226 RTGV2N\\Sub )" << "RTGV2N/Sub/TGV2NR1D226" << QString::fromUtf8("Ж\\X") << QString();
-        QTest::newRow("UTF-16 holds it") << "utf16le" << "WagonData ( TGV2NR1D226 RTGV2N\\Sub )" << "RTGV2N/Sub/TGV2NR1D226"
-                                         << QString::fromUtf8("Ж\\X") << QString::fromUtf8("WagonData ( X Ж )");
+            << "ansi"
+            << "WagonData ( TGV2NR1D226 RTGV2N\\Sub )"
+            << "RTGV2N/Sub/TGV2NR1D226" << QString::fromUtf8("Ж\\X") << QString();
+        QTest::newRow("UTF-16 holds it") << "utf16le"
+                                         << "WagonData ( TGV2NR1D226 RTGV2N\\Sub )"
+                                         << "RTGV2N/Sub/TGV2NR1D226" << QString::fromUtf8("Ж\\X")
+                                         << QString::fromUtf8("WagonData ( X Ж )");
         QTest::newRow("unsound line untouched")
-            << "ansi" << "WagonData ( TGV2NR1D226 )\r\nWagonData ( \"TGV2NR1D226 RTGV2N\\Sub )" << "RTGV2N/Sub/TGV2NR1D226" << "A\\B" << QString();
+            << "ansi"
+            << "WagonData ( TGV2NR1D226 )\r\nWagonData ( \"TGV2NR1D226 RTGV2N\\Sub )"
+            << "RTGV2N/Sub/TGV2NR1D226"
+            << "A\\B" << QString();
     }
 
     void substitution()
@@ -112,7 +124,8 @@ private slots:
         d.dossierJeu = jeu;
         d.dossierConsists = consists;
         d.ancien = vehicule(QStringLiteral("Vieux/V1.wag"));
-        d.nouveau = *vehiculeSurDisque(jeu + QStringLiteral("TRAINS/TRAINSET"), vehicule(QStringLiteral("neuf/v2.WAG")));
+        d.nouveau =
+            *vehiculeSurDisque(jeu + QStringLiteral("TRAINS/TRAINSET"), vehicule(QStringLiteral("neuf/v2.WAG")));
         QCOMPARE(d.nouveau.texte(), QStringLiteral("Neuf/V2.wag"));
         d.simulation = true;
         QCOMPARE(remplacer(d).changes, QStringList({"a.con", "b.con", "x.con"}));
@@ -181,7 +194,8 @@ private slots:
         bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/1.con"),
                    "EngineData ( Z Y )\nWagonData ( TGV \"Vieux, 1\\Sub\" )\nWagonData ( TGV \"Vieux, 1\\Sub\" )\n"
                    "EngineData ( E S )");
-        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/2.con"), "WagonData ( tgv \"vieux, 1/sub\" )\nEngineData ( X )");
+        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/2.con"),
+                   "WagonData ( tgv \"vieux, 1/sub\" )\nEngineData ( X )");
         bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/3.con"), "EngineData ( A Y )");
         const QList<VehiculeManquant> lignes =
             chercherManquants(jeu + QStringLiteral("TRAINS/CONSISTS/"), jeu + QStringLiteral("TRAINS/TRAINSET/"));
