@@ -1,24 +1,15 @@
 // Reading consists: taking vehicle lines apart, encodings and line ends.
 #include "analysis/LecteurConsist.h"
 #include "app/Texte.h"
+#include "support/Bac.h"
 #include "support/Morceaux.h"
 
 #include <QtTest>
 
 using namespace corvanel;
-using corvanel::test::Morceaux;
+using namespace corvanel::test;
 
 namespace {
-
-QByteArray utf16(const QString &t, bool petitBoutiste)
-{
-    QByteArray o = petitBoutiste ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
-    for (const QChar c : t) {
-        const char hi = static_cast<char>(c.unicode() >> 8), lo = static_cast<char>(c.unicode() & 0xFF);
-        o.append(petitBoutiste ? lo : hi).append(petitBoutiste ? hi : lo);
-    }
-    return o;
-}
 
 // Every line the reader gives, from the whole text or `pas` bytes a read; a
 // line number out of step shows as an extra entry.

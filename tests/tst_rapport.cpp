@@ -17,19 +17,6 @@ using namespace corvanel::test;
 
 namespace {
 
-// A consist cut down to its vehicle lines, the first one on line 4.
-QString consist(const QStringList &vehicules)
-{
-    return QStringLiteral("SIMISA@@@@@@@@@@JINX0D0t______\r\n\r\nTrain (\r\n\t\t\t") +
-           vehicules.join(QStringLiteral("\r\n\t\t\t")) + QStringLiteral("\r\n)\r\n");
-}
-
-// UTF-16 LE with its byte-order mark, as the game saves most consists.
-QByteArray utf16(const QString &texte)
-{
-    return QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char *>(texte.utf16()), texte.size() * 2);
-}
-
 const QString Loco = QStringLiteral("EngineData ( Loco1 SetA )");
 const QString Absent = QStringLiteral("WagonData ( W1 SetA )");
 const QString Present = QStringLiteral("WagonData ( Hopper SetA )");
@@ -82,17 +69,17 @@ private slots:
         // folder); the other lines give nothing.
         QTest::newRow("ligne illisible, ligne absente")
             << QStringList{"c.con"}
-            << QByteArrayList{versAnsi(consist(
-                   {"UiD ( 1 )", "EngineData ( Loco1 )", "UiD ( 2 )", Present, "WagonData ( Gone \"Set B\" )"}))}
+            << QByteArrayList{consist(
+                   {"UiD ( 1 )", "EngineData ( Loco1 )", "UiD ( 2 )", Present, "WagonData ( Gone \"Set B\" )"})}
             << QStringList{"c.con|Ligne 5 illisible|Ligne 5 illisible", "c.con|\"Set B\"|\"Gone.wag\""};
         // The game's listing order, only names ending in ".con", UTF-16 read
         // as well as ANSI; a missing wagon is one row for each consist naming
         // it, however often, and two missing from one folder are two rows.
-        const QByteArray absent = versAnsi(consist({Absent}));
+        const QByteArray absent = consist({Absent});
         QTest::newRow("doublons, ordre, autres fichiers")
             << QStringList{"b.con", "A.con", "notes.txt", "C.CON", "a.con.bak"}
-            << QByteArrayList{versAnsi(consist({Loco, Absent, Absent, "WagonData ( W2 SetA )", Absent})),
-                              utf16(consist({Loco, Absent})), absent, absent, absent}
+            << QByteArrayList{consist({Loco, Absent, Absent, "WagonData ( W2 SetA )", Absent}),
+                              consist({Loco, Absent}, true), absent, absent, absent}
             << QStringList{"A.con|\"SetA\"|\"W1.wag\"", "b.con|\"SetA\"|\"W1.wag\"", "b.con|\"SetA\"|\"W2.wag\""};
     }
 
@@ -123,7 +110,7 @@ private slots:
         // every line, whatever the machine's speed.
         Scene s;
         Cadence::definirIntervalle(0);
-        const QByteArray petit = versAnsi(consist({Present, Absent}));
+        const QByteArray petit = consist({Present, Absent});
         for (int i = 0; i < 60; ++i)
             s.ecrireConsist(QStringLiteral("c%1.con").arg(i, 2, 10, QChar(u'0')), petit);
 
@@ -159,7 +146,7 @@ private slots:
         Scene s;
         s.bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Editeur"),
                                 s.bac.ecrire(QStringLiteral("bin/editeur"), "#!/bin/sh\n"));
-        s.ecrireConsist(QStringLiteral("Mon train.con"), versAnsi(consist({Absent})));
+        s.ecrireConsist(QStringLiteral("Mon train.con"), consist({Absent}));
 
         frmRapportDetaille r;
         r.show();
@@ -187,8 +174,8 @@ private slots:
     void exporterEtEnregistrer()
     {
         Scene s;
-        s.ecrireConsist(QStringLiteral("a.con"), versAnsi(consist({Absent})));
-        s.ecrireConsist(QStringLiteral("b.con"), utf16(consist({QStringLiteral("EngineData ( Loco1 )")})));
+        s.ecrireConsist(QStringLiteral("a.con"), consist({Absent}));
+        s.ecrireConsist(QStringLiteral("b.con"), consist({QStringLiteral("EngineData ( Loco1 )")}, true));
         frmRapportDetaille r;
         r.cmdActualiser_Click();
         const auto exporter = [&](const char *nom) {

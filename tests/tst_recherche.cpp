@@ -16,27 +16,7 @@
 using namespace corvanel;
 using namespace corvanel::test;
 
-namespace {
-
-QByteArray consist(const QStringList &vehicules)
-{
-    QByteArray o = "SIMISA@@@@@@@@@@JINX0D0t______\r\n\r\nTrain (\r\n\tTrainCfg ( \"T\"\r\n";
-    for (const QString &v : vehicules)
-        o += "\t\t" + v.toLatin1() + "\r\n";
-    return o + "\t)\r\n)\r\n";
-}
-
-QByteArray utf16le(const QByteArray &ansi)
-{
-    const QString t = QString::fromLatin1(ansi);
-    return "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(t.utf16()), t.size() * 2);
-}
-
-struct Scene : SceneFenetre {
-    void con(const QString &nom, const QByteArray &octets) { ecrireConsist(nom, octets); }
-};
-
-} // namespace
+using Scene = SceneFenetre;
 
 class TstRecherche : public QObject {
     Q_OBJECT
@@ -72,16 +52,17 @@ private slots:
         s.ecrireVehicule(QStringLiteral("Set A/Loco.eng"));
         s.ecrireVehicule(QStringLiteral("Set A/Wagon.wag"));
         // Listed as the game's platform lists them: by upper-cased name.
-        const QByteArray casse = consist({"EngineData ( Loco \"Set A\" )", "WagonData ( WAGON \"set a\" )"});
-        const QByteArray manque = consist({"EngineData ( Loco \"Set A\" )", "WagonData ( Absent \"Set A\" )"});
+        const QStringList casseV{"EngineData ( Loco \"Set A\" )", "WagonData ( WAGON \"set a\" )"},
+            manqueV{"EngineData ( Loco \"Set A\" )", "WagonData ( Absent \"Set A\" )"};
+        const QByteArray casse = consist(casseV), manque = consist(manqueV);
         for (const char *nom : {"b.con", "B_.con", "Z.con", "_x.con"})
-            s.con(QString::fromLatin1(nom), manque);
-        s.con(QStringLiteral("a.con"), casse);
-        s.con(QStringLiteral("utf16.con"), utf16le(manque));
-        s.con(QStringLiteral("utf16-sain.con"), utf16le(casse));
-        s.con(QStringLiteral("dossier-fichier.con"), consist({"EngineData ( Loco.eng Set A )"}));
+            s.ecrireConsist(QString::fromLatin1(nom), manque);
+        s.ecrireConsist(QStringLiteral("a.con"), casse);
+        s.ecrireConsist(QStringLiteral("utf16.con"), consist(manqueV, true));
+        s.ecrireConsist(QStringLiteral("utf16-sain.con"), consist(casseV, true));
+        s.ecrireConsist(QStringLiteral("dossier-fichier.con"), consist({"EngineData ( Loco.eng Set A )"}));
         s.bac.creerDossier(QStringLiteral("MSTS/TRAINS/TRAINSET/Set/Loco.eng.eng"));
-        s.con(QStringLiteral("fichier-dossier.con"), consist({"EngineData ( Loco.eng Set )"}));
+        s.ecrireConsist(QStringLiteral("fichier-dossier.con"), consist({"EngineData ( Loco.eng Set )"}));
         // A link that leads nowhere, in both folders, is no file and no failure.
         QFile::link(s.bac.chemin(QStringLiteral("nulle-part")), DossierConsists + QStringLiteral("lien.con"));
         QFile::link(s.bac.chemin(QStringLiteral("nulle-part")), DossierTrainset + QStringLiteral("Lien"));
@@ -92,7 +73,7 @@ private slots:
         // Every entry takes the first one's size, which keeps a long list quick;
         // a name longer than the first can still be scrolled over whole.
         const QString longue = QStringLiteral("ZZ Acela Express Boston to Washington via New York Penn Station.con");
-        s.con(longue, manque);
+        s.ecrireConsist(longue, manque);
         s.f->cmdRechercher_Click();
         const QList<QListWidgetItem *> trouve = s.f->lstLFI->findItems(longue, Qt::MatchExactly);
         QCOMPARE(trouve.size(), 1);
@@ -117,16 +98,16 @@ private slots:
         Scene s;
         s.ecrireVehicule(QStringLiteral("S/E.eng"));
         for (int i = 0; i < 4; ++i)
-            s.con(QStringLiteral("sain%1.con").arg(i), consist({"EngineData ( E S )"}));
+            s.ecrireConsist(QStringLiteral("sain%1.con").arg(i), consist({"EngineData ( E S )"}));
         // An earlier scan listed a consist gone since: the next starts over.
-        s.con(QStringLiteral("parti.con"), consist({"EngineData ( E Absent )"}));
+        s.ecrireConsist(QStringLiteral("parti.con"), consist({"EngineData ( E Absent )"}));
         s.f->cmdRechercher_Click();
         QVERIFY(QFile::remove(DossierConsists + QStringLiteral("parti.con")));
         for (int i = 0; i < invalides; ++i)
-            s.con(QStringLiteral("casse%1.con").arg(i), consist({"EngineData ( E Absent )"}));
-        s.con(QStringLiteral("b.txt"), "x");
-        s.con(QStringLiteral("c.CON"), consist({"EngineData ( Absent Absent )"}));
-        s.con(QStringLiteral("sous-dossier.con/d.con"), consist({"EngineData ( X Y )"}));
+            s.ecrireConsist(QStringLiteral("casse%1.con").arg(i), consist({"EngineData ( E Absent )"}));
+        s.ecrireConsist(QStringLiteral("b.txt"), "x");
+        s.ecrireConsist(QStringLiteral("c.CON"), consist({"EngineData ( Absent Absent )"}));
+        s.ecrireConsist(QStringLiteral("sous-dossier.con/d.con"), consist({"EngineData ( X Y )"}));
         QList<int> valeurs;
         bool occupee = true;
         int refus = 0;

@@ -1,5 +1,6 @@
 #include "support/Bac.h"
 
+#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "app/modSubMain.h"
 
@@ -82,6 +83,23 @@ void Bac::utiliserLangue(const QString &nom)
 {
     NomFichierLangue = nom;
     FichierLangue = DossierAppli + QStringLiteral("lang/") + nom;
+}
+
+QByteArray consist(const QStringList &vehicules, bool enUtf16)
+{
+    const QString t = QStringLiteral("SIMISA@@@@@@@@@@JINX0D0t______\r\n\r\nTrain (\r\n") +
+                      vehicules.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n)\r\n");
+    return enUtf16 ? utf16(t) : versAnsi(t);
+}
+
+QByteArray utf16(const QString &texte, bool petitBoutiste)
+{
+    QByteArray o = petitBoutiste ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+    for (const QChar c : texte) {
+        const char hi = static_cast<char>(c.unicode() >> 8), lo = static_cast<char>(c.unicode() & 0xFF);
+        o.append(petitBoutiste ? lo : hi).append(petitBoutiste ? hi : lo);
+    }
+    return o;
 }
 
 } // namespace corvanel::test

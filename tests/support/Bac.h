@@ -6,7 +6,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace corvanel::test {
@@ -48,5 +48,11 @@ private:
     QTemporaryDir m_dir;
     Reglages *m_reglages;
 };
+
+// A consist whose vehicle lines start on line 4, in Windows-1252, or in
+// UTF-16 LE with its byte-order mark as the game saves most of them.
+QByteArray consist(const QStringList &vehicules, bool enUtf16 = false);
+// The text in UTF-16 with its byte-order mark.
+QByteArray utf16(const QString &texte, bool petitBoutiste = true);
 
 } // namespace corvanel::test
