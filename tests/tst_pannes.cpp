@@ -310,46 +310,60 @@ private slots:
         s.rienPerdu();
     }
 
-    void exportImpossible_data()
+    void ecritureImpossible_data()
     {
-        QTest::addColumn<QString>("cible");
-        QTest::addColumn<bool>("ancien"); // a report saved earlier stands there
+        QTest::addColumn<bool>("liste");    // the list saved, else the report exported
+        QTest::addColumn<QString>("cible"); // in TRAINS; ending in "/": a folder stands there
+        QTest::addColumn<bool>("ancien");   // a file saved earlier stands there
         // The save dialog opens in the consist folder, which went meanwhile.
-        QTest::newRow("dossier des consists parti") << QStringLiteral("CONSISTS/rapport.csv") << false;
-        QTest::newRow("plein pendant l'écriture") << QStringLiteral("rapport.txt") << true;
+        QTest::newRow("rapport, dossier des consists parti") << false << "CONSISTS/rapport.csv" << false;
+        QTest::newRow("rapport, plein pendant l'écriture") << false << "rapport.txt" << true;
+        // No temporary file fits beside so long a name: the write fails once
+        // the target was opened.
+        QTest::newRow("liste, nom trop long") << true << QString(250, u'l') << true;
+        QTest::newRow("liste, un dossier") << true << "liste.csv/" << false;
     }
 
-    void exportImpossible()
+    // The file named, then the system's reason; no temporary file left, what
+    // stood there intact, no folder made again.
+    void ecritureImpossible()
     {
+        QFETCH(bool, liste);
         QFETCH(QString, cible);
         QFETCH(bool, ancien);
         Scene s;
         for (int i = 0; i < 100; ++i)
             s.ecrireConsist(QStringLiteral("Train %1.con").arg(i), Invalide);
-        const QString chemin = s.jeu + QStringLiteral("TRAINS/") + cible;
+        const bool dossier = cible.endsWith(u'/'), parti = cible.startsWith(u"CONSISTS");
+        const QString chemin = dossier ? s.bac.creerDossier(QStringLiteral("MSTS/TRAINS/") + cible.chopped(1))
+                                       : s.jeu + QStringLiteral("TRAINS/") + cible;
         if (ancien)
-            s.bac.ecrire(QStringLiteral("MSTS/TRAINS/") + cible, "ancien rapport\r\n");
+            s.bac.ecrire(QStringLiteral("MSTS/TRAINS/") + cible, "ancien\r\n");
         frmRapportDetaille r;
         r.cmdActualiser_Click();
-        QCOMPARE(r.MSHFlexGrid->model()->rowCount(), 100);
-        if (!ancien)
+        s.lister({QStringLiteral("a.con"), QStringLiteral("b.con")});
+        if (parti)
             QVERIFY(QDir(DossierConsists).removeRecursively());
 
         s.seam.choisirFichier(chemin);
         {
             std::optional<LimiteTaille> limite;
-            if (ancien)
+            if (cible == u"rapport.txt")
                 limite.emplace(1000); // the report is about 3 kB
-            r.cmdEnregistrer_Click();
+            liste ? s.f->mnuEnregistrerListe_Click() : r.cmdEnregistrer_Click();
         }
 
         QCOMPARE(s.seam.messages.size(), 1);
-        QVERIFY(s.seam.messages[0].icone == Icone::Critique &&
-                s.seam.messages[0].texte.startsWith(QDir::toNativeSeparators(chemin) + QStringLiteral("\r\n\r\n")));
-        QCOMPARE(lire(QFile::encodeName(chemin)), ancien ? QByteArray("ancien rapport\r\n") : QByteArray("<absent>"));
-        // No temporary file left, no folder made again.
+        const Message &m = s.seam.messages[0];
+        const QString raison = m.texte.mid(chemin.size() + 4);
+        QVERIFY2(m.icone == Icone::Critique &&
+                     m.texte.startsWith(QDir::toNativeSeparators(chemin) + QStringLiteral("\r\n\r\n")) &&
+                     !raison.isEmpty() && raison != u"Unknown error",
+                 qPrintable(m.texte));
+        QCOMPARE(Bac::lire(chemin), ancien ? QByteArray("ancien\r\n") : QByteArray("<absent>"));
         QCOMPARE(QDir(s.jeu + QStringLiteral("TRAINS")).entryList(QDir::Files | QDir::Hidden).size(), ancien ? 1 : 0);
-        QCOMPARE(QFileInfo::exists(DossierConsists), ancien);
+        QCOMPARE(QFileInfo::exists(DossierConsists), !parti);
+        QCOMPARE(QFileInfo(chemin).isDir(), dossier);
         QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
     }
 

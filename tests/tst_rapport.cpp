@@ -203,46 +203,6 @@ private slots:
         QVERIFY(s.seam.choixDemandes.last().confirmerEcrasement && s.seam.messages.isEmpty());
         QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
     }
-
-    void echecSignaleFichierIntact_data()
-    {
-        QTest::addColumn<QString>("cible");
-        QTest::addColumn<bool>("existant");
-        // A name so long that no temporary file fits beside it: the write
-        // fails after the target was opened, while an old list stands there.
-        QTest::newRow("fichier existant, écriture impossible") << QString(250, u'l') << true;
-        QTest::newRow("un dossier") << QStringLiteral("liste.csv/") << false;
-    }
-
-    // The file named, then the system's reason; no temporary file left
-    // behind, what stood there intact.
-    void echecSignaleFichierIntact()
-    {
-        QFETCH(QString, cible);
-        QFETCH(bool, existant);
-        Scene s;
-        const QByteArray ancien = "ancienne liste\r\n";
-        if (existant)
-            s.bac.ecrire(cible, ancien);
-        if (cible.endsWith(u'/'))
-            s.bac.creerDossier(cible.chopped(1));
-        const QString chemin = s.bac.chemin(cible.endsWith(u'/') ? cible.chopped(1) : cible);
-        s.lister({QStringLiteral("a.con"), QStringLiteral("b.con")});
-        s.seam.choisirFichier(chemin);
-        s.f->mnuEnregistrerListe_Click();
-
-        QCOMPARE(s.seam.messages.size(), 1);
-        const Message &m = s.seam.messages[0];
-        QVERIFY2(m.icone == Icone::Critique &&
-                     m.texte.startsWith(QDir::toNativeSeparators(chemin) + QStringLiteral("\r\n\r\n")),
-                 qPrintable(m.texte));
-        const QString raison = m.texte.mid(chemin.size() + 4);
-        QVERIFY2(!raison.isEmpty() && raison != QStringLiteral("Unknown error"), qPrintable(raison));
-        QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
-        QCOMPARE(QDir(s.bac.chemin()).entryList(QDir::Files).size(), existant ? 1 : 0);
-        QCOMPARE(Bac::lire(chemin), existant ? ancien : QByteArray("<absent>"));
-        QCOMPARE(QFileInfo(chemin).isDir(), cible.endsWith(u'/'));
-    }
 };
 
 QTEST_MAIN(TstRapport)
