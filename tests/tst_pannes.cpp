@@ -167,6 +167,9 @@ private slots:
         // no consist folder, which ends the program like any scan.
         ligne("supprimer, dossier des consists", "supprimer", "CONSISTS", "? fin E76");
         ligne("déplacer, dossier des consists", "déplacer", "CONSISTS", "fin E76");
+        ligne("rapport, dossier des consists", "rapport", "CONSISTS", "E76");
+        // Told, and the end runs all the same.
+        ligne("nettoyer, dossier des consists", "nettoyer", "CONSISTS", "? E76 fin");
         // Chosen in the dialog, gone before the first copy: told, and the
         // consist stays.
         ligne("déplacer, destination", "déplacer", "Destination", "E76 fin");
@@ -196,6 +199,15 @@ private slots:
         } else if (commande == u"déplacer") {
             s.choisirDestination(parti == u"Destination" ? std::function<void()>(renommer) : nullptr);
             fin = codeDeFin([&] { s.f->cmdDeplacerVers_Click(); });
+        } else if (commande == u"rapport") {
+            frmRapportDetaille r;
+            fin = codeDeFin([&] { r.cmdActualiser_Click(); });
+        } else if (commande == u"nettoyer") {
+            s.seam.repondre(Reponse::Oui);
+            s.f->cmdNettoyer_Click();
+            // The list stays off until the next scan.
+            QCOMPARE(s.commandes(), QStringLiteral("RDNmstxl FOA epg"));
+            QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
         } else {
             s.f->cmdRechercher_Click();
             QCOMPARE(s.liste(), (QStringList{QStringLiteral("a.con"), QStringLiteral("b.con")}));

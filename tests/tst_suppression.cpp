@@ -313,16 +313,6 @@ private slots:
         QCOMPARE(Bac::lire(DossierConsists + QStringLiteral("vieux/x.txt")), QByteArray("x"));
         QCOMPARE(Bac::lire(DossierConsists + QStringLiteral("a.con")), QByteArray("x"));
     }
-
-    void nettoyageDossierConsistsAbsent()
-    {
-        Scene s;
-        QVERIFY(QDir(DossierConsists).removeRecursively());
-        s.nettoyer();
-        QCOMPARE(s.seam.messages.mid(1),
-                 (QList<Message>{s.echec(texteEchec(DossierConsists, ErreurExecution(76))), s.fin(0, 0)}));
-        s.verifierEtatFinal();
-    }
 };
 
 QTEST_MAIN(TstSuppression)
