@@ -63,46 +63,36 @@ private slots:
         QCOMPARE(m, (Message{m.texte, Boutons::OK, Icone::Information, s.L("Form", "Form04")}));
     }
 
-    void documents()
-    {
-        Scene s;
-        // Every language file names documents that ship with the program.
-        for (const QString &langue : {Francais, Anglais}) {
-            s.bac.utiliserLangue(langue);
-            for (const char *cle : {"HelpFile", "FAQFile", "HisFile"}) {
-                const QString doc = s.L(QStringLiteral("Language"), QString::fromLatin1(cle));
-                QVERIFY2(QFile::exists(QStringLiteral(CORVANEL_SOURCE_DIR "/") + doc), qPrintable(doc));
-                s.bac.ecrire(QStringLiteral("programme/") + doc, "<html></html>");
-            }
-        }
-        s.f->mnuAfficher_Click();
-        s.f->mnuSiteInternet_Click();
-        QVERIFY(s.seam.messages.isEmpty());
-        QCOMPARE(s.seam.documents,
-                 (QList<QUrl>{QUrl::fromLocalFile(DossierAppli + s.L("Language", "HelpFile")), QUrl(SiteInternet)}));
-    }
-
-    void documentAbsent_data()
+    void documents_data()
     {
         QTest::addColumn<int>("commande");
-        QTest::addColumn<QString>("erreur");
-        QTest::newRow("aide") << 0 << "Error11";
-        QTest::newRow("FAQ") << 1 << "Error16";
-        QTest::newRow("historique") << 2 << "Error15";
+        QTest::addColumn<QString>("erreur"); // empty: opened without a word
+        QTest::newRow("aide") << 0 << QString();
+        QTest::newRow("aide absente") << 0 << "Error11";
+        QTest::newRow("FAQ absente") << 1 << "Error16";
+        QTest::newRow("historique absent") << 2 << "Error15";
+        QTest::newRow("site") << 3 << QString();
         QTest::newRow("site refusé") << 3 << "Error14";
     }
 
     // Asked to open first, then found missing or refused.
-    void documentAbsent()
+    void documents()
     {
         QFETCH(int, commande);
         QFETCH(QString, erreur);
         Scene s;
-        s.seam.refuserOuverture(commande == 3);
+        const QString aide = DossierAppli + s.L("Language", "HelpFile");
+        if (erreur.isEmpty())
+            s.bac.ecrire(aide.mid(s.bac.chemin().size() + 1), "<html></html>");
+        s.seam.refuserOuverture(commande == 3 && !erreur.isEmpty());
         QAction *articles[] = {s.f->mnuAfficher, s.f->mnuFAQ, s.f->mnuHistorique, s.f->mnuSiteInternet};
         articles[commande]->trigger();
         QCOMPARE(s.seam.documents.size(), 1);
-        QCOMPARE(s.seam.messages, (QList<Message>{{s.L("Errors", erreur), Boutons::OK, Icone::Critique}}));
+        if (!erreur.isEmpty())
+            QCOMPARE(s.seam.messages, (QList<Message>{{s.L("Errors", erreur), Boutons::OK, Icone::Critique}}));
+        else // the help file as the language file names it
+            QVERIFY(s.seam.messages.isEmpty() &&
+                    s.seam.documents[0] == (commande == 3 ? QUrl(SiteInternet) : QUrl::fromLocalFile(aide)));
     }
 
     // Cancelled, nothing changes. A complete file in another folder gives

@@ -103,6 +103,12 @@ private slots:
             }
         }
 
+        // The documents it names ship with the program.
+        for (const char *cle : {"HelpFile", "FAQFile", "HisFile"}) {
+            const QString doc = lireCleIniFichier(chemin, u"Language", QString::fromLatin1(cle));
+            QVERIFY2(QFile::exists(QStringLiteral(CORVANEL_SOURCE_DIR "/") + doc), qPrintable(doc));
+        }
+
         // No two captions of one keyboard group share an access key ("&&" is
         // a plain "&").
         static const QRegularExpression chiffres(QStringLiteral("\\d+$"));
