@@ -120,8 +120,7 @@ bool deplacerEntree(frmCorvanel &f, frmDeplacerVers &dv, std::int64_t index, Bil
             ++bilan.laisses;
             return false;
         }
-        attributs = sf::sauverAttributs(source);
-        sf::definirAttributs(source, 0);
+        attributs = sf::rendreNormal(source);
     }
     const auto laisser = [&] {
         ++bilan.laisses;

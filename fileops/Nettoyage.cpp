@@ -70,6 +70,7 @@ bool retirer(const Element &e, bool dossier)
                                                         u"[folder]", QDir::toNativeSeparators(dossier))));
         return false;
     };
+    std::optional<sf::EtatAttributs> attributs;
     try {
         if (e.injoignable)
             throw sf::erreurSysteme(EILSEQ);
@@ -80,7 +81,7 @@ bool retirer(const Element &e, bool dossier)
                                              : remplacer(message("Msg06"), u"[file]", e.nom);
             if (!interaction().question(avecSautsDeLigne(question)))
                 return false;
-            sf::definirAttributs(chemin, 0);
+            attributs = sf::rendreNormal(chemin);
         }
         // A link goes as a link: what it points at may lie outside the
         // consist folder, and nothing there is the clean-up's.
@@ -92,9 +93,11 @@ bool retirer(const Element &e, bool dossier)
             sf::supprimerFichier(chemin);
         return true;
     } catch (const ErreurExecution &err) {
+        sf::remettre(chemin, attributs);
         signalerEchec(chemin, err);
         return false;
     } catch (const sf::AutreMontage &m) {
+        sf::remettre(chemin, attributs);
         return autreMontage(m.chemin);
     }
 }

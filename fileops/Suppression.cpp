@@ -31,6 +31,7 @@ QString message(const char *cle)
 void supprimerConsist(const QString &nom)
 {
     const QString chemin = DossierConsists + nom;
+    std::optional<sf::EtatAttributs> attributs;
     try {
         // Deleted outside the program since the scan: nothing left to do,
         // as the move treats it. Unless its name on disk is not one the
@@ -47,13 +48,14 @@ void supprimerConsist(const QString &nom)
             const QString question = avecSautsDeLigne(remplacer(message("Msg06"), u"[file]", nom));
             if (!interaction().question(question))
                 return;
-            sf::definirAttributs(chemin, 0);
+            attributs = sf::rendreNormal(chemin);
         }
         sf::supprimerFichier(chemin);
     } catch (const ErreurExecution &e) {
         // It may have gone while the question was open.
         if (!sf::existe(chemin))
             return;
+        sf::remettre(chemin, attributs);
         rapportFatal(VarianteRapport::ErreurNo, e);
     }
 }

@@ -149,6 +149,22 @@ void ajouterContenu(const QString &chemin, const QByteArray &octets)
         throw ErreurExecution::depuisFichier(f);
 }
 
+EtatAttributs rendreNormal(const QString &chemin)
+{
+    EtatAttributs etat = sauverAttributs(chemin);
+    definirAttributs(chemin, 0);
+    return etat;
+}
+
+void remettre(const QString &chemin, const std::optional<EtatAttributs> &etat) noexcept
+{
+    try {
+        if (etat && existe(chemin))
+            restaurerAttributs(chemin, *etat);
+    } catch (const ErreurExecution &) {
+    }
+}
+
 QDateTime dateModification(const QString &chemin)
 {
     return QFileInfo(chemin).lastModified();

@@ -78,6 +78,12 @@ struct EtatAttributs {
 };
 EtatAttributs sauverAttributs(const QString &chemin);
 void restaurerAttributs(const QString &chemin, const EtatAttributs &etat);
+// SetAttr 0 on a file the user let the program make normal; what it had, for
+// remettre() when the deletion or move then does not happen.
+EtatAttributs rendreNormal(const QString &chemin);
+// Puts them back if there are any and the file is still there; a failure to
+// do so goes unsaid, since the failure that led here is told.
+void remettre(const QString &chemin, const std::optional<EtatAttributs> &etat) noexcept;
 
 // What tells that a path still leads to the file it led to: the volume and
 // file number, the size and the modification time (links followed).

@@ -160,11 +160,14 @@ private slots:
         QCOMPARE(s.liste(), (QStringList{".x.con", "r.con"}));
     }
 
-    // Any other failure is the fatal report; what was deleted stays deleted.
+    // Any other failure is the fatal report; what was deleted stays deleted,
+    // and the one that failed keeps the attributes it was asked to give up.
     void suppressionAutreEchecFatal()
     {
         Scene s;
         s.consists({"a.con", "b.con", "c.con"}, {0, 1, 2});
+        sf::definirAttributs(DossierConsists + QStringLiteral("b.con"), sf::LectureSeule);
+        s.seam.repondre(Reponse::Oui);
         s.seam.repondre(Reponse::Oui);
         sf::injecterPanne(sf::Operation::Suppression, QStringLiteral("b.con"), EACCES);
 
@@ -172,8 +175,9 @@ private slots:
 
         const QString texte = QString::fromUtf8("Erreur n° 70. Permission refusée.\r\n\r\nSi le problème persiste, "
                                                 "veuillez contacter l'auteur du programme.");
-        QCOMPARE(s.seam.messages.mid(1), QList<Message>{s.echec(texte)});
+        QCOMPARE(s.seam.messages.mid(1), (QList<Message>{s.question("Msg06", "[file]", "b.con"), s.echec(texte)}));
         QCOMPARE(QDir(DossierConsists).entryList(QDir::Files), (QStringList{"b.con", "c.con"}));
+        QCOMPARE(sf::lireAttributs(DossierConsists + QStringLiteral("b.con")), int(sf::LectureSeule));
     }
 
     // Every file but the consists goes (any letter case of ".con"), and every
@@ -258,24 +262,27 @@ private slots:
     }
 
     // An item that cannot go is reported and the walk goes on. A folder with a
-    // read-only file inside is refused whole.
+    // read-only file inside is refused whole, and stays hidden.
     void nettoyageEchecSignaleEtParcoursPoursuivi()
     {
         Scene s;
         const QString b = s.fichier(QStringLiteral("b.txt"));
         s.fichier(QStringLiteral("c.txt"));
         const QString vieux = s.dossier(QStringLiteral("vieux"));
+        sf::definirAttributs(vieux, sf::Cache);
         QVERIFY(QFile::setPermissions(s.fichier(QStringLiteral("vieux/sous/ro.txt")), QFile::ReadOwner));
         s.fichier(QStringLiteral("vieux/a.txt"));
         s.dossier(QStringLiteral("zz"));
         sf::injecterPanne(sf::Operation::Suppression, QStringLiteral("b.txt"), EBUSY);
 
-        s.nettoyer();
+        s.nettoyer({Reponse::OK, Reponse::Oui});
 
         QCOMPARE(s.restants(), (QStringList{"b.txt", "vieux"}));
-        QCOMPARE(s.seam.messages.mid(1),
-                 (QList<Message>{s.echec(texteEchec(b, sf::erreurSysteme(EBUSY))),
-                                 s.echec(texteEchec(vieux, ErreurExecution(70))), s.fin(1, 1)}));
+        QCOMPARE(
+            s.seam.messages.mid(1),
+            (QList<Message>{s.echec(texteEchec(b, sf::erreurSysteme(EBUSY))), s.question("Msg25", "[folder]", "vieux"),
+                            s.echec(texteEchec(vieux, ErreurExecution(70))), s.fin(1, 1)}));
+        QCOMPARE(sf::lireAttributs(vieux), sf::Dossier | sf::Cache);
         QVERIFY(s.seam.messages[1].texte.contains(qt_error_string(EBUSY)));
         QVERIFY(QFile::exists(vieux + QStringLiteral("/a.txt")));
         s.verifierEtatFinal();
