@@ -2,9 +2,9 @@
 
 #include "analysis/LecteurConsist.h"
 #include "analysis/Vehicules.h"
-#include "app/ErreurExecution.h"
 #include "app/Interaction.h"
-#include "app/Texte.h"
+#include "platform/ErreurExecution.h"
+#include "platform/Texte.h"
 
 #include <QBuffer>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #include "analysis/LecteurConsist.h"
 
-#include "app/ErreurExecution.h"
-#include "app/Texte.h"
+#include "platform/ErreurExecution.h"
+#include "platform/Texte.h"
 
 #include <QBuffer>
 #include <QFileDevice>

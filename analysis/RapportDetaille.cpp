@@ -4,10 +4,12 @@
 #include "analysis/LecteurConsist.h"
 #include "analysis/Vehicules.h"
 #include "analysis/frmRapportDetaille.h"
-#include "app/ErreurExecution.h"
+#include "app/Interaction.h"
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
+#include "platform/ErreurExecution.h"
 #include "ui/Commandes.h"
+#include "ui/Modal.h"
 #include "ui/Pointeur.h"
 #include "ui/frmCorvanel.h"
 
@@ -26,7 +28,7 @@ void OuvrirRapportDetaille(frmCorvanel &f)
 {
     // A new window each time: the previous report does not survive.
     frmRapportDetaille fenetre(&f);
-    interaction().montrerModal(fenetre);
+    montrerModal(fenetre);
 }
 
 void frmRapportDetaille::cmdActualiser_Click()

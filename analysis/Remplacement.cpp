@@ -4,9 +4,9 @@
 #include "analysis/LectureAnticipee.h"
 #include "analysis/Sauvegardes.h"
 #include "analysis/Vehicules.h"
-#include "app/ErreurExecution.h"
-#include "app/Texte.h"
 #include "fileops/SystemeFichiers.h"
+#include "platform/ErreurExecution.h"
+#include "platform/Texte.h"
 
 #include <QStringDecoder>
 

@@ -5,7 +5,7 @@
 // ends, a missing last line end) stays as it was. Each consist's original
 // bytes are kept in a backup folder first, outside the game's folders.
 #include "analysis/Manquants.h"
-#include "app/ErreurExecution.h"
+#include "platform/ErreurExecution.h"
 
 #include <QByteArray>
 #include <QDateTime>

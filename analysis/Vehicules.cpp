@@ -1,7 +1,7 @@
 #include "analysis/Vehicules.h"
 
 #include "analysis/LecteurConsist.h"
-#include "app/ErreurExecution.h"
+#include "platform/ErreurExecution.h"
 
 #include <QFileInfo>
 

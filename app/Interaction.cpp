@@ -43,4 +43,10 @@ void terminerProgramme(int code)
     std::abort(); // terminer() never returns
 }
 
+void rapportFatal(VarianteRapport v, const ErreurExecution &e)
+{
+    interaction().erreur(texteRapportFatal(v, e));
+    terminerProgramme(1);
+}
+
 } // namespace corvanel

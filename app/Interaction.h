@@ -1,16 +1,16 @@
 #pragma once
 // The one seam through which the program blocks on the user or leaves the
-// process: message boxes, file choosers, modal dialogs, starting a program,
+// process: message boxes, file choosers, starting a program,
 // opening a document or address, and ending the program. Production shows
 // real Qt dialogs (ui/InteractionQt); the command line prints to stderr;
 // tests script the answers and read back every message.
+#include "platform/ErreurExecution.h"
+
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
 #include <optional>
-
-class QDialog;
 
 namespace corvanel {
 
@@ -55,8 +55,6 @@ public:
     virtual Reponse message(const Message &m) = 0;
     virtual Choix ouvrirFichier(const ChoixFichier &c) = 0;
     virtual Choix enregistrerFichier(const ChoixFichier &c) = 0;
-    // Shows a dialog modally and returns its result code (QDialog::exec()).
-    virtual int montrerModal(QDialog &dialogue) = 0;
     // Starts a program with its arguments, each handed over as it is (no
     // shell). False with a description when it could not be started.
     virtual bool demarrerProgramme(const QString &programme, const QStringList &arguments, QString *erreur) = 0;
@@ -79,5 +77,9 @@ void definirInteraction(Interaction *i);
 
 // Ends the program through the seam.
 [[noreturn]] void terminerProgramme(int code);
+
+// Shows the fatal-error report (OK, critical icon, title "Corvanel") and
+// ends the program.
+[[noreturn]] void rapportFatal(VarianteRapport v, const ErreurExecution &e);
 
 } // namespace corvanel

@@ -3,12 +3,12 @@
 #include "analysis/Analyse.h"
 #include "analysis/LecteurConsist.h"
 #include "analysis/Vehicules.h"
-#include "app/ErreurExecution.h"
 #include "app/Reglages.h"
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "platform/Chemins.h"
+#include "platform/ErreurExecution.h"
+#include "platform/Texte.h"
 
 #include <QDateTime>
 #include <QFileInfo>

@@ -42,7 +42,6 @@ public:
     Reponse message(const Message &m) override;
     Choix ouvrirFichier(const ChoixFichier &) override { return std::nullopt; }
     Choix enregistrerFichier(const ChoixFichier &) override { return std::nullopt; }
-    int montrerModal(QDialog &) override { return 0; }
     bool demarrerProgramme(const QString &, const QStringList &, QString *erreur) override;
     bool ouvrirDocument(const QUrl &) override { return false; }
     void laisserPasserEvenements() override {}

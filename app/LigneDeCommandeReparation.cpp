@@ -2,9 +2,9 @@
 
 #include "analysis/Manquants.h"
 #include "app/LigneDeCommande.h"
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
+#include "platform/Texte.h"
 
 namespace corvanel {
 

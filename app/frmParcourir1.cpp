@@ -1,10 +1,10 @@
 #include "app/frmParcourir1.h"
 
 #include "app/Interaction.h"
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "platform/Chemins.h"
+#include "platform/Texte.h"
 #include "ui/Geometrie.h"
 #include "ui/ListeDossiers.h"
 #include "ui/Pointeur.h"

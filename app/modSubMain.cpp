@@ -1,15 +1,16 @@
 #include "app/modSubMain.h"
 
-#include "app/ErreurExecution.h"
 #include "app/Interaction.h"
 #include "app/Reglages.h"
-#include "app/Texte.h"
 #include "app/frmParcourir1.h"
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "platform/Chemins.h"
+#include "platform/ErreurExecution.h"
 #include "platform/Instance.h"
 #include "platform/Registre.h"
+#include "platform/Texte.h"
+#include "ui/Modal.h"
 #include "ui/Pointeur.h"
 #include "ui/frmCorvanel.h"
 
@@ -47,7 +48,7 @@ QString TrouverDossierMSTS(const std::optional<QString> &valeur)
         terminerProgramme(1);
     }
     frmParcourir1 dialogue;
-    interaction().montrerModal(dialogue);
+    montrerModal(dialogue);
     if (Annule) {
         interaction().erreur(texte(QStringLiteral("Errors"), QStringLiteral("Error02")));
         terminerProgramme(1);

@@ -1,7 +1,7 @@
 # Core: Qt Core only. Serves the command line and most tests.
 add_library(corvanel_core STATIC
-  app/Texte.cpp
-  app/ErreurExecution.cpp
+  platform/Texte.cpp
+  platform/ErreurExecution.cpp
   app/Interaction.cpp
   app/modDeclarations.cpp
   app/Reglages.cpp
@@ -38,6 +38,7 @@ target_compile_definitions(corvanel_core PUBLIC
 # Windows and dialogs.
 add_library(corvanel_gui STATIC
   ui/bureau/corvanel.qrc
+  ui/Modal.cpp
   ui/InteractionQt.cpp
   ui/Pointeur.cpp
   ui/frmCorvanel.cpp

@@ -3,16 +3,17 @@
 // the consist folder only those whose copy is complete.
 #include "ui/Commandes.h"
 
-#include "app/ErreurExecution.h"
 #include "app/Interaction.h"
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
 #include "fileops/frmDemander.h"
 #include "fileops/frmDeplacerVers.h"
 #include "localisation/LireLangue.h"
+#include "platform/ErreurExecution.h"
 #include "platform/ListeDossier.h"
+#include "platform/Texte.h"
+#include "ui/Modal.h"
 #include "ui/frmCorvanel.h"
 
 #include <QLineEdit>
@@ -74,7 +75,7 @@ bool copier(frmCorvanel &f, frmDeplacerVers &dv, std::int64_t index, const QStri
     if (dv.optFichierExiste[0]->isChecked()) {
         Compteur = index;
         frmDemander demande(f, dv);
-        interaction().montrerModal(demande);
+        montrerModal(demande);
         if (demande.echec())
             throw *demande.echec();
         copie = demande.copie();
@@ -216,7 +217,7 @@ void DeplacerConsists(frmCorvanel &f)
 {
     Annule = true;
     auto dialogue = std::make_unique<frmDeplacerVers>(f);
-    interaction().montrerModal(*dialogue);
+    montrerModal(*dialogue);
     if (Annule)
         return;
 

@@ -2,7 +2,7 @@
 // The message by which a file command reports one item it could not change
 // and then goes on: the item, then the failure as the fatal-error report
 // words it, without the report's closing advice, since nothing ends.
-#include "app/ErreurExecution.h"
+#include "platform/ErreurExecution.h"
 
 #include <QString>
 

@@ -1,14 +1,14 @@
 // The directory clean-up behind "Nettoyer le répertoire": removes from the
 // consist folder every file that is not a consist and every sub-folder,
 // asking again for read-only and hidden ones, and reports the counts.
-#include "app/ErreurExecution.h"
 #include "app/Interaction.h"
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
 #include "localisation/LireLangue.h"
+#include "platform/ErreurExecution.h"
 #include "platform/ListeDossier.h"
+#include "platform/Texte.h"
 #include "ui/Commandes.h"
 #include "ui/Pointeur.h"
 #include "ui/frmCorvanel.h"

@@ -3,6 +3,7 @@
 #include "app/Interaction.h"
 #include "fileops/frmProprietesFichier.h"
 #include "ui/Commandes.h"
+#include "ui/Modal.h"
 #include "ui/frmCorvanel.h"
 
 #include <QListWidget>
@@ -18,7 +19,7 @@ void ProprietesFichier(frmCorvanel &f)
     frmProprietesFichier dialogue(&f);
     if (!dialogue.Form_Load(f))
         return;
-    interaction().montrerModal(dialogue);
+    montrerModal(dialogue);
 }
 
 } // namespace corvanel

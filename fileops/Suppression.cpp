@@ -1,14 +1,14 @@
 // The delete command behind "Supprimer": removes the selected invalid
 // consists after one confirmation, asking again for each read-only or
 // hidden one, then scans the folder again.
-#include "app/ErreurExecution.h"
 #include "app/Interaction.h"
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
 #include "localisation/LireLangue.h"
+#include "platform/ErreurExecution.h"
 #include "platform/ListeDossier.h"
+#include "platform/Texte.h"
 #include "ui/Commandes.h"
 #include "ui/frmCorvanel.h"
 

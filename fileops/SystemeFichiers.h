@@ -4,7 +4,7 @@
 // ErreurExecution with the classic run-time number and the system's
 // description. Tests inject failures through this layer (sessions run as
 // root, where removing a write permission does not make a file unwritable).
-#include "app/ErreurExecution.h"
+#include "platform/ErreurExecution.h"
 
 #include <QDateTime>
 #include <QString>

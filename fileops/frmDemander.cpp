@@ -1,10 +1,10 @@
 #include "fileops/frmDemander.h"
 
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "fileops/SystemeFichiers.h"
 #include "fileops/frmDeplacerVers.h"
 #include "localisation/LireLangue.h"
+#include "platform/Texte.h"
 #include "ui/Geometrie.h"
 #include "ui/frmCorvanel.h"
 

@@ -5,7 +5,7 @@
 // the existing file; Yes to all and No to all change the destination dialog's
 // rule for the rest of the move; No, and the frame's close box, change
 // nothing. No button answers Enter or Escape.
-#include "app/ErreurExecution.h"
+#include "platform/ErreurExecution.h"
 
 #include <QDateTime>
 #include <QDialog>

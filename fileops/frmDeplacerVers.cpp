@@ -1,13 +1,14 @@
 #include "fileops/frmDeplacerVers.h"
 
 #include "app/Interaction.h"
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "fileops/frmNouveauDossier.h"
 #include "localisation/LireLangue.h"
+#include "platform/Texte.h"
 #include "platform/Volumes.h"
 #include "ui/Geometrie.h"
 #include "ui/ListeDossiers.h"
+#include "ui/Modal.h"
 #include "ui/frmCorvanel.h"
 
 #include <QButtonGroup>
@@ -162,7 +163,7 @@ void frmDeplacerVers::CheDossier_Change()
 void frmDeplacerVers::cmdNouveauDossier_Click()
 {
     frmNouveauDossier dialogue(*this);
-    interaction().montrerModal(dialogue);
+    montrerModal(dialogue);
 }
 
 void frmDeplacerVers::cmdOK_Click()

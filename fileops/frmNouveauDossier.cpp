@@ -1,11 +1,11 @@
 #include "fileops/frmNouveauDossier.h"
 
-#include "app/ErreurExecution.h"
 #include "app/Interaction.h"
-#include "app/Texte.h"
 #include "fileops/SystemeFichiers.h"
 #include "fileops/frmDeplacerVers.h"
 #include "localisation/LireLangue.h"
+#include "platform/ErreurExecution.h"
+#include "platform/Texte.h"
 #include "ui/Geometrie.h"
 #include "ui/ListeDossiers.h"
 

@@ -1,11 +1,11 @@
 #include "fileops/frmProprietesFichier.h"
 
-#include "app/ErreurExecution.h"
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
 #include "localisation/LireLangue.h"
+#include "platform/ErreurExecution.h"
+#include "platform/Texte.h"
 #include "ui/Geometrie.h"
 #include "ui/frmCorvanel.h"
 

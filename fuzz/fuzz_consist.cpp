@@ -1,8 +1,8 @@
 // The consist reader on any bytes: the byte-order mark, the decoding, the
 // line ends, and a vehicle line taken apart.
 #include "analysis/LecteurConsist.h"
-#include "app/Texte.h"
 #include "fuzz/Proprietes.h"
+#include "platform/Texte.h"
 #include "tests/support/Morceaux.h"
 
 #include <QBuffer>

@@ -1,8 +1,8 @@
 // The language-file reader: any bytes as a file, and a text looked up the
 // way every window's captions are.
-#include "app/Texte.h"
 #include "fuzz/Proprietes.h"
 #include "localisation/FichierIni.h"
+#include "platform/Texte.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,12 +1,10 @@
-// Tools > Language: the user picks another language file; the main window's
-// captions change at once and the choice is remembered for the next start.
+// Tools > Language: the user picks another language file, remembered for the
+// next start; the main window then puts the new texts on itself.
 #include "localisation/ChoixLangue.h"
 #include "app/Interaction.h"
 #include "app/Reglages.h"
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
-#include "ui/Commandes.h"
-#include "ui/frmCorvanel.h"
 
 #include <QFileInfo>
 
@@ -23,20 +21,20 @@ ChoixFichier choixFichierLangue()
     return c;
 }
 
-void ChoisirLangue(frmCorvanel &f)
+bool ChoisirLangue()
 {
     const ChoixFichier c = choixFichierLangue();
     // A chooser that fails for any other reason answers like a cancel: going
     // on with empty names would end the program at the next lookup.
     const Choix choisi = interaction().ouvrirFichier(c);
     if (!choisi || choisi->isEmpty())
-        return;
+        return false;
     const QFileInfo info(*choisi);
     NomFichierLangue = info.fileName();
     FichierLangue = info.absoluteFilePath();
     // Written before the texts are applied, as the original did.
     reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Langue"), NomFichierLangue);
-    TraduireFenetrePrincipale(f, FichierLangue);
+    return true;
 }
 
 } // namespace corvanel

@@ -1,6 +1,6 @@
 #include "localisation/FichierIni.h"
 
-#include "app/Texte.h"
+#include "platform/Texte.h"
 
 #include <QFile>
 

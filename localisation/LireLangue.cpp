@@ -1,11 +1,11 @@
 #include "localisation/LireLangue.h"
 
-#include "app/ErreurExecution.h"
 #include "app/Interaction.h"
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "localisation/Catalogue.h"
 #include "localisation/FichierIni.h"
+#include "platform/ErreurExecution.h"
+#include "platform/Texte.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #include "platform/Chemins.h"
 
-#include "app/Texte.h"
+#include "platform/Texte.h"
 
 #include <QCoreApplication>
 #include <QDir>

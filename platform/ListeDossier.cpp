@@ -1,6 +1,6 @@
 #include "platform/ListeDossier.h"
 
-#include "app/ErreurExecution.h"
+#include "platform/ErreurExecution.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "platform/Volumes.h"
 
-#include "app/Texte.h"
+#include "platform/Texte.h"
 
 #include <QDir>
 #include <QHash>

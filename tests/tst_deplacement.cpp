@@ -1,13 +1,13 @@
 // The move command and its three dialogs on real folders: whatever happens,
 // each consist ends up in the consist folder or at the destination.
-#include "app/ErreurExecution.h"
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
 #include "fileops/frmDemander.h"
 #include "fileops/frmDeplacerVers.h"
 #include "fileops/frmNouveauDossier.h"
+#include "platform/ErreurExecution.h"
+#include "platform/Texte.h"
 #include "platform/Volumes.h"
 #include "support/SceneFenetre.h"
 #include "ui/Commandes.h"

@@ -1,6 +1,6 @@
 // Reading consists: taking vehicle lines apart, encodings and line ends.
 #include "analysis/LecteurConsist.h"
-#include "app/Texte.h"
+#include "platform/Texte.h"
 #include "support/Bac.h"
 #include "support/Morceaux.h"
 

@@ -1,9 +1,9 @@
 // Paths without regard to case, the game folder from a Wine prefix, the
 // single-copy lock and the volume list, on real files.
-#include "app/Texte.h"
 #include "platform/Chemins.h"
 #include "platform/Instance.h"
 #include "platform/Registre.h"
+#include "platform/Texte.h"
 #include "platform/Volumes.h"
 #include "support/Bac.h"
 

@@ -2,8 +2,8 @@
 // from it and from the main window, byte for byte.
 #include "analysis/Analyse.h"
 #include "analysis/frmRapportDetaille.h"
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
+#include "platform/Texte.h"
 #include "support/SceneFenetre.h"
 #include "ui/Pointeur.h"
 

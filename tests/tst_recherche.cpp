@@ -2,9 +2,9 @@
 #include "analysis/Analyse.h"
 #include "analysis/Vehicules.h"
 #include "app/Demo.h"
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "platform/Chemins.h"
+#include "platform/Texte.h"
 #include "support/SceneFenetre.h"
 
 #include <QLabel>

@@ -2,8 +2,8 @@
 // that walks back, the missing-stock rows.
 #include "analysis/Manquants.h"
 #include "analysis/Remplacement.h"
-#include "app/Texte.h"
 #include "fileops/SystemeFichiers.h"
+#include "platform/Texte.h"
 #include "support/Bac.h"
 
 #include <QtTest>

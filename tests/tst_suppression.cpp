@@ -1,8 +1,8 @@
 // The delete command and the directory clean-up on real game folders.
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
+#include "platform/Texte.h"
 #include "support/SceneFenetre.h"
 #include "ui/Pointeur.h"
 

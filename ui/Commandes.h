@@ -24,6 +24,5 @@ void AfficherFAQ(frmCorvanel &f);          // mnuFAQ
 void AfficherHistorique(frmCorvanel &f);   // mnuHistorique
 void AfficherSiteInternet(frmCorvanel &f); // mnuSiteInternet
 void AfficherAPropos(frmCorvanel &f);      // mnuAbout
-void ChoisirLangue(frmCorvanel &f);        // mnuMenuLangue
 
 } // namespace corvanel

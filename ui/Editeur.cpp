@@ -1,13 +1,14 @@
 // The external text editor: opening a consist in it and choosing it.
 #include "ui/Editeur.h"
 
-#include "app/ErreurExecution.h"
 #include "app/Interaction.h"
 #include "app/Reglages.h"
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
+#include "platform/ErreurExecution.h"
+#include "platform/Texte.h"
 #include "ui/Commandes.h"
+#include "ui/Modal.h"
 #include "ui/frmCorvanel.h"
 #include "ui/frmParcourir2.h"
 
@@ -68,7 +69,7 @@ void ChoisirEditeur(frmCorvanel &f)
             return;
     }
     frmParcourir2 choix(&f);
-    interaction().montrerModal(choix);
+    montrerModal(choix);
 }
 
 } // namespace corvanel

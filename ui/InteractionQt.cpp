@@ -1,6 +1,6 @@
 #include "ui/InteractionQt.h"
 
-#include "app/Texte.h"
+#include "platform/Texte.h"
 
 #include <QApplication>
 #include <QDesktopServices>

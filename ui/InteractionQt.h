@@ -1,6 +1,6 @@
 #pragma once
 // The production side of the seam: real Qt dialogs, real processes.
-#include "app/Interaction.h"
+#include "ui/Modal.h"
 
 #include <functional>
 #include <memory>
@@ -10,7 +10,7 @@ class QMessageBox;
 
 namespace corvanel {
 
-class InteractionQt : public Interaction {
+class InteractionQt : public InteractionFenetres {
 public:
     Reponse message(const Message &m) override;
     Choix ouvrirFichier(const ChoixFichier &c) override;

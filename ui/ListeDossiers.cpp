@@ -1,7 +1,7 @@
 #include "ui/ListeDossiers.h"
 
-#include "app/ErreurExecution.h"
-#include "app/Texte.h"
+#include "platform/ErreurExecution.h"
+#include "platform/Texte.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,6 +2,8 @@
 
 #include "app/Interaction.h"
 #include "app/Reglages.h"
+#include "app/modDeclarations.h"
+#include "localisation/ChoixLangue.h"
 #include "ui/Commandes.h"
 #include "ui/ListeNoms.h"
 
@@ -99,7 +101,8 @@ void frmCorvanel::mnuEditeurFichiers_Click()
 }
 void frmCorvanel::mnuMenuLangue_Click()
 {
-    ChoisirLangue(*this);
+    if (ChoisirLangue())
+        TraduireFenetrePrincipale(*this, FichierLangue);
 }
 
 void frmCorvanel::occuper()

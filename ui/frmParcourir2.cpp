@@ -2,8 +2,8 @@
 
 #include "app/Interaction.h"
 #include "app/Reglages.h"
-#include "app/Texte.h"
 #include "localisation/LireLangue.h"
+#include "platform/Texte.h"
 #include "platform/Volumes.h"
 #include "ui/Geometrie.h"
 #include "ui/ListeDossiers.h"

@@ -1,8 +1,8 @@
 #include "support/Bac.h"
 
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "app/modSubMain.h"
+#include "platform/Texte.h"
 
 #include <QDir>
 #include <QFile>

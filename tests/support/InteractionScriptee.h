@@ -3,7 +3,7 @@
 // and title; answers come from a script; modal dialogs are handed to a
 // scripted function that drives the real widget; the program's end throws
 // FinProgramme instead of leaving the process.
-#include "app/Interaction.h"
+#include "ui/Modal.h"
 
 #include <QList>
 
@@ -17,7 +17,7 @@ struct Demarrage {
     QStringList arguments;
 };
 
-class InteractionScriptee : public Interaction {
+class InteractionScriptee : public InteractionFenetres {
 public:
     InteractionScriptee() { definirInteraction(this); }
     ~InteractionScriptee() override { definirInteraction(nullptr); }

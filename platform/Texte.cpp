@@ -1,4 +1,4 @@
-#include "app/Texte.h"
+#include "platform/Texte.h"
 
 #include <array>
 

@@ -55,9 +55,7 @@ enum class VarianteRapport {
     Erreur,            // "Erreur ", full stop: new-folder dialog
 };
 
+// The report's text; app/Interaction.h shows it (rapportFatal).
 QString texteRapportFatal(VarianteRapport v, const ErreurExecution &e);
-
-// Shows the report (OK, critical icon, title "Corvanel") and ends the program.
-[[noreturn]] void rapportFatal(VarianteRapport v, const ErreurExecution &e);
 
 } // namespace corvanel

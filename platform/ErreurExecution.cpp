@@ -1,6 +1,4 @@
-#include "app/ErreurExecution.h"
-
-#include "app/Interaction.h"
+#include "platform/ErreurExecution.h"
 
 #include <QFileInfo>
 
@@ -127,12 +125,6 @@ QString texteRapportFatal(VarianteRapport v, const ErreurExecution &e)
     return premier + QString::number(e.numero()) + QStringLiteral(". ") + e.description() +
            (point ? QStringLiteral(".") : QString()) + QStringLiteral("\r\n\r\n") +
            QStringLiteral("Si le problème persiste, veuillez contacter l'auteur du programme.");
-}
-
-void rapportFatal(VarianteRapport v, const ErreurExecution &e)
-{
-    interaction().erreur(texteRapportFatal(v, e));
-    terminerProgramme(1);
 }
 
 } // namespace corvanel
