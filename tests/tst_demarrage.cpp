@@ -24,7 +24,7 @@ struct Depart {
     InteractionScriptee seam;
     Depart() { bac.preparerProgramme(); }
 
-    std::unique_ptr<frmCorvanel> demarrer(const QString &jeu)
+    std::unique_ptr<frmCorvanel> demarrer(const std::optional<QString> &jeu)
     {
         InstanceUnique instance(bac.chemin(QStringLiteral("verrou.lock")));
         return Main({bac.chemin(QStringLiteral("programme")), jeu}, instance);
@@ -156,7 +156,37 @@ private slots:
         QCOMPARE(s.seam.messages.size(), 1); // Error01 only
         QVERIFY(!Annule);
         QCOMPARE(DossierMSTS, jeu);
+        QCOMPARE(s.bac.reglages().lire(QStringLiteral("Options"), QStringLiteral("DossierJeu")), jeu);
         QCOMPARE(DossierConsists, jeu + QStringLiteral("TRAINS/CONSISTS/"));
+    }
+
+    void dossierRetenu_data()
+    {
+        QTest::addColumn<QString>("retenu"); // the folder the setting holds
+        QTest::addColumn<bool>("msts");      // a folder without the game given on the command line
+        QTest::addColumn<bool>("demande");   // Error01 asked (answered No: the end)
+        QTest::newRow("le jeu, sans registre") << "MSTS" << false << false;
+        QTest::newRow("plus que train.exe") << "Demi" << false << true;
+        QTest::newRow("--msts l'emporte") << "MSTS" << true << true;
+    }
+
+    // Without a registry value, the folder last chosen is used while it still
+    // holds the game.
+    void dossierRetenu()
+    {
+        QFETCH(QString, retenu);
+        QFETCH(bool, msts);
+        QFETCH(bool, demande);
+        Depart s;
+        const QString jeu = s.bac.creerJeu();
+        s.bac.ecrire(QStringLiteral("Demi/TRAIN.EXE"), "MZ");
+        s.bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("DossierJeu"), s.bac.chemin(retenu));
+        DossierMSTS.clear();
+        const auto sans = msts ? std::optional(s.bac.chemin(QStringLiteral("Demi"))) : std::nullopt;
+        QCOMPARE(codeDeFin([&] { s.demarrer(sans); }), demande ? 1 : -1);
+        QCOMPARE(s.seam.messages.size(), demande ? 2 : 0);
+        if (!demande)
+            QCOMPARE(DossierMSTS, jeu);
     }
 
     void secondeCopieSeTait()
