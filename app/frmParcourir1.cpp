@@ -57,10 +57,10 @@ void frmParcourir1::Form_Load()
     cmdAnnuler->setText(texte(QStringLiteral("Button"), QStringLiteral("Button09")));
     cmdOK->setEnabled(false);
     Annule = false;
-    // The original started on drive C:; the file-system root stands in.
-    const QString racine = racineSysteme();
-    DriveListBox->afficherDisqueDe(racine);
-    DirListBox->definirChemin(racine);
+    // The original's "C:\" on Windows, the home folder elsewhere.
+    const QString depart = dossierDepart();
+    DriveListBox->afficherDisqueDe(depart);
+    DirListBox->definirChemin(depart);
     DirListBox_Change();
     definirPointeur(Pointeur::ParDefaut);
 }

@@ -22,6 +22,11 @@
 
 namespace corvanel {
 
+namespace {
+// The game folder last chosen in the folder dialog.
+const QString DossierJeu = QStringLiteral("DossierJeu");
+} // namespace
+
 QString sousDossierJeu(const QString &dossierMSTS, const QString &relatif)
 {
     return avecSeparateurFinal(trouverSansCasse(dossierMSTS, relatif).value_or(dossierMSTS + relatif));
@@ -42,6 +47,14 @@ QString TrouverDossierMSTS(const std::optional<QString> &valeur)
     DossierMSTS = avecSeparateurFinal(DossierMSTS);
     if (estDossierMSTS(DossierMSTS))
         return DossierMSTS;
+    // Most players on Linux have no registry value (Open Rails content,
+    // another Wine prefix): the folder they showed last time stands in for
+    // it, as long as it still holds the game.
+    if (!valeur) {
+        const QString retenu = reglages().lire(QStringLiteral("Options"), DossierJeu);
+        if (!retenu.isEmpty() && estDossierMSTS(avecSeparateurFinal(retenu)))
+            return DossierMSTS = avecSeparateurFinal(retenu);
+    }
 
     if (!interaction().question(texte(QStringLiteral("Errors"), QStringLiteral("Error01")), Icone::Exclamation)) {
         interaction().erreur(texte(QStringLiteral("Errors"), QStringLiteral("Error02")));
@@ -53,6 +66,7 @@ QString TrouverDossierMSTS(const std::optional<QString> &valeur)
         interaction().erreur(texte(QStringLiteral("Errors"), QStringLiteral("Error02")));
         terminerProgramme(1);
     }
+    reglages().ecrire(QStringLiteral("Options"), DossierJeu, DossierMSTS);
     return DossierMSTS;
 }
 

@@ -23,8 +23,11 @@ struct OptionsDemarrage {
 // through the seam.
 std::unique_ptr<frmCorvanel> Main(const OptionsDemarrage &options, InstanceUnique &instance);
 
-// The game folder from the registry value (or `valeur` when given), else
-// from the folder dialog; ends the program when the user gives up.
+// The game folder from the registry value (or `valeur` when given), else,
+// without `valeur`, the one last chosen in the folder dialog (setting
+// "Options"/"DossierJeu") while it still holds the game, else from the
+// folder dialog, whose choice is then kept in that setting. Ends the program
+// when the user gives up.
 QString TrouverDossierMSTS(const std::optional<QString> &valeur = std::nullopt);
 
 // The game's sub-folder (e.g. "TRAINS/CONSISTS/") as it is spelt on disk,

@@ -1,6 +1,9 @@
 #include "fileops/Echecs.h"
 
 #include "app/Interaction.h"
+#include "app/Texte.h"
+#include "fileops/SystemeFichiers.h"
+#include "localisation/LireLangue.h"
 
 #include <QDir>
 
@@ -15,6 +18,17 @@ QString texteEchec(const QString &chemin, const ErreurExecution &e)
 void signalerEchec(const QString &chemin, const ErreurExecution &e)
 {
     interaction().erreur(texteEchec(chemin, e));
+}
+
+bool refuserDossierSansEcriture(const QString &dossier)
+{
+    const QString raison = sf::ecritureRefusee(dossier);
+    if (raison.isEmpty())
+        return false;
+    const QString t = remplacer(texte(QStringLiteral("Errors"), QStringLiteral("Error20")), u"[folder]",
+                                QDir::toNativeSeparators(dossier));
+    interaction().erreur(avecSautsDeLigne(t) + QStringLiteral("\r\n\r\n") + raison);
+    return true;
 }
 
 } // namespace corvanel

@@ -15,4 +15,10 @@ QString texteEchec(const QString &chemin, const ErreurExecution &e);
 // Shows it: OK, critical icon, title "Corvanel".
 void signalerEchec(const QString &chemin, const ErreurExecution &e);
 
+// For the choosers of a folder to write into: tries writing a file into
+// `dossier`; when that is refused, says so (Error20 naming the folder, an
+// empty line, the system's description) and returns true, so that the
+// chooser stays open for another choice.
+bool refuserDossierSansEcriture(const QString &dossier);
+
 } // namespace corvanel

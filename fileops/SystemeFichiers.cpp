@@ -5,10 +5,12 @@
 
 #include "fileops/SystemeFichiersInterne.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
@@ -106,6 +108,12 @@ unsigned masqueCreation()
     return masque;
 }
 #endif
+
+QString cheminEssai(const QString &dossier)
+{
+    return QDir(dossier).filePath(
+        QStringLiteral(".corvanel-essai-%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+}
 
 } // namespace interne
 
@@ -589,6 +597,20 @@ void creerDossier(const QString &chemin)
     if (err == ENOENT)
         throw ErreurExecution(NumErreur::CheminIntrouvable);
     throw erreurSysteme(err);
+}
+
+QString ecritureRefusee(const QString &dossier)
+{
+    const QString essai = cheminEssai(dossier);
+    if (const auto p = pannePour(Operation::Ecriture, essai))
+        return qt_error_string(p->err);
+    const QByteArray c = natif(essai);
+    const int fd = ::open(c.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return qt_error_string(errno);
+    ::close(fd);
+    ::unlink(c.constData());
+    return {};
 }
 
 #endif

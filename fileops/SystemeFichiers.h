@@ -107,6 +107,12 @@ struct AutreMontage {
     QString chemin;
 };
 
+// Whether a new file can be written into `dossier`, found by making an empty
+// hidden file there and removing it at once: permission bits say nothing to
+// an administrator, nor of a read-only medium or an access list. Empty when
+// it can; otherwise why not, in the system's words.
+QString ecritureRefusee(const QString &dossier);
+
 QDateTime dateModification(const QString &chemin);
 std::int64_t taille(const QString &chemin);
 bool fichierExiste(const QString &chemin);
@@ -123,7 +129,8 @@ ErreurExecution erreurSysteme(int err);
 // --- Fault injection, for tests ------------------------------------------
 // Montage stands for a second mount: identite() reports another volume and
 // surAutreMontage() true for the paths it applies to (the error value is not
-// used).
+// used). Ecriture also stands for a folder where ecritureRefusee's trial
+// file cannot be made.
 enum class Operation { Attributs, Suppression, Copie, CreationDossier, Montage, Ecriture, Toutes };
 
 // From now on, `operation` on any path containing `fragment` fails with the

@@ -32,6 +32,10 @@ bool sansAttributsEtendus(const QString &chemin);
 // The name's last component begins with "." (and is not "." or "..").
 bool nomCache(const QString &chemin);
 
+// A name for ecritureRefusee's trial file in `dossier`, hidden and unlikely
+// to be taken.
+QString cheminEssai(const QString &dossier);
+
 // The attribute bits stored in "user.DOSATTRIB".
 int analyserAttributsDos(QByteArrayView brut);
 

@@ -407,6 +407,20 @@ void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lecture
         SetFileAttributesW(natif(chemin).c_str(), avant & (BitsGeres | FILE_ATTRIBUTE_SYSTEM));
 }
 
+QString ecritureRefusee(const QString &dossier)
+{
+    const QString essai = cheminEssai(dossier);
+    if (const auto p = pannePour(Operation::Ecriture, essai))
+        return qt_error_string(p->err);
+    // Removed by the system when closed, even if the program stops here.
+    const HANDLE h = CreateFileW(natif(essai).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return qt_error_string(int(GetLastError()));
+    CloseHandle(h);
+    return {};
+}
+
 } // namespace corvanel::sf
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "app/Interaction.h"
 #include "app/modDeclarations.h"
+#include "fileops/Echecs.h"
 #include "fileops/frmNouveauDossier.h"
 #include "localisation/LireLangue.h"
 #include "platform/Texte.h"
@@ -136,11 +137,12 @@ void frmDeplacerVers::Form_Load()
     optFichierExiste[2]->setText(cle("OptionButton", "OptionButton05"));
     optFichierExiste[3]->setText(cle("OptionButton", "OptionButton06"));
 
-    // The original started on drive C:; the file-system root stands in.
-    const QString racine = racineSysteme();
-    CheDisque->afficherDisqueDe(racine);
-    CheDossier->definirChemin(racine);
-    txtDeplacerVers->setText(racine);
+    // The original's "C:\" on Windows; elsewhere nobody may write to the
+    // root, and the home folder stands in for it.
+    const QString depart = dossierDepart();
+    CheDisque->afficherDisqueDe(depart);
+    CheDossier->definirChemin(depart);
+    CheDossier_Change();
 }
 
 void frmDeplacerVers::CheDisque_Change()
@@ -179,6 +181,10 @@ void frmDeplacerVers::cmdOK_Click()
         interaction().erreur(texte(QStringLiteral("Errors"), QStringLiteral("Error07")));
         return;
     }
+    // Where nobody may write ("/" on Linux), the first copy would fail;
+    // better to say so while another folder can still be chosen.
+    if (refuserDossierSansEcriture(txtDeplacerVers->text()))
+        return;
     Annule = false;
     accept();
 }

@@ -1,6 +1,8 @@
 #include "fileops/frmNouveauDossier.h"
 
 #include "app/Interaction.h"
+#include "app/Texte.h"
+#include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
 #include "fileops/frmDeplacerVers.h"
 #include "localisation/LireLangue.h"
@@ -121,7 +123,11 @@ void frmNouveauDossier::cmdOK_Click()
         if (!liste.definirChemin(chemin))
             throw ErreurExecution(NumErreur::CheminIntrouvable);
     } catch (const ErreurExecution &e) {
-        rapportFatal(VarianteRapport::Erreur, e);
+        // The original ended the program here. A folder the system refuses
+        // (no right to write there, a name it will not take, a path too
+        // long) is an ordinary event: the user picks another name or place.
+        signalerEchec(chemin, e);
+        return;
     }
     accept();
 }

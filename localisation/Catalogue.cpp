@@ -55,6 +55,7 @@ QList<EntreeCatalogue> construire()
              "Error13", "Error14", "Error15", "Error16"});
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error17"}, {"[folder]"});
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error18", "Error19"}, {"[file]"});
+    ajouterNouvelles(c, QStringLiteral("Errors"), {"Error20"}, {"[folder]"});
     ajouter(c, QStringLiteral("Form"), {"Form01", "Form02", "Form03", "Form04", "Form06", "Form07", "Form08"});
     ajouter(c, QStringLiteral("Button"), serie(QStringLiteral("Button"), 1, 16));
     ajouter(c, QStringLiteral("Frame"),

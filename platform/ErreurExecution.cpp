@@ -118,9 +118,6 @@ QString texteRapportFatal(VarianteRapport v, const ErreurExecution &e)
         premier = QStringLiteral("Erreur n°");
         point = false;
         break;
-    case VarianteRapport::Erreur:
-        premier = QStringLiteral("Erreur ");
-        break;
     }
     return premier + QString::number(e.numero()) + QStringLiteral(". ") + e.description() +
            (point ? QStringLiteral(".") : QString()) + QStringLiteral("\r\n\r\n") +

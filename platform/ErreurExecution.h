@@ -52,7 +52,6 @@ enum class VarianteRapport {
     ErreurNo,          // "Erreur n° ", full stop: text lookup, scan, delete, move
     ErreurNoSansPoint, // "Erreur n° ", no full stop: editor, report refresh
     ErreurNoColle,     // "Erreur n°", no blank, no full stop: start-up
-    Erreur,            // "Erreur ", full stop: new-folder dialog
 };
 
 // The report's text; app/Interaction.h shows it (rapportFatal).

@@ -9,6 +9,16 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <QFile>
+
+#include <cerrno>
+#include <dirent.h>
+#include <unistd.h>
+#endif
+
 namespace corvanel {
 
 namespace {
@@ -152,6 +162,45 @@ QString racineSysteme()
     return avecSeparateurFinal(QDir::toNativeSeparators(QDir::rootPath()));
 #else
     return QStringLiteral("/");
+#endif
+}
+
+QString dossierDepart()
+{
+#ifdef Q_OS_WIN
+    return racineSysteme();
+#else
+    const QString maison = QDir::cleanPath(QDir::homePath());
+    if (QDir::isAbsolutePath(maison) && raisonDossierIllisible(maison).isEmpty())
+        return avecSeparateurFinal(maison);
+    return racineSysteme();
+#endif
+}
+
+QString raisonDossierIllisible(const QString &dossier)
+{
+#ifdef Q_OS_WIN
+    const std::wstring motif = (avecSeparateurFinal(QDir::toNativeSeparators(dossier)) + u'*').toStdWString();
+    WIN32_FIND_DATAW trouve;
+    const HANDLE h = FindFirstFileW(motif.c_str(), &trouve);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        // An empty root lists nothing, which is no failure.
+        return code == ERROR_FILE_NOT_FOUND ? QString() : qt_error_string(int(code));
+    }
+    FindClose(h);
+    return {};
+#else
+    const QByteArray natif = QFile::encodeName(dossier);
+    DIR *d = ::opendir(natif.constData());
+    if (!d)
+        return qt_error_string(errno);
+    ::closedir(d);
+    // Listed but not entered: its sub-folders could not be told apart from
+    // its files.
+    if (::access(natif.constData(), X_OK) != 0)
+        return qt_error_string(errno);
+    return {};
 #endif
 }
 

@@ -24,7 +24,7 @@ struct Depart {
     InteractionScriptee seam;
     Depart() { bac.preparerProgramme(); }
 
-    std::unique_ptr<frmCorvanel> demarrer(const QString &jeu)
+    std::unique_ptr<frmCorvanel> demarrer(const std::optional<QString> &jeu)
     {
         InstanceUnique instance(bac.chemin(QStringLiteral("verrou.lock")));
         return Main({bac.chemin(QStringLiteral("programme")), jeu}, instance);
@@ -156,7 +156,30 @@ private slots:
         QCOMPARE(s.seam.messages.size(), 1); // Error01 only
         QVERIFY(!Annule);
         QCOMPARE(DossierMSTS, jeu);
+        QCOMPARE(s.bac.reglages().lire(QStringLiteral("Options"), QStringLiteral("DossierJeu")), jeu);
         QCOMPARE(DossierConsists, jeu + QStringLiteral("TRAINS/CONSISTS/"));
+    }
+
+    void dossierRetenu_data()
+    {
+        QTest::addColumn<QString>("retenu"); // the folder the setting holds
+        QTest::newRow("le jeu, sans registre") << "MSTS";
+        QTest::newRow("plus que train.exe: Error01, Non, la fin") << "Demi";
+    }
+
+    // Without a registry value, the folder last chosen is used while it still
+    // holds the game.
+    void dossierRetenu()
+    {
+        QFETCH(QString, retenu);
+        Depart s;
+        const QString jeu = s.bac.creerJeu();
+        s.bac.ecrire(QStringLiteral("Demi/TRAIN.EXE"), "MZ");
+        s.bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("DossierJeu"), s.bac.chemin(retenu));
+        DossierMSTS.clear();
+        QCOMPARE(codeDeFin([&] { s.demarrer(std::nullopt); }), retenu == u"MSTS" ? -1 : 1);
+        if (retenu == u"MSTS")
+            QCOMPARE(DossierMSTS, jeu);
     }
 
     void secondeCopieSeTait()

@@ -425,6 +425,8 @@ private slots:
         // Button, Escape, close box.
         for (int maniere : {0, 1, 2}) {
             Scene s;
+            const QByteArray maison = qgetenv("HOME");
+            qputenv("HOME", QFile::encodeName(s.bac.chemin()));
             s.consists({QStringLiteral("a.con")});
             QString ouvert;
             s.seam.quandDialogue([&](QDialog &d) {
@@ -437,8 +439,10 @@ private slots:
                 return dv.result();
             });
             DeplacerConsists(*s.f);
-            // Opened on the file-system root, with no doubled separator.
-            QCOMPARE(ouvert, racineSysteme());
+            qputenv("HOME", maison);
+            // Opened on the home folder, where the user may write, with one
+            // final separator.
+            QCOMPARE(ouvert, s.bac.chemin() + u'/');
             QVERIFY(Annule && s.seam.messages.isEmpty());
             QCOMPARE(s.etats({QStringLiteral("a.con")}), QStringLiteral("L"));
         }
@@ -464,6 +468,7 @@ private slots:
         QTest::newRow("toutes, rien de choisi") << QString() << false << false << rien << QString();
         QTest::newRow("sélection seule, une entrée") << QString() << false << true << QList<int>{1} << QString();
         QTest::newRow("le dossier des consists d'abord") << QString() << true << true << rien << "Error08";
+        QTest::newRow("dossier où rien ne s'écrit") << QString() << false << false << rien << "Error20";
     }
 
     void verificationsDuOK()
@@ -478,6 +483,8 @@ private slots:
         const QString ailleurs = s.bac.creerDossier(QStringLiteral("MSTS/TRAINS/CONSISTS2"));
         if (!ecriture.isEmpty())
             DossierConsists = s.bac.chemin() + QStringLiteral("/") + ecriture;
+        if (cle == u"Error20")
+            sf::injecterPanne(sf::Operation::Ecriture, ailleurs, EACCES);
         s.lister({QStringLiteral("a.con"), QStringLiteral("b.con")}, selection);
         Annule = true;
         frmDeplacerVers dv(*s.f);
@@ -486,7 +493,13 @@ private slots:
         if (selectionSeule)
             dv.optFichiers[0]->click();
         QTest::mouseClick(dv.cmdOK, Qt::LeftButton);
-        QCOMPARE(s.seam.messages, cle.isEmpty() ? QList<Message>{} : QList<Message>{s.erreur(cle)});
+        QList<Message> attendus;
+        if (!cle.isEmpty())
+            attendus << s.erreur(cle);
+        if (cle == u"Error20")
+            attendus[0].texte = remplacer(attendus[0].texte, u"[folder]", ailleurs + u'/') +
+                                QStringLiteral("\r\n\r\n") + qt_error_string(EACCES);
+        QCOMPARE(s.seam.messages, attendus);
         // Refused: the dialog stays open as it was.
         QCOMPARE(dv.isVisible(), !cle.isEmpty());
         QCOMPARE(Annule, !cle.isEmpty());
@@ -543,25 +556,58 @@ private slots:
         QCOMPARE(dv.txtDeplacerVers->text(), cle.isEmpty() ? s.cible(QStringLiteral("Old/")) : s.destination);
     }
 
-    void nouveauDossierEchecFatal()
+    // A folder the system refuses is reported with its path, and the dialog
+    // stays open for another name.
+    void nouveauDossierRefuse()
     {
         Scene s;
         frmDeplacerVers dv(*s.f);
         QVERIFY(dv.CheDossier->definirChemin(s.destination));
         sf::injecterPanne(sf::Operation::CreationDossier, QStringLiteral("/Neuf"), EACCES);
+        bool ouvert = false;
         s.seam.quandDialogue([&](QDialog &d) {
             auto &nd = dynamic_cast<frmNouveauDossier &>(d);
-            nd.txtNouveauDossier->setText(QStringLiteral("Neuf"));
-            // The event procedure itself: the end of the program must not
-            // have to travel through the toolkit's signal delivery.
-            nd.cmdOK_Click();
+            QTest::keyClicks(nd.txtNouveauDossier, QStringLiteral("Neuf"));
+            QTest::mouseClick(nd.cmdOK, Qt::LeftButton);
+            ouvert = nd.isVisible();
             return nd.result();
         });
-        QCOMPARE(codeDeFin([&] { dv.cmdNouveauDossier_Click(); }), 1);
-        QCOMPARE(s.seam.messages, QList<Message>{s.critique(QString::fromUtf8(
-                                      "Erreur 70. Permission refusée.\r\n\r\nSi le problème persiste, veuillez "
-                                      "contacter l'auteur du programme."))});
+        QCOMPARE(codeDeFin([&] { dv.cmdNouveauDossier_Click(); }), -1);
+        QVERIFY(ouvert);
+        QCOMPARE(s.seam.messages,
+                 QList<Message>{s.critique(s.cible(QStringLiteral("Neuf")) +
+                                           QString::fromUtf8("\r\n\r\nErreur n° 70. Permission refusée."))});
         QVERIFY(QDir(s.destination).isEmpty());
+        QCOMPARE(dv.txtDeplacerVers->text(), s.destination);
+    }
+
+    void saisieDansLaListe_data()
+    {
+        QTest::addColumn<QString>("saisie");
+        QTest::addColumn<QString>("ouvert"); // after Enter; empty: nothing begins so, Enter is OK
+        QTest::newRow("premières lettres") << "tm"
+                                           << "tmp";
+        QTest::newRow("sans égard à la casse") << "TR"
+                                               << "Trains";
+        QTest::newRow("rien ne commence ainsi") << "zz" << QString();
+    }
+
+    // Typing highlights the first folder the text begins; Enter opens it, and
+    // only Enter on the open folder accepts it.
+    void saisieDansLaListe()
+    {
+        QFETCH(QString, saisie);
+        QFETCH(QString, ouvert);
+        Scene s;
+        for (const char *d : {"alpha", "tmp", "tmpx", "Trains"})
+            s.bac.creerDossier(QString::fromUtf8("Vieux consists é/") + QLatin1String(d));
+        frmDeplacerVers dv(*s.f);
+        dv.show();
+        QVERIFY(dv.CheDossier->definirChemin(s.destination));
+        QTest::keyClicks(dv.CheDossier, saisie);
+        QTest::keyClick(dv.CheDossier, Qt::Key_Return);
+        QCOMPARE(dv.txtDeplacerVers->text(), ouvert.isEmpty() ? s.destination : s.cible(ouvert + u'/'));
+        QCOMPARE(dv.isVisible(), !ouvert.isEmpty());
     }
 
     void demanderMontreLesDeuxFichiers()

@@ -9,6 +9,7 @@
 
 #include <QtTest>
 
+#include <cerrno>
 #include <optional>
 
 using namespace corvanel;
@@ -279,6 +280,11 @@ private slots:
         // A longer name is a neighbour, not inside; the deepest volume wins.
         QCOMPARE(racineDuVolume("/media/usbx/x", liste), QStringLiteral("/"));
         QCOMPARE(racineDuVolume("/media/usb/disque/a", liste), QStringLiteral("/media/usb/disque/"));
+
+        // A folder that cannot be opened is told in the system's words.
+        Bac bac;
+        QCOMPARE(raisonDossierIllisible(bac.chemin(QStringLiteral("absent"))), qt_error_string(ENOENT));
+        QCOMPARE(raisonDossierIllisible(bac.chemin()), QString());
 #endif
     }
 };

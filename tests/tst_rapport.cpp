@@ -1,16 +1,22 @@
 // The detailed report window on a real game folder, and what the user saves
 // from it and from the main window, byte for byte.
 #include "analysis/Analyse.h"
+#include "analysis/Ecriture.h"
 #include "analysis/frmRapportDetaille.h"
 #include "app/modDeclarations.h"
 #include "platform/Texte.h"
+#include "fileops/SystemeFichiers.h"
 #include "support/SceneFenetre.h"
+#include "ui/InteractionQt.h"
 #include "ui/Pointeur.h"
 
+#include <QFileDialog>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
+
+#include <cerrno>
 
 using namespace corvanel;
 using namespace corvanel::test;
@@ -202,6 +208,46 @@ private slots:
                  vu.constData());
         QVERIFY(s.seam.choixDemandes.last().confirmerEcrasement && s.seam.messages.isEmpty());
         QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
+    }
+
+    void dialogueEnregistrement_data()
+    {
+        QTest::addColumn<int>("filtre"); // CSV, text, all files
+        QTest::addColumn<QString>("saisie");
+        QTest::addColumn<QString>("attendu"); // empty: refused, the dialog open
+        QTest::newRow("CSV choisi, nom nu") << 0 << "rapport"
+                                            << "rapport.csv";
+        QTest::newRow("texte choisi, nom nu") << 1 << "rapport"
+                                              << "rapport.txt";
+        QTest::newRow("tous les fichiers, nom nu") << 2 << "rapport"
+                                                   << "rapport.txt";
+        QTest::newRow("extension tapée gardée") << 0 << "rapport.txt"
+                                                << "rapport.txt";
+        QTest::newRow("fichier en lecture seule") << 1 << "protege" << QString();
+        QTest::newRow("dossier où rien ne s'écrit") << 0 << "interdit/rapport" << QString();
+    }
+
+    // The save dialog itself, as its Save button drives it.
+    void dialogueEnregistrement()
+    {
+        QFETCH(int, filtre);
+        QFETCH(QString, saisie);
+        QFETCH(QString, attendu);
+        Scene s;
+        QVERIFY(QFile::setPermissions(s.bac.ecrire(QStringLiteral("protege.txt")), QFile::ReadOwner));
+        sf::injecterPanne(sf::Operation::Ecriture, s.bac.creerDossier(QStringLiteral("interdit")), EROFS);
+        const auto d =
+            dialogueFichier(choixEnregistrement(QStringLiteral(
+                                "Fichier CSV (*.csv)|*.csv|Fichier texte (*.txt)|*.txt|Tous les fichiers (*.*)|*.*")),
+                            true);
+        d->selectNameFilter(d->nameFilters().at(filtre));
+        d->selectFile(s.bac.chemin(saisie));
+        static_cast<QDialog &>(*d).accept();
+        sf::retirerPannes();
+        QCOMPARE(d->result() == QDialog::Accepted, !attendu.isEmpty());
+        QCOMPARE(s.seam.messages.size(), attendu.isEmpty() ? 1 : 0);
+        if (!attendu.isEmpty())
+            QCOMPARE(d->selectedFiles(), QStringList{s.bac.chemin(attendu)});
     }
 };
 

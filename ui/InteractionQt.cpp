@@ -1,6 +1,10 @@
 #include "ui/InteractionQt.h"
 
 #include "platform/Texte.h"
+#include "app/ErreurExecution.h"
+#include "app/Texte.h"
+#include "fileops/Echecs.h"
+#include "fileops/SystemeFichiers.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -41,38 +45,94 @@ QString pourAffichage(QString t)
 
 } // namespace
 
-std::unique_ptr<QFileDialog> dialogueFichier(const ChoixFichier &c, bool enregistrer)
+QString extensionDuFiltre(const QString &filtre, const QString &defaut)
 {
-    const QFileDialog::AcceptMode mode = enregistrer ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen;
-    auto d = std::make_unique<QFileDialog>(QApplication::activeWindow(), pourAffichage(c.titre), c.dossierInitial,
-                                           filtreQt(c.filtre));
-    d->setAcceptMode(mode);
-    d->setDefaultSuffix(c.extensionParDefaut);
-    d->setFileMode(mode == QFileDialog::AcceptOpen && c.doitExister ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    d->setOption(QFileDialog::DontConfirmOverwrite, !c.confirmerEcrasement);
-    return d;
+    // "Fichier CSV (*.csv)" gives "csv"; "*.*", "*" or no pattern the default.
+    const qsizetype ouvre = filtre.lastIndexOf(u'(');
+    const qsizetype ferme = filtre.lastIndexOf(u')');
+    const QString motifs = ouvre >= 0 && ferme > ouvre ? filtre.mid(ouvre + 1, ferme - ouvre - 1) : filtre;
+    const QString premier = motifs.simplified().section(u' ', 0, 0);
+    if (!premier.startsWith(QStringLiteral("*.")))
+        return defaut;
+    const QString extension = premier.mid(2);
+    return extension.isEmpty() || extension.contains(u'*') || extension.contains(u'?') ? defaut : extension;
 }
 
 namespace {
 
-Choix executer(const ChoixFichier &c, QFileDialog::AcceptMode mode)
+bool lectureSeule(const QString &fichier)
+{
+    try {
+        return sf::existe(fichier) && (sf::lireAttributs(fichier) & sf::LectureSeule) != 0;
+    } catch (const ErreurExecution &) {
+        return false;
+    }
+}
+
+// A read-only file, or a folder nobody may write to: said, and true.
+bool refuse(const QString &fichier)
+{
+    const QFileInfo info(fichier);
+    if (lectureSeule(fichier)) {
+        interaction().erreur(QFileDialog::tr("%1 is write protected.").arg(info.fileName()));
+        return true;
+    }
+    return refuserDossierSansEcriture(info.absolutePath());
+}
+
+// The save dialog as the game's platform has it: a bare name takes the
+// extension of the filter chosen, and a read-only file or a folder nobody may
+// write to is refused while the user can still choose another.
+class DialogueFichier : public QFileDialog {
+public:
+    DialogueFichier(const ChoixFichier &c, bool enregistrer)
+        : QFileDialog(QApplication::activeWindow(), pourAffichage(c.titre), c.dossierInitial, filtreQt(c.filtre)),
+          m_choix(c)
+    {
+        setAcceptMode(enregistrer ? AcceptSave : AcceptOpen);
+        setDefaultSuffix(c.extensionParDefaut);
+        setFileMode(!enregistrer && c.doitExister ? ExistingFile : AnyFile);
+        setOption(DontConfirmOverwrite, !c.confirmerEcrasement);
+    }
+
+    void accept() override
+    {
+        if (acceptMode() == AcceptSave) {
+            // Before the toolkit completes the name and asks about replacing.
+            setDefaultSuffix(extensionDuFiltre(selectedNameFilter(), m_choix.extensionParDefaut));
+            const QStringList choisis = selectedFiles();
+            if (m_choix.refuserLectureSeule && choisis.size() == 1 && !QFileInfo(choisis.first()).isDir() &&
+                refuse(choisis.first()))
+                return;
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    ChoixFichier m_choix;
+};
+
+Choix executer(const ChoixFichier &c, bool enregistrer)
 {
     for (;;) {
-        const std::unique_ptr<QFileDialog> d = dialogueFichier(c, mode == QFileDialog::AcceptSave);
+        const std::unique_ptr<QFileDialog> d = dialogueFichier(c, enregistrer);
         if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty())
             return std::nullopt;
         const QString choisi = d->selectedFiles().constFirst();
-        const QFileInfo info(choisi);
-        if (mode == QFileDialog::AcceptSave && c.refuserLectureSeule && info.exists() && !info.isWritable()) {
-            QMessageBox::warning(QApplication::activeWindow(), pourAffichage(c.titre),
-                                 QFileDialog::tr("%1 is write protected.").arg(info.fileName()));
+        // A dialog of the system's own closes before accept() can refuse:
+        // it opens again.
+        if (enregistrer && c.refuserLectureSeule && refuse(choisi))
             continue;
-        }
         return choisi;
     }
 }
 
 } // namespace
+
+std::unique_ptr<QFileDialog> dialogueFichier(const ChoixFichier &c, bool enregistrer)
+{
+    return std::make_unique<DialogueFichier>(c, enregistrer);
+}
 
 QString filtreQt(const QString &filtreOriginal)
 {
@@ -109,12 +169,12 @@ Reponse InteractionQt::message(const Message &m)
 
 Choix InteractionQt::ouvrirFichier(const ChoixFichier &c)
 {
-    return executer(c, QFileDialog::AcceptOpen);
+    return executer(c, false);
 }
 
 Choix InteractionQt::enregistrerFichier(const ChoixFichier &c)
 {
-    return executer(c, QFileDialog::AcceptSave);
+    return executer(c, true);
 }
 
 int InteractionQt::montrerModal(QDialog &dialogue)

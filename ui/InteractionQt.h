@@ -28,7 +28,12 @@ public:
 // "Name (*.a)|*.a|Other (*.*)|*.*" as Qt's "Name (*.a);;Other (*.*)".
 QString filtreQt(const QString &filtreOriginal);
 
-// The dialogs the seam shows, built apart so they can be pictured.
+// The extension a save dialog gives a bare name under the Qt name filter
+// `filtre`: its first pattern's, or `defaut` for "*.*" and the like.
+QString extensionDuFiltre(const QString &filtre, const QString &defaut);
+
+// The dialogs the seam shows, built apart so they can be pictured (and the
+// file dialog's accept() driven by tests).
 std::unique_ptr<QMessageBox> boiteMessage(const Message &m);
 std::unique_ptr<QFileDialog> dialogueFichier(const ChoixFichier &c, bool enregistrer);
 

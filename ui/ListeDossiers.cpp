@@ -2,6 +2,7 @@
 
 #include "platform/ErreurExecution.h"
 #include "platform/Texte.h"
+#include "app/Texte.h"
 
 #include <QApplication>
 #include <QDir>
@@ -10,10 +11,13 @@
 #include <QSignalBlocker>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace corvanel {
 
 namespace {
 constexpr int RoleChemin = Qt::UserRole + 1;
+constexpr int RoleNom = Qt::UserRole + 2;
 
 QString propre(const QString &chemin)
 {
@@ -43,12 +47,10 @@ ListeDossiers::ListeDossiers(QWidget *parent) : QListWidget(parent)
 bool ListeDossiers::definirChemin(const QString &chemin, QString *erreur)
 {
     const QString nouveau = propre(chemin);
-    const QFileInfo info(nouveau);
-    if (!info.isDir() || !info.isReadable() || !info.isExecutable()) {
-        if (erreur) {
-            const int n = !info.exists() ? NumErreur::CheminIntrouvable : NumErreur::PermissionRefusee;
-            *erreur = ErreurExecution::descriptionFrancaise(n);
-        }
+    const QString raison = raisonDossierIllisible(nouveau);
+    if (!raison.isEmpty()) {
+        if (erreur)
+            *erreur = raison;
         return false;
     }
     const bool change = nouveau != m_chemin;
@@ -76,6 +78,7 @@ void ListeDossiers::remplir()
         const QString nom = niveau == 0 ? QDir::toNativeSeparators(c) : QFileInfo(c).fileName();
         auto *item = new QListWidgetItem(ouvert, QString(niveau * 2, u' ') + nom, this);
         item->setData(RoleChemin, c);
+        item->setData(RoleNom, nom);
         courant = item;
         ++niveau;
     }
@@ -84,6 +87,7 @@ void ListeDossiers::remplir()
     for (const QString &nom : sous) {
         auto *item = new QListWidgetItem(ferme, QString(niveau * 2, u' ') + nom, this);
         item->setData(RoleChemin, d.filePath(nom));
+        item->setData(RoleNom, nom);
     }
     setCurrentItem(courant);
 }
@@ -104,6 +108,28 @@ void ListeDossiers::keyPressEvent(QKeyEvent *e)
         return;
     }
     QListWidget::keyPressEvent(e);
+}
+
+void ListeDossiers::keyboardSearch(const QString &saisie)
+{
+    // The blanks that show the tree would stand between what is typed and
+    // the names, so the toolkit's own search never finds a folder.
+    const bool suite = m_frappe.isValid() && !m_frappe.hasExpired(QApplication::keyboardInputInterval());
+    m_recherche = suite ? m_recherche + saisie : saisie;
+    m_frappe.start();
+    const int n = count();
+    if (n == 0)
+        return;
+    // A first letter looks past the highlighted folder, so that the same
+    // letter typed again steps through the folders it begins.
+    const int depart = std::max(0, currentRow() + (suite ? 0 : 1));
+    for (int i = 0; i < n; ++i) {
+        QListWidgetItem *element = item((depart + i) % n);
+        if (element->data(RoleNom).toString().startsWith(m_recherche, Qt::CaseInsensitive)) {
+            setCurrentItem(element);
+            return;
+        }
+    }
 }
 
 ListeDisques::ListeDisques(QWidget *parent) : QComboBox(parent), m_volumes(volumesMontes())

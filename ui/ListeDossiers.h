@@ -2,8 +2,10 @@
 // The drive, folder and file lists of the choosers, as the original's
 // controls behaved: the folder list shows the open path from the volume's
 // root down, then the sub-folders of the open folder; a double click (or
-// Enter) opens a folder, a single click only highlights it.
+// Enter) opens a folder, a single click only highlights it; typing a name's
+// first letters highlights the first folder it begins.
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QListWidget>
 
 #include "platform/Volumes.h"
@@ -28,11 +30,14 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
+    void keyboardSearch(const QString &saisie) override;
 
 private:
     void ouvrirElement(QListWidgetItem *item);
     void remplir();
     QString m_chemin;
+    QString m_recherche;
+    QElapsedTimer m_frappe;
 };
 
 class ListeDisques : public QComboBox {

@@ -48,10 +48,10 @@ void frmParcourir2::Form_Load()
     setWindowTitle(texte(QStringLiteral("Form"), QStringLiteral("Form06")));
     cmdOK->setText(texte(QStringLiteral("Button"), QStringLiteral("Button08")));
     cmdAnnuler->setText(texte(QStringLiteral("Button"), QStringLiteral("Button09")));
-    // The original started on drive C:; the file-system root stands in.
-    const QString racine = racineSysteme();
-    DriveListBox->afficherDisqueDe(racine);
-    DirListBox->definirChemin(racine);
+    // The original's "C:\" on Windows, the home folder elsewhere.
+    const QString depart = dossierDepart();
+    DriveListBox->afficherDisqueDe(depart);
+    DirListBox->definirChemin(depart);
     DirListBox_Change();
 }
 
