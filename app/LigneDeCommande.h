@@ -43,7 +43,7 @@ public:
     Choix ouvrirFichier(const ChoixFichier &) override { return std::nullopt; }
     Choix enregistrerFichier(const ChoixFichier &) override { return std::nullopt; }
     int montrerModal(QDialog &) override { return 0; }
-    bool demarrerProgramme(const QString &, const QStringList &, QString *erreur) override;
+    bool demarrerProgramme(const QString &, const QStringList &, ErreurExecution *erreur) override;
     bool ouvrirDocument(const QUrl &) override { return false; }
     void laisserPasserEvenements() override {}
     [[noreturn]] void terminer(int code) override;
