@@ -12,6 +12,8 @@ namespace corvanel {
 namespace {
 // Attributes git cannot keep (read-only), listed beside the demo.
 const QString FichierAttributs = QStringLiteral(".demo-attributes");
+const QString PrefixeTemporaire = QStringLiteral("corvanel-demo-");
+const QString NomJeu = QStringLiteral("MSTS");
 } // namespace
 
 QString copierDemo(const QString &dossierDemo, QString *erreur)
@@ -21,13 +23,13 @@ QString copierDemo(const QString &dossierDemo, QString *erreur)
         *erreur = QStringLiteral("demo folder not found: %1").arg(dossierDemo);
         return {};
     }
-    QTemporaryDir temp(QDir::tempPath() + QStringLiteral("/corvanel-demo-XXXXXX"));
+    QTemporaryDir temp(QDir::tempPath() + u'/' + PrefixeTemporaire + QStringLiteral("XXXXXX"));
     if (!temp.isValid()) {
         *erreur = temp.errorString();
         return {};
     }
     temp.setAutoRemove(false);
-    const QString cible = temp.path() + QStringLiteral("/MSTS");
+    const QString cible = temp.path() + u'/' + NomJeu;
     QDirIterator it(dossierDemo, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     QDir().mkpath(cible);
     while (it.hasNext()) {
@@ -61,6 +63,18 @@ QString copierDemo(const QString &dossierDemo, QString *erreur)
         }
     }
     return cible;
+}
+
+void supprimerDemo(const QString &copie)
+{
+    // Only what copierDemo made: a path that merely names another folder
+    // must never lead to removing it.
+    const QFileInfo jeu(copie);
+    const QFileInfo temporaire(jeu.absolutePath());
+    if (copie.isEmpty() || jeu.fileName() != NomJeu || !temporaire.fileName().startsWith(PrefixeTemporaire) ||
+        temporaire.absolutePath() != QFileInfo(QDir::tempPath()).absoluteFilePath())
+        return;
+    QDir(temporaire.absoluteFilePath()).removeRecursively();
 }
 
 } // namespace corvanel

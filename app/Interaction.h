@@ -14,6 +14,8 @@
 
 namespace corvanel {
 
+class ErreurExecution;
+
 enum class Boutons { OK, OuiNon };
 enum class Icone { Critique, Question, Exclamation, Information };
 enum class Reponse { OK, Oui, Non };
@@ -56,8 +58,8 @@ public:
     virtual Choix ouvrirFichier(const ChoixFichier &c) = 0;
     virtual Choix enregistrerFichier(const ChoixFichier &c) = 0;
     // Starts a program with its arguments, each handed over as it is (no
-    // shell). False with a description when it could not be started.
-    virtual bool demarrerProgramme(const QString &programme, const QStringList &arguments, QString *erreur) = 0;
+    // shell). False, with the system's failure, when it could not be started.
+    virtual bool demarrerProgramme(const QString &programme, const QStringList &arguments, ErreurExecution *erreur) = 0;
     // Opens a document or address with its associated program.
     virtual bool ouvrirDocument(const QUrl &adresse) = 0;
     // Lets pending window events run (the original's DoEvents).

@@ -134,10 +134,10 @@ Reponse InteractionConsole::message(const Message &m)
     return m.boutons == Boutons::OuiNon ? Reponse::Non : Reponse::OK;
 }
 
-bool InteractionConsole::demarrerProgramme(const QString &, const QStringList &, QString *erreur)
+bool InteractionConsole::demarrerProgramme(const QString &, const QStringList &, ErreurExecution *erreur)
 {
     if (erreur)
-        *erreur = QStringLiteral("not available from the command line");
+        *erreur = ErreurExecution(NumErreur::AppelIncorrect, QStringLiteral("not available from the command line"));
     return false;
 }
 

@@ -42,7 +42,7 @@ public:
     Reponse message(const Message &m) override;
     Choix ouvrirFichier(const ChoixFichier &) override { return std::nullopt; }
     Choix enregistrerFichier(const ChoixFichier &) override { return std::nullopt; }
-    bool demarrerProgramme(const QString &, const QStringList &, QString *erreur) override;
+    bool demarrerProgramme(const QString &, const QStringList &, ErreurExecution *erreur) override;
     bool ouvrirDocument(const QUrl &) override { return false; }
     void laisserPasserEvenements() override {}
     [[noreturn]] void terminer(int code) override;

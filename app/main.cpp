@@ -152,29 +152,44 @@ int main(int argc, char *argv[])
     o.ajouter(p);
     p.process(app);
 
+    // One copy at a time, decided before anything is written: a second copy
+    // ends here, before it copies the demo folder or touches a setting.
+    auto instance = std::make_unique<InstanceUnique>();
+    if (!instance->acquerir())
+        return 0;
+
     OptionsDemarrage d;
     if (p.isSet(o.msts))
         d.dossierJeu = p.value(o.msts);
+    QString demo;
     if (p.isSet(o.demo)) {
         QString erreur;
-        const QString copie = copierDemo(dossierProgramme() + QStringLiteral("demo"), &erreur);
-        if (copie.isEmpty()) {
+        demo = copierDemo(dossierProgramme() + QStringLiteral("demo"), &erreur);
+        if (demo.isEmpty()) {
             std::fprintf(stderr, "corvanel: %s\n", qPrintable(erreur));
             return 2;
         }
-        std::fprintf(stderr, "corvanel: demo game folder copied to %s\n", qPrintable(copie));
-        d.dossierJeu = copie;
+        std::fprintf(stderr, "corvanel: demo game folder copied to %s\n", qPrintable(demo));
+        d.dossierJeu = demo;
     }
 
     InteractionQt seam;
     definirInteraction(&seam);
     Reglages store;
     definirReglages(&store);
-    auto instance = std::make_unique<InstanceUnique>();
-    seam.avantFin = [&instance] { instance.reset(); };
+    // Every end the program makes itself (window closed, Quit, a reported
+    // failure) removes the demo copy, so repeated demos leave nothing behind.
+    const auto finir = [&instance, &demo] {
+        supprimerDemo(demo);
+        instance.reset();
+    };
+    seam.avantFin = finir;
 
     auto fenetre = Main(d, *instance);
-    if (!fenetre)
-        return 0;
-    return QApplication::exec();
+    int code = 0;
+    if (fenetre)
+        code = QApplication::exec();
+    fenetre.reset();
+    finir();
+    return code;
 }

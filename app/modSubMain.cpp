@@ -5,6 +5,7 @@
 #include "app/frmParcourir1.h"
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
+#include "localisation/TraductionsQt.h"
 #include "platform/Chemins.h"
 #include "platform/ErreurExecution.h"
 #include "platform/Instance.h"
@@ -90,6 +91,8 @@ std::unique_ptr<frmCorvanel> Main(const OptionsDemarrage &options, InstanceUniqu
             }
         }
         reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Langue"), NomFichierLangue);
+        // Before the first question, so that its buttons are in the language too.
+        chargerTraductionsQt(FichierLangue);
 
         utiliserDossierJeu(TrouverDossierMSTS(options.dossierJeu));
 

@@ -10,9 +10,11 @@ add_library(corvanel_core STATIC
   localisation/FichierIni.cpp
   localisation/LireLangue.cpp
   localisation/Catalogue.cpp
+  localisation/TraductionsQt.cpp
   platform/Chemins.cpp
   platform/Registre.cpp
   platform/Instance.cpp
+  platform/Lancement.cpp
   platform/Volumes.cpp
   fileops/SystemeFichiers.cpp
   fileops/SystemeFichiersCopie.cpp

@@ -12,10 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 
 namespace corvanel {
 
@@ -36,17 +34,6 @@ QString pourEtiquette(QString t)
 }
 
 } // namespace
-
-QString texteDate(const QDateTime &date)
-{
-    // The long time format brings the seconds, which two files changed the
-    // same minute differ by, but also a time-zone name nobody asked for.
-    const QLocale locale;
-    QString heure = locale.timeFormat(QLocale::LongFormat);
-    static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b"));
-    heure.remove(zone);
-    return locale.toString(date.date(), QLocale::ShortFormat) + u' ' + locale.toString(date.time(), heure.trimmed());
-}
 
 frmDemander::frmDemander(frmCorvanel &principale, frmDeplacerVers &destination)
     : QDialog(&principale), m_destination(destination)
@@ -114,10 +101,10 @@ void frmDemander::Form_Load()
     lbl1->setText(pourEtiquette(avecSautsDeLigne(remplacer(message("Msg14"), u"[file]", nom))));
     lbl2->setText(pourEtiquette(message("Msg15")));
     lbl3->setText(pourEtiquette(remplacer(message("Msg16"), taille, QString::number(sf::taille(m_existant)))));
-    lbl4->setText(pourEtiquette(remplacer(message("Msg17"), date, texteDate(sf::dateModification(m_existant)))));
+    lbl4->setText(pourEtiquette(remplacer(message("Msg17"), date, dateGenerale(sf::dateModification(m_existant)))));
     lbl5->setText(pourEtiquette(message("Msg18")));
     lbl6->setText(pourEtiquette(remplacer(message("Msg16"), taille, QString::number(sf::taille(m_consist)))));
-    lbl7->setText(pourEtiquette(remplacer(message("Msg17"), date, texteDate(sf::dateModification(m_consist)))));
+    lbl7->setText(pourEtiquette(remplacer(message("Msg17"), date, dateGenerale(sf::dateModification(m_consist)))));
 }
 
 void frmDemander::cmdOui_Click()

@@ -60,8 +60,4 @@ private:
     std::optional<ErreurExecution> m_echec;
 };
 
-// A file date as the dialog shows it: the locale's short date and its time
-// with seconds, the seconds being what "newer" is decided on.
-QString texteDate(const QDateTime &date);
-
 } // namespace corvanel

@@ -14,7 +14,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QLocale>
 #include <QMimeDatabase>
 #include <QPushButton>
 
@@ -97,8 +96,7 @@ bool frmProprietesFichier::Form_Load(const frmCorvanel &principale)
     lblNom->setText(legende("Label", "Label09") + u' ' + info.fileName());
     lblType->setText(legende("Label", "Label10") + u' ' + QMimeDatabase().mimeTypeForFile(info).comment());
     lblTaille->setText(remplacer(legende("Label", "Label11"), u"[size]", QString::number(info.size())));
-    lblModif->setText(legende("Label", "Label12") + u' ' +
-                      QLocale::system().toString(info.lastModified(), QLocale::ShortFormat));
+    lblModif->setText(legende("Label", "Label12") + u' ' + dateGenerale(info.lastModified()));
 
     chkLectureSeule->setChecked(attributs & sf::LectureSeule);
     chkCache->setChecked(attributs & sf::Cache);

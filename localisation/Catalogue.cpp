@@ -1,5 +1,12 @@
 #include "localisation/Catalogue.h"
 
+#include "app/Texte.h"
+#include "app/modDeclarations.h"
+#include "localisation/FichierIni.h"
+
+#include <QFile>
+#include <QFileInfo>
+
 namespace corvanel {
 
 namespace {
@@ -49,6 +56,8 @@ QList<EntreeCatalogue> construire()
     ajouter(c, M, {"Msg26"}, {"[numfile]", "[numfolder]"});
     ajouter(c, M, {"Msg29"}, {"[editor]"});
     ajouterNouvelles(c, M, {"Msg30"}, {"[num]", "[left]"});
+    // A language file refused for a missing text: the language in use stays.
+    ajouterNouvelles(c, M, {"Msg50"});
 
     ajouter(c, QStringLiteral("Errors"),
             {"Error01", "Error02", "Error06", "Error07", "Error08", "Error09", "Error10", "Error11", "Error12",
@@ -88,8 +97,9 @@ QList<EntreeCatalogue> construire()
     ajouterNouvelles(c, QStringLiteral("Label"), {"Label30", "Label31"});
     ajouterNouvelles(c, QStringLiteral("Label"), {"Label32"}, {"[old]"});
     ajouterNouvelles(c, QStringLiteral("MSHFlexGrid"), serie(QStringLiteral("MSHFGCol"), 10, 13));
-    ajouter(c, QStringLiteral("Language"), {"HelpFile", "FAQFile", "HisFile"});
-    ajouter(c, QStringLiteral("Language"), {"Author", "EMail"}, {}, true);
+    // Author also names the copyright holder, in every language.
+    ajouter(c, QStringLiteral("Language"), {"HelpFile", "FAQFile", "HisFile", "Author"});
+    ajouter(c, QStringLiteral("Language"), {"EMail"}, {}, true);
     return c;
 }
 
@@ -106,6 +116,20 @@ const EntreeCatalogue *entreeCatalogue(const QString &section, const QString &cl
     for (const EntreeCatalogue &e : catalogue())
         if (e.section.compare(section, Qt::CaseInsensitive) == 0 && e.cle.compare(cle, Qt::CaseInsensitive) == 0)
             return &e;
+    return nullptr;
+}
+
+const EntreeCatalogue *premiereEntreeManquante(const QString &chemin)
+{
+    QFile f(chemin);
+    const QByteArray contenu = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const bool parDefaut = QFileInfo(chemin).fileName() == LangueParDefaut;
+    for (const EntreeCatalogue &e : catalogue()) {
+        if (e.repliDefaut || (e.seulementHorsDefaut && parDefaut))
+            continue;
+        if (rognerBlancs(lireCleIni(contenu, e.section, e.cle)).isEmpty())
+            return &e;
+    }
     return nullptr;
 }
 

@@ -24,4 +24,11 @@ const QList<EntreeCatalogue> &catalogue();
 // The entry for a section and key (letter case ignored), or null.
 const EntreeCatalogue *entreeCatalogue(const QString &section, const QString &cle);
 
+// The first entry the program needs that the language file at `chemin`
+// lacks or leaves blank (all of them when it cannot be read), or null when
+// it has them all. Entries that fall back to the default file are not needed,
+// nor those looked up only beside another file than the default one when the
+// file bears the default one's name.
+const EntreeCatalogue *premiereEntreeManquante(const QString &chemin);
+
 } // namespace corvanel

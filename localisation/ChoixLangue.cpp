@@ -4,7 +4,9 @@
 #include "app/Interaction.h"
 #include "app/Reglages.h"
 #include "app/modDeclarations.h"
+#include "localisation/Catalogue.h"
 #include "localisation/LireLangue.h"
+#include "localisation/TraductionsQt.h"
 
 #include <QFileInfo>
 
@@ -30,10 +32,19 @@ bool ChoisirLangue()
     if (!choisi || choisi->isEmpty())
         return false;
     const QFileInfo info(*choisi);
+    // A file that lacks a text would end the program at its first lookup,
+    // and at every later start once the setting names it: it is refused
+    // before anything changes, and the language in use stays.
+    if (const EntreeCatalogue *manque = premiereEntreeManquante(info.absoluteFilePath())) {
+        interaction().erreur(texteManquant(manque->section, manque->cle, info.fileName()) + QStringLiteral("\r\n\r\n") +
+                             texte(QStringLiteral("Messages"), QStringLiteral("Msg50")));
+        return false;
+    }
     NomFichierLangue = info.fileName();
     FichierLangue = info.absoluteFilePath();
     // Written before the texts are applied, as the original did.
     reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Langue"), NomFichierLangue);
+    chargerTraductionsQt(FichierLangue);
     return true;
 }
 

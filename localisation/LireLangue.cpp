@@ -11,6 +11,12 @@
 
 namespace corvanel {
 
+QString texteManquant(const QString &Section, const QString &Cle, const QString &nomFichier)
+{
+    return QStringLiteral("La section [") + Section + QStringLiteral("] ou la clé \"") + Cle +
+           QStringLiteral("\" n'existe pas dans le fichier de langue \"") + nomFichier + QStringLiteral("\".");
+}
+
 QString LireLangue(const QString &Fichier, const QString &Section, const QString &Cle, bool Obligatoire)
 {
     // These messages cannot come from the language file whose failure they
@@ -25,9 +31,8 @@ QString LireLangue(const QString &Fichier, const QString &Section, const QString
     try {
         const QString texteLu = sansBlancs(lireCleIniFichier(Fichier, Section, Cle));
         if (Obligatoire && texteLu.isEmpty()) {
-            interaction().erreur(QStringLiteral("La section [") + Section + QStringLiteral("] ou la clé \"") + Cle +
-                                 QStringLiteral("\" n'existe pas dans le fichier de langue \"") + NomFichierLangue +
-                                 QStringLiteral("\".\r\n\r\nVeuillez corriger le problème, puis relancer Corvanel."));
+            interaction().erreur(texteManquant(Section, Cle, NomFichierLangue) +
+                                 QStringLiteral("\r\n\r\nVeuillez corriger le problème, puis relancer Corvanel."));
             terminerProgramme(1);
         }
         return avecSautsDeLigne(texteLu);

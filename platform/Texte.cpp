@@ -1,5 +1,9 @@
 #include "platform/Texte.h"
 
+#include <QDateTime>
+#include <QLocale>
+#include <QRegularExpression>
+
 #include <array>
 
 namespace corvanel {
@@ -75,6 +79,15 @@ QString avecSautsDeLigne(QString texte)
 QString remplacer(QString texte, QStringView marque, QStringView valeur)
 {
     return texte.replace(marque.toString(), valeur.toString(), Qt::CaseSensitive);
+}
+
+QString dateGenerale(const QDateTime &date)
+{
+    const QLocale locale;
+    QString heure = locale.timeFormat(QLocale::LongFormat);
+    static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b"));
+    heure.remove(zone);
+    return locale.toString(date.date(), QLocale::ShortFormat) + u' ' + locale.toString(date.time(), heure.trimmed());
 }
 
 QString avecSeparateurFinal(QString dossier)

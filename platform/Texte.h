@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringView>
 
+class QDateTime;
+
 namespace corvanel {
 
 // Windows-1252 ("ANSI") to Unicode. The five bytes the code page leaves
@@ -27,6 +29,11 @@ QString avecSautsDeLigne(QString texte);
 
 // Plain, case-sensitive replacement of every occurrence of a placeholder.
 QString remplacer(QString texte, QStringView marque, QStringView valeur);
+
+// A file date in the system's general date format: the short date, a blank,
+// and the time with its seconds (two files changed the same minute must look
+// different), without the time-zone name the long time format carries.
+QString dateGenerale(const QDateTime &date);
 
 // Appends the native folder separator unless the text already ends in one.
 QString avecSeparateurFinal(QString dossier);

@@ -1,6 +1,7 @@
 // Renders the main window, its menus and every dialog to PNG files, offscreen,
 // so the windows can be reviewed in any language without a display.
 // Usage: corvanel-captures OUTDIR [LANGUAGE-FILE]
+#include "analysis/Ecriture.h"
 #include "analysis/frmRapportDetaille.h"
 #include "app/Demo.h"
 #include "app/Interaction.h"
@@ -13,6 +14,7 @@
 #include "localisation/ChoixLangue.h"
 #include "localisation/LireLangue.h"
 #include "platform/Texte.h"
+#include "localisation/TraductionsQt.h"
 #include "ui/Aide.h"
 #include "ui/ListeDossiers.h"
 #include "ui/frmParcourir2.h"
@@ -105,9 +107,11 @@ int main(int argc, char *argv[])
     FichierLangue = argc > 2 ? QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath()
                              : DossierAppli + QStringLiteral("lang/") + LangueParDefaut;
     NomFichierLangue = QFileInfo(FichierLangue).fileName();
+    chargerTraductionsQt(FichierLangue);
     // A fresh copy of the demo, so the windows show real consists.
     QString erreur;
-    utiliserDossierJeu(copierDemo(DossierAppli + QStringLiteral("demo"), &erreur));
+    const QString demo = copierDemo(DossierAppli + QStringLiteral("demo"), &erreur);
+    utiliserDossierJeu(demo);
 
     frmCorvanel fenetre;
     fenetre.txtDossierMSTS->setText(QDir::toNativeSeparators(DossierMSTS));
@@ -142,6 +146,18 @@ int main(int argc, char *argv[])
     langue->resize(620, 380);
     enregistrer(*langue, QStringLiteral("ChoixLangue"));
 
+    // Qt's own texts: the buttons of a question and the save dialog.
+    const auto question = boiteMessage(
+        {remplacer(texte(QStringLiteral("Messages"), QStringLiteral("Msg29")), u"[editor]", u"/usr/bin/mousepad"),
+         Boutons::OuiNon, Icone::Question});
+    enregistrer(*question, QStringLiteral("Question"));
+    const auto sauver = dialogueFichier(
+        choixEnregistrement(QStringLiteral("Fichier texte (*.txt)|*.txt|Tous les fichiers (*.*)|*.*")), true);
+    sauver->setOption(QFileDialog::DontUseNativeDialog);
+    sauver->setDirectory(DossierMSTS);
+    sauver->resize(620, 380);
+    enregistrer(*sauver, QStringLiteral("EnregistrerListe"));
+
     frmParcourir1 parcourir1;
     parcourir1.hide();
     enregistrer(parcourir1, QStringLiteral("frmParcourir1"));
@@ -175,6 +191,6 @@ int main(int argc, char *argv[])
     Compteur = 0;
     frmDemander demande(fenetre, destination);
     enregistrer(demande, QStringLiteral("frmDemander"));
-    QDir(QDir::cleanPath(DossierConsists + QStringLiteral("../../.."))).removeRecursively();
+    supprimerDemo(demo);
     return 0;
 }

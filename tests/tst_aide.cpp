@@ -3,6 +3,7 @@
 // none can be used, choosing one with the program chooser).
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
+#include "localisation/TraductionsQt.h"
 #include "support/SceneFenetre.h"
 #include "ui/Aide.h"
 #include "ui/Editeur.h"
@@ -13,6 +14,8 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QtTest>
+
+#include <cerrno>
 
 using namespace corvanel;
 using namespace corvanel::test;
@@ -44,6 +47,7 @@ private slots:
         QTest::addColumn<bool>("traducteur");
         QTest::newRow("défaut") << Francais << Francais << false;
         QTest::newRow("défaut dans une autre casse") << Francais << QStringLiteral("CRV-1.0.7-French.lng") << true;
+        QTest::newRow("anglais") << Anglais << Anglais << true;
     }
 
     // Another file than the default names its translator, last.
@@ -59,6 +63,8 @@ private slots:
         const Message m = s.seam.messages[0];
         const QStringList l = m.texte.split(QStringLiteral("\r\n"));
         QCOMPARE(l.size(), traducteur ? 12 : 9);
+        // The copyright holder in the user's language too.
+        QVERIFY2(l[1].endsWith(u' ' + s.L("Language", "Author")), qPrintable(l[1]));
         QCOMPARE(l.last().startsWith(s.L("Label", "Label06") + u' ' + s.L("Language", "EMail")), traducteur);
         QCOMPARE(m, (Message{m.texte, Boutons::OK, Icone::Information, s.L("Form", "Form04")}));
     }
@@ -66,13 +72,15 @@ private slots:
     void documents_data()
     {
         QTest::addColumn<int>("commande");
-        QTest::addColumn<QString>("erreur"); // empty: opened without a word
-        QTest::newRow("aide") << 0 << QString();
-        QTest::newRow("aide absente") << 0 << "Error11";
-        QTest::newRow("FAQ absente") << 1 << "Error16";
-        QTest::newRow("historique absent") << 2 << "Error15";
-        QTest::newRow("site") << 3 << QString();
-        QTest::newRow("site refusé") << 3 << "Error14";
+        QTest::addColumn<QString>("erreur");    // empty: opened without a word
+        QTest::addColumn<bool>("commeWindows"); // HelpFile written "DOC\..." for Windows
+        QTest::newRow("aide") << 0 << QString() << false;
+        QTest::newRow("aide nommée comme sous Windows") << 0 << QString() << true;
+        QTest::newRow("aide absente") << 0 << "Error11" << false;
+        QTest::newRow("FAQ absente") << 1 << "Error16" << false;
+        QTest::newRow("historique absent") << 2 << "Error15" << false;
+        QTest::newRow("site") << 3 << QString() << false;
+        QTest::newRow("site refusé") << 3 << "Error14" << false;
     }
 
     // Asked to open first, then found missing or refused.
@@ -80,8 +88,14 @@ private slots:
     {
         QFETCH(int, commande);
         QFETCH(QString, erreur);
+        QFETCH(bool, commeWindows);
         Scene s;
         const QString aide = DossierAppli + s.L("Language", "HelpFile");
+        if (commeWindows) {
+            QByteArray contenu = Bac::lire(FichierLangue);
+            contenu.replace("HelpFile=doc/", "HelpFile=DOC\\");
+            s.bac.ecrire(QStringLiteral("programme/lang/") + Francais, contenu);
+        }
         if (erreur.isEmpty())
             s.bac.ecrire(aide.mid(s.bac.chemin().size() + 1), "<html></html>");
         s.seam.refuserOuverture(commande == 3 && !erreur.isEmpty());
@@ -100,6 +114,9 @@ private slots:
     void choixDeLangue()
     {
         Scene s;
+        const auto oui = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
+        chargerTraductionsQt(FichierLangue);
+        QCOMPARE(oui(), QStringLiteral("&Oui"));
         const QString avant = FichierLangue;
         s.seam.choisirFichier(std::nullopt);
         s.f->mnuMenuLangue_Click();
@@ -120,19 +137,50 @@ private slots:
         QCOMPARE(s.f->cmdRechercher->text(), s.L("Button", "Button01"));
         QCOMPARE(s.f->fraTFI->title(), s.L("Frame", "Frame04"));
         QCOMPARE(s.f->mnuAbout->text(), s.L("Menu", "Menu305"));
+        QCOMPARE(oui(), QStringLiteral("&Yes"));
         QVERIFY(s.f->cmdRechercher->text() != LireLangue(DossierAppli + "lang/" + Francais, "Button", "Button01"));
     }
 
-    void choixIncompletTermine()
+    void choixIncomplet_data()
     {
+        // "Section/Key=" of the file in use becomes `par` in the file chosen.
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QString>("cle");
+        QTest::addColumn<QByteArray>("par");
+        QTest::addColumn<bool>("refuse");
+        const auto ligne = [](const char *tag, const QString &nom, const char *cle, const char *par, bool refuse) {
+            QTest::newRow(tag) << nom << QString::fromLatin1(cle) << QByteArray(par) << refuse;
+        };
+        ligne("texte de la fenêtre absent", "incomplet.lng", "Menu/Menu305=", "X=", true);
+        ligne("texte blanc", "incomplet.lng", "Errors/Error16=", "Error16=  \r\nX=", true);
+        ligne("adresse du traducteur absente", "incomplet.lng", "Language/EMail=", "X=", true);
+        ligne("la même, fichier du nom par défaut", Francais, "Language/EMail=", "X=", false);
+        ligne("texte nouveau, repris du fichier par défaut", "incomplet.lng", "Messages/Msg50=", "X=", false);
+    }
+
+    // A file lacking a text the program needs is refused before the setting
+    // names it (else every later start would end on it); the language in
+    // use stays.
+    void choixIncomplet()
+    {
+        QFETCH(QString, nom);
+        QFETCH(QString, cle);
+        QFETCH(QByteArray, par);
+        QFETCH(bool, refuse);
         Scene s;
+        const QString avant = FichierLangue;
+        const QStringList sectionCle = cle.chopped(1).split(u'/');
         QByteArray contenu = Bac::lire(FichierLangue);
-        contenu.replace("Menu305=", "Menu399=");
-        s.seam.choisirFichier(s.bac.ecrire(QStringLiteral("incomplet.lng"), contenu));
-        QCOMPARE(codeDeFin([&] { s.f->mnuMenuLangue_Click(); }), 1);
-        QVERIFY(s.seam.messages.last().texte.contains(QStringLiteral("\"Menu305\"")));
-        // The setting already names the new file, as the original's did.
-        QCOMPARE(s.bac.reglages().lire("Options", "Langue"), QStringLiteral("incomplet.lng"));
+        contenu.replace(sectionCle[1].toLatin1() + '=', par);
+        const QString chemin = s.bac.ecrire(QStringLiteral("ailleurs/") + nom, contenu);
+        s.seam.choisirFichier(chemin);
+        QCOMPARE(codeDeFin([&] { s.f->mnuMenuLangue_Click(); }), -1);
+        QCOMPARE(FichierLangue, refuse ? avant : chemin);
+        QCOMPARE(s.bac.reglages().lireSiPresent("Options", "Langue").has_value(), !refuse);
+        const QString message =
+            texteManquant(sectionCle[0], sectionCle[1], nom) + "\r\n\r\n" + texte("Messages", "Msg50");
+        QCOMPARE(s.seam.messages,
+                 (refuse ? QList<Message>{{message, Boutons::OK, Icone::Critique}} : QList<Message>{}));
     }
 
     void editerFichier_data()
@@ -211,12 +259,19 @@ private slots:
         QCOMPARE(s.seam.demarrages.size(), 1);
         QCOMPARE(s.seam.demarrages[0].arguments, QStringList{DossierConsists + QStringLiteral("b b.con")});
 
-        // The editor cannot be started: the program ends.
-        s.seam.refuserDemarrage(QStringLiteral("execve: Permission denied"));
+        // What the system says of a program that cannot be started...
+        InteractionQt reelle;
+        ErreurExecution e(0, {});
+        QVERIFY(!reelle.demarrerProgramme(s.bac.ecrire(QStringLiteral("bin/pas un programme"), "#!/bin/sh\n"), {}, &e));
+        QCOMPARE(e.numero(), NumErreur::PermissionRefusee);
+        QVERIFY(!reelle.demarrerProgramme(s.bac.chemin(QStringLiteral("bin/absent")), {}, &e));
+        QCOMPARE(e.numero(), NumErreur::FichierIntrouvable);
+        // ... ends the program with its number and description.
+        s.seam.refuserDemarrage(ErreurExecution::depuisErrno(EACCES));
         QCOMPARE(codeDeFin([&] { s.f->mnuEditerFichier_Click(); }), 1);
         QCOMPARE(s.seam.messages.size(), 1);
         QCOMPARE(s.seam.messages[0].texte,
-                 QString::fromUtf8("Erreur n° 5. execve: Permission denied\r\n\r\n"
+                 QString::fromUtf8("Erreur n° 70. Permission refusée\r\n\r\n"
                                    "Si le problème persiste, veuillez contacter l'auteur du programme."));
     }
 

@@ -61,6 +61,8 @@ private slots:
         QCOMPARE(NomFichierLangue, Francais);
         QCOMPARE(FichierLangue, s.bac.chemin(QStringLiteral("programme/lang/")) + Francais);
         QCOMPARE(s.langueReglee(), Francais);
+        // Qt's own buttons in the language of the file too.
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Oui"));
     }
 
     void aucunFichierDeLangue()

@@ -1,6 +1,7 @@
 // The command line, as scripts use it: the real program, its exit codes, what
 // it writes where and in which encoding, with no display. What the scan and
 // the report find is checked in their own suites.
+#include "platform/Instance.h"
 #include "support/Bac.h"
 
 #include <QtTest>
@@ -18,7 +19,7 @@ struct Sortie {
 };
 
 // The program, with a settings folder of the sandbox's own.
-Sortie lancer(const Bac &bac, const QStringList &arguments)
+Sortie lancer(const Bac &bac, const QStringList &arguments, const QProcessEnvironment &plus = {})
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -26,6 +27,7 @@ Sortie lancer(const Bac &bac, const QStringList &arguments)
         env.remove(QString::fromLatin1(variable));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), bac.chemin(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_DATA_HOME"), bac.chemin(QStringLiteral("donnees")));
+    env.insert(plus);
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(CORVANEL_BIN_DIR "/corvanel"), arguments);
     if (!p.waitForFinished(60000))
@@ -40,6 +42,28 @@ class TstLigneDeCommande : public QObject {
     Q_OBJECT
 
 private slots:
+    // Beside a running copy, a demo ends before it copies anything or
+    // writes a setting.
+    void secondeDemoSeTait()
+    {
+        Bac bac;
+        const QString runtime = bac.creerDossier(QStringLiteral("run"));
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString temp = bac.creerDossier(QStringLiteral("tmp"));
+        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+        corvanel::InstanceUnique premiere;
+        QVERIFY(premiere.acquerir());
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        env.insert(QStringLiteral("TMPDIR"), temp);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        const Sortie s = lancer(bac, {"--demo"}, env);
+        QCOMPARE(s.code, 0);
+        QVERIFY2(!s.err.contains("demo"), s.err.constData());
+        QVERIFY(QDir(temp).isEmpty());
+        QVERIFY(!QFileInfo::exists(bac.chemin(QStringLiteral("config"))));
+    }
+
     void sorties_data()
     {
         QTest::addColumn<QStringList>("arguments"); // a folder is named relative to the sandbox

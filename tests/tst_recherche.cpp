@@ -43,7 +43,12 @@ private slots:
         s.f->cmdRechercher->click();
         QCOMPARE(s.liste(), invalides);
         QVERIFY(s.seam.messages.isEmpty());
-        QDir(QFileInfo(copie).absolutePath()).removeRecursively();
+        // The copy goes with its temporary folder; a game folder that is not
+        // a demo copy stays.
+        supprimerDemo(copie);
+        QVERIFY(!QFileInfo::exists(QFileInfo(copie).absolutePath()));
+        supprimerDemo(QDir::cleanPath(s.jeu));
+        QVERIFY(QFileInfo::exists(s.jeu));
     }
 
     void ordreDuJeuEtCasse()

@@ -200,6 +200,7 @@ private slots:
         Scene s;
         const QString chemin = s.ecrireConsist(QStringLiteral("Mon train é.con"), QByteArray(1234, 'x'));
         sf::definirAttributs(chemin, sf::LectureSeule | sf::Archive);
+        Bac::dater(chemin, QDateTime(QDate(2003, 5, 1), QTime(10, 20, 30)));
         s.ecrireConsist(QStringLiteral("B.con"), "SIMISA");
         s.listerAvecFocus({QStringLiteral("Mon train é.con"), QStringLiteral("B.con"), QStringLiteral("parti.con")},
                           -1);
@@ -219,6 +220,8 @@ private slots:
         s.ouvrir([&](frmProprietesFichier &d) {
             QCOMPARE(d.lblNom->text(), s.L("Label", "Label09") + QStringLiteral(" Mon train é.con"));
             QCOMPARE(d.lblTaille->text(), remplacer(s.L("Label", "Label11"), u"[size]", u"1234"));
+            // With its seconds, as the overwrite question shows it.
+            QVERIFY2(d.lblModif->text().contains(QStringLiteral("10:20:30")), qPrintable(d.lblModif->text()));
             QCOMPARE(QList<bool>({d.chkLectureSeule->isChecked(), d.chkCache->isChecked(), d.chkArchive->isChecked(),
                                   d.cmdAppliquer->isEnabled()}),
                      QList<bool>({true, false, true, false}));

@@ -5,6 +5,7 @@
 #include "app/Interaction.h"
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
+#include "platform/Chemins.h"
 #include "ui/Commandes.h"
 
 #include <QFileInfo>
@@ -14,9 +15,12 @@ namespace corvanel {
 
 namespace {
 
+// Named as every other path read from a file: "\" or "/" between the
+// parts, and a file written for Windows may not match the letter case on disk.
 QString document(const char *cle)
 {
-    return DossierAppli + texte(QStringLiteral("Language"), QString::fromLatin1(cle));
+    const QString relatif = texte(QStringLiteral("Language"), QString::fromLatin1(cle));
+    return trouverSansCasse(DossierAppli, relatif).value_or(DossierAppli + relatif);
 }
 
 // Opens a document that ships with the program; a missing one, or a request
@@ -55,12 +59,17 @@ void AfficherSiteInternet(frmCorvanel &)
         interaction().erreur(texte(QStringLiteral("Errors"), QStringLiteral("Error14")));
 }
 
+QString ligneCopyright()
+{
+    return QStringLiteral("Copyright © 2002-2003 ") + texte(QStringLiteral("Language"), QStringLiteral("Author"));
+}
+
 QString texteAPropos()
 {
     const bool parDefaut = NomFichierLangue == LangueParDefaut;
     const QString L = QStringLiteral("Label");
     QStringList lignes = {TitreFenetre,
-                          LigneCopyright,
+                          ligneCopyright(),
                           texte(L, QStringLiteral("Label01")),
                           QString(),
                           texte(L, QStringLiteral("Label07")),

@@ -45,9 +45,9 @@ void EditerFichier(const QString &Fichier)
     }
     // The path goes over as one argument and no shell reads it: quotes, ";"
     // or "$" in a consist's name stay part of the name and run nothing.
-    QString erreur;
+    ErreurExecution erreur(NumErreur::AppelIncorrect);
     if (!interaction().demarrerProgramme(editeur, {sansBlancs(Fichier)}, &erreur))
-        rapportFatal(VarianteRapport::ErreurNoSansPoint, ErreurExecution(NumErreur::AppelIncorrect, erreur));
+        rapportFatal(VarianteRapport::ErreurNoSansPoint, erreur);
 }
 
 void EditerFichierCourant(frmCorvanel &f)

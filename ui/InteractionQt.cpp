@@ -5,6 +5,7 @@
 #include "app/Texte.h"
 #include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
+#include "platform/Lancement.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -12,7 +13,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QProcess>
 
 #include <cstdio>
 #include <cstdlib>
@@ -182,16 +182,12 @@ int InteractionQt::montrerModal(QDialog &dialogue)
     return dialogue.exec();
 }
 
-bool InteractionQt::demarrerProgramme(const QString &programme, const QStringList &arguments, QString *erreur)
+bool InteractionQt::demarrerProgramme(const QString &programme, const QStringList &arguments, ErreurExecution *erreur)
 {
-    QProcess p;
-    p.setProgram(programme);
-    p.setArguments(arguments);
-    if (p.startDetached())
-        return true;
-    if (erreur)
-        *erreur = p.errorString();
-    return false;
+    const int numero = demarrerDetache(programme, arguments);
+    if (numero != 0 && erreur)
+        *erreur = ErreurExecution::depuisErrno(numero);
+    return numero == 0;
 }
 
 bool InteractionQt::ouvrirDocument(const QUrl &adresse)

@@ -16,7 +16,7 @@ public:
     Choix ouvrirFichier(const ChoixFichier &c) override;
     Choix enregistrerFichier(const ChoixFichier &c) override;
     int montrerModal(QDialog &dialogue) override;
-    bool demarrerProgramme(const QString &programme, const QStringList &arguments, QString *erreur) override;
+    bool demarrerProgramme(const QString &programme, const QStringList &arguments, ErreurExecution *erreur) override;
     bool ouvrirDocument(const QUrl &adresse) override;
     void laisserPasserEvenements() override;
     [[noreturn]] void terminer(int code) override;

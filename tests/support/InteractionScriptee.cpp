@@ -50,12 +50,13 @@ int InteractionScriptee::montrerModal(QDialog &dialogue)
     return resultat;
 }
 
-bool InteractionScriptee::demarrerProgramme(const QString &programme, const QStringList &arguments, QString *erreur)
+bool InteractionScriptee::demarrerProgramme(const QString &programme, const QStringList &arguments,
+                                            ErreurExecution *erreur)
 {
     demarrages.append({programme, arguments});
-    if (!m_erreurDemarrage.isEmpty()) {
+    if (m_erreurDemarrage) {
         if (erreur)
-            *erreur = m_erreurDemarrage;
+            *erreur = *m_erreurDemarrage;
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 // scripted function that drives the real widget; the program's end throws
 // FinProgramme instead of leaving the process.
 #include "ui/Modal.h"
+#include "app/Interaction.h"
 
 #include <QList>
 
@@ -28,14 +29,14 @@ public:
     void choisirFichier(Choix c) { m_fichiers.push_back(std::move(c)); }
     // Runs while the next modal dialog is shown; its return value is exec()'s.
     void quandDialogue(std::function<int(QDialog &)> f) { m_dialogues.push_back(std::move(f)); }
-    void refuserDemarrage(const QString &erreur) { m_erreurDemarrage = erreur; }
+    void refuserDemarrage(const ErreurExecution &erreur) { m_erreurDemarrage = erreur; }
     void refuserOuverture(bool refuser = true) { m_refuserOuverture = refuser; }
 
     Reponse message(const Message &m) override;
     Choix ouvrirFichier(const ChoixFichier &c) override;
     Choix enregistrerFichier(const ChoixFichier &c) override { return ouvrirFichier(c); }
     int montrerModal(QDialog &dialogue) override;
-    bool demarrerProgramme(const QString &programme, const QStringList &arguments, QString *erreur) override;
+    bool demarrerProgramme(const QString &programme, const QStringList &arguments, ErreurExecution *erreur) override;
     bool ouvrirDocument(const QUrl &adresse) override;
     void laisserPasserEvenements() override;
     [[noreturn]] void terminer(int code) override { throw FinProgramme{code}; }
@@ -55,7 +56,7 @@ private:
     std::deque<Reponse> m_reponses;
     std::deque<Choix> m_fichiers;
     std::deque<std::function<int(QDialog &)>> m_dialogues;
-    QString m_erreurDemarrage;
+    std::optional<ErreurExecution> m_erreurDemarrage;
     bool m_refuserOuverture = false;
 };
 

@@ -1,0 +1,37 @@
+#include "localisation/TraductionsQt.h"
+
+#include "app/modDeclarations.h"
+#include "localisation/LireLangue.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <memory>
+
+namespace corvanel {
+
+void chargerTraductionsQt(const QString &fichier)
+{
+    static std::unique_ptr<QTranslator> enUsage;
+    if (enUsage) {
+        QCoreApplication::removeTranslator(enUsage.get());
+        enUsage.reset();
+    }
+    const QString langue = LireLangue(fichier, QStringLiteral("Language"), QStringLiteral("Qt"), false);
+    const QLocale locale = langue.isEmpty() ? QLocale::system() : QLocale(langue);
+    auto traducteur = std::make_unique<QTranslator>();
+    // Qt's own folder (Debian's qt6-translations-l10n), else a translations
+    // folder shipped beside the program, as Windows deployments have it.
+    for (const QString &dossier :
+         {QLibraryInfo::path(QLibraryInfo::TranslationsPath), DossierAppli + QStringLiteral("translations")}) {
+        if (traducteur->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"), dossier)) {
+            QCoreApplication::installTranslator(traducteur.get());
+            enUsage = std::move(traducteur);
+            return;
+        }
+    }
+}
+
+} // namespace corvanel
