@@ -4,6 +4,7 @@
 #include "analysis/LecteurConsist.h"
 #include "analysis/Vehicules.h"
 #include "app/ErreurExecution.h"
+#include "app/LigneDeCommandeImpact.h"
 #include "app/Reglages.h"
 #include "app/Texte.h"
 #include "app/modDeclarations.h"
@@ -77,6 +78,8 @@ int executerAnalyse(const OptionsAnalyse &options, std::FILE *sortie, std::FILE 
         return SortieInutilisable;
 
     try {
+        if (options.mode == OptionsAnalyse::Mode::Utilisations)
+            return executerUtilisations(sortie, erreurs);
         const QList<EntreeDossier> fichiers = fichiersConsists(DossierConsists);
         VerificateurVehicules vehicules(DossierTrainset);
         LectureAnticipee lecture(DossierConsists, fichiers);
