@@ -3,6 +3,8 @@
 #include "analysis/Analyse.h"
 #include "analysis/LecteurConsist.h"
 #include "analysis/Vehicules.h"
+#include "app/ErreurExecution.h"
+#include "app/LigneDeCommandeImpact.h"
 #include "app/Reglages.h"
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
@@ -77,6 +79,8 @@ int executerAnalyse(const OptionsAnalyse &options, std::FILE *sortie, std::FILE 
         return SortieInutilisable;
 
     try {
+        if (options.mode == OptionsAnalyse::Mode::Utilisations)
+            return executerUtilisations(sortie, erreurs);
         const QList<EntreeDossier> fichiers = fichiersConsists(DossierConsists);
         VerificateurVehicules vehicules(DossierTrainset);
         LectureAnticipee lecture(DossierConsists, fichiers);

@@ -7,6 +7,7 @@ add_library(corvanel_core STATIC
   app/Reglages.cpp
   app/Demo.cpp
   app/LigneDeCommande.cpp
+  app/LigneDeCommandeImpact.cpp
   localisation/FichierIni.cpp
   localisation/LireLangue.cpp
   localisation/Catalogue.cpp
@@ -30,6 +31,7 @@ add_library(corvanel_core STATIC
   analysis/Remplacement.cpp
   analysis/Sauvegardes.cpp
   app/LigneDeCommandeReparation.cpp
+  analysis/Utilisations.cpp
 )
 target_include_directories(corvanel_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(corvanel_core PUBLIC Qt6::Core Threads::Threads)

@@ -58,6 +58,11 @@ QList<EntreeCatalogue> construire()
     ajouterNouvelles(c, M, {"Msg30"}, {"[num]", "[left]"});
     // A language file refused for a missing text: the language in use stays.
     ajouterNouvelles(c, M, {"Msg50"});
+    // Which services and activities a delete or move breaks; the trash.
+    ajouterNouvelles(c, M, {"Msg90", "Msg91", "Msg95"});
+    ajouterNouvelles(c, M, {"Msg92"}, {"[file]", "[route]", "[service]", "[num]"});
+    ajouterNouvelles(c, M, {"Msg93"}, {"[file]", "[route]", "[service]"});
+    ajouterNouvelles(c, M, {"Msg94", "Msg96", "Msg97"}, {"[num]"});
 
     ajouter(c, QStringLiteral("Errors"),
             {"Error01", "Error02", "Error06", "Error07", "Error08", "Error09", "Error10", "Error11", "Error12",

@@ -90,6 +90,13 @@ private slots:
                    "\n \nb.con\t|\tUnreadable line 4\t|\tUnreadable line 4\n"
                    "C\xc3\xb4te d'Azur.con\t|\t\"S\"\t|\t\"Absent.wag\"\n"
             << QByteArray();
+        // RFC 4180 fields; only invalid consists count.
+        QTest::newRow("services") << QStringList{"--used-by", "jeu"} << 1
+                                  << QByteArray(
+                                         "b.con,\"R,1\",\"s\"\"1\",\nC\xc3\xb4te d'Azur.con,\"R,1\",T,x;\xc3\xa9\n")
+                                  << QByteArray("Consists invalides utilis\xc3\xa9s par des services : 2\n");
+        QTest::newRow("services, aucun") << QStringList{"--used-by", "sain"} << 0 << QByteArray("")
+                                         << QByteArray("services : 0\n");
     }
 
     void sorties()
@@ -106,6 +113,13 @@ private slots:
         }
         bac.ecrire(QString::fromUtf8("jeu/Trains/consists/Côte d'Azur.con"), consist({"WagonData ( Absent S )"}));
         bac.ecrire(QStringLiteral("jeu/Trains/consists/b.con"), consist({"EngineData ( E S"}));
+        const QString route = QStringLiteral("jeu/Routes/R,1/");
+        bac.ecrire(route + QStringLiteral("SERVICES/s\"1.srv"), "Train_Config ( B )");
+        bac.ecrire(route + QStringLiteral("SERVICES/T.srv"), "Train_Config ( \"C\xf4te d'Azur\" )");
+        bac.ecrire(route + QStringLiteral("SERVICES/sain.srv"), "Train_Config ( sain )");
+        bac.ecrire(route + QString::fromUtf8("ACTIVITIES/é.act"), "Service_Definition ( t )");
+        bac.ecrire(route + QStringLiteral("ACTIVITIES/x.act"), "Player_Service_Definition ( \"T\" )");
+        bac.ecrire(route + QStringLiteral("ACTIVITIES/Y.act"), "Service_Definition ( sain )");
         if (arguments.size() > 1)
             arguments[1] = bac.chemin(arguments[1]);
 
@@ -173,7 +187,7 @@ private slots:
         QFETCH(QString, dossier);
         Bac bac;
         bac.creerDossier(QStringLiteral("vide/TRAINS"));
-        for (const char *mode : {"--scan", "--report", "--missing", "--replace", "--undo"}) {
+        for (const char *mode : {"--scan", "--report", "--used-by", "--missing", "--replace", "--undo"}) {
             const Sortie s = lancer(bac, {QString::fromLatin1(mode), bac.chemin(dossier)});
             QCOMPARE(s.code, 2);
             QVERIFY(s.out.isEmpty());
