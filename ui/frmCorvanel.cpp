@@ -97,6 +97,10 @@ void frmCorvanel::mnuEditeurFichiers_Click()
 {
     ChoisirEditeur(*this);
 }
+void frmCorvanel::mnuManquants_Click()
+{
+    OuvrirManquants(*this);
+}
 void frmCorvanel::mnuMenuLangue_Click()
 {
     ChoisirLangue(*this);
