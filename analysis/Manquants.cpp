@@ -53,11 +53,12 @@ void trierSansCasse(QStringList &chemins)
     });
 }
 
-QHash<QString, QStringList> trouverDansTrainset(const QString &dossierTrainset, const QSet<QString> &noms)
+namespace {
+
+// Calls `surFichier` with the name and the path relative to the trainset
+// ("/" between components) of every file below it.
+template <typename Fonction> void parcourirTrainset(const QString &dossierTrainset, Fonction surFichier)
 {
-    QHash<QString, QStringList> trouves;
-    if (noms.isEmpty())
-        return trouves;
     QString base = dossierTrainset;
     while (base.size() > 1 && (base.endsWith(u'/') || base.endsWith(u'\\')))
         base.chop(1);
@@ -67,13 +68,36 @@ QHash<QString, QStringList> trouverDansTrainset(const QString &dossierTrainset, 
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         it.next();
-        const QString cle = it.fileName().toCaseFolded();
-        if (noms.contains(cle))
-            trouves[cle].append(it.filePath().mid(base.size() + 1));
+        surFichier(it.fileName(), it.filePath().mid(base.size() + 1));
     }
+}
+
+} // namespace
+
+QHash<QString, QStringList> trouverDansTrainset(const QString &dossierTrainset, const QSet<QString> &noms)
+{
+    QHash<QString, QStringList> trouves;
+    if (noms.isEmpty())
+        return trouves;
+    parcourirTrainset(dossierTrainset, [&](const QString &nom, const QString &relatif) {
+        const QString cle = nom.toCaseFolded();
+        if (noms.contains(cle))
+            trouves[cle].append(relatif);
+    });
     for (QStringList &chemins : trouves)
         trierSansCasse(chemins);
     return trouves;
+}
+
+QStringList vehiculesDuTrainset(const QString &dossierTrainset, const QString &extension)
+{
+    QStringList vehicules;
+    parcourirTrainset(dossierTrainset, [&](const QString &nom, const QString &relatif) {
+        if (nom.size() > extension.size() && nom.endsWith(extension, Qt::CaseInsensitive))
+            vehicules.append(relatif);
+    });
+    trierSansCasse(vehicules);
+    return vehicules;
 }
 
 QList<VehiculeManquant> chercherManquants(const QString &dossierConsists, const QString &dossierTrainset,

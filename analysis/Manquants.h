@@ -48,6 +48,11 @@ QList<VehiculeManquant> chercherManquants(const QString &dossierConsists, const 
 // to folders are not followed.
 QHash<QString, QStringList> trouverDansTrainset(const QString &dossierTrainset, const QSet<QString> &noms);
 
+// Every vehicle file (".eng" or ".wag" as `extension` says, any letter case)
+// below the trainset folder, relative with "/", sorted without regard to
+// case. Links to folders are not followed.
+QStringList vehiculesDuTrainset(const QString &dossierTrainset, const QString &extension);
+
 // The key under which a vehicle is the same whatever its spelling.
 QString cleVehicule(QStringView dossier, QStringView fichier);
 

@@ -99,25 +99,15 @@ frmRapportDetaille::frmRapportDetaille(QWidget *parent) : QDialog(parent)
     MSHFlexGrid->setModel(m_modele);
     MSHFlexGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     MSHFlexGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
-    MSHFlexGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MSHFlexGrid->setWordWrap(false);
-    MSHFlexGrid->setTextElideMode(Qt::ElideMiddle);
-    MSHFlexGrid->verticalHeader()->hide();
-    MSHFlexGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    // One line of text per row, as tight as the original grid's rows.
-    MSHFlexGrid->verticalHeader()->setDefaultSectionSize(QFontMetrics(policeFenetres()).height() + 5);
+    preparerGrille(*MSHFlexGrid);
     // Each column a third of the grid, whether a vertical scroll bar
     // takes room or not.
     MSHFlexGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    MSHFlexGrid->horizontalHeader()->setHighlightSections(false);
     MSHFlexGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     MSHFlexGrid->installEventFilter(this);
     d.placer(MSHFlexGrid, 105, 105, 9690, 5040);
 
-    pbJauge = new QProgressBar(this);
-    pbJauge->setTextVisible(false);
-    pbJauge->setRange(0, 1);
-    pbJauge->setValue(0);
+    pbJauge = jaugeAuRepos(this);
     d.placer(pbJauge, 105, 5250, 9690, 240);
 
     cmdActualiser = new QPushButton(QStringLiteral("Actualiser"), this);

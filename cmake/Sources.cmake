@@ -56,6 +56,8 @@ add_library(corvanel_gui STATIC
   analysis/ListeInvalides.cpp
   analysis/RapportDetaille.cpp
   analysis/frmRapportDetaille.cpp
+  analysis/frmManquants.cpp
+  analysis/ManquantsFenetre.cpp
   fileops/Suppression.cpp
   fileops/Nettoyage.cpp
   fileops/Proprietes.cpp

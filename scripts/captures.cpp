@@ -2,6 +2,7 @@
 // so the windows can be reviewed in any language without a display.
 // Usage: corvanel-captures OUTDIR [LANGUAGE-FILE]
 #include "analysis/Ecriture.h"
+#include "analysis/frmManquants.h"
 #include "analysis/frmRapportDetaille.h"
 #include "app/Demo.h"
 #include "app/Interaction.h"
@@ -39,6 +40,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QStyleFactory>
+#include <QTableView>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -169,6 +171,31 @@ int main(int argc, char *argv[])
     enregistrer(rapport, QStringLiteral("frmRapportDetaille-vide"));
     rapport.cmdActualiser_Click();
     enregistrer(rapport, QStringLiteral("frmRapportDetaille"));
+
+    // Missing stock, one vehicle of it standing in another folder as a newer
+    // release would have put it, and the chooser for that row.
+    {
+        frmManquants manquants(nullptr, &fenetre);
+        manquants.cmdActualiser_Click();
+        if (manquants.modele().rowCount() > 0) {
+            const VehiculeManquant &l = manquants.modele().lignes().first();
+            const QString ailleurs = DossierTrainset + QStringLiteral("Nouvelle version/");
+            QDir().mkpath(ailleurs);
+            QFile f(ailleurs + l.fichier);
+            f.open(QIODevice::WriteOnly);
+            f.close();
+            manquants.cmdActualiser_Click();
+            manquants.MSHFlexGrid->selectRow(0);
+        }
+        enregistrer(manquants, QStringLiteral("frmManquants"));
+        if (manquants.modele().rowCount() > 0) {
+            const VehiculeManquant &l = manquants.modele().lignes().first();
+            const QString ext = l.fichier.right(4).toLower();
+            frmChoixVehicule choix(l.dossier + u'/' + l.fichier, l.ailleurs, vehiculesDuTrainset(DossierTrainset, ext),
+                                   &manquants);
+            enregistrer(choix, QStringLiteral("frmChoixVehicule"));
+        }
+    }
 
     // The list as the demo's scan leaves it.
     fenetre.cmdRechercher_Click();

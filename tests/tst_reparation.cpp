@@ -5,7 +5,15 @@
 #include "fileops/SystemeFichiers.h"
 #include "platform/Texte.h"
 #include "support/Bac.h"
+#include "analysis/frmManquants.h"
+#include "app/Texte.h"
+#include "support/SceneFenetre.h"
 
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
 #include <QtTest>
 
 #include <cerrno>
@@ -105,6 +113,7 @@ private slots:
     void remplacerPuisAnnuler()
     {
         Bac bac;
+        InteractionScriptee seam;
         qputenv("XDG_DATA_HOME", QFile::encodeName(bac.chemin(QStringLiteral("donnees"))));
         const QString jeu = bac.creerJeu();
         bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/Neuf/V2.wag"));
@@ -169,6 +178,7 @@ private slots:
     void sauvegardeImpossible()
     {
         Bac bac;
+        InteractionScriptee seam;
         const QString jeu = bac.creerJeu();
         bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/N/V2.wag"));
         bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/a.con"), "WagonData ( V1 Vieux )");
@@ -186,6 +196,7 @@ private slots:
     void manquants()
     {
         Bac bac;
+        InteractionScriptee seam;
         const QString jeu = bac.creerJeu();
         bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/Inoui/tgv.WAG"));
         bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/b/TGV.wag"));
@@ -203,7 +214,53 @@ private slots:
                                                   "Y,A.eng,1,\nY,Z.eng,1,\n"));
         QCOMPARE(lignes[0].consists, QStringList({"1.con", "2.con"}));
     }
+
+    void fenetre()
+    {
+        // From the Tools menu: the row, its consists, the chooser with the
+        // same file found elsewhere first, the count confirmed, a read-only
+        // consist asked about, then the undo.
+        SceneFenetre s;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(s.bac.chemin(QStringLiteral("donnees"))));
+        s.ecrireVehicule(QStringLiteral("Autre/A.wag"));
+        s.ecrireVehicule(QStringLiteral("Inoui/TGV.wag"));
+        s.ecrireConsist(QStringLiteral("1.con"), "WagonData ( TGV \"800 v2\" )");
+        const QString ro = s.ecrireConsist(QStringLiteral("2.con"), "WagonData ( TGV \"800 v2\" )");
+        sf::definirAttributs(ro, sf::Cache);
+        QStringList choix;
+        QList<int> etats; // rows, buttons enabled, consists listed, as the steps go
+        s.seam.quandDialogue([&](QDialog &d) {
+            auto &m = dynamic_cast<frmManquants &>(d);
+            m.cmdActualiser_Click();
+            etats << m.modele().rowCount() << m.cmdRemplacer->isEnabled() << m.cmdAnnuler->isEnabled();
+            m.MSHFlexGrid->selectRow(0);
+            etats << m.lstConsists->count();
+            m.cmdRemplacer->click();
+            etats << m.cmdAnnuler->isEnabled();
+            m.cmdAnnuler->click();
+            etats << m.cmdAnnuler->isEnabled();
+            return 0;
+        });
+        s.seam.quandDialogue([&](QDialog &d) {
+            auto &c = dynamic_cast<frmChoixVehicule &>(d);
+            for (int i = 0; i < c.lstVehicules->count(); ++i)
+                choix << c.lstVehicules->item(i)->text();
+            return c.choix() == u"Inoui/TGV.wag" ? QDialog::Accepted : QDialog::Rejected;
+        });
+        // The count, Msg06, the summary; the undo, its Msg06, its summary.
+        for (Reponse r : {Reponse::Oui, Reponse::Oui, Reponse::OK, Reponse::Oui, Reponse::Oui})
+            s.seam.repondre(r);
+        s.f->mnuManquants->trigger();
+        QCOMPARE(etats, (QList<int>{1, 0, 0, 2, 1, 0}));
+        QCOMPARE(choix, QStringList({"Inoui/TGV.wag", "Autre/A.wag"}));
+        const QList<Message> &m = s.seam.messages;
+        QCOMPARE(m.size(), 6);
+        QVERIFY(m[0].texte.startsWith(u'2') && m[1].texte.contains(u"2.con") && m[3].texte.contains(u"800 v2"));
+        QCOMPARE(m[5].texte, QStringLiteral("Consists restaurés : 2"));
+        QCOMPARE(Bac::lire(ro), QByteArray("WagonData ( TGV \"800 v2\" )"));
+        QCOMPARE(sf::lireAttributs(ro) & sf::Cache, int(sf::Cache));
+    }
 };
 
-QTEST_GUILESS_MAIN(TstReparation)
+QTEST_MAIN(TstReparation)
 #include "tst_reparation.moc"

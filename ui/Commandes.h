@@ -9,6 +9,7 @@ class frmCorvanel;
 void Rechercher(frmCorvanel &f);            // cmdRechercher
 void EnregistrerListe(frmCorvanel &f);      // mnuEnregistrerListe
 void OuvrirRapportDetaille(frmCorvanel &f); // cmdRapportDetaille
+void OuvrirManquants(frmCorvanel &f);       // mnuManquants
 
 // fileops/
 void SupprimerConsists(frmCorvanel &f);  // cmdSupprimer

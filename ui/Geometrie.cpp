@@ -4,10 +4,13 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTableView>
 #include <QWidget>
 
 #include <algorithm>
@@ -28,6 +31,26 @@ void preparerDialogue(QWidget &dialogue)
 {
     dialogue.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     dialogue.setFont(policeFenetres());
+}
+
+void preparerGrille(QTableView &grille)
+{
+    grille.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grille.setWordWrap(false);
+    grille.setTextElideMode(Qt::ElideMiddle);
+    grille.verticalHeader()->hide();
+    grille.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grille.verticalHeader()->setDefaultSectionSize(QFontMetrics(policeFenetres()).height() + 5);
+    grille.horizontalHeader()->setHighlightSections(false);
+}
+
+QProgressBar *jaugeAuRepos(QWidget *parent)
+{
+    auto *jauge = new QProgressBar(parent);
+    jauge->setTextVisible(false);
+    jauge->setRange(0, 1);
+    jauge->setValue(0);
+    return jauge;
 }
 
 QFrame *ligneBleue(QWidget *parent)

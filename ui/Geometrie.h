@@ -14,6 +14,8 @@ class QAbstractButton;
 class QGroupBox;
 class QLabel;
 class QFrame;
+class QProgressBar;
+class QTableView;
 
 namespace corvanel {
 
@@ -48,5 +50,10 @@ int enPixels(int twips, double echelle = 1.0);
 void preparerDialogue(QWidget &dialogue);
 // The dark blue rule the choosers draw above their buttons.
 QFrame *ligneBleue(QWidget *parent);
+// A grid of the report windows: read-only, no row headers, one line of
+// text a row, as tight as the original grid's rows.
+void preparerGrille(QTableView &grille);
+// A progress bar without text, at rest (0 of 1).
+QProgressBar *jaugeAuRepos(QWidget *parent);
 
 } // namespace corvanel

@@ -99,6 +99,10 @@ void frmCorvanel::mnuEditeurFichiers_Click()
 {
     ChoisirEditeur(*this);
 }
+void frmCorvanel::mnuManquants_Click()
+{
+    OuvrirManquants(*this);
+}
 void frmCorvanel::mnuMenuLangue_Click()
 {
     if (ChoisirLangue())

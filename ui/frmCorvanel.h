@@ -59,6 +59,7 @@ public:
     QMenu *mnuOutils = nullptr;
     QAction *mnuMenuLangue = nullptr;
     QAction *mnuEditeurFichiers = nullptr;
+    QAction *mnuManquants = nullptr;
     QMenu *mnuAide = nullptr;
     QAction *mnuAfficher = nullptr;
     QAction *mnuFAQ = nullptr;
@@ -104,6 +105,7 @@ public:
     void mnuAbout_Click();
     void mnuEditerFichier_Click();
     void mnuEditeurFichiers_Click();
+    void mnuManquants_Click();
     void mnuMenuLangue_Click();
     void mnuQuitter_Click();
     // The frame's close box; returns false when the window must stay.

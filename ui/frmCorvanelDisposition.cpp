@@ -174,6 +174,7 @@ void frmCorvanel::construireMenus()
     mnuOutils->addSeparator();
     mnuEditeurFichiers =
         article(mnuOutils, QStringLiteral("&Editeur de fichiers..."), {}, &frmCorvanel::mnuEditeurFichiers_Click);
+    mnuManquants = article(mnuOutils, QString::fromUtf8("&Matériel manquant..."), {}, &frmCorvanel::mnuManquants_Click);
 
     mnuAide = barre->addMenu(QStringLiteral("&Aide"));
     mnuAfficher =
@@ -237,6 +238,8 @@ void TraduireFenetrePrincipale(frmCorvanel &f, const QString &Fichier)
     };
     for (const Legende &l : table)
         l.poser(LireLangue(Fichier, QString::fromLatin1(l.section), QString::fromLatin1(l.cle), true));
+    // Newer than the 1.0.7 files: a file without it takes the default's text.
+    f.mnuManquants->setText(texte(QStringLiteral("Menu"), QStringLiteral("Menu206")));
     f.disposer();
 }
 
