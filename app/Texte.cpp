@@ -79,15 +79,14 @@ QString remplacer(QString texte, QStringView marque, QStringView valeur)
 
 QString avecSeparateurFinal(QString dossier)
 {
-    const QChar sep = QChar(u'/');
 #ifdef Q_OS_WIN
     dossier.replace(u'/', u'\\');
     if (!dossier.endsWith(u'\\'))
         dossier += u'\\';
     return dossier;
 #else
-    if (!dossier.endsWith(sep))
-        dossier += sep;
+    if (!dossier.endsWith(u'/'))
+        dossier += u'/';
     return dossier;
 #endif
 }
