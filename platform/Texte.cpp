@@ -92,15 +92,14 @@ QString dateGenerale(const QDateTime &date)
 
 QString avecSeparateurFinal(QString dossier)
 {
-    const QChar sep = QChar(u'/');
 #ifdef Q_OS_WIN
     dossier.replace(u'/', u'\\');
     if (!dossier.endsWith(u'\\'))
         dossier += u'\\';
     return dossier;
 #else
-    if (!dossier.endsWith(sep))
-        dossier += sep;
+    if (!dossier.endsWith(u'/'))
+        dossier += u'/';
     return dossier;
 #endif
 }
