@@ -3,14 +3,15 @@
 #include "analysis/Analyse.h"
 #include "analysis/Remplacement.h"
 #include "analysis/frmManquants.h"
-#include "app/ErreurExecution.h"
 #include "app/Interaction.h"
 #include "app/LigneDeCommandeReparation.h"
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "fileops/Echecs.h"
 #include "localisation/LireLangue.h"
+#include "platform/ErreurExecution.h"
+#include "platform/Texte.h"
 #include "ui/Commandes.h"
+#include "ui/Modal.h"
 #include "ui/Pointeur.h"
 #include "ui/frmCorvanel.h"
 
@@ -77,7 +78,7 @@ bool autoriser(const QString &nom)
 void OuvrirManquants(frmCorvanel &f)
 {
     frmManquants fenetre(&f, &f);
-    interaction().montrerModal(fenetre);
+    montrerModal(fenetre);
 }
 
 void frmManquants::Form_Load()
@@ -166,7 +167,7 @@ void frmManquants::cmdRemplacer_Click()
         return;
     }
     frmChoixVehicule choix(ancien->texte(), l.ailleurs, vehicules, this);
-    if (interaction().montrerModal(choix) != QDialog::Accepted || choix.choix().isEmpty())
+    if (montrerModal(choix) != QDialog::Accepted || choix.choix().isEmpty())
         return;
     const auto demande = analyserCheminVehicule(choix.choix());
     const auto nouveau = demande ? vehiculeSurDisque(trainset, *demande) : std::nullopt;

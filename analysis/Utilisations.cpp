@@ -1,7 +1,7 @@
 #include "analysis/Utilisations.h"
 
 #include "analysis/LecteurConsist.h"
-#include "app/ErreurExecution.h"
+#include "platform/ErreurExecution.h"
 #include "platform/ListeDossier.h"
 
 #include <QHash>

@@ -2,8 +2,8 @@
 // controls, grid and list. The commands are in ManquantsFenetre.cpp.
 #include "analysis/frmManquants.h"
 
-#include "app/Texte.h"
 #include "localisation/LireLangue.h"
+#include "platform/Texte.h"
 #include "ui/Geometrie.h"
 
 #include <QHeaderView>

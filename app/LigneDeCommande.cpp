@@ -3,7 +3,6 @@
 #include "analysis/Analyse.h"
 #include "analysis/LecteurConsist.h"
 #include "analysis/Vehicules.h"
-#include "app/ErreurExecution.h"
 #include "app/LigneDeCommandeImpact.h"
 #include "app/Reglages.h"
 #include "app/modDeclarations.h"

@@ -6,9 +6,9 @@
 #include "analysis/Utilisations.h"
 #include "analysis/Vehicules.h"
 #include "app/LigneDeCommande.h"
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
+#include "platform/Texte.h"
 
 namespace corvanel {
 

@@ -1,9 +1,9 @@
 #include "fileops/Echecs.h"
 
 #include "app/Interaction.h"
-#include "app/Texte.h"
 #include "fileops/SystemeFichiers.h"
 #include "localisation/LireLangue.h"
+#include "platform/Texte.h"
 
 #include <QDir>
 

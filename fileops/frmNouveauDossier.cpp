@@ -1,7 +1,6 @@
 #include "fileops/frmNouveauDossier.h"
 
 #include "app/Interaction.h"
-#include "app/Texte.h"
 #include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
 #include "fileops/frmDeplacerVers.h"

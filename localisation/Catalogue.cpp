@@ -1,8 +1,8 @@
 #include "localisation/Catalogue.h"
 
-#include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "localisation/FichierIni.h"
+#include "platform/Texte.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -2,11 +2,10 @@
 // that walks back, the missing-stock rows.
 #include "analysis/Manquants.h"
 #include "analysis/Remplacement.h"
+#include "analysis/frmManquants.h"
 #include "fileops/SystemeFichiers.h"
 #include "platform/Texte.h"
 #include "support/Bac.h"
-#include "analysis/frmManquants.h"
-#include "app/Texte.h"
 #include "support/SceneFenetre.h"
 
 #include <QLabel>

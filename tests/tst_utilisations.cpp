@@ -1,6 +1,6 @@
 // Which services and activities of the routes use a consist, on real trees.
 #include "analysis/Utilisations.h"
-#include "app/Texte.h"
+#include "platform/Texte.h"
 #include "support/Bac.h"
 
 #include <QtTest>

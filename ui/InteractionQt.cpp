@@ -1,11 +1,10 @@
 #include "ui/InteractionQt.h"
 
-#include "platform/Texte.h"
-#include "app/ErreurExecution.h"
-#include "app/Texte.h"
 #include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
+#include "platform/ErreurExecution.h"
 #include "platform/Lancement.h"
+#include "platform/Texte.h"
 
 #include <QApplication>
 #include <QDesktopServices>

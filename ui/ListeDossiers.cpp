@@ -2,7 +2,6 @@
 
 #include "platform/ErreurExecution.h"
 #include "platform/Texte.h"
-#include "app/Texte.h"
 
 #include <QApplication>
 #include <QDir>
