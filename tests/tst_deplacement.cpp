@@ -119,7 +119,6 @@ struct Scene : SceneFenetre {
         return critique(
             avecSautsDeLigne(remplacer(L(QStringLiteral("Errors"), QString::fromLatin1(cle)), u"[file]", nom)));
     }
-    Message critique(const QString &t) const { return {t, Boutons::OK, Icone::Critique}; }
     Message erreur(const QString &cle) const { return critique(L(QStringLiteral("Errors"), cle)); }
 };
 
@@ -334,13 +333,10 @@ private slots:
         // full disk mid-copy is among the file-system faults.
         QTest::addColumn<QString>("panne");
         QTest::addColumn<QString>("etats");
-        QTest::newRow("écraser une destination en lecture seule") << "copie"
-                                                                  << "DAD";
-        QTest::newRow("un dossier du même nom à la destination") << "dossier"
-                                                                 << "DFD";
+        QTest::newRow("écraser une destination en lecture seule") << QStringLiteral("copie") << "DAD";
+        QTest::newRow("un dossier du même nom à la destination") << QStringLiteral("dossier") << "DFD";
         // Still fatal: the copy is whole, the consist in both folders.
-        QTest::newRow("suppression refusée après la copie") << "suppression"
-                                                            << "DCL";
+        QTest::newRow("suppression refusée après la copie") << QStringLiteral("suppression") << "DCL";
         // Its temporary name once went past the system's limit.
         QTest::newRow("nom de 250 octets") << QString() << "DDD";
     }
@@ -518,8 +514,7 @@ private slots:
             const QString nom = QStringLiteral("x") + QChar(c) + u'y';
             QTest::newRow(qPrintable(QStringLiteral("caractère ") + QChar(c))) << nom << "Error13" << nom;
         }
-        QTest::newRow("dossier existant")
-            << QStringLiteral("Existant") << QStringLiteral("Error06") << QStringLiteral("Existant");
+        QTest::newRow("dossier existant") << QStringLiteral("Existant") << QStringLiteral("Error06") << "Existant";
     }
 
     // Made under the folder shown and chosen at once; refused, the dialog

@@ -293,8 +293,7 @@ private slots:
         // a.con fits, b.con is cut short part-way, c.con fits: each failure is
         // told and the move goes on.
         QTest::newRow("plein au milieu du deuxième") << 0 << QStringLiteral("E61 fin") << QStringLiteral("DLD");
-        QTest::newRow("support en lecture seule")
-            << EROFS << QStringLiteral("E70 E70 E70 fin") << QStringLiteral("LLL");
+        QTest::newRow("support en lecture seule") << EROFS << QStringLiteral("E70 E70 E70 fin") << "LLL";
     }
 
     void destinationPleineOuFermee()
@@ -435,8 +434,7 @@ private slots:
             inaccessible = QFile::decodeName("note\xff.txt");
         }
 
-        const Message echec{texteEchec(DossierConsists + inaccessible, sf::erreurSysteme(EILSEQ)), Boutons::OK,
-                            Icone::Critique};
+        const Message echec = s.critique(texteEchec(DossierConsists + inaccessible, sf::erreurSysteme(EILSEQ)));
         const qsizetype premier = commande == u"déplacer" ? 0 : 1;
         QCOMPARE(s.seam.messages.size(), premier + 2);
         QCOMPARE(s.seam.messages[premier], echec);

@@ -66,24 +66,22 @@ private slots:
     void sansCasse_data()
     {
         QTest::addColumn<QString>("relatif");
-        QTest::addColumn<Opt>("trouve"); // relative to the base; nullopt: not found
-        QTest::addColumn<bool>("fichier");
-        QTest::addColumn<bool>("dossier");
+        QTest::addColumn<Opt>("trouve");   // relative to the base; nullopt: not found
+        QTest::addColumn<QString>("type"); // f a file, d a folder, - neither
 
         const Opt consist = QStringLiteral("Trains/Consists/GP38 Fret.con");
-        QTest::newRow("casse melangee") << "TRAINS/CONSISTS/gp38 fret.CON" << consist << true << false;
+        QTest::newRow("casse melangee") << "TRAINS/CONSISTS/gp38 fret.CON" << consist << "f";
         QTest::newRow("separateurs inverses, doubles, en tete")
-            << "\\TRAINS//Consists\\\\gp38 fret.con/" << consist << true << false;
-        QTest::newRow("prefixe d'un nom ne suffit pas") << "TRAINS/CONSIST" << Opt() << false << false;
-        QTest::newRow("lien vers un fichier")
-            << "TRAINS/CONSISTS/LIEN.CON" << Opt("Trains/Consists/Lien.con") << true << false;
-        QTest::newRow("lien vers un dossier") << "trains/raccourci" << Opt("Trains/Raccourci") << false << true;
-        QTest::newRow("lien casse") << "trains/consists/perdu.con" << Opt() << false << false;
+            << "\\TRAINS//Consists\\\\gp38 fret.con/" << consist << "f";
+        QTest::newRow("prefixe d'un nom ne suffit pas") << "TRAINS/CONSIST" << Opt() << "-";
+        QTest::newRow("lien vers un fichier") << "TRAINS/CONSISTS/LIEN.CON" << Opt("Trains/Consists/Lien.con") << "f";
+        QTest::newRow("lien vers un dossier") << "trains/raccourci" << Opt("Trains/Raccourci") << "d";
+        QTest::newRow("lien casse") << "trains/consists/perdu.con" << Opt() << "-";
         // Content copied from several Windows sources can hold names that
         // differ only by case; the one spelled as asked wins, else the first
         // by name.
-        QTest::newRow("jumeaux: exacte") << "trainset" << Opt("trainset") << false << true;
-        QTest::newRow("jumeaux: premier par nom") << "Trainset" << Opt("TRAINSET") << false << true;
+        QTest::newRow("jumeaux: exacte") << "trainset" << Opt("trainset") << "d";
+        QTest::newRow("jumeaux: premier par nom") << "Trainset" << Opt("TRAINSET") << "d";
     }
 
     void sansCasse()
@@ -93,8 +91,7 @@ private slots:
 #endif
         QFETCH(QString, relatif);
         QFETCH(Opt, trouve);
-        QFETCH(bool, fichier);
-        QFETCH(bool, dossier);
+        QFETCH(QString, type);
         Bac bac;
         const QString fret = bac.ecrire(QStringLiteral("Trains/Consists/GP38 Fret.con"), "SIMISA@@");
         lier(fret, bac.chemin(QStringLiteral("Trains/Consists/Lien.con")));
@@ -108,8 +105,8 @@ private slots:
         const QString dir = bac.chemin();
         for (const QString &base : {dir, dir + u'/'})
             QCOMPARE(trouverSansCasse(base, relatif), trouve ? Opt(dir + u'/' + *trouve) : Opt());
-        QCOMPARE(fichierExisteSansCasse(dir, relatif), fichier);
-        QCOMPARE(dossierExisteSansCasse(dir, relatif), dossier);
+        QCOMPARE(fichierExisteSansCasse(dir, relatif), type == u"f");
+        QCOMPARE(dossierExisteSansCasse(dir, relatif), type == u"d");
     }
 
     void lireValeurRegWine_data()

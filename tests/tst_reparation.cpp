@@ -62,38 +62,28 @@ private slots:
                                            "  WagonData ( Autre X )\n  EngineData ( tgv2nr1d226 rtgv2n 800 v2 )\r)");
         const QString fait = QStringLiteral("Train (\r\n  WagonData ( TGV2NR1D226 \"RTGV2N Inoui\" )\r\n"
                                             "  WagonData ( Autre X )\n  EngineData ( tgv2nr1d226 rtgv2n 800 v2 )\r)");
+        const auto ligne = [](const QString &tag, const char *codage, const QString &avant, const char *ancien,
+                              const QString &nouveau, const QString &apres) {
+            QTest::newRow(qPrintable(tag))
+                << QString::fromLatin1(codage) << avant << QString::fromLatin1(ancien) << nouveau << apres;
+        };
         for (const char *c : {"ansi", "utf8", "utf16le", "utf16be"}) {
             // Quoted folder stays quoted; an engine line of the same name is not OLD.
-            QTest::addRow("%s quoted, CR LF, LF, CR, no last end", c) << c << tgv << "RTGV2N 800 v2/TGV2NR1D226"
-                                                                      << "RTGV2N Inoui\\TGV2NR1D226" << fait;
+            ligne(c + QStringLiteral(" quoted, CR LF, LF, CR, no last end"), c, tgv, "RTGV2N 800 v2/TGV2NR1D226",
+                  "RTGV2N Inoui\\TGV2NR1D226", fait);
             // Unquoted tokens: quotes only where the new text holds a blank.
-            QTest::addRow("%s unquoted gets quotes", c) << c << "WagonData ( tgv2nr1d226 RTGV2N\\Sub )\n"
-                                                        << "RTGV2N/Sub/TGV2NR1D226"
-                                                        << "Nouveau Dossier\\Voiture 1"
-                                                        << "WagonData ( \"Voiture 1\" \"Nouveau Dossier\" )\n";
+            ligne(c + QStringLiteral(" unquoted gets quotes"), c, "WagonData ( tgv2nr1d226 RTGV2N\\Sub )\n",
+                  "RTGV2N/Sub/TGV2NR1D226", "Nouveau Dossier\\Voiture 1",
+                  "WagonData ( \"Voiture 1\" \"Nouveau Dossier\" )\n");
         }
-        QTest::newRow("slashes and case alike, name quoted") << "ansi"
-                                                             << "WagonData ( \"Tgv2nr1d226\" rtgv2n/sub )"
-                                                             << "RTGV2N\\Sub\\TGV2NR1D226"
-                                                             << "A\\B"
-                                                             << "WagonData ( \"B\" A )";
-        QTest::newRow("accent in Windows-1252") << "ansi"
-                                                << "WagonData ( TGV2NR1D226 RTGV2N\\Sub )"
-                                                << "RTGV2N/Sub/TGV2NR1D226" << QString::fromUtf8("Côte\\Été")
-                                                << QString::fromUtf8("WagonData ( Été Côte )");
-        QTest::newRow("Windows-1252 cannot hold it")
-            << "ansi"
-            << "WagonData ( TGV2NR1D226 RTGV2N\\Sub )"
-            << "RTGV2N/Sub/TGV2NR1D226" << QString::fromUtf8("Ж\\X") << QString();
-        QTest::newRow("UTF-16 holds it") << "utf16le"
-                                         << "WagonData ( TGV2NR1D226 RTGV2N\\Sub )"
-                                         << "RTGV2N/Sub/TGV2NR1D226" << QString::fromUtf8("Ж\\X")
-                                         << QString::fromUtf8("WagonData ( X Ж )");
-        QTest::newRow("unsound line untouched")
-            << "ansi"
-            << "WagonData ( TGV2NR1D226 )\r\nWagonData ( \"TGV2NR1D226 RTGV2N\\Sub )"
-            << "RTGV2N/Sub/TGV2NR1D226"
-            << "A\\B" << QString();
+        const QString sub = QStringLiteral("WagonData ( TGV2NR1D226 RTGV2N\\Sub )");
+        ligne("slashes and case alike, name quoted", "ansi", "WagonData ( \"Tgv2nr1d226\" rtgv2n/sub )",
+              "RTGV2N\\Sub\\TGV2NR1D226", "A\\B", "WagonData ( \"B\" A )");
+        ligne("accent in Windows-1252", "ansi", sub, "RTGV2N/Sub/TGV2NR1D226", "Côte\\Été", "WagonData ( Été Côte )");
+        ligne("Windows-1252 cannot hold it", "ansi", sub, "RTGV2N/Sub/TGV2NR1D226", "Ж\\X", QString());
+        ligne("UTF-16 holds it", "utf16le", sub, "RTGV2N/Sub/TGV2NR1D226", "Ж\\X", "WagonData ( X Ж )");
+        ligne("unsound line untouched", "ansi", "WagonData ( TGV2NR1D226 )\r\nWagonData ( \"TGV2NR1D226 RTGV2N\\Sub )",
+              "RTGV2N/Sub/TGV2NR1D226", "A\\B", QString());
     }
 
     void substitution()

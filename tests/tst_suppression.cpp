@@ -55,7 +55,6 @@ struct Scene : SceneFenetre {
         return {remplacer(M(cle), QString::fromLatin1(champ), QString::fromLatin1(nom)), Boutons::OuiNon,
                 Icone::Question};
     }
-    Message echec(const QString &texte) const { return {texte, Boutons::OK, Icone::Critique}; }
     // The end runs whatever happened; the list stays off until the next scan.
     void verifierEtatFinal() const
     {
@@ -96,7 +95,7 @@ private slots:
 
         const Message attendu =
             choisies.isEmpty()
-                ? Message{s.M("Msg23"), Boutons::OK, Icone::Critique}
+                ? s.critique(s.M("Msg23"))
                 : Message{s.M("Msg07") + QStringLiteral("\r\n\r\n") +
                               remplacer(s.M(qPrintable(suite)), u"[num]", QString::number(choisies.size())),
                           Boutons::OuiNon, Icone::Exclamation};
@@ -150,11 +149,10 @@ private slots:
 
         QCOMPARE(codeDeFin([&] { s.f->cmdSupprimer->click(); }), -1);
 
-        QCOMPARE(s.seam.messages.mid(1), (QList<Message>{s.question("Msg06", "[file]", ".x.con"),
-                                                         s.question("Msg06", "[file]", "r.con"),
-                                                         s.question("Msg06", "[file]", "x y.con"),
-                                                         s.question("Msg06", "[file]", "z.con"),
-                                                         {s.M("Msg11")}}));
+        QList<Message> attendus;
+        for (const char *n : {".x.con", "r.con", "x y.con", "z.con"})
+            attendus << s.question("Msg06", "[file]", n);
+        QCOMPARE(s.seam.messages.mid(1), attendus << Message{s.M("Msg11")});
         QCOMPARE(sf::lireAttributs(DossierConsists + QStringLiteral(".x.con")), int(sf::Cache));
         QCOMPARE(sf::lireAttributs(ro), int(sf::LectureSeule));
         QCOMPARE(s.liste(), (QStringList{".x.con", "r.con"}));
@@ -175,7 +173,7 @@ private slots:
 
         const QString texte = QString::fromUtf8("Erreur n° 70. Permission refusée.\r\n\r\nSi le problème persiste, "
                                                 "veuillez contacter l'auteur du programme.");
-        QCOMPARE(s.seam.messages.mid(1), (QList<Message>{s.question("Msg06", "[file]", "b.con"), s.echec(texte)}));
+        QCOMPARE(s.seam.messages.mid(1), (QList<Message>{s.question("Msg06", "[file]", "b.con"), s.critique(texte)}));
         QCOMPARE(QDir(DossierConsists).entryList(QDir::Files), (QStringList{"b.con", "c.con"}));
         QCOMPARE(sf::lireAttributs(DossierConsists + QStringLiteral("b.con")), int(sf::LectureSeule));
     }
@@ -278,10 +276,10 @@ private slots:
         s.nettoyer({Reponse::OK, Reponse::Oui});
 
         QCOMPARE(s.restants(), (QStringList{"b.txt", "vieux"}));
-        QCOMPARE(
-            s.seam.messages.mid(1),
-            (QList<Message>{s.echec(texteEchec(b, sf::erreurSysteme(EBUSY))), s.question("Msg25", "[folder]", "vieux"),
-                            s.echec(texteEchec(vieux, ErreurExecution(70))), s.fin(1, 1)}));
+        QCOMPARE(s.seam.messages.mid(1),
+                 (QList<Message>{s.critique(texteEchec(b, sf::erreurSysteme(EBUSY))),
+                                 s.question("Msg25", "[folder]", "vieux"),
+                                 s.critique(texteEchec(vieux, ErreurExecution(70))), s.fin(1, 1)}));
         QCOMPARE(sf::lireAttributs(vieux), sf::Dossier | sf::Cache);
         QVERIFY(s.seam.messages[1].texte.contains(qt_error_string(EBUSY)));
         QVERIFY(QFile::exists(vieux + QStringLiteral("/a.txt")));
@@ -312,7 +310,7 @@ private slots:
         s.nettoyer();
 
         const auto refus = [&](const QString &dossier) {
-            return s.echec(avecSautsDeLigne(remplacer(s.L("Errors", "Error17"), u"[folder]", dossier)));
+            return s.critique(avecSautsDeLigne(remplacer(s.L("Errors", "Error17"), u"[folder]", dossier)));
         };
         QCOMPARE(s.seam.messages.mid(1), (QList<Message>{refus(mnt), refus(vue), s.fin(0, 0)}));
         QCOMPARE(s.restants(), (QStringList{"a.con", "mnt", "vieux"}));

@@ -211,9 +211,8 @@ private slots:
         s.f->lstLFI->setCurrentRow(2, QItemSelectionModel::NoUpdate);
         s.f->mnuProprietesFichier->trigger();
         QCOMPARE(s.seam.dialoguesMontres, 0);
-        QCOMPARE(s.seam.messages,
-                 (QList<Message>{{texteEchec(DossierConsists + QStringLiteral("parti.con"), ErreurExecution(53)),
-                                  Boutons::OK, Icone::Critique}}));
+        QCOMPARE(s.seam.messages, QList<Message>{s.critique(
+                                      texteEchec(DossierConsists + QStringLiteral("parti.con"), ErreurExecution(53)))});
         s.seam.messages.clear();
         s.f->lstLFI->setCurrentRow(0, QItemSelectionModel::NoUpdate);
 
@@ -277,8 +276,8 @@ private slots:
             QCOMPARE(d.cmdAppliquer->isEnabled(), sansXattr);
             QVERIFY(d.isVisible());
         });
-        const Message echec{texteEchec(chemin, sf::erreurSysteme(ENOTSUP)), Boutons::OK, Icone::Critique};
-        QCOMPARE(s.seam.messages, sansXattr ? QList<Message>{echec} : QList<Message>{});
+        QCOMPARE(s.seam.messages,
+                 QList<Message>(sansXattr, s.critique(texteEchec(chemin, sf::erreurSysteme(ENOTSUP)))));
         QCOMPARE(sf::lireAttributs(chemin), attendu);
     }
 };

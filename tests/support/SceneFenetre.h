@@ -32,6 +32,7 @@ struct SceneFenetre {
     // A text of the language file in use.
     QString L(const QString &section, const QString &cle) const;
     QString M(const char *cle) const { return L(QStringLiteral("Messages"), QString::fromLatin1(cle)); }
+    static Message critique(const QString &texte) { return {texte, Boutons::OK, Icone::Critique}; }
     // The list as a scan leaves it (entries given, list enabled), the given
     // entries selected; and the entries it holds.
     void lister(const QStringList &noms, const QList<int> &selection = {});
