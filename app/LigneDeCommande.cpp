@@ -54,6 +54,10 @@ void ecrireConsole(std::FILE *f, const QString &texte)
 bool preparerConsole(const QString &langue, const QString &dossierJeu, std::FILE *erreurs)
 {
     choisirLangue(langue);
+    // A language file that is not there ends the command before any line is
+    // written, not after a whole listing has gone to the standard output.
+    if (!QFileInfo(FichierLangue).isFile())
+        LireLangue(FichierLangue, QStringLiteral("Language"), QStringLiteral("HelpFile"));
 
     const QFileInfo jeu(dossierJeu);
     if (!jeu.isDir()) {

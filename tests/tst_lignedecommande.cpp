@@ -90,6 +90,10 @@ private slots:
                    "\n \nb.con\t|\tUnreadable line 4\t|\tUnreadable line 4\n"
                    "C\xc3\xb4te d'Azur.con\t|\t\"S\"\t|\t\"Absent.wag\"\n"
             << QByteArray();
+        // The language file is checked before a line is written, in every mode.
+        for (const char *mode : {"--scan", "--report", "--missing", "--used-by"})
+            QTest::newRow(mode) << QStringList{mode, "jeu", "--lang", "absent.lng"} << 2 << QByteArray("")
+                                << QByteArray("absent.lng");
         // RFC 4180 fields; only invalid consists count.
         QTest::newRow("services") << QStringList{"--used-by", "jeu"} << 1
                                   << QByteArray(
