@@ -57,6 +57,9 @@ public:
 
     ModeleRapport &modele() { return *m_modele; }
 
+    // A refresh runs, from its first step to its last: the window stays.
+    bool commandeEnCours = false;
+
     // Reads the consist folder again and fills the grid; a failure ends the
     // program with the fatal-error report.
     void cmdActualiser_Click();
@@ -64,8 +67,8 @@ public:
     // text listing otherwise.
     void cmdEnregistrer_Click();
     void cmdFermer_Click();
-    // False while a refresh runs (the progress bar is not at 0): the window
-    // stays.
+    // False while a refresh runs (or the progress bar is not at 0): the
+    // window stays.
     bool Form_Unload();
     // A cell activated (double click, Enter): a consist cell opens that
     // consist in the text editor; the vehicle columns do nothing.

@@ -66,6 +66,11 @@ private slots:
                    "\n \nb.con\t|\tUnreadable line 4\t|\tUnreadable line 4\n"
                    "C\xc3\xb4te d'Azur.con\t|\t\"S\"\t|\t\"Absent.wag\"\n"
             << QByteArray();
+        // The language file is checked before anything is written.
+        for (const char *mode : {"--scan", "--report", "--missing"})
+            QTest::addRow("langue absente %s", mode)
+                << QStringList{QString::fromLatin1(mode), "jeu", "--lang", "absente.lng"} << 2 << QByteArray("")
+                << QByteArray("absente.lng");
     }
 
     void sorties()

@@ -111,15 +111,19 @@ private slots:
         QList<int> valeurs;
         bool occupee = true;
         int refus = 0;
+        // The close box is refused from the first step on, before the folder
+        // is listed and the bar set.
         s.seam.pendantEvenements = [&] {
             valeurs << s.f->pbJauge->value();
             occupee = occupee && s.commandes().startsWith(u"rdnmstxl foa");
-            if (s.f->pbJauge->value() != 0 && !s.f->close())
-                ++refus;
+            refus += s.f->close() ? 0 : 1;
         };
         s.f->cmdRechercher_Click();
 
         QCOMPARE(s.f->pbJauge->maximum(), 6 + invalides);
+        QCOMPARE(valeurs.first(), 0);
+        QCOMPARE(refus, valeurs.size());
+        valeurs.removeAll(0);
         QCOMPARE(valeurs.first(), 1);
         QCOMPARE(valeurs.last(), 6 + invalides);
         QVERIFY(std::is_sorted(valeurs.begin(), valeurs.end()));

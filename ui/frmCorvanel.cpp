@@ -164,8 +164,9 @@ void frmCorvanel::mnuQuitter_Click()
 
 bool frmCorvanel::Form_Unload()
 {
-    // A command is running while the progress bar is not at 0.
-    const bool refuse = pbJauge->value() != 0;
+    // A command is running while the progress bar is not at 0, and the scan
+    // from its first step, before the bar is set.
+    const bool refuse = commandeEnCours || pbJauge->value() != 0;
     // "Demarrage" False asks for the window's position to be kept; anything
     // that is not a Boolean counts as True rather than failing the close.
     const bool demarrage =

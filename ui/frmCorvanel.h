@@ -71,6 +71,10 @@ public:
     static void activerMenu(QMenu *menu, bool actif);
     static bool menuActif(const QMenu *menu);
 
+    // The scan runs, from its first step to its last: the window refuses to
+    // close even before the progress bar is set.
+    bool commandeEnCours = false;
+
     // The busy state of the scan and the clean-up: the three menus, the five
     // command buttons, both selection buttons, the save item and the list
     // disabled, in this order.
