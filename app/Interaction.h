@@ -23,6 +23,9 @@ struct Message {
     Boutons boutons = Boutons::OK;
     Icone icone = Icone::Information;
     QString titre = QStringLiteral("Corvanel");
+    // Yes/No only: No is the default button (a question whose Yes loses
+    // something the user may not have meant to lose).
+    bool nonParDefaut = false;
 
     bool operator==(const Message &) const = default;
 };

@@ -4,6 +4,7 @@
 #include "analysis/LecteurConsist.h"
 #include "analysis/Vehicules.h"
 #include "app/ErreurExecution.h"
+#include "app/LigneDeCommandeImpact.h"
 #include "app/Reglages.h"
 #include "app/Texte.h"
 #include "app/modDeclarations.h"
@@ -65,6 +66,8 @@ int executerAnalyse(const OptionsAnalyse &options, std::FILE *sortie, std::FILE 
                                               .value_or(DossierMSTS + QStringLiteral("TRAINS/TRAINSET")));
 
     try {
+        if (options.mode == OptionsAnalyse::Mode::Utilisations)
+            return executerUtilisations(sortie, erreurs);
         const QList<EntreeDossier> fichiers = fichiersConsists(DossierConsists);
         VerificateurVehicules vehicules(DossierTrainset);
         LectureAnticipee lecture(DossierConsists, fichiers);

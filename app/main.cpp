@@ -38,10 +38,15 @@ struct Options {
                                QStringLiteral("Print the detailed report of GAMEDIR (CSV) and exit; exit codes "
                                               "as --scan."),
                                QStringLiteral("GAMEDIR")};
+    QCommandLineOption utilisations{
+        QStringLiteral("used-by"),
+        QStringLiteral("Print, as CSV, the services of GAMEDIR's routes that use an invalid consist and the "
+                       "activities that run them, and exit (0: none used, 1: some, 2: the folder cannot be used)."),
+        QStringLiteral("GAMEDIR")};
     QCommandLineOption texte{QStringLiteral("text"), QStringLiteral("With --report: the text layout instead of CSV.")};
     QCommandLineOption langue{QStringLiteral("lang"),
-                              QStringLiteral("With --scan or --report: the language file (a path, or a name in "
-                                             "lang/)."),
+                              QStringLiteral("With --scan, --report or --used-by: the language file (a path, or "
+                                             "a name in lang/)."),
                               QStringLiteral("FILE")};
 
     void ajouter(QCommandLineParser &p) const
@@ -50,14 +55,15 @@ struct Options {
             QStringLiteral("Finds the consists of a Train Simulator folder that name missing engines or wagons."));
         p.addHelpOption();
         p.addVersionOption();
-        p.addOptions({msts, demo, scan, rapport, texte, langue});
+        p.addOptions({msts, demo, scan, rapport, utilisations, texte, langue});
     }
 };
 
 bool pourLaConsole(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
-        for (const char *o : {"--scan", "--report", "--help", "-h", "-?", "--help-all", "--version", "-v"}) {
+        for (const char *o :
+             {"--scan", "--report", "--used-by", "--help", "-h", "-?", "--help-all", "--version", "-v"}) {
             if (std::strcmp(argv[i], o) == 0 ||
                 (std::strncmp(argv[i], o, std::strlen(o)) == 0 && argv[i][std::strlen(o)] == '='))
                 return true;
@@ -92,6 +98,9 @@ int console(int argc, char *argv[])
     a.langue = p.value(o.langue);
     if (p.isSet(o.scan)) {
         a.dossierJeu = p.value(o.scan);
+    } else if (p.isSet(o.utilisations)) {
+        a.dossierJeu = p.value(o.utilisations);
+        a.mode = OptionsAnalyse::Mode::Utilisations;
     } else {
         a.dossierJeu = p.value(o.rapport);
         a.mode = p.isSet(o.texte) ? OptionsAnalyse::Mode::RapportTexte : OptionsAnalyse::Mode::RapportCsv;

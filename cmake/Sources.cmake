@@ -7,6 +7,7 @@ add_library(corvanel_core STATIC
   app/Reglages.cpp
   app/Demo.cpp
   app/LigneDeCommande.cpp
+  app/LigneDeCommandeImpact.cpp
   localisation/FichierIni.cpp
   localisation/LireLangue.cpp
   localisation/Catalogue.cpp
@@ -16,6 +17,7 @@ add_library(corvanel_core STATIC
   platform/Volumes.cpp
   fileops/SystemeFichiers.cpp
   fileops/SystemeFichiersCopie.cpp
+  fileops/SystemeFichiersCorbeille.cpp
   fileops/SystemeFichiersWin.cpp
   fileops/Echecs.cpp
   platform/ListeDossier.cpp
@@ -24,6 +26,7 @@ add_library(corvanel_core STATIC
   analysis/Analyse.cpp
   analysis/LectureAnticipee.cpp
   analysis/Ecriture.cpp
+  analysis/Utilisations.cpp
 )
 target_include_directories(corvanel_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(corvanel_core PUBLIC Qt6::Core Threads::Threads)
@@ -48,6 +51,7 @@ add_library(corvanel_gui STATIC
   analysis/RapportDetaille.cpp
   analysis/frmRapportDetaille.cpp
   fileops/Suppression.cpp
+  fileops/Impact.cpp
   fileops/Nettoyage.cpp
   fileops/Proprietes.cpp
   fileops/frmProprietesFichier.cpp

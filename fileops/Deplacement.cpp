@@ -8,6 +8,7 @@
 #include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "fileops/Echecs.h"
+#include "fileops/Impact.h"
 #include "fileops/SystemeFichiers.h"
 #include "fileops/frmDemander.h"
 #include "fileops/frmDeplacerVers.h"
@@ -153,6 +154,8 @@ void DeplacerConsists(frmCorvanel &f)
     auto dialogue = std::make_unique<frmDeplacerVers>(f);
     interaction().montrerModal(*dialogue);
     if (Annule)
+        return;
+    if (!confirmerUtilisations(f, consistsChoisis(f, dialogue->optFichiers[1]->isChecked())))
         return;
 
     try {

@@ -6,6 +6,7 @@
 #include "app/Texte.h"
 #include "app/modDeclarations.h"
 #include "fileops/Echecs.h"
+#include "fileops/Impact.h"
 #include "fileops/SystemeFichiers.h"
 #include "localisation/LireLangue.h"
 #include "platform/ListeDossier.h"
@@ -27,8 +28,9 @@ QString message(const char *cle)
 }
 
 // One selected consist; returns once it is deleted or left by the user's
-// choice. A failure other than a vanished file ends the program.
-void supprimerConsist(const QString &nom)
+// choice. A failure other than a vanished file ends the program. True when
+// it went to the trash.
+bool supprimerConsist(const QString &nom, bool corbeille)
 {
     const QString chemin = DossierConsists + nom;
     // Its name on disk is not one the system's encoding can give back: the
@@ -36,24 +38,24 @@ void supprimerConsist(const QString &nom)
     // that never happened. Told; the others go on.
     if (nomInjoignable(DossierConsists, nom)) {
         signalerEchec(chemin, sf::erreurSysteme(EILSEQ));
-        return;
+        return false;
     }
     try {
         // Deleted outside the program since the scan: nothing left to do,
         // as the move treats it.
         if (!sf::existe(chemin))
-            return;
+            return false;
         if (sf::lireAttributs(chemin) & (sf::LectureSeule | sf::Cache)) {
             const QString question = avecSautsDeLigne(remplacer(message("Msg06"), u"[file]", nom));
             if (!interaction().question(question))
-                return;
+                return false;
             sf::definirAttributs(chemin, 0);
         }
-        sf::supprimerFichier(chemin);
+        return sf::retirer(chemin, corbeille);
     } catch (const ErreurExecution &e) {
         // It may have gone while the question was open.
         if (!sf::existe(chemin))
-            return;
+            return false;
         rapportFatal(VarianteRapport::ErreurNo, e);
     }
 }
@@ -72,6 +74,8 @@ void SupprimerConsists(frmCorvanel &f)
                                      ? avertissement + message("Msg08")
                                      : avertissement + remplacer(message("Msg09"), u"[num]", QString::number(choisis));
     if (!interaction().question(confirmation, Icone::Exclamation))
+        return;
+    if (!confirmerUtilisations(f, consistsChoisis(f)))
         return;
 
     // Held back like the clean-up holds them: a command started from the
@@ -93,16 +97,18 @@ void SupprimerConsists(frmCorvanel &f)
     f.pbJauge->setMinimum(0);
     f.pbJauge->setMaximum(static_cast<int>(entrees.size()));
     f.pbJauge->setValue(0);
+    const bool corbeille = corbeilleVoulue();
+    qsizetype dansLaCorbeille = 0;
     for (qsizetype i = 0; i < entrees.size(); ++i) {
         Compteur = i;
         interaction().laisserPasserEvenements();
-        if (entrees[i].choisie)
-            supprimerConsist(entrees[i].nom);
+        if (entrees[i].choisie && supprimerConsist(entrees[i].nom, corbeille))
+            ++dansLaCorbeille;
         f.pbJauge->setValue(static_cast<int>(i + 1));
     }
     f.pbJauge->setValue(0);
 
-    interaction().information(message("Msg11"));
+    interaction().information(avecLigneCorbeille(message("Msg11"), corbeille, dansLaCorbeille));
     f.cmdRechercher_Click();
 }
 

@@ -431,7 +431,30 @@ void vider(int fd)
     }
 }
 
+// What DeleteFolder refuses of a folder that is not a link.
+void verifierDossier(const struct stat &st, const QString &chemin)
+{
+    if (!S_ISDIR(st.st_mode))
+        throw ErreurExecution(NumErreur::CheminIntrouvable);
+    if ((st.st_mode & BitsEcriture) == 0)
+        throw ErreurExecution(NumErreur::PermissionRefusee);
+    const Descripteur d{ouvrirDossier(AT_FDCWD, natif(chemin).constData())};
+    verifierSupprimable(d.fd, chemin);
+}
+
 } // namespace
+
+void interne::verifierRetrait(const QString &chemin)
+{
+    verifierPanne(Operation::Suppression, chemin);
+    const struct stat st = etat(chemin);
+    if (S_ISLNK(st.st_mode))
+        return;
+    if (S_ISDIR(st.st_mode))
+        verifierDossier(st, chemin);
+    else if ((st.st_mode & BitsEcriture) == 0)
+        throw ErreurExecution(NumErreur::PermissionRefusee);
+}
 
 void supprimerDossier(const QString &chemin)
 {
@@ -443,13 +466,9 @@ void supprimerDossier(const QString &chemin)
             throw erreurSysteme(errno);
         return;
     }
-    if (!S_ISDIR(st.st_mode))
-        throw ErreurExecution(NumErreur::CheminIntrouvable);
-    if ((st.st_mode & BitsEcriture) == 0)
-        throw ErreurExecution(NumErreur::PermissionRefusee);
+    verifierDossier(st, chemin);
     {
         const Descripteur d{ouvrirDossier(AT_FDCWD, c.constData())};
-        verifierSupprimable(d.fd, chemin);
         vider(d.fd);
     }
     if (::rmdir(c.constData()) != 0)

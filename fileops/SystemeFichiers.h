@@ -48,6 +48,15 @@ void supprimerDossier(const QString &chemin);
 // Removes a symbolic link itself, whatever it points at (5 when the path is
 // not a link).
 void supprimerLien(const QString &chemin);
+// Takes a file, a link or a folder with all it holds out of its folder, as
+// supprimerFichier, supprimerLien or supprimerDossier would and with the same
+// refusals, checked before anything moves. With `corbeille` it goes to the
+// system's trash where there is one for its volume (QFile::moveToTrash: the
+// freedesktop Trash, the Recycle Bin) and is deleted only when the trash
+// does not take it. A link goes as a link; what it points at is never
+// touched. A folder goes to the trash whole, in one step, or not at all.
+// True when it went to the trash.
+bool retirer(const QString &chemin, bool corbeille);
 // CopyFile with overwrite True: writes a temporary file beside the
 // destination, checks its size, keeps the source's modification time and
 // permissions, then puts it in place. A read-only destination is refused
@@ -71,7 +80,8 @@ bool estLien(const QString &chemin);
 ErreurExecution erreurSysteme(int err);
 
 // --- Fault injection, for tests ------------------------------------------
-enum class Operation { Attributs, Suppression, Copie, CreationDossier, Toutes };
+// Corbeille: the trash refuses the item (retirer() then deletes it).
+enum class Operation { Attributs, Suppression, Copie, CreationDossier, Corbeille, Toutes };
 
 // From now on, `operation` on any path containing `fragment` fails with the
 // errno value `err`. Attributs with ENOTSUP stands for a file system without

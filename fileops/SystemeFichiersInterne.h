@@ -32,6 +32,10 @@ bool sansAttributsEtendus(const QString &chemin);
 // The name's last component begins with "." (and is not "." or "..").
 bool nomCache(const QString &chemin);
 
+// Throws what deleting `chemin` would refuse (force False), before anything
+// is removed.
+void verifierRetrait(const QString &chemin);
+
 // The attribute bits stored in "user.DOSATTRIB".
 int analyserAttributsDos(QByteArrayView brut);
 

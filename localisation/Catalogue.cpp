@@ -48,6 +48,11 @@ QList<EntreeCatalogue> construire()
     ajouter(c, M, {"Msg25"}, {"[folder]"});
     ajouter(c, M, {"Msg26"}, {"[numfile]", "[numfolder]"});
     ajouter(c, M, {"Msg29"}, {"[editor]"});
+    // Which services and activities a delete or move breaks; the trash.
+    ajouterNouvelles(c, M, {"Msg90", "Msg91", "Msg95"});
+    ajouterNouvelles(c, M, {"Msg92"}, {"[file]", "[route]", "[service]", "[num]"});
+    ajouterNouvelles(c, M, {"Msg93"}, {"[file]", "[route]", "[service]"});
+    ajouterNouvelles(c, M, {"Msg94", "Msg96", "Msg97"}, {"[num]"});
 
     ajouter(c, QStringLiteral("Errors"),
             {"Error01", "Error02", "Error06", "Error07", "Error08", "Error09", "Error10", "Error11", "Error12",

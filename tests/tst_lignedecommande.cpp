@@ -89,6 +89,29 @@ private slots:
         QCOMPARE(texte.mid(2, 3), (QList<QByteArray>{QByteArray(62, '-'), " ", "a.con\t|\t\"Set B\"\t|\t\"W.wag\""}));
     }
 
+    // RFC 4180 fields, UTF-8, LF; only invalid consists count.
+    void utilisations()
+    {
+        Bac bac;
+        bac.ecrire(QStringLiteral("jeu/TRAINS/TRAINSET/S/E.eng"), "x");
+        bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/a,b.con"), consist("WagonData ( Absent S )"));
+        bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/sain.con"), consist("EngineData ( E S )"));
+        const QString jeu = bac.chemin(QStringLiteral("jeu"));
+        Sortie s = lancer(bac, {"--used-by", jeu});
+        QCOMPARE(s.code, 0);
+        QCOMPARE(s.out, QByteArray());
+
+        bac.ecrire(QStringLiteral("jeu/ROUTES/Côte/SERVICES/s\"1.srv"), "Train_Config ( \"A,B\" )");
+        bac.ecrire(QStringLiteral("jeu/ROUTES/Côte/SERVICES/T.srv"), "Train_Config ( a,b )");
+        bac.ecrire(QStringLiteral("jeu/ROUTES/Côte/SERVICES/sain.srv"), "Train_Config ( sain )");
+        bac.ecrire(QStringLiteral("jeu/ROUTES/Côte/ACTIVITIES/é.act"), "Service_Definition ( t )");
+        bac.ecrire(QStringLiteral("jeu/ROUTES/Côte/ACTIVITIES/x.act"), "Service_Definition ( \"T\" )");
+        bac.ecrire(QStringLiteral("jeu/ROUTES/Côte/ACTIVITIES/Y.act"), "Service_Definition ( sain )");
+        s = lancer(bac, {"--used-by", jeu, "--lang", "crv-1.0.7-english.lng"});
+        QCOMPARE(s.code, 1);
+        QCOMPARE(QString::fromUtf8(s.out), QString::fromUtf8("\"a,b.con\",Côte,\"s\"\"1\",\n\"a,b.con\",Côte,T,x;é\n"));
+    }
+
     void dossierInutilisable_data()
     {
         QTest::addColumn<QString>("dossier");
@@ -101,7 +124,7 @@ private slots:
         QFETCH(QString, dossier);
         Bac bac;
         bac.creerDossier(QStringLiteral("vide/TRAINS"));
-        for (const char *mode : {"--scan", "--report"}) {
+        for (const char *mode : {"--scan", "--report", "--used-by"}) {
             const Sortie s = lancer(bac, {QString::fromLatin1(mode), bac.chemin(dossier)});
             QCOMPARE(s.code, 2);
             QVERIFY(s.out.isEmpty());

@@ -1,0 +1,65 @@
+#include "app/LigneDeCommandeImpact.h"
+
+#include "analysis/Analyse.h"
+#include "analysis/LecteurConsist.h"
+#include "analysis/Utilisations.h"
+#include "analysis/Vehicules.h"
+#include "app/LigneDeCommande.h"
+#include "app/Texte.h"
+#include "app/modDeclarations.h"
+#include "localisation/LireLangue.h"
+
+namespace corvanel {
+
+namespace {
+
+// The invalid consists of the consist folder, in the scan's order. The one
+// place that asks the scan.
+QStringList consistsInvalides()
+{
+    const QList<EntreeDossier> fichiers = fichiersConsists(DossierConsists);
+    VerificateurVehicules vehicules(DossierTrainset);
+    LectureAnticipee lecture(DossierConsists, fichiers);
+    QStringList noms;
+    for (const EntreeDossier &f : fichiers) {
+        if (estNomConsist(f.nom) && consistInvalide(DossierConsists, lecture.suivant(), vehicules))
+            noms << f.nom;
+    }
+    return noms;
+}
+
+void ecrireUtf8(std::FILE *f, const QString &texte)
+{
+    const QByteArray octets = texte.toUtf8();
+    std::fwrite(octets.constData(), 1, static_cast<size_t>(octets.size()), f);
+}
+
+} // namespace
+
+QString champCsv(const QString &texte)
+{
+    if (!texte.contains(u',') && !texte.contains(u'"') && !texte.contains(u'\r') && !texte.contains(u'\n'))
+        return texte;
+    return u'"' + QString(texte).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+int executerUtilisations(std::FILE *sortie, std::FILE *erreurs)
+{
+    const QStringList invalides = consistsInvalides();
+    const QList<ServiceUtilisateur> services = servicesUtilisant(DossierMSTS, invalides);
+    QString csv;
+    QStringList utilises;
+    for (const ServiceUtilisateur &s : services) {
+        csv += champCsv(s.consist) + u',' + champCsv(s.route) + u',' + champCsv(s.service) + u',' +
+               champCsv(s.activites.join(u';')) + u'\n';
+        if (utilises.isEmpty() || utilises.constLast() != s.consist)
+            utilises << s.consist;
+    }
+    ecrireUtf8(sortie, csv);
+    ecrireUtf8(erreurs, remplacer(texte(QStringLiteral("Messages"), QStringLiteral("Msg97")), u"[num]",
+                                  QString::number(utilises.size())) +
+                            u'\n');
+    return services.isEmpty() ? SortieSain : SortieInvalides;
+}
+
+} // namespace corvanel

@@ -1,0 +1,121 @@
+// Which services and activities of the routes use a consist, on real trees.
+#include "analysis/Utilisations.h"
+#include "app/Texte.h"
+
+#include <QtTest>
+
+using namespace corvanel;
+
+namespace {
+
+using Fichiers = QList<std::pair<QString, QByteArray>>;
+
+QByteArray utf16(const QString &t, bool petitBoutiste)
+{
+    QByteArray o = petitBoutiste ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+    for (const QChar c : t) {
+        const char hi = static_cast<char>(c.unicode() >> 8), lo = static_cast<char>(c.unicode() & 0xFF);
+        o.append(petitBoutiste ? lo : hi).append(petitBoutiste ? hi : lo);
+    }
+    return o;
+}
+QByteArray le(const char *t)
+{
+    return utf16(QString::fromUtf8(t), true);
+}
+QByteArray be(const char *t)
+{
+    return utf16(QString::fromUtf8(t), false);
+}
+QByteArray ansi(const char *t)
+{
+    return versAnsi(QString::fromUtf8(t));
+}
+
+} // namespace
+
+class TstUtilisations : public QObject {
+    Q_OBJECT
+
+private slots:
+    void services_data()
+    {
+        QTest::addColumn<Fichiers>("fichiers");
+        QTest::addColumn<QStringList>("consists");
+        QTest::addColumn<QStringList>("attendu"); // consist|route|service|activities
+
+        QTest::newRow("encodages, fins de ligne, jetons")
+            << Fichiers{{"ROUTES/L1/SERVICES/S le.srv",
+                         le("SIMISA@@@@@@@@@@JINX0v0t______\r\n\r\nService_Definition (\r\n\tName ( x )\r\n"
+                            "\tTrain_Config ( \"loco bleue\" )\r\n)\r\n")},
+                        {"ROUTES/L1/SERVICES/S be.srv", be("Service_Definition (\r\tTrain_Config\t(\tLOCO)\r)")},
+                        {"ROUTES/L1/SERVICES/S u8.srv", "\xEF\xBB\xBFTrain_Config ( \"Loco Bleue\" )\n"},
+                        {"ROUTES/L1/SERVICES/Sé ansi.srv",
+                         ansi("Name ( \"Département\" )\r\nTrain_Config (\"Loco Bleue\")")},
+                        {"ROUTES/L1/ACTIVITIES/a1.act",
+                         le("Tr_Activity (\r\n\tPlayer_Service_Definition ( \"S le\"\r\n"
+                            "\t\tService_Definition ( \"s u8\" 10 ) Service_Definition ( S\"le\" )\r\n)")},
+                        {"ROUTES/L1/ACTIVITIES/B2.act",
+                         ansi("Service_Definition ( S\tle )\rService_Definition(\"S LE\")")}}
+            << QStringList{"Loco Bleue.con", "Loco.con"}
+            << QStringList{"Loco Bleue.con|L1|S le|a1;B2", "Loco Bleue.con|L1|S u8|a1", "Loco Bleue.con|L1|Sé ansi|",
+                           "Loco.con|L1|S be|"};
+        QTest::newRow("dossiers et extensions de toute casse")
+            << Fichiers{{"Routes/rt/Services/X.SRV", ansi("Train_Config ( C )")},
+                        {"Routes/rt/services/Z.Srv", ansi("Train_Config ( C )")},
+                        {"Routes/rt/aCTIVITIES/Y.ACT", ansi("Service_Definition ( x )")}}
+            << QStringList{"c.con"} << QStringList{"c.con|rt|X|Y", "c.con|rt|Z|"};
+        QTest::newRow("seul le premier Train_Config")
+            << Fichiers{{"ROUTES/R/SERVICES/S.srv", ansi("Train_Config ( Autre )\r\nTrain_Config ( C )")}}
+            << QStringList{"C.con"} << QStringList{};
+        QTest::newRow("seulement les services de la même ligne")
+            << Fichiers{{"ROUTES/R1/SERVICES/S.srv", ansi("Train_Config ( C )")},
+                        {"ROUTES/R2/ACTIVITIES/A.act", ansi("Service_Definition ( S )")}}
+            << QStringList{"C.con"} << QStringList{"C.con|R1|S|"};
+        QTest::newRow("fichiers vides, mal formés, dossiers")
+            << Fichiers{{"ROUTES/R/SERVICES/vide.srv", ""},
+                        {"ROUTES/R/SERVICES/ouvert.srv", ansi("Train_Config ( \"C )")},
+                        {"ROUTES/R/SERVICES/vide2.srv", ansi("Train_Config ( \"\" )")},
+                        {"ROUTES/R/SERVICES/sans.srv", ansi("Train_Config C")},
+                        {"ROUTES/R/SERVICES/dossier.srv/S.srv", ansi("Train_Config ( C )")},
+                        {"ROUTES/R/SERVICES/S.srv", ansi("Train_Config ( C )")},
+                        {"ROUTES/R/ACTIVITIES/x.act", ansi("Service_Definition S\r\nService_Definition ( )")},
+                        {"ROUTES/R/ACTIVITIES/y.act", "\xFF\xFE\x01"},
+                        {"ROUTES/R/ACTIVITIES/z.act", ansi("Service_Definition ( S )")},
+                        {"ROUTES/SansServices/ACTIVITIES/a.act", ansi("Service_Definition ( S )")}}
+            << QStringList{"C.con"} << QStringList{"C.con|R|S|z"};
+        QTest::newRow("ordre: consists donnés, lignes et services sans casse, activités")
+            << Fichiers{{"ROUTES/beta/SERVICES/s.srv", ansi("Train_Config ( b )")},
+                        {"ROUTES/Alpha/SERVICES/T.srv", ansi("Train_Config ( B )")},
+                        {"ROUTES/Alpha/SERVICES/s.srv", ansi("Train_Config ( a )")},
+                        {"ROUTES/Alpha/ACTIVITIES/b.act", ansi("Service_Definition ( t )")},
+                        {"ROUTES/Alpha/ACTIVITIES/a.act", ansi("Service_Definition ( t )")},
+                        {"ROUTES/Alpha/ACTIVITIES/A.act", ansi("Service_Definition ( t )\r\nService_Definition ( T )")}}
+            << QStringList{"b.con", "A.con"} << QStringList{"b.con|Alpha|T|A;a;b", "b.con|beta|s|", "A.con|Alpha|s|"};
+    }
+
+    void services()
+    {
+        QFETCH(Fichiers, fichiers);
+        QFETCH(QStringList, consists);
+        QFETCH(QStringList, attendu);
+        QTemporaryDir jeu;
+        for (const auto &[chemin, octets] : fichiers) {
+            QDir().mkpath(QFileInfo(jeu.filePath(chemin)).absolutePath());
+            QFile f(jeu.filePath(chemin));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(octets) == octets.size());
+        }
+        // A link to nothing among the services: no file to read.
+        QFile::link(jeu.filePath("nulle part"), jeu.filePath("ROUTES/R/SERVICES/lien.srv"));
+
+        Avancement avancement;
+        QStringList lu;
+        for (const ServiceUtilisateur &s : servicesUtilisant(jeu.path(), consists, &avancement))
+            lu << s.consist + u'|' + s.route + u'|' + s.service + u'|' + s.activites.join(u';');
+        QCOMPARE(lu, attendu);
+        QCOMPARE(avancement.faits.load(), avancement.total.load());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstUtilisations)
+#include "tst_utilisations.moc"
