@@ -45,13 +45,21 @@ void LectureAnticipee::lire()
         if (!f) {
             c.erreur = err;
         } else {
-            c.octets = f->read(TailleMaxTenue + 1);
-            // read() gives an empty array for a failure as for an empty
-            // file; a file that failed fails again when asked once more.
-            char octet = 0;
-            errno = 0;
-            if (c.octets.isEmpty() && f->read(&octet, 1) < 0)
-                c.erreur = errno != 0 ? errno : EIO;
+            // Until the end of the file: a read may hand out less than asked
+            // (network and FUSE file systems do) without ending the file,
+            // and a consist cut there would look broken.
+            c.octets.resize(TailleMaxTenue + 1);
+            qint64 total = 0;
+            while (total <= TailleMaxTenue) {
+                errno = 0;
+                const qint64 lus = f->read(c.octets.data() + total, TailleMaxTenue + 1 - total);
+                if (lus < 0)
+                    c.erreur = errno != 0 ? errno : EIO;
+                if (lus <= 0)
+                    break;
+                total += lus;
+            }
+            c.octets.truncate(total);
             c.complet = c.octets.size() <= TailleMaxTenue;
             if (!c.complet)
                 c.octets.clear();

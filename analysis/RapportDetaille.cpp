@@ -41,6 +41,10 @@ void frmRapportDetaille::cmdActualiser_Click()
     cmdEnregistrer->setEnabled(false);
     cmdFermer->setEnabled(false);
     cmdActualiser->setEnabled(false);
+    // Running from here on, before the bar first moves (see Rechercher).
+    commandeEnCours = true;
+    const std::unique_ptr<bool, void (*)(bool *)> finCommande(&commandeEnCours, [](bool *b) { *b = false; });
+    laisserPasserEvenementsDuProgramme();
 
     try {
         const QString dossier = DossierConsists;

@@ -29,6 +29,11 @@ void Rechercher(frmCorvanel &f)
         definirPointeur(Pointeur::Sablier);
         f.occuper();
         f.lstLFI->clear();
+        // Running from here on, before the bar first moves: listing a large
+        // folder lets events through, the close box among them.
+        f.commandeEnCours = true;
+        const std::unique_ptr<bool, void (*)(bool *)> finCommande(&f.commandeEnCours, [](bool *b) { *b = false; });
+        laisserPasserEvenementsDuProgramme();
 
         const QString dossier = DossierConsists;
         QList<EntreeDossier> fichiers = sansBloquer([dossier] { return fichiersConsists(dossier); });

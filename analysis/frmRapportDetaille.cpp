@@ -143,7 +143,7 @@ void frmRapportDetaille::cmdFermer_Click()
 
 bool frmRapportDetaille::Form_Unload()
 {
-    return pbJauge->value() == 0;
+    return !commandeEnCours && pbJauge->value() == 0;
 }
 
 void frmRapportDetaille::reject()

@@ -67,6 +67,8 @@ public:
     // False while a refresh runs (the progress bar is not at 0): the window
     // stays.
     bool Form_Unload();
+    // From a refresh's first step to its end: the window refuses to close.
+    bool commandeEnCours = false;
     // A cell activated (double click, Enter): a consist cell opens that
     // consist in the text editor; the vehicle columns do nothing.
     void MSHFlexGrid_Click(const QModelIndex &cellule);

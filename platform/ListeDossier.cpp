@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -87,6 +88,8 @@ std::unique_ptr<QIODevice> ouvrirEntree(const QString &dossier, const EntreeDoss
     return nullptr;
 }
 
+void limiterLectures(qint64) {}
+
 #else
 
 QList<EntreeDossier> listerDossier(const QString &dossier)
@@ -135,6 +138,8 @@ QList<EntreeDossier> listerDossier(const QString &dossier)
 
 namespace {
 
+std::atomic<qint64> g_limiteLecture{0};
+
 // A file read straight through its descriptor: QFile would add a stat, a
 // seek and a buffer copy per file, which shows on a hundred thousand files.
 class FichierBrut : public QIODevice {
@@ -147,7 +152,9 @@ protected:
     qint64 readData(char *donnees, qint64 taille) override
     {
         for (;;) {
-            const ssize_t lu = ::read(m_fd, donnees, static_cast<size_t>(taille));
+            const qint64 limite = g_limiteLecture.load(std::memory_order_relaxed);
+            const qint64 demande = limite > 0 ? std::min(limite, taille) : taille;
+            const ssize_t lu = ::read(m_fd, donnees, static_cast<size_t>(demande));
             if (lu >= 0)
                 return lu;
             if (errno != EINTR) {
@@ -163,6 +170,11 @@ private:
 };
 
 } // namespace
+
+void limiterLectures(qint64 octets)
+{
+    g_limiteLecture = octets;
+}
 
 std::unique_ptr<QIODevice> ouvrirEntree(const QString &dossier, const EntreeDossier &e, int &err)
 {

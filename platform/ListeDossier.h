@@ -42,4 +42,8 @@ bool avantCommeLeJeu(const QString &a, const QString &b);
 // with the errno value of the failure in `err`.
 std::unique_ptr<QIODevice> ouvrirEntree(const QString &dossier, const EntreeDossier &e, int &err);
 
+// For tests: the most one read of an entry opened by ouvrirEntree hands out
+// (0: no limit), as a network share may.
+void limiterLectures(qint64 octets);
+
 } // namespace corvanel

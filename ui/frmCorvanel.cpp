@@ -168,8 +168,8 @@ void frmCorvanel::mnuQuitter_Click()
 
 bool frmCorvanel::Form_Unload()
 {
-    // A command is running while the progress bar is not at 0.
-    const bool refuse = pbJauge->value() != 0;
+    // A command is running from its first step, and while the bar is not at 0.
+    const bool refuse = commandeEnCours || pbJauge->value() != 0;
     // "Demarrage" False asks for the window's position to be kept; anything
     // that is not a Boolean counts as True rather than failing the close.
     const bool demarrage =

@@ -110,6 +110,9 @@ public:
     void mnuQuitter_Click();
     // The frame's close box; returns false when the window must stay.
     bool Form_Unload();
+    // Set by a command from its very first step (before the bar moves) to
+    // its end: the window refuses to close meanwhile.
+    bool commandeEnCours = false;
 
 protected:
     void closeEvent(QCloseEvent *e) override;
