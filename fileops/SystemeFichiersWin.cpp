@@ -363,8 +363,9 @@ void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lecture
         throw ErreurExecution(NumErreur::PermissionRefusee);
 
     const QFileInfo info(chemin);
-    const QString temporaire = info.absolutePath() + QStringLiteral("/.") + info.fileName() + u'.' +
-                               QString::number(QRandomGenerator::global()->generate(), 36);
+    // Short, as the copy's: the consist's own name may be as long as a name can be.
+    const QString temporaire =
+        info.absolutePath() + QStringLiteral("/.crv-") + QString::number(QRandomGenerator::global()->generate(), 36);
     bool place = false;
     struct Nettoyage {
         const QString &chemin;
