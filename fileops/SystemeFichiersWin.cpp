@@ -147,6 +147,52 @@ struct Poignee {
     }
 };
 
+// A temporary file beside `destination`, removed unless it was renamed into
+// place. Short: the consist's own name may be as long as a name can be.
+class Temporaire {
+public:
+    explicit Temporaire(const QString &destination)
+        : m_chemin(QFileInfo(destination).absolutePath() + QStringLiteral("/.crv-") +
+                   QString::number(QRandomGenerator::global()->generate(), 36)),
+          m_h(CreateFileW(natif(m_chemin).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                          nullptr))
+    {
+        if (m_h == INVALID_HANDLE_VALUE)
+            echec();
+    }
+    ~Temporaire()
+    {
+        fermer();
+        if (!m_place)
+            DeleteFileW(natif(m_chemin).c_str());
+    }
+    Temporaire(const Temporaire &) = delete;
+    Temporaire &operator=(const Temporaire &) = delete;
+
+    HANDLE h() const { return m_h; }
+    // Closes it and renames it over `destination`; false with GetLastError()
+    // telling why.
+    bool placer(const QString &destination)
+    {
+        fermer();
+        m_place = MoveFileExW(natif(m_chemin).c_str(), natif(destination).c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        return m_place;
+    }
+
+private:
+    void fermer()
+    {
+        if (m_h != INVALID_HANDLE_VALUE)
+            CloseHandle(m_h);
+        m_h = INVALID_HANDLE_VALUE;
+    }
+
+    QString m_chemin;
+    HANDLE m_h;
+    bool m_place = false;
+};
+
 } // namespace
 
 int lireAttributs(const QString &chemin)
@@ -281,25 +327,8 @@ void copierFichier(const QString &source, const QString &destination)
     if (!GetFileSizeEx(src.h, &tailleSource) || !GetFileTime(src.h, nullptr, nullptr, &modification))
         echec();
 
-    const QFileInfo info(destination);
-    // Short: the consist's own name may already be as long as a name can be.
-    const QString temporaire =
-        info.absolutePath() + QStringLiteral("/.crv-") + QString::number(QRandomGenerator::global()->generate(), 36);
-    bool place = false;
-    struct Nettoyage {
-        const QString &chemin;
-        const bool &place;
-        ~Nettoyage()
-        {
-            if (!place)
-                DeleteFileW(natif(chemin).c_str());
-        }
-    } nettoyage{temporaire, place};
+    Temporaire tmp(destination);
     {
-        const Poignee tmp{CreateFileW(natif(temporaire).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr)};
-        if (tmp.h == INVALID_HANDLE_VALUE)
-            echec();
         std::int64_t total = 0;
         std::vector<char> tampon(64 * 1024);
         for (;;) {
@@ -312,7 +341,7 @@ void copierFichier(const QString &source, const QString &destination)
             if (panne && total + lus >= panne->apresOctets)
                 aEcrire = DWORD(panne->apresOctets - total);
             DWORD ecrits = 0;
-            if (aEcrire > 0 && (!WriteFile(tmp.h, tampon.data(), aEcrire, &ecrits, nullptr) || ecrits != aEcrire))
+            if (aEcrire > 0 && (!WriteFile(tmp.h(), tampon.data(), aEcrire, &ecrits, nullptr) || ecrits != aEcrire))
                 echec();
             total += aEcrire;
             if (aEcrire < lus)
@@ -321,17 +350,15 @@ void copierFichier(const QString &source, const QString &destination)
         if (panne)
             throw erreurSysteme(panne->err);
         LARGE_INTEGER tailleCopie;
-        if (!FlushFileBuffers(tmp.h) || !GetFileSizeEx(tmp.h, &tailleCopie))
+        if (!FlushFileBuffers(tmp.h()) || !GetFileSizeEx(tmp.h(), &tailleCopie))
             echec();
         if (tailleCopie.QuadPart != tailleSource.QuadPart || total != tailleSource.QuadPart)
             throw ErreurExecution(NumErreur::ErreurES);
-        if (!SetFileTime(tmp.h, nullptr, nullptr, &modification))
+        if (!SetFileTime(tmp.h(), nullptr, nullptr, &modification))
             echec();
     }
-    if (!MoveFileExW(natif(temporaire).c_str(), natif(destination).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!tmp.placer(destination))
         echec();
-    place = true;
     const DWORD a = GetFileAttributesW(natif(source).c_str());
     if (a != INVALID_FILE_ATTRIBUTES)
         SetFileAttributesW(natif(destination).c_str(), a & BitsGeres);
@@ -362,33 +389,16 @@ void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lecture
     if (existant && (avant & FILE_ATTRIBUTE_READONLY) && !lectureSeuleAdmise)
         throw ErreurExecution(NumErreur::PermissionRefusee);
 
-    const QFileInfo info(chemin);
-    // Short, as the copy's: the consist's own name may be as long as a name can be.
-    const QString temporaire =
-        info.absolutePath() + QStringLiteral("/.crv-") + QString::number(QRandomGenerator::global()->generate(), 36);
-    bool place = false;
-    struct Nettoyage {
-        const QString &chemin;
-        const bool &place;
-        ~Nettoyage()
-        {
-            if (!place)
-                DeleteFileW(natif(chemin).c_str());
-        }
-    } nettoyage{temporaire, place};
+    Temporaire tmp(chemin);
     {
-        const Poignee tmp{CreateFileW(natif(temporaire).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr)};
-        if (tmp.h == INVALID_HANDLE_VALUE)
-            echec();
         const qsizetype aEcrire = panne ? std::min<qsizetype>(octets.size(), panne->apresOctets) : octets.size();
         DWORD ecrits = 0;
         if (aEcrire > 0 &&
-            (!WriteFile(tmp.h, octets.constData(), DWORD(aEcrire), &ecrits, nullptr) || ecrits != DWORD(aEcrire)))
+            (!WriteFile(tmp.h(), octets.constData(), DWORD(aEcrire), &ecrits, nullptr) || ecrits != DWORD(aEcrire)))
             echec();
         if (panne)
             throw erreurSysteme(panne->err);
-        if (!FlushFileBuffers(tmp.h))
+        if (!FlushFileBuffers(tmp.h()))
             echec();
     }
     // A read-only file cannot be replaced by a rename: cleared for the
@@ -396,14 +406,12 @@ void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lecture
     if (existant && (avant & FILE_ATTRIBUTE_READONLY) &&
         !SetFileAttributesW(natif(chemin).c_str(), avant & ~FILE_ATTRIBUTE_READONLY))
         echec();
-    if (!MoveFileExW(natif(temporaire).c_str(), natif(chemin).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!tmp.placer(chemin)) {
         const DWORD code = GetLastError();
         if (existant)
             SetFileAttributesW(natif(chemin).c_str(), avant & (BitsGeres | FILE_ATTRIBUTE_SYSTEM));
         throw erreurWindows(code);
     }
-    place = true;
     if (existant)
         SetFileAttributesW(natif(chemin).c_str(), avant & (BitsGeres | FILE_ATTRIBUTE_SYSTEM));
 }
