@@ -1,7 +1,6 @@
 #include "analysis/Analyse.h"
 
 #include "analysis/LecteurConsist.h"
-#include "analysis/Vehicules.h"
 #include "app/Interaction.h"
 #include "platform/ErreurExecution.h"
 #include "platform/Texte.h"
@@ -108,20 +107,9 @@ void lireVehicules(const QString &dossierConsists, const ContenuConsist &contenu
     parcourirVehicules(dossierConsists, contenu, battement, surVehicule);
 }
 
-bool consistInvalide(const QString &dossierConsists, const ContenuConsist &contenu, VerificateurVehicules &vehicules,
-                     const Battement &battement)
-{
-    bool invalide = false;
-    parcourirVehicules(dossierConsists, contenu, battement, [&](const LigneVehicule &v, std::int64_t) {
-        invalide = !v.saine || !vehicules.existe(v);
-        return !invalide;
-    });
-    return invalide;
-}
-
 Rapport::Rapport(QString modeleIllisible) : m_modele(std::move(modeleIllisible)) {}
 
-void Rapport::ajouter(LigneRapport l)
+void Rapport::retenir(LigneRapport l)
 {
     // The three cells joined by a character no cell can hold.
     const QString cle = l.consist + QChar(0) + l.dossier + QChar(0) + l.fichier;
@@ -131,20 +119,17 @@ void Rapport::ajouter(LigneRapport l)
     m_lignes.append(std::move(l));
 }
 
-void Rapport::examiner(const QString &dossierConsists, const ContenuConsist &contenu, VerificateurVehicules &vehicules,
-                       const Battement &battement)
+void Rapport::ajouter(const ConsistJuge &consist)
 {
-    const EntreeDossier &consist = *contenu.entree;
-    parcourirVehicules(dossierConsists, contenu, battement, [&](const LigneVehicule &v, std::int64_t numero) {
+    for (const VehiculeLu &v : consist.vehicules) {
         if (!v.saine) {
-            const QString texte = remplacer(m_modele, u"[line]", QString::number(numero));
-            ajouter({consist.nom, texte, texte});
-        } else if (!vehicules.existe(v)) {
-            ajouter({consist.nom, u'"' + v.dossier.toString() + u'"',
+            const QString texte = remplacer(m_modele, u"[line]", QString::number(v.ligne));
+            retenir({consist.entree->nom, texte, texte});
+        } else if (!v.existe) {
+            retenir({consist.entree->nom, u'"' + v.dossier.toString() + u'"',
                      u'"' + v.nom.toString() + v.extension.toString() + u'"'});
         }
-        return true;
-    });
+    }
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // the report's rows (every fault of every consist).
 #include "analysis/LecteurConsist.h"
 #include "analysis/LectureAnticipee.h"
+#include "analysis/MoteurAnalyse.h"
 #include "platform/ListeDossier.h"
 
 #include <QElapsedTimer>
@@ -16,8 +17,6 @@
 #include <future>
 
 namespace corvanel {
-
-class VerificateurVehicules;
 
 // interaction().laisserPasserEvenements(), without the seam's header here.
 void laisserPasserEvenementsDuProgramme();
@@ -66,17 +65,11 @@ template <typename... Objets> void libererSansBloquer(Objets &...objets)
 // cannot be listed.
 QList<EntreeDossier> fichiersConsists(const QString &dossierConsists);
 
-// True when a vehicle line of the consist cannot be taken apart or names a
-// vehicle that does not exist; reading stops at the first such line.
-// Throws ErreurExecution when the consist cannot be opened or read; one
-// removed since the folder was listed reads as having no vehicle line.
-// `contenu` comes from a LectureAnticipee over the same folder; a large
-// consist it did not hold is read here as a stream.
-bool consistInvalide(const QString &dossierConsists, const ContenuConsist &contenu, VerificateurVehicules &vehicules,
-                     const Battement &battement = {});
-
 // Calls `surVehicule` with each vehicle line of a consist, sound or not, and
-// its number, until it returns false; failures as consistInvalide's.
+// its number, until it returns false. Throws ErreurExecution when the consist
+// cannot be opened or read; one removed since the folder was listed reads as
+// having no vehicle line. `contenu` comes from a LectureAnticipee over the
+// same folder; a large consist it did not hold is read here as a stream.
 void lireVehicules(const QString &dossierConsists, const ContenuConsist &contenu, const Battement &battement,
                    const std::function<bool(const LigneVehicule &, std::int64_t)> &surVehicule);
 
@@ -96,16 +89,13 @@ public:
     // "[line]" still in it.
     explicit Rapport(QString modeleIllisible);
 
-    // Reads a consist to its end and adds a row per fault. Throws
-    // ErreurExecution when it cannot be opened or read (not when it was
-    // removed since the listing: no row then).
-    void examiner(const QString &dossierConsists, const ContenuConsist &contenu, VerificateurVehicules &vehicules,
-                  const Battement &battement = {});
+    // A row per fault of a consist the engine judged to its end.
+    void ajouter(const ConsistJuge &consist);
 
     const QList<LigneRapport> &lignes() const { return m_lignes; }
 
 private:
-    void ajouter(LigneRapport l);
+    void retenir(LigneRapport l);
     QString m_modele;
     QList<LigneRapport> m_lignes;
     QHash<QString, bool> m_vues;

@@ -1,8 +1,7 @@
 // The detailed report's refresh and export, and opening its window.
 #include "analysis/Analyse.h"
 #include "analysis/Ecriture.h"
-#include "analysis/LecteurConsist.h"
-#include "analysis/Vehicules.h"
+#include "analysis/MoteurAnalyse.h"
 #include "analysis/frmRapportDetaille.h"
 #include "app/Interaction.h"
 #include "app/modDeclarations.h"
@@ -47,13 +46,6 @@ void frmRapportDetaille::cmdActualiser_Click()
     laisserPasserEvenementsDuProgramme();
 
     try {
-        const QString dossier = DossierConsists;
-        QList<EntreeDossier> fichiers = sansBloquer([dossier] { return fichiersConsists(dossier); });
-        // A range of 0 to 0 would turn the bar into a busy indicator.
-        pbJauge->setRange(0, std::max<int>(1, static_cast<int>(fichiers.size())));
-        pbJauge->setValue(0);
-
-        auto vehicules = std::make_unique<VerificateurVehicules>(DossierTrainset);
         Rapport rapport(texte(QStringLiteral("Messages"), QStringLiteral("Msg27")));
         // The bar and the grid are brought up to date when events run, not
         // for every file: each would repaint on the spot.
@@ -62,20 +54,20 @@ void frmRapportDetaille::cmdActualiser_Click()
             pbJauge->setValue(valeur);
             m_modele->rattraper(rapport.lignes());
         });
-        const Battement battement = [&cadence] { cadence.battre(); };
-        {
-            LectureAnticipee lecture(dossier, fichiers);
-            for (const EntreeDossier &fichier : fichiers) {
-                ++valeur;
-                cadence.battre();
-                if (!estNomConsist(fichier.nom))
-                    continue;
-                rapport.examiner(dossier, lecture.suivant(battement), *vehicules, battement);
-            }
-        }
+        SuiviAnalyse suivi;
+        suivi.liste = [&](qsizetype fichiers) {
+            // A range of 0 to 0 would turn the bar into a busy indicator.
+            pbJauge->setRange(0, std::max<int>(1, static_cast<int>(fichiers)));
+            pbJauge->setValue(0);
+        };
+        suivi.avance = [&](qsizetype passes) { valeur = static_cast<int>(passes); };
+        suivi.battement = [&cadence] { cadence.battre(); };
+        suivi.consist = [&](const ConsistJuge &c) { rapport.ajouter(c); };
+        auto moteur = std::make_unique<MoteurAnalyse>(DossierConsists, DossierTrainset);
+        moteur->analyser(Profondeur::Entiere, suivi);
         pbJauge->setValue(valeur);
         m_modele->rattraper(rapport.lignes());
-        libererSansBloquer(fichiers, vehicules);
+        libererSansBloquer(moteur);
     } catch (const ErreurExecution &e) {
         rapportFatal(VarianteRapport::ErreurNoSansPoint, e);
     }

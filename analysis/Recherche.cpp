@@ -1,8 +1,7 @@
 // The consist scan behind "Rechercher": lists every invalid consist of the
 // consist folder, with progress, a summary and the list commands enabled.
 #include "analysis/Analyse.h"
-#include "analysis/LecteurConsist.h"
-#include "analysis/Vehicules.h"
+#include "analysis/MoteurAnalyse.h"
 #include "app/Interaction.h"
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
@@ -35,33 +34,30 @@ void Rechercher(frmCorvanel &f)
         const std::unique_ptr<bool, void (*)(bool *)> finCommande(&f.commandeEnCours, [](bool *b) { *b = false; });
         laisserPasserEvenementsDuProgramme();
 
-        const QString dossier = DossierConsists;
-        QList<EntreeDossier> fichiers = sansBloquer([dossier] { return fichiersConsists(dossier); });
-        f.pbJauge->setMinimum(0);
-        f.pbJauge->setMaximum(static_cast<int>(fichiers.size()));
-        f.pbJauge->setValue(0);
-        f.informations(QStringLiteral(" \r\n") + texte(QStringLiteral("Messages"), QStringLiteral("Msg01")));
-        Compteur = 0;
-
-        auto vehicules = std::make_unique<VerificateurVehicules>(DossierTrainset);
         // The bar is brought up to date when events run: moved for every
         // file, it would repaint itself hundreds of times on the spot.
         int valeur = 0;
         Cadence cadence(-1, [&] { f.pbJauge->setValue(valeur); });
-        const Battement battement = [&cadence] { cadence.battre(); };
-        {
-            LectureAnticipee lecture(DossierConsists, fichiers);
-            for (const EntreeDossier &fichier : fichiers) {
-                ++valeur;
-                cadence.battre();
-                if (!estNomConsist(fichier.nom))
-                    continue;
-                ++Compteur;
-                if (consistInvalide(DossierConsists, lecture.suivant(battement), *vehicules, battement))
-                    f.ajouterInvalide(fichier.nom);
-            }
-        }
-        libererSansBloquer(fichiers, vehicules);
+        SuiviAnalyse suivi;
+        suivi.liste = [&](qsizetype fichiers) {
+            f.pbJauge->setMinimum(0);
+            f.pbJauge->setMaximum(static_cast<int>(fichiers));
+            f.pbJauge->setValue(0);
+            f.informations(QStringLiteral(" \r\n") + texte(QStringLiteral("Messages"), QStringLiteral("Msg01")));
+            Compteur = 0;
+        };
+        suivi.avance = [&](qsizetype passes) { valeur = static_cast<int>(passes); };
+        suivi.battement = [&cadence] { cadence.battre(); };
+        suivi.consist = [&](const ConsistJuge &c) {
+            if (c.partiel)
+                return;
+            ++Compteur;
+            if (c.invalide)
+                f.ajouterInvalide(c.entree->nom);
+        };
+        auto moteur = std::make_unique<MoteurAnalyse>(DossierConsists, DossierTrainset);
+        moteur->analyser(Profondeur::PremiereFaute, suivi);
+        libererSansBloquer(moteur);
 
         f.pbJauge->setValue(valeur);
         const int trouves = f.lstLFI->count();

@@ -19,6 +19,12 @@ namespace corvanel {
 
 struct LigneVehicule;
 
+// Hashing for maps keyed by UTF-16 text and looked up by a view of it.
+struct HachageTexte {
+    using is_transparent = void;
+    size_t operator()(std::u16string_view s) const noexcept { return std::hash<std::u16string_view>{}(s); }
+};
+
 class VerificateurVehicules {
 public:
     explicit VerificateurVehicules(QString dossierTrainset);
@@ -27,6 +33,9 @@ public:
     // The folder exists and the file in it exists (a folder of the file's
     // name does not count). Only for a sound line.
     bool existe(const LigneVehicule &v);
+    // The same for the vehicle spelt "folder/name.ext" in `cle`, whose first
+    // `longueurDossier` characters are the folder.
+    bool existe(QStringView cle, qsizetype longueurDossier);
 
     bool dossierExiste(const QString &relatif);
     bool fichierExiste(const QString &relatif);
@@ -42,22 +51,16 @@ private:
         bool fichier = false;
         bool dossier = false;
     };
-    std::optional<Trouve> trouver(const QString &relatif);
+    std::optional<Trouve> trouver(QStringView relatif);
     const Repertoire &repertoire(const QString &chemin);
 
     QString m_base;
     QHash<QString, std::shared_ptr<Repertoire>> m_cache;
-    // Whole answers of existe(): a large installation names the same few
-    // thousand vehicles hundreds of thousands of times.
     // Whole answers of existe(), by "folder/name.ext" as the consist spells
     // it: a large installation names the same few thousand vehicles hundreds
     // of thousands of times. Looked up without building a string per line.
-    struct Hachage {
-        using is_transparent = void;
-        size_t operator()(std::u16string_view s) const noexcept { return std::hash<std::u16string_view>{}(s); }
-    };
-    std::unordered_map<std::u16string, bool, Hachage, std::equal_to<>> m_vehicules;
-    std::u16string m_cle;
+    std::unordered_map<std::u16string, bool, HachageTexte, std::equal_to<>> m_vehicules;
+    std::u16string m_pli; // a path component in any letter case, folded
 };
 
 } // namespace corvanel

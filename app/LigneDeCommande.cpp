@@ -1,8 +1,7 @@
 #include "app/LigneDeCommande.h"
 
 #include "analysis/Analyse.h"
-#include "analysis/LecteurConsist.h"
-#include "analysis/Vehicules.h"
+#include "analysis/MoteurAnalyse.h"
 #include "app/LigneDeCommandeImpact.h"
 #include "app/Reglages.h"
 #include "app/modDeclarations.h"
@@ -81,50 +80,46 @@ int executerAnalyse(const OptionsAnalyse &options, std::FILE *sortie, std::FILE 
     if (!preparerConsole(options.langue, options.dossierJeu, erreurs))
         return SortieInutilisable;
 
+    // Every text the mode needs, before anything is written: a missing or
+    // incomplete language file ends the run there, with nothing on stdout.
+    const auto message = [](const char *cle) { return texte(QStringLiteral("Messages"), QLatin1String(cle)); };
+    QStringList textes;
+    if (options.mode == OptionsAnalyse::Mode::Scan)
+        textes = {message("Msg02"), message("Msg03"), message("Msg04"), message("Msg05")};
+    else if (options.mode == OptionsAnalyse::Mode::RapportTexte)
+        textes = {message("Msg27"), message("Msg20"), message("Msg21")};
+    else if (options.mode == OptionsAnalyse::Mode::RapportCsv)
+        textes = {message("Msg27")};
+
     try {
         if (options.mode == OptionsAnalyse::Mode::Utilisations)
             return executerUtilisations(sortie, erreurs);
-        const QList<EntreeDossier> fichiers = fichiersConsists(DossierConsists);
-        VerificateurVehicules vehicules(DossierTrainset);
-        LectureAnticipee lecture(DossierConsists, fichiers);
-
+        MoteurAnalyse moteur(DossierConsists, DossierTrainset);
+        SuiviAnalyse suivi;
         if (options.mode == OptionsAnalyse::Mode::Scan) {
-            std::int64_t examines = 0;
-            std::int64_t invalides = 0;
-            for (const EntreeDossier &f : fichiers) {
-                if (!estNomConsist(f.nom))
-                    continue;
-                ++examines;
-                if (consistInvalide(DossierConsists, lecture.suivant(), vehicules)) {
-                    ++invalides;
-                    ecrire(sortie, f.nom + u'\n');
-                }
-            }
-            QString resume = remplacer(texte(QStringLiteral("Messages"), QStringLiteral("Msg02")), u"[num]",
-                                       QString::number(examines));
+            suivi.consist = [&](const ConsistJuge &c) {
+                if (c.invalide && !c.partiel)
+                    ecrire(sortie, c.entree->nom + u'\n');
+            };
+            const BilanAnalyse bilan = moteur.analyser(Profondeur::PremiereFaute, suivi);
+            QString resume = remplacer(textes[0], u"[num]", QString::number(bilan.consists));
             resume += QStringLiteral("\n\n");
-            if (invalides == 0)
-                resume += texte(QStringLiteral("Messages"), QStringLiteral("Msg03"));
-            else if (invalides == 1)
-                resume += texte(QStringLiteral("Messages"), QStringLiteral("Msg04"));
+            if (bilan.invalides == 0)
+                resume += textes[1];
+            else if (bilan.invalides == 1)
+                resume += textes[2];
             else
-                resume += remplacer(texte(QStringLiteral("Messages"), QStringLiteral("Msg05")), u"[num]",
-                                    QString::number(invalides));
+                resume += remplacer(textes[3], u"[num]", QString::number(bilan.invalides));
             ecrire(erreurs, resume + u'\n');
-            return invalides == 0 ? SortieSain : SortieInvalides;
+            return bilan.invalides == 0 ? SortieSain : SortieInvalides;
         }
 
-        Rapport rapport(texte(QStringLiteral("Messages"), QStringLiteral("Msg27")));
-        for (const EntreeDossier &f : fichiers) {
-            if (estNomConsist(f.nom))
-                rapport.examiner(DossierConsists, lecture.suivant(), vehicules);
-        }
+        Rapport rapport(textes[0]);
+        suivi.consist = [&](const ConsistJuge &c) { rapport.ajouter(c); };
+        moteur.analyser(Profondeur::Entiere, suivi);
         const QStringList lignes =
             options.mode == OptionsAnalyse::Mode::RapportTexte
-                ? lignesTexte(enteteListe(texte(QStringLiteral("Messages"), QStringLiteral("Msg20")),
-                                          texte(QStringLiteral("Messages"), QStringLiteral("Msg21")),
-                                          QDateTime::currentDateTime()),
-                              rapport.lignes())
+                ? lignesTexte(enteteListe(textes[1], textes[2], QDateTime::currentDateTime()), rapport.lignes())
                 : lignesCsv(rapport.lignes());
         for (const QString &l : lignes)
             ecrire(sortie, l + u'\n');

@@ -1,10 +1,9 @@
 #include "app/LigneDeCommandeImpact.h"
 
 #include "analysis/Analyse.h"
-#include "analysis/LecteurConsist.h"
 #include "analysis/Manquants.h"
+#include "analysis/MoteurAnalyse.h"
 #include "analysis/Utilisations.h"
-#include "analysis/Vehicules.h"
 #include "app/LigneDeCommande.h"
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
@@ -18,14 +17,14 @@ namespace {
 // place that asks the scan.
 QStringList consistsInvalides()
 {
-    const QList<EntreeDossier> fichiers = fichiersConsists(DossierConsists);
-    VerificateurVehicules vehicules(DossierTrainset);
-    LectureAnticipee lecture(DossierConsists, fichiers);
+    MoteurAnalyse moteur(DossierConsists, DossierTrainset);
     QStringList noms;
-    for (const EntreeDossier &f : fichiers) {
-        if (estNomConsist(f.nom) && consistInvalide(DossierConsists, lecture.suivant(), vehicules))
-            noms << f.nom;
-    }
+    SuiviAnalyse suivi;
+    suivi.consist = [&noms](const ConsistJuge &c) {
+        if (c.invalide && !c.partiel)
+            noms << c.entree->nom;
+    };
+    moteur.analyser(Profondeur::PremiereFaute, suivi);
     return noms;
 }
 

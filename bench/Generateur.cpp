@@ -16,23 +16,44 @@ void ecrire(const QString &chemin, const QByteArray &octets)
         qFatal("cannot write %s", qPrintable(chemin));
 }
 
-QByteArray utf16le(const QByteArray &ansi)
+// The text in the encoding a consist is saved in: most in Windows-1252 or
+// UTF-16 LE with its mark, as the game's editors save them, a few in UTF-8.
+QByteArray encoder(const QString &texte, int pourcent)
 {
-    QByteArray o;
-    o.reserve(ansi.size() * 2 + 2);
-    o += "\xFF\xFE";
-    for (const char c : ansi) {
-        o += c;
-        o += '\0';
+    if (pourcent < 55) {
+        QByteArray o = texte.toLatin1(); // the names hold Latin-1 letters only
+        return o;
     }
-    return o;
+    if (pourcent < 95)
+        return "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(texte.utf16()), texte.size() * 2);
+    return "\xEF\xBB\xBF" + texte.toUtf8();
 }
+
+// The spelling a consist gives a name: mostly as on disk, sometimes in
+// other letter case (the game ignores it).
+QString casse(const QString &nom, int tirage)
+{
+    switch (tirage % 9) {
+    case 0:
+        return nom.toUpper();
+    case 1:
+        return nom.toLower();
+    default:
+        return nom;
+    }
+}
+
+struct Vehicule {
+    QString nom; // without extension
+    bool moteur = false;
+};
 
 } // namespace
 
 Bilan generer(const QString &racine, const Taille &t)
 {
     std::mt19937 alea(20021003);
+    const auto tirer = [&](int n) { return int(alea() % unsigned(n)); };
     Bilan bilan;
     const QString jeu = racine + QStringLiteral("/MSTS");
     const QString trainset = jeu + QStringLiteral("/TRAINS/TRAINSET/");
@@ -42,57 +63,78 @@ Bilan generer(const QString &racine, const Taille &t)
     ecrire(jeu + QStringLiteral("/train.exe"), "MZ");
     ecrire(jeu + QStringLiteral("/launcher.exe"), "MZ");
 
+    // Distinct folder and vehicle names, a few with accented letters.
+    const QStringList marques = {QStringLiteral("SNCF"),   QStringLiteral("DB"),          QStringLiteral("BR"),
+                                 QStringLiteral("Amtrak"), QStringLiteral("Chemins_Fér"), QStringLiteral("ÖBB")};
+    QStringList dossiers;
+    QList<QList<Vehicule>> vehicules;
     for (int d = 0; d < t.dossiers; ++d) {
-        const QString dossier = trainset + QStringLiteral("Set_%1").arg(d, 4, 10, QLatin1Char('0'));
-        QDir().mkpath(dossier);
-        ecrire(dossier + QStringLiteral("/Loco_%1.eng").arg(d), "SIMISA@@@@@@@@@@JINX0D0t______\r\n");
-        for (int w = 0; w < 4; ++w)
-            ecrire(dossier + QStringLiteral("/Wagon_%1_%2.wag").arg(d).arg(w), "SIMISA@@@@@@@@@@JINX0D0t______\r\n");
+        const QString dossier =
+            QStringLiteral("%1 %2_%3").arg(marques[d % marques.size()]).arg(1000 + tirer(9000)).arg(d);
+        QDir().mkpath(trainset + dossier);
+        QList<Vehicule> liste;
+        const int n = 2 + tirer(6);
+        for (int v = 0; v < n; ++v) {
+            Vehicule ve{QStringLiteral("%1_%2%3").arg(dossier.section(u' ', 1)).arg(v == 0 ? "Loco" : "Wagon").arg(v),
+                        v == 0};
+            ecrire(trainset + dossier + u'/' + ve.nom + (ve.moteur ? QStringLiteral(".eng") : QStringLiteral(".wag")),
+                   "SIMISA@@@@@@@@@@JINX0D0t______\r\n");
+            liste << ve;
+        }
+        dossiers << dossier;
+        vehicules << liste;
     }
 
-    std::uniform_int_distribution<int> choixDossier(0, t.dossiers - 1);
-    std::uniform_int_distribution<int> pourcent(0, 999);
     for (int c = 0; c < t.consists; ++c) {
-        QByteArray texte = "SIMISA@@@@@@@@@@JINX0D0t______\r\n\r\nTrain (\r\n\tTrainCfg ( \"Consist " +
-                           QByteArray::number(c) + "\"\r\n\t\tName ( \"Consist " + QByteArray::number(c) +
-                           "\" )\r\n\t\tSerial ( 1 )\r\n\t\tMaxVelocity ( 33.52800 0.10000 )\r\n\t\tNextWagonUID ( " +
-                           QByteArray::number(t.vehiculesParConsist) + " )\r\n\t\tDurability ( 1.00000 )\r\n";
-        bool invalide = false;
-        for (int v = 0; v < t.vehiculesParConsist; ++v) {
-            const int d = choixDossier(alea);
-            const int tirage = pourcent(alea);
-            QByteArray dossier = "Set_" + QByteArray::number(d).rightJustified(4, '0');
-            if (tirage % 7 == 0)
-                dossier = dossier.toUpper(); // another letter case than on disk
-            if (v == 0) {
-                QByteArray nom = "Loco_" + QByteArray::number(d);
-                if (tirage < 4) { // a removed engine
-                    nom += "_old";
-                    invalide = true;
+        QString texte =
+            QStringLiteral("SIMISA@@@@@@@@@@JINX0D0t______\r\n\r\nTrain (\r\n\tTrainCfg ( \"Consist %1\"\r\n"
+                           "\t\tName ( \"Consist %1\" )\r\n\t\tSerial ( 1 )\r\n"
+                           "\t\tMaxVelocity ( 33.52800 0.10000 )\r\n\t\tDurability ( 1.00000 )\r\n")
+                .arg(c);
+        const int lignes = t.lignesMin + tirer(t.lignesMax - t.lignesMin + 1);
+        // Invalid by one faulty line somewhere: a removed vehicle or folder,
+        // or a line that cannot be taken apart.
+        const bool invalide = tirer(1000) < t.invalidesPourMille;
+        const int fautive = invalide ? tirer(lignes) : -1;
+        for (int l = 0; l < lignes; ++l) {
+            const int d = tirer(t.dossiers);
+            const Vehicule &v = vehicules[d][l == 0 ? 0 : tirer(int(vehicules[d].size()))];
+            QString dossier = casse(dossiers[d], tirer(1000));
+            QString nom = casse(v.nom, tirer(1000));
+            bool guillemets = dossier.contains(u' ');
+            if (l == fautive) {
+                switch (tirer(4)) {
+                case 0:
+                    nom += QStringLiteral("_old");
+                    break;
+                case 1:
+                    dossier = QStringLiteral("Gone_%1").arg(d);
+                    guillemets = false;
+                    break;
+                case 2:
+                    dossier.clear(); // "( Name )": cannot be taken apart
+                    guillemets = false;
+                    break;
+                default:
+                    nom = QStringLiteral("Wagon \"%1").arg(d); // an unclosed quote
+                    break;
                 }
-                texte +=
-                    "\t\tEngine (\r\n\t\t\tUiD ( 0 )\r\n\t\t\tEngineData ( " + nom + " " + dossier + " )\r\n\t\t)\r\n";
-            } else {
-                QByteArray ligne = "WagonData ( Wagon_" + QByteArray::number(d) + "_" + QByteArray::number(v % 4) +
-                                   " " + dossier + " )";
-                if (tirage >= 4 && tirage < 6) { // a removed folder
-                    ligne = "WagonData ( Wagon_1_1 Gone_" + QByteArray::number(d) + " )";
-                    invalide = true;
-                } else if (tirage == 6) { // an unsound line
-                    ligne = "WagonData ( Wagon_" + QByteArray::number(d) + " )";
-                    invalide = true;
-                }
-                texte +=
-                    "\t\tWagon (\r\n\t\t\t" + ligne + "\r\n\t\t\tUiD ( " + QByteArray::number(v) + " )\r\n\t\t)\r\n";
             }
+            const QString cle = v.moteur ? QStringLiteral("EngineData") : QStringLiteral("WagonData");
+            const QString bloc = v.moteur ? QStringLiteral("Engine") : QStringLiteral("Wagon");
+            const QString dossierEcrit = guillemets ? u'"' + dossier + u'"' : dossier;
+            texte += QStringLiteral("\t\t%1 (\r\n\t\t\tUiD ( %2 )\r\n\t\t\t%3 ( %4 %5 )\r\n\t\t)\r\n")
+                         .arg(bloc)
+                         .arg(l)
+                         .arg(cle, nom, dossierEcrit);
             ++bilan.lignesVehicule;
         }
-        texte += "\t)\r\n)\r\n";
-        const QByteArray octets = c % 2 == 0 ? utf16le(texte) : texte;
+        texte += QStringLiteral("\t)\r\n)\r\n");
+        const QByteArray octets = encoder(texte, tirer(100));
         bilan.octets += octets.size();
         if (invalide)
             ++bilan.invalidesAttendus;
-        ecrire(consists + QStringLiteral("Consist_%1.con").arg(c, 5, 10, QLatin1Char('0')), octets);
+        ecrire(consists + QStringLiteral("Consist_%1.con").arg(c, 6, 10, QLatin1Char('0')), octets);
     }
     return bilan;
 }

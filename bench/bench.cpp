@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -18,10 +17,13 @@
 #include <QThread>
 
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 extern char **environ;
 
@@ -75,16 +77,32 @@ QByteArray charge()
     return champs.size() < 3 ? "unknown" : champs[0] + ' ' + champs[1] + ' ' + champs[2];
 }
 
+// The least any scan must do: list the folder, then open, read to its end
+// and close every consist, with plain system calls on one thread.
 double plancher(const QString &consists)
 {
+    static char tampon[1 << 20];
     QElapsedTimer chrono;
     chrono.start();
     qint64 total = 0;
-    QDirIterator it(consists, QDir::Files);
-    while (it.hasNext()) {
-        QFile f(it.next());
-        if (f.open(QIODevice::ReadOnly))
-            total += f.readAll().size();
+    const QByteArray dossier = QFile::encodeName(consists) + '/';
+    DIR *d = opendir(dossier.constData());
+    if (!d)
+        qFatal("cannot list %s", dossier.constData());
+    std::vector<QByteArray> noms;
+    while (const dirent *e = readdir(d)) {
+        if (e->d_name[0] != '.')
+            noms.emplace_back(dossier + e->d_name);
+    }
+    closedir(d);
+    for (const QByteArray &n : noms) {
+        const int fd = open(n.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        ssize_t lus = 0;
+        while ((lus = read(fd, tampon, sizeof tampon)) > 0)
+            total += lus;
+        close(fd);
     }
     if (total == 0)
         qFatal("nothing read");
@@ -173,7 +191,7 @@ int main(int argc, char *argv[])
     std::printf("load average at the end: %s\n", charge().constData());
 
     std::printf("\n%-34s %9s %9s %12s\n", "", "seconds", "x floor", "peak MB");
-    std::printf("%-34s %9.3f %9s %12s\n", "floor: read every consist's bytes", sol, "1.00", "-");
+    std::printf("%-34s %9.3f %9s %12s\n", "floor: open/read/close each", sol, "1.00", "-");
     std::printf("%-34s %9.3f %9.2f %12.1f   (exit %d)\n", "corvanel --scan", scan.secondes, scan.secondes / sol,
                 scan.memoireKo / 1024.0, scan.code);
     std::printf("%-34s %9.3f %9.2f %12.1f   (exit %d)\n", "corvanel --report", rapport.secondes, rapport.secondes / sol,
@@ -182,11 +200,12 @@ int main(int argc, char *argv[])
         const bench::Phase &s = phases.constFirst();
         std::printf("%-34s %9.3f %9.2f %12.1f\n", "main window scan (offscreen)", s.secondes, s.secondes / sol,
                     s.memoireKo / 1024.0);
-        std::printf("\nwindow scan / --scan: %.2f (target at most 1.30)\n", s.secondes / scan.secondes);
+        std::printf("\nwindow scan / --scan: %.2f (target at most 1.20)\n", s.secondes / scan.secondes);
         std::printf("invalid consists listed by the window: %d (expected %d)\n", s.elements, b.invalidesAttendus);
     }
-    std::printf("--report / floor: %.2f (target at most 2.00); peak memory target: under 150 MB\n",
-                rapport.secondes / sol);
+    std::printf("--scan / floor: %.2f, --report / floor: %.2f (targets at most 2.00); peak memory target: under "
+                "%d MB\n",
+                scan.secondes / sol, rapport.secondes / sol, t.consists > 20000 ? 300 : 150);
 
     std::printf("\nWindows, offscreen. Gap: the longest wait between two ticks of a %d ms timer, whatever held the\n"
                 "event loop; CPU: the most processor time the window thread used between two ticks (the gap a\n"

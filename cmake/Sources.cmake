@@ -26,6 +26,7 @@ add_library(corvanel_core STATIC
   analysis/Vehicules.cpp
   analysis/Analyse.cpp
   analysis/LectureAnticipee.cpp
+  analysis/MoteurAnalyse.cpp
   analysis/Ecriture.cpp
   analysis/Manquants.cpp
   analysis/Remplacement.cpp

@@ -20,6 +20,21 @@
 
 namespace corvanel {
 
+namespace {
+std::atomic<qint64> g_limiteLecture{0};
+
+qint64 limite(qint64 taille)
+{
+    const qint64 l = g_limiteLecture.load(std::memory_order_relaxed);
+    return l > 0 ? std::min(l, taille) : taille;
+}
+} // namespace
+
+void limiterLectures(qint64 octets)
+{
+    g_limiteLecture = octets;
+}
+
 bool avantCommeLeJeu(const QString &a, const QString &b)
 {
     const int c = QString::compare(a.toUpper(), b.toUpper(), Qt::CaseSensitive);
@@ -88,7 +103,28 @@ std::unique_ptr<QIODevice> ouvrirEntree(const QString &dossier, const EntreeDoss
     return nullptr;
 }
 
-void limiterLectures(qint64) {}
+DossierLecture::DossierLecture(QString dossier) : m_dossier(std::move(dossier)) {}
+
+DossierLecture::~DossierLecture() = default;
+
+qint64 DossierLecture::lire(const EntreeDossier &e, char *tampon, qint64 capacite, int &err) const
+{
+    const std::unique_ptr<QIODevice> f = ouvrirEntree(m_dossier, e, err);
+    if (!f)
+        return -1;
+    qint64 total = 0;
+    while (total < capacite) {
+        const qint64 lus = f->read(tampon + total, limite(capacite - total));
+        if (lus < 0) {
+            err = EIO;
+            return -1;
+        }
+        if (lus == 0)
+            break;
+        total += lus;
+    }
+    return total;
+}
 
 #else
 
@@ -138,8 +174,6 @@ QList<EntreeDossier> listerDossier(const QString &dossier)
 
 namespace {
 
-std::atomic<qint64> g_limiteLecture{0};
-
 // A file read straight through its descriptor: QFile would add a stat, a
 // seek and a buffer copy per file, which shows on a hundred thousand files.
 class FichierBrut : public QIODevice {
@@ -152,9 +186,7 @@ protected:
     qint64 readData(char *donnees, qint64 taille) override
     {
         for (;;) {
-            const qint64 limite = g_limiteLecture.load(std::memory_order_relaxed);
-            const qint64 demande = limite > 0 ? std::min(limite, taille) : taille;
-            const ssize_t lu = ::read(m_fd, donnees, static_cast<size_t>(demande));
+            const ssize_t lu = ::read(m_fd, donnees, static_cast<size_t>(limite(taille)));
             if (lu >= 0)
                 return lu;
             if (errno != EINTR) {
@@ -171,11 +203,6 @@ private:
 
 } // namespace
 
-void limiterLectures(qint64 octets)
-{
-    g_limiteLecture = octets;
-}
-
 std::unique_ptr<QIODevice> ouvrirEntree(const QString &dossier, const EntreeDossier &e, int &err)
 {
     QByteArray chemin = QFile::encodeName(dossier);
@@ -189,6 +216,50 @@ std::unique_ptr<QIODevice> ouvrirEntree(const QString &dossier, const EntreeDoss
     }
     err = 0;
     return std::make_unique<FichierBrut>(fd);
+}
+
+DossierLecture::DossierLecture(QString dossier) : m_dossier(std::move(dossier))
+{
+    m_chemin = QFile::encodeName(m_dossier);
+    if (!m_chemin.endsWith('/'))
+        m_chemin.append('/');
+    m_fd = ::open(m_chemin.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+DossierLecture::~DossierLecture()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+qint64 DossierLecture::lire(const EntreeDossier &e, char *tampon, qint64 capacite, int &err) const
+{
+    err = 0;
+    const QByteArray nom = e.nomBrut.isEmpty() ? QFile::encodeName(e.nom) : QByteArray();
+    const char *brut = e.nomBrut.isEmpty() ? nom.constData() : e.nomBrut.constData();
+    // Without the folder open (gone since it was listed), the path says so.
+    const int fd = m_fd >= 0 ? ::openat(m_fd, brut, O_RDONLY | O_CLOEXEC)
+                             : ::open((m_chemin + brut).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        err = errno;
+        return -1;
+    }
+    qint64 total = 0;
+    while (total < capacite) {
+        const ssize_t lus = ::read(fd, tampon + total, static_cast<size_t>(limite(capacite - total)));
+        if (lus < 0 && errno == EINTR)
+            continue;
+        if (lus < 0) {
+            err = errno;
+            ::close(fd);
+            return -1;
+        }
+        if (lus == 0)
+            break;
+        total += lus;
+    }
+    ::close(fd);
+    return total;
 }
 
 #endif

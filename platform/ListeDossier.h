@@ -42,8 +42,30 @@ bool avantCommeLeJeu(const QString &a, const QString &b);
 // with the errno value of the failure in `err`.
 std::unique_ptr<QIODevice> ouvrirEntree(const QString &dossier, const EntreeDossier &e, int &err);
 
-// For tests: the most one read of an entry opened by ouvrirEntree hands out
-// (0: no limit), as a network share may.
+// A folder whose entries are read whole, one after the other, from any
+// number of threads at once: opened once, so that each entry costs only its
+// own open, reads and close.
+class DossierLecture {
+public:
+    explicit DossierLecture(QString dossier);
+    ~DossierLecture();
+    DossierLecture(const DossierLecture &) = delete;
+    DossierLecture &operator=(const DossierLecture &) = delete;
+
+    // Reads the entry from its start into `tampon` until the end of the file
+    // or `capacite` bytes: a read may hand out less than asked (network and
+    // FUSE file systems do) without ending the file. The number of bytes
+    // read, or -1 with the errno value of the failure in `err`.
+    qint64 lire(const EntreeDossier &e, char *tampon, qint64 capacite, int &err) const;
+
+private:
+    QString m_dossier;
+    QByteArray m_chemin;
+    int m_fd = -1;
+};
+
+// For tests: the most a single read of a consist hands out (0: no limit), as
+// a slow network share would.
 void limiterLectures(qint64 octets);
 
 } // namespace corvanel

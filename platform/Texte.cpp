@@ -16,14 +16,21 @@ constexpr std::array<char16_t, 32> Haut1252 = {0x20AC, 0x0081, 0x201A, 0x0192, 0
                                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 } // namespace
 
-QString depuisAnsi(QByteArrayView octets)
+void ajouterAnsi(QString &texte, QByteArrayView octets)
 {
-    QString texte(octets.size(), Qt::Uninitialized);
-    QChar *sortie = texte.data();
+    const qsizetype avant = texte.size();
+    texte.resize(avant + octets.size());
+    QChar *sortie = texte.data() + avant;
     for (const char c : octets) {
         const auto o = static_cast<unsigned char>(c);
         *sortie++ = (o >= 0x80 && o <= 0x9F) ? QChar(Haut1252[o - 0x80]) : QChar(o);
     }
+}
+
+QString depuisAnsi(QByteArrayView octets)
+{
+    QString texte;
+    ajouterAnsi(texte, octets);
     return texte;
 }
 

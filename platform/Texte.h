@@ -13,6 +13,8 @@ namespace corvanel {
 // Windows-1252 ("ANSI") to Unicode. The five bytes the code page leaves
 // undefined map to the control characters of the same value, as Windows does.
 QString depuisAnsi(QByteArrayView octets);
+// The same, appended to `texte`.
+void ajouterAnsi(QString &texte, QByteArrayView octets);
 
 // Unicode to Windows-1252; a character the code page cannot hold becomes "?".
 QByteArray versAnsi(QStringView texte);

@@ -252,7 +252,7 @@ private slots:
         } else if (cas == u"illisible") {
             QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), z));
         } else {
-            // The read-ahead holds at most 513 consists before the first is
+            // The read-ahead holds at most 384 consists before the first is
             // taken: the 600th cannot have been read when the walk starts.
             if (cas == u"petit")
                 for (int i = 0; i < 600; ++i)

@@ -1,0 +1,154 @@
+#pragma once
+// Taking a vehicle line apart by the game's rules, over single-byte text
+// (Windows-1252, whose bytes that matter here are ASCII) or UTF-16 code
+// units alike: the engine judges most consists straight from the bytes read,
+// without decoding the lines that name no vehicle.
+#include <QtGlobal>
+
+#include <cstdint>
+
+namespace corvanel::decoupage {
+
+template <typename C> struct Decoupe {
+    bool vehicule = false; // holds "EngineData" or "WagonData"
+    bool saine = false;
+    bool moteur = false; // "EngineData" (also when both appear)
+    const C *nom = nullptr;
+    qsizetype longueurNom = 0;
+    const C *dossier = nullptr;
+    qsizetype longueurDossier = 0;
+};
+
+template <typename C> struct Morceau {
+    const C *debut;
+    const C *fin;
+    bool vide() const { return debut == fin; }
+    qsizetype taille() const { return fin - debut; }
+};
+
+template <typename C> Morceau<C> rogner(Morceau<C> m)
+{
+    while (m.debut != m.fin && m.debut[0] == C(' '))
+        ++m.debut;
+    while (m.fin != m.debut && m.fin[-1] == C(' '))
+        --m.fin;
+    return m;
+}
+
+template <typename C> const C *chercher(const C *debut, const C *fin, char c)
+{
+    while (debut != fin && *debut != C(c))
+        ++debut;
+    return debut;
+}
+
+template <typename C> bool egal(const C *p, const char *mot, int n)
+{
+    for (int i = 0; i < n; ++i)
+        if (p[i] != C(mot[i]))
+            return false;
+    return true;
+}
+
+// Both keywords end in "Data": each "Data" is looked at once.
+template <typename C> void motsCles(const C *debut, const C *fin, bool &moteur, bool &wagon)
+{
+    for (const C *d = debut; fin - d >= 4; ++d) {
+        d = chercher(d, fin - 3, 'D');
+        if (fin - d < 4)
+            return;
+        if (!egal(d + 1, "ata", 3))
+            continue;
+        if (d - debut >= 6 && egal(d - 6, "Engine", 6))
+            moteur = true;
+        else if (d - debut >= 5 && egal(d - 5, "Wagon", 5))
+            wagon = true;
+    }
+}
+
+template <typename C> Decoupe<C> decouper(const C *debut, const C *fin)
+{
+    Decoupe<C> v;
+    bool wagon = false;
+    motsCles(debut, fin, v.moteur, wagon);
+    if (!v.moteur && !wagon)
+        return v;
+    v.vehicule = true;
+
+    // The text between the first "(" and the first ")". Without a "(" it is
+    // the text before the first ")"; with no ")" after the "(" the line
+    // cannot be taken apart (the original failed there and ended the program).
+    const C *ouvrante = chercher(debut, fin, '(');
+    const C *fermante = chercher(debut, fin, ')');
+    if (fermante == fin)
+        return v;
+    const C *interieur = ouvrante == fin ? debut : ouvrante + 1;
+    if (fermante < interieur)
+        return v;
+    Morceau<C> reste = rogner(Morceau<C>{interieur, fermante});
+
+    // File name: quoted (blanks kept, may be empty) or the first word.
+    Morceau<C> nom;
+    if (!reste.vide() && reste.debut[0] == C('"')) {
+        const C *q = chercher(reste.debut + 1, reste.fin, '"');
+        if (q == reste.fin)
+            return v;
+        nom = {reste.debut + 1, q};
+        reste = rogner(Morceau<C>{q + 1, reste.fin});
+    } else {
+        const C *s = chercher(reste.debut, reste.fin, ' ');
+        if (s == reste.fin)
+            return v;
+        nom = rogner(Morceau<C>{reste.debut, s + 1});
+        reste = rogner(Morceau<C>{s, reste.fin});
+    }
+    if (nom.vide())
+        return v;
+
+    // Folder name: quoted, or the first word; anything after is ignored.
+    Morceau<C> dossier;
+    if (!reste.vide() && reste.debut[0] == C('"')) {
+        const C *q = chercher(reste.debut + 1, reste.fin, '"');
+        if (q == reste.fin)
+            return v;
+        dossier = {reste.debut + 1, q};
+    } else {
+        const C *s = chercher(reste.debut, reste.fin, ' ');
+        dossier = rogner(Morceau<C>{reste.debut, s == reste.fin ? s : s + 1});
+    }
+    v.nom = nom.debut;
+    v.longueurNom = nom.taille();
+    v.dossier = dossier.debut;
+    v.longueurDossier = dossier.taille();
+    v.saine = !dossier.vide();
+    return v;
+}
+
+// Each line of a whole text (CR LF, a lone LF and a lone CR each end one; a
+// last line without an end counts) that may hold a keyword, with its number
+// from 1. Lines without a "D" are not looked at further.
+template <typename C, typename Fonction> void parcourirLignes(const C *p, const C *fin, Fonction surLigne)
+{
+    std::int64_t numero = 0;
+    while (p < fin) {
+        const C *q = p;
+        bool d = false;
+        while (q != fin) {
+            const C c = *q;
+            if (c == C('\n') || c == C('\r'))
+                break;
+            d |= c == C('D');
+            ++q;
+        }
+        ++numero;
+        if (d && !surLigne(p, q, numero))
+            return;
+        if (q == fin)
+            return;
+        p = q + 1;
+        if (*q == C('\r') && p != fin && *p == C('\n'))
+            ++p;
+    }
+}
+
+} // namespace corvanel::decoupage

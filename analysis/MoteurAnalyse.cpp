@@ -1,0 +1,456 @@
+#include "analysis/MoteurAnalyse.h"
+
+#include "analysis/Analyse.h"
+#include "analysis/Decoupage.h"
+#include "analysis/LecteurConsist.h"
+#include "analysis/Vehicules.h"
+#include "platform/ErreurExecution.h"
+#include "platform/Texte.h"
+
+#include <QBuffer>
+#include <QIODevice>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace corvanel {
+
+namespace {
+
+// A consist is a few kilobytes; one over this is read where it is judged,
+// as a stream, so memory stays flat whatever the file.
+constexpr qint64 TailleMaxTenue = 1024 * 1024;
+// Consists per hand-over between the reading threads and the caller's: one
+// wake-up per file cost more than the judging itself.
+constexpr qsizetype ConsistsParLot = 48;
+// Lots read ahead at most, whatever the number of threads: memory stays
+// bounded, and so does how far reading runs ahead of judging.
+constexpr qsizetype LotsEnAvance = 8;
+// A consist too large to hold is handed over in parts of this many lines.
+constexpr qsizetype VehiculesParPartie = 4096;
+
+// One vehicle line as a reading thread leaves it: its text lives in the
+// lot's `arene` as "folder/name.ext", the key of the vehicle answers.
+struct Reference {
+    std::int64_t ligne = 0;
+    qsizetype debut = 0;
+    qsizetype longueurDossier = 0;
+    qsizetype longueurNom = 0;
+    bool saine = false;
+    bool moteur = false;
+};
+
+struct ConsistLu {
+    int erreur = 0;      // errno of a failed open or read
+    bool flux = false;   // too large to hold: judged as a stream
+    qsizetype debut = 0; // its references in the lot
+    qsizetype fin = 0;
+    std::exception_ptr echec; // anything else that went wrong on the reading thread
+};
+
+struct Lot {
+    std::vector<ConsistLu> consists;
+    std::vector<Reference> references;
+    QString arene;
+    bool pret = false;
+};
+
+// Appends a vehicle line to the lot: text converted to UTF-16 as it is
+// copied (Windows-1252 bytes through the code page).
+template <typename C> void ajouter(Lot &lot, const decoupage::Decoupe<C> &v, std::int64_t ligne)
+{
+    Reference r;
+    r.ligne = ligne;
+    r.saine = v.saine;
+    r.moteur = v.moteur;
+    if (v.saine) {
+        r.debut = lot.arene.size();
+        r.longueurDossier = v.longueurDossier;
+        r.longueurNom = v.longueurNom;
+        if constexpr (sizeof(C) == 1) {
+            ajouterAnsi(lot.arene, QByteArrayView(v.dossier, v.longueurDossier));
+            lot.arene += u'/';
+            ajouterAnsi(lot.arene, QByteArrayView(v.nom, v.longueurNom));
+        } else {
+            lot.arene.append(reinterpret_cast<const QChar *>(v.dossier), v.longueurDossier);
+            lot.arene += u'/';
+            lot.arene.append(reinterpret_cast<const QChar *>(v.nom), v.longueurNom);
+        }
+        lot.arene += QStringView(v.moteur ? u".eng" : u".wag");
+    }
+    lot.references.push_back(r);
+}
+
+template <typename C> void decouperTexte(Lot &lot, const C *debut, const C *fin)
+{
+    decoupage::parcourirLignes(debut, fin, [&](const C *p, const C *q, std::int64_t numero) {
+        const decoupage::Decoupe<C> v = decoupage::decouper(p, q);
+        if (v.vehicule)
+            ajouter(lot, v, numero);
+        return true;
+    });
+}
+
+// The whole file is in `octets`: Windows-1252 and UTF-16 LE, most consists,
+// are taken apart where they lie; the rarer UTF-8 and UTF-16 BE go through
+// the stream reader, whose decoding they must match exactly.
+void decouperConsist(Lot &lot, const char *octets, qsizetype taille, std::vector<char16_t> &echange)
+{
+    const QByteArrayView vue(octets, taille);
+    if (vue.startsWith("\xFF\xFE")) {
+        // Code units as they stand (a lone surrogate reads as itself); an odd
+        // last byte is dropped. Copied: a few kilobytes cost next to nothing.
+        const qsizetype unites = (taille - 2) / 2;
+        echange.resize(static_cast<size_t>(unites));
+        qFromLittleEndian<char16_t>(octets + 2, unites, echange.data());
+        decouperTexte(lot, echange.data(), echange.data() + unites);
+        return;
+    }
+    if (vue.startsWith("\xFE\xFF") || vue.startsWith("\xEF\xBB\xBF")) {
+        QByteArray copie = vue.toByteArray();
+        QBuffer tampon(&copie);
+        tampon.open(QIODevice::ReadOnly);
+        LecteurConsist lecteur(tampon);
+        QStringView ligne;
+        while (lecteur.lire(ligne)) {
+            const auto *p = reinterpret_cast<const char16_t *>(ligne.utf16());
+            const decoupage::Decoupe<char16_t> v = decoupage::decouper(p, p + ligne.size());
+            if (v.vehicule)
+                ajouter(lot, v, lecteur.numeroLigne());
+        }
+        return;
+    }
+    decouperTexte(lot, octets, octets + taille);
+}
+
+} // namespace
+
+struct MoteurAnalyse::Etat {
+    QString dossierConsists;
+    VerificateurVehicules vehicules;
+
+    Etat(QString consists, QString trainset) : dossierConsists(std::move(consists)), vehicules(std::move(trainset)) {}
+};
+
+MoteurAnalyse::MoteurAnalyse(QString dossierConsists, QString dossierTrainset)
+    : m_etat(std::make_unique<Etat>(std::move(dossierConsists), std::move(dossierTrainset)))
+{
+}
+
+MoteurAnalyse::~MoteurAnalyse() = default;
+
+namespace {
+
+// The reading threads and their hand-overs to the caller's thread, lot by lot.
+class Lecture {
+public:
+    Lecture(const QString &dossier, const QList<EntreeDossier> &fichiers, const QList<qsizetype> &consists)
+        : m_dossier(dossier), m_fichiers(fichiers), m_consists(consists),
+          m_nombreLots((consists.size() + ConsistsParLot - 1) / ConsistsParLot)
+    {
+        const unsigned coeurs = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
+        const qsizetype lecteurs = std::min<qsizetype>(coeurs, m_nombreLots);
+        m_lots.resize(static_cast<size_t>(LotsEnAvance));
+        for (qsizetype i = 0; i < lecteurs; ++i)
+            m_lecteurs.emplace_back([this] { lire(); });
+    }
+
+    ~Lecture()
+    {
+        {
+            const std::lock_guard<std::mutex> garde(m_verrou);
+            m_arret = true;
+        }
+        m_travail.notify_all();
+        for (std::thread &t : m_lecteurs)
+            t.join();
+    }
+
+    // Lot `numero` once read; `attente` runs every millisecond meanwhile.
+    Lot &prendre(qsizetype numero, const std::function<void()> &attente)
+    {
+        Lot &lot = m_lots[static_cast<size_t>(numero) % m_lots.size()];
+        std::unique_lock<std::mutex> verrou(m_verrou);
+        while (!lot.pret) {
+            if (attente) {
+                m_pret.wait_for(verrou, std::chrono::milliseconds(1));
+                verrou.unlock();
+                attente();
+                verrou.lock();
+            } else {
+                m_pret.wait(verrou);
+            }
+        }
+        return lot;
+    }
+
+    // The caller is done with lot `numero`: its place can take another.
+    void rendre(qsizetype numero)
+    {
+        {
+            const std::lock_guard<std::mutex> garde(m_verrou);
+            m_lots[static_cast<size_t>(numero) % m_lots.size()].pret = false;
+            m_rendus = numero + 1;
+        }
+        m_travail.notify_all();
+    }
+
+private:
+    void lire()
+    {
+        std::vector<char> tampon(static_cast<size_t>(TailleMaxTenue + 1));
+        std::vector<char16_t> echange;
+        const DossierLecture dossier(m_dossier);
+        for (;;) {
+            qsizetype numero = 0;
+            {
+                std::unique_lock<std::mutex> verrou(m_verrou);
+                m_travail.wait(verrou, [this] {
+                    return m_arret || m_suivant >= m_nombreLots ||
+                           m_suivant < m_rendus + static_cast<qsizetype>(m_lots.size());
+                });
+                if (m_arret || m_suivant >= m_nombreLots)
+                    return;
+                numero = m_suivant++;
+            }
+            Lot &lot = m_lots[static_cast<size_t>(numero) % m_lots.size()];
+            lot.consists.clear();
+            lot.references.clear();
+            lot.arene.clear();
+            const qsizetype premier = numero * ConsistsParLot;
+            const qsizetype dernier = std::min(premier + ConsistsParLot, m_consists.size());
+            for (qsizetype i = premier; i < dernier; ++i) {
+                ConsistLu c;
+                c.debut = c.fin = static_cast<qsizetype>(lot.references.size());
+                try {
+                    const EntreeDossier &e = m_fichiers[m_consists[i]];
+                    const qint64 lus = dossier.lire(e, tampon.data(), TailleMaxTenue + 1, c.erreur);
+                    if (lus > TailleMaxTenue)
+                        c.flux = true;
+                    else if (lus >= 0)
+                        decouperConsist(lot, tampon.data(), lus, echange);
+                } catch (...) {
+                    c.echec = std::current_exception();
+                }
+                c.fin = static_cast<qsizetype>(lot.references.size());
+                lot.consists.push_back(std::move(c));
+            }
+            {
+                const std::lock_guard<std::mutex> garde(m_verrou);
+                lot.pret = true;
+            }
+            m_pret.notify_one();
+        }
+    }
+
+    const QString &m_dossier;
+    const QList<EntreeDossier> &m_fichiers;
+    const QList<qsizetype> &m_consists;
+    const qsizetype m_nombreLots;
+    std::vector<Lot> m_lots;
+    std::mutex m_verrou;
+    std::condition_variable m_travail;
+    std::condition_variable m_pret;
+    qsizetype m_suivant = 0;
+    qsizetype m_rendus = 0;
+    bool m_arret = false;
+    std::vector<std::thread> m_lecteurs;
+};
+
+// Runs `travail` on another thread, `attente` every millisecond meanwhile.
+template <typename Travail>
+auto sansAttendre(Travail travail, const std::function<void()> &attente) -> decltype(travail())
+{
+    if (!attente)
+        return travail();
+    decltype(travail()) resultat;
+    std::exception_ptr echec;
+    std::mutex verrou;
+    std::condition_variable fini;
+    bool termine = false;
+    std::thread t([&] {
+        try {
+            resultat = travail();
+        } catch (...) {
+            echec = std::current_exception();
+        }
+        const std::lock_guard<std::mutex> garde(verrou);
+        termine = true;
+        fini.notify_one();
+    });
+    {
+        std::unique_lock<std::mutex> v(verrou);
+        while (!termine) {
+            fini.wait_for(v, std::chrono::milliseconds(1));
+            v.unlock();
+            attente();
+            v.lock();
+        }
+    }
+    t.join();
+    if (echec)
+        std::rethrow_exception(echec);
+    return resultat;
+}
+
+} // namespace
+
+BilanAnalyse MoteurAnalyse::analyser(Profondeur profondeur, const SuiviAnalyse &suivi)
+{
+    Etat &etat = *m_etat;
+    const bool entiere = profondeur == Profondeur::Entiere;
+    BilanAnalyse bilan;
+
+    // The command runs from here: a window lets its events through once
+    // before the listing, which may take long.
+    if (suivi.battement)
+        suivi.battement();
+    const QString dossier = etat.dossierConsists;
+    const QList<EntreeDossier> fichiers =
+        sansAttendre([&dossier] { return fichiersConsists(dossier); }, suivi.battement);
+    bilan.fichiers = fichiers.size();
+    if (suivi.liste)
+        suivi.liste(bilan.fichiers);
+    QList<qsizetype> indices;
+    for (qsizetype i = 0; i < fichiers.size(); ++i) {
+        if (estNomConsist(fichiers[i].nom))
+            indices.append(i);
+    }
+
+    ConsistJuge juge;
+    std::vector<Reference> partie; // a streamed consist's lines not handed over yet
+    QString arenePartie;
+    // Hands over the lines gathered so far, their views set now that their
+    // text no longer moves.
+    const auto remettre = [&](const QString &arene, const Reference *refs, bool fin) {
+        for (qsizetype k = 0; k < juge.vehicules.size(); ++k) {
+            const Reference &ref = refs[k];
+            VehiculeLu &v = juge.vehicules[k];
+            if (!ref.saine)
+                continue;
+            const QStringView cle = QStringView(arene).sliced(ref.debut, ref.longueurDossier + ref.longueurNom + 5);
+            v.dossier = cle.first(ref.longueurDossier);
+            v.nom = cle.sliced(ref.longueurDossier + 1, ref.longueurNom);
+        }
+        juge.partiel = !fin;
+        if (fin) {
+            ++bilan.consists;
+            if (juge.invalide)
+                ++bilan.invalides;
+        }
+        if (suivi.consist)
+            suivi.consist(juge);
+        juge.vehicules.clear();
+    };
+    // Judges one line; false once the consist is settled and no more of it
+    // is wanted.
+    const auto juger = [&](const QString &arene, const Reference &ref) {
+        VehiculeLu v;
+        v.ligne = ref.ligne;
+        v.saine = ref.saine;
+        v.extension = ref.moteur ? QStringView(u".eng") : QStringView(u".wag");
+        v.existe = ref.saine && etat.vehicules.existe(
+                                    QStringView(arene).sliced(ref.debut, ref.longueurDossier + ref.longueurNom + 5),
+                                    ref.longueurDossier);
+        juge.vehicules.append(v);
+        if (v.existe)
+            return true;
+        juge.invalide = true;
+        return entiere;
+    };
+
+    Lecture lecture(dossier, fichiers, indices);
+    qsizetype prochain = 0; // index into `indices`
+    Lot *lot = nullptr;
+    qsizetype numeroLot = -1;
+    for (qsizetype i = 0; i < fichiers.size(); ++i) {
+        if (suivi.avance)
+            suivi.avance(i + 1);
+        if (suivi.battement)
+            suivi.battement();
+        if (prochain >= indices.size() || indices[prochain] != i)
+            continue;
+        if (prochain / ConsistsParLot != numeroLot) {
+            if (lot)
+                lecture.rendre(numeroLot);
+            numeroLot = prochain / ConsistsParLot;
+            lot = &lecture.prendre(numeroLot, suivi.battement);
+        }
+        const ConsistLu &lu = lot->consists[static_cast<size_t>(prochain % ConsistsParLot)];
+        ++prochain;
+
+        juge.entree = &fichiers[i];
+        juge.invalide = false;
+        juge.disparu = false;
+        if (lu.echec)
+            std::rethrow_exception(lu.echec);
+        int err = lu.erreur;
+        std::unique_ptr<QIODevice> flux;
+        if (err == 0 && lu.flux)
+            flux = ouvrirEntree(dossier, fichiers[i], err);
+        if (err == ENOENT) {
+            // Removed since the folder was listed: passed over, as a listing
+            // made a moment later would have, not an end of the program.
+            juge.disparu = true;
+            remettre(lot->arene, nullptr, true);
+            continue;
+        }
+        if (err != 0)
+            throw ErreurExecution::depuisErrno(err);
+        if (!flux) {
+            const Reference *refs = lot->references.data() + lu.debut;
+            qsizetype r = 0;
+            while (r < lu.fin - lu.debut && juger(lot->arene, refs[r]))
+                ++r;
+            remettre(lot->arene, refs, true);
+            continue;
+        }
+
+        // Too large to hold: read here as a stream, handed over in parts.
+        LecteurConsist lecteur(*flux, suivi.battement);
+        QStringView ligne;
+        bool encore = true;
+        while (encore && lecteur.lire(ligne)) {
+            if (suivi.battement)
+                suivi.battement();
+            const LigneVehicule lv = analyserLigne(ligne);
+            if (!lv.vehicule)
+                continue;
+            if (juge.vehicules.size() == VehiculesParPartie) {
+                remettre(arenePartie, partie.data(), false);
+                partie.clear();
+                arenePartie.clear();
+            }
+            Reference ref;
+            ref.ligne = lecteur.numeroLigne();
+            ref.saine = lv.saine;
+            ref.moteur = lv.extension == u".eng";
+            if (lv.saine) {
+                ref.debut = arenePartie.size();
+                ref.longueurDossier = lv.dossier.size();
+                ref.longueurNom = lv.nom.size();
+                arenePartie += lv.dossier;
+                arenePartie += u'/';
+                arenePartie += lv.nom;
+                arenePartie += lv.extension;
+            }
+            partie.push_back(ref);
+            encore = juger(arenePartie, ref);
+        }
+        remettre(arenePartie, partie.data(), true);
+        partie.clear();
+        arenePartie.clear();
+    }
+    if (lot)
+        lecture.rendre(numeroLot);
+    return bilan;
+}
+
+} // namespace corvanel
