@@ -1,6 +1,8 @@
 // Renders the main window, its menus and every dialog to PNG files, offscreen,
 // so the windows can be reviewed in any language without a display.
-// Usage: corvanel-captures OUTDIR [LANGUAGE-FILE]
+// Usage: corvanel-captures [--doc] OUTDIR [LANGUAGE-FILE]
+// --doc: the pictures of the help documents, each window once as a user sees
+// it: no menus, no review variants (their names hold a hyphen).
 #include "analysis/Ecriture.h"
 #include "analysis/frmManquants.h"
 #include "analysis/frmRapportDetaille.h"
@@ -44,15 +46,19 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstring>
 
 using namespace corvanel;
 
 namespace {
 
 QString g_sortie;
+bool g_doc = false;
 
 void enregistrer(QWidget &w, const QString &nom)
 {
+    if (g_doc && nom.contains(u'-'))
+        return;
     w.adjustSize();
     w.show();
     QCoreApplication::processEvents();
@@ -77,6 +83,8 @@ void enregistrer(QWidget &w, const QString &nom)
 
 void enregistrerMenu(QMenu *menu, const QString &nom)
 {
+    if (g_doc)
+        return;
     menu->popup(QPoint(0, 0));
     QCoreApplication::processEvents();
     menu->grab().save(g_sortie + u'/' + nom + QStringLiteral(".png"));
@@ -92,8 +100,13 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(policeFenetres());
+    g_doc = argc > 1 && std::strcmp(argv[1], "--doc") == 0;
+    if (g_doc) {
+        --argc;
+        ++argv;
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: corvanel-captures OUTDIR [LANGUAGE-FILE]\n");
+        std::fprintf(stderr, "usage: corvanel-captures [--doc] OUTDIR [LANGUAGE-FILE]\n");
         return 2;
     }
     g_sortie = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
@@ -118,7 +131,7 @@ int main(int argc, char *argv[])
     frmCorvanel fenetre;
     fenetre.txtDossierMSTS->setText(QDir::toNativeSeparators(DossierMSTS));
     TraduireFenetrePrincipale(fenetre, FichierLangue);
-    enregistrer(fenetre, QStringLiteral("frmCorvanel"));
+    enregistrer(fenetre, QStringLiteral("frmCorvanel-vide"));
     enregistrerMenu(fenetre.mnuFichier, QStringLiteral("frmCorvanel-mnuFichier"));
     enregistrerMenu(fenetre.mnuOutils, QStringLiteral("frmCorvanel-mnuOutils"));
     enregistrerMenu(fenetre.mnuAide, QStringLiteral("frmCorvanel-mnuAide"));
@@ -134,14 +147,18 @@ int main(int argc, char *argv[])
     enregistrer(fenetre, QStringLiteral("frmCorvanel-occupee"));
     fenetre.pbJauge->setValue(0);
 
-    // The About box, short (default file) and long (any other).
-    const QString nomVrai = NomFichierLangue;
-    for (const QString &nom : {LangueParDefaut, QStringLiteral("autre.lng")}) {
-        NomFichierLangue = nom;
-        const auto boite = boiteMessage(
+    // The About box as this language shows it; for review also short (default
+    // file) and long (any other).
+    const auto aPropos = [] {
+        return boiteMessage(
             {texteAPropos(), Boutons::OK, Icone::Information, texte(QStringLiteral("Form"), QStringLiteral("Form04"))});
-        enregistrer(*boite, nom == LangueParDefaut ? QStringLiteral("APropos-court") : QStringLiteral("APropos-long"));
-    }
+    };
+    enregistrer(*aPropos(), QStringLiteral("APropos"));
+    const QString nomVrai = NomFichierLangue;
+    NomFichierLangue = LangueParDefaut;
+    enregistrer(*aPropos(), QStringLiteral("APropos-court"));
+    NomFichierLangue = QStringLiteral("autre.lng");
+    enregistrer(*aPropos(), QStringLiteral("APropos-long"));
     NomFichierLangue = nomVrai;
     const auto langue = dialogueFichier(choixFichierLangue(), false);
     langue->setOption(QFileDialog::DontUseNativeDialog);
@@ -160,11 +177,20 @@ int main(int argc, char *argv[])
     sauver->resize(620, 380);
     enregistrer(*sauver, QStringLiteral("EnregistrerListe"));
 
+    // Each chooser where a player would end up: the game folder found, an
+    // editor's folder open.
+    // (The dialog keeps what it shows in DossierMSTS, as it does at start-up.)
+    const QString jeu = DossierMSTS;
     frmParcourir1 parcourir1;
     parcourir1.hide();
+    parcourir1.DriveListBox->afficherDisqueDe(jeu);
+    parcourir1.DirListBox->definirChemin(jeu);
     enregistrer(parcourir1, QStringLiteral("frmParcourir1"));
+    DossierMSTS = jeu;
 
     frmParcourir2 parcourir2;
+    if (parcourir2.DirListBox->definirChemin(QStringLiteral("/usr/bin")))
+        parcourir2.DirListBox_Change();
     enregistrer(parcourir2, QStringLiteral("frmParcourir2"));
 
     frmRapportDetaille rapport(&fenetre);
@@ -199,6 +225,13 @@ int main(int argc, char *argv[])
 
     // The list as the demo's scan leaves it.
     fenetre.cmdRechercher_Click();
+    // The help shows where a player's game usually is, not this run's
+    // temporary copy, so the picture does not change from one run to the next.
+    const QString dossierVrai = fenetre.txtDossierMSTS->text();
+    if (g_doc)
+        fenetre.txtDossierMSTS->setText(QStringLiteral("/home/joueur/Jeux/Train Simulator/"));
+    enregistrer(fenetre, QStringLiteral("frmCorvanel"));
+    fenetre.txtDossierMSTS->setText(dossierVrai);
     fenetre.lstLFI->setCurrentRow(3);
     frmProprietesFichier proprietes(&fenetre);
     if (proprietes.Form_Load(fenetre))

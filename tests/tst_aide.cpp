@@ -69,6 +69,61 @@ private slots:
         QCOMPARE(m, (Message{m.texte, Boutons::OK, Icone::Information, s.L("Form", "Form04")}));
     }
 
+    void imagesDesDocuments_data()
+    {
+        QTest::addColumn<QString>("langue");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("français") << Francais << "fr";
+        QTest::newRow("anglais") << Anglais << "en";
+    }
+
+    // Every picture the help and the FAQ show exists, in their language, with
+    // its alt text; every picture made for that language is shown; and every
+    // window the screenshot program draws for the help has its picture there
+    // (after a new window: scripts/screenshots --doc).
+    void imagesDesDocuments()
+    {
+        QFETCH(QString, langue);
+        QFETCH(QString, code);
+        const QString racine = QStringLiteral(CORVANEL_SOURCE_DIR "/");
+        const auto lire = [](const QString &chemin) {
+            QFile f(chemin);
+            return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+        };
+        Scene s(langue);
+        const QString aide = lire(racine + s.L("Language", "HelpFile"));
+        const QString faq = lire(racine + s.L("Language", "FAQFile"));
+        QVERIFY(!aide.isEmpty() && !faq.isEmpty());
+        const QString dossier = QStringLiteral("images/") + code + u'/';
+        QSet<QString> montrees;
+        static const QRegularExpression img(QStringLiteral("<img ([^>]*)>"));
+        static const QRegularExpression src(QStringLiteral("src=\"([^\"]+)\""));
+        for (const QString &texte : {aide, faq}) {
+            for (const auto &m : img.globalMatch(texte)) {
+                const QString image = src.match(m.captured(1)).captured(1);
+                QVERIFY2(image.startsWith(dossier) && QFile::exists(racine + QStringLiteral("doc/") + image),
+                         qPrintable(image));
+                QVERIFY2(m.captured(1).contains(QRegularExpression(QStringLiteral("alt=\"[^\"]{10,}\""))),
+                         qPrintable(image));
+                montrees.insert(image.mid(dossier.size()));
+            }
+        }
+        const QStringList faites = QDir(racine + QStringLiteral("doc/") + dossier).entryList({QStringLiteral("*.png")});
+        QVERIFY(!faites.isEmpty());
+        for (const QString &image : faites)
+            QVERIFY2(montrees.contains(image), qPrintable(dossier + image));
+        // A name with a hyphen is a variant for review, not for the help.
+        static const QRegularExpression capture(
+            QStringLiteral("enregistrer\\([^,;]+,\\s*QStringLiteral\\(\"([A-Za-z0-9_]+)\"\\)"));
+        int fenetres = 0;
+        for (const auto &m : capture.globalMatch(lire(racine + QStringLiteral("scripts/captures.cpp")))) {
+            ++fenetres;
+            QVERIFY2(aide.contains(QStringLiteral("src=\"") + dossier + m.captured(1) + QStringLiteral(".png\"")),
+                     qPrintable(m.captured(1)));
+        }
+        QVERIFY(fenetres >= 10);
+    }
+
     void documents_data()
     {
         QTest::addColumn<int>("commande");
