@@ -25,6 +25,9 @@ struct Message {
     Boutons boutons = Boutons::OK;
     Icone icone = Icone::Information;
     QString titre = QStringLiteral("Corvanel");
+    // Yes/No only: No is the default, for a question whose Yes loses what
+    // the user may not have meant to lose.
+    bool nonParDefaut = false;
 
     bool operator==(const Message &) const = default;
 };

@@ -3,10 +3,13 @@
 // `corvanel --scan`, `corvanel --report`, then the windows (main window's
 // scan, its list in use, the detailed report window): how long the event
 // loop was held up at most and the peak memory.
-// Usage: corvanel-bench [--consists N] [--dossiers N] [--garder DIR]
+// Then the routes' services and activities a delete or move reads first.
+// Usage: corvanel-bench [--consists N] [--dossiers N] [--garder DIR] [--routes]
+// (--routes: that last figure alone.)
 // (20,000 consists by default; --consists 100000 is the scale run.)
 #include "bench/Fenetre.h"
 #include "bench/Generateur.h"
+#include "bench/Routes.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -142,6 +145,7 @@ int main(int argc, char *argv[])
 {
     bench::Taille t;
     QString garder;
+    bool routesSeules = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArray a = argv[i];
         if (a == "--fenetre" && i + 1 < argc)
@@ -152,11 +156,17 @@ int main(int argc, char *argv[])
             t.dossiers = QByteArray(argv[++i]).toInt();
         else if (a == "--garder" && i + 1 < argc)
             garder = QString::fromLocal8Bit(argv[++i]);
+        else if (a == "--routes")
+            routesSeules = true;
     }
     QCoreApplication app(argc, argv);
     QTemporaryDir temp;
     const QString racine = garder.isEmpty() ? temp.path() : garder;
     QDir().mkpath(racine);
+    if (routesSeules) {
+        bench::mesurerUtilisations(racine);
+        return 0;
+    }
     std::printf("%d processors, load average %s\n", QThread::idealThreadCount(), charge().constData());
     std::printf("Generating %d consists, %d trainset folders in %s ...\n", t.consists, t.dossiers, qPrintable(racine));
     std::fflush(stdout);
@@ -241,5 +251,6 @@ int main(int argc, char *argv[])
                     m.memoireKo / 1024.0, m.code);
         QDir(dossierEnorme).removeRecursively();
     }
+    bench::mesurerUtilisations(racine);
     return 0;
 }

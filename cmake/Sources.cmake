@@ -19,6 +19,7 @@ add_library(corvanel_core STATIC
   platform/Volumes.cpp
   fileops/SystemeFichiers.cpp
   fileops/SystemeFichiersCopie.cpp
+  fileops/SystemeFichiersCorbeille.cpp
   fileops/SystemeFichiersWin.cpp
   fileops/Echecs.cpp
   platform/ListeDossier.cpp
@@ -60,6 +61,7 @@ add_library(corvanel_gui STATIC
   analysis/frmManquants.cpp
   analysis/ManquantsFenetre.cpp
   fileops/Suppression.cpp
+  fileops/Impact.cpp
   fileops/Nettoyage.cpp
   fileops/Proprietes.cpp
   fileops/frmProprietesFichier.cpp

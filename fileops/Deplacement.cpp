@@ -6,6 +6,7 @@
 #include "app/Interaction.h"
 #include "app/modDeclarations.h"
 #include "fileops/Echecs.h"
+#include "fileops/Impact.h"
 #include "fileops/SystemeFichiers.h"
 #include "fileops/frmDemander.h"
 #include "fileops/frmDeplacerVers.h"
@@ -219,6 +220,8 @@ void DeplacerConsists(frmCorvanel &f)
     auto dialogue = std::make_unique<frmDeplacerVers>(f);
     montrerModal(*dialogue);
     if (Annule)
+        return;
+    if (!confirmerUtilisations(f, consistsChoisis(f, dialogue->optFichiers[1]->isChecked())))
         return;
 
     try {

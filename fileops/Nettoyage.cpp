@@ -4,6 +4,7 @@
 #include "app/Interaction.h"
 #include "app/modDeclarations.h"
 #include "fileops/Echecs.h"
+#include "fileops/Impact.h"
 #include "fileops/SystemeFichiers.h"
 #include "localisation/LireLangue.h"
 #include "platform/ErreurExecution.h"
@@ -57,10 +58,16 @@ void lister(const QString &dossier, QList<Element> &fichiers, QList<Element> &do
     }
 }
 
+// Whether the walk sends to the trash, and how much went there.
+struct Bilan {
+    bool corbeille = true;
+    qsizetype dansLaCorbeille = 0;
+};
+
 // One item: asked about when read-only or hidden, then removed. True when it
 // is gone. A failure is shown with the item's name and the walk goes on;
 // the item stays and is not counted.
-bool retirer(const Element &e, bool dossier)
+bool retirer(const Element &e, bool dossier, Bilan &bilan)
 {
     const QString chemin = DossierConsists + e.nom;
     // What is mounted there (another disk, or the consist folder itself seen
@@ -85,12 +92,8 @@ bool retirer(const Element &e, bool dossier)
         }
         // A link goes as a link: what it points at may lie outside the
         // consist folder, and nothing there is the clean-up's.
-        if (e.lien)
-            sf::supprimerLien(chemin);
-        else if (dossier)
-            sf::supprimerDossier(chemin);
-        else
-            sf::supprimerFichier(chemin);
+        if (sf::retirer(chemin, bilan.corbeille))
+            ++bilan.dansLaCorbeille;
         return true;
     } catch (const ErreurExecution &err) {
         sf::remettre(chemin, attributs);
@@ -102,7 +105,7 @@ bool retirer(const Element &e, bool dossier)
     }
 }
 
-void parcourir(frmCorvanel &f, const QList<Element> &elements, bool dossiers, std::int64_t &compte)
+void parcourir(frmCorvanel &f, const QList<Element> &elements, bool dossiers, std::int64_t &compte, Bilan &bilan)
 {
     if (elements.isEmpty())
         return;
@@ -113,7 +116,7 @@ void parcourir(frmCorvanel &f, const QList<Element> &elements, bool dossiers, st
         f.pbJauge->setValue(f.pbJauge->value() + 1);
         if (!dossiers && nomDeConsist(e.nom))
             continue;
-        if (retirer(e, dossiers))
+        if (retirer(e, dossiers, bilan))
             ++compte;
     }
 }
@@ -141,9 +144,10 @@ void NettoyerRepertoire(frmCorvanel &f)
     } catch (const ErreurExecution &e) {
         signalerEchec(DossierConsists, e);
     }
-    parcourir(f, fichiers, false, Compteur);
+    Bilan bilan{corbeilleVoulue()};
+    parcourir(f, fichiers, false, Compteur, bilan);
     f.informations(QStringLiteral(" \r\n") + message("Msg24"));
-    parcourir(f, dossiers, true, Compteur2);
+    parcourir(f, dossiers, true, Compteur2, bilan);
 
     // The normal end runs whatever happened above: it alone gives the
     // pointer and the commands back.
@@ -151,7 +155,7 @@ void NettoyerRepertoire(frmCorvanel &f)
     f.informations(QString());
     QString fin = remplacer(message("Msg26"), u"[numfile]", QString::number(Compteur));
     fin = remplacer(fin, u"[numfolder]", QString::number(Compteur2));
-    interaction().information(avecSautsDeLigne(fin));
+    interaction().information(avecLigneCorbeille(avecSautsDeLigne(fin), bilan.corbeille, bilan.dansLaCorbeille));
     definirPointeur(Pointeur::ParDefaut);
     f.liberer();
 }

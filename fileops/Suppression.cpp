@@ -4,6 +4,7 @@
 #include "app/Interaction.h"
 #include "app/modDeclarations.h"
 #include "fileops/Echecs.h"
+#include "fileops/Impact.h"
 #include "fileops/SystemeFichiers.h"
 #include "localisation/LireLangue.h"
 #include "platform/ErreurExecution.h"
@@ -27,8 +28,9 @@ QString message(const char *cle)
 }
 
 // One selected consist; returns once it is deleted or left by the user's
-// choice. A failure other than a vanished file ends the program.
-void supprimerConsist(const QString &nom)
+// choice. A failure other than a vanished file ends the program. True when
+// it went to the trash.
+bool supprimerConsist(const QString &nom, bool corbeille)
 {
     const QString chemin = DossierConsists + nom;
     std::optional<sf::EtatAttributs> attributs;
@@ -42,19 +44,22 @@ void supprimerConsist(const QString &nom)
         if (!sf::existe(chemin)) {
             if (nomInjoignable(DossierConsists, nom))
                 signalerEchec(chemin, sf::erreurSysteme(EILSEQ));
-            return;
+            return false;
         }
         if (sf::lireAttributs(chemin) & (sf::LectureSeule | sf::Cache)) {
             const QString question = avecSautsDeLigne(remplacer(message("Msg06"), u"[file]", nom));
             if (!interaction().question(question))
-                return;
+                return false;
             attributs = sf::rendreNormal(chemin);
         }
-        sf::supprimerFichier(chemin);
+        // A folder put there since the scan is not the consist the user chose.
+        if (sf::dossierExiste(chemin) && !sf::estLien(chemin))
+            throw sf::erreurSysteme(EISDIR);
+        return sf::retirer(chemin, corbeille);
     } catch (const ErreurExecution &e) {
         // It may have gone while the question was open.
         if (!sf::existe(chemin))
-            return;
+            return false;
         sf::remettre(chemin, attributs);
         rapportFatal(VarianteRapport::ErreurNo, e);
     }
@@ -74,6 +79,8 @@ void SupprimerConsists(frmCorvanel &f)
                                      ? avertissement + message("Msg08")
                                      : avertissement + remplacer(message("Msg09"), u"[num]", QString::number(choisis));
     if (!interaction().question(confirmation, Icone::Exclamation))
+        return;
+    if (!confirmerUtilisations(f, consistsChoisis(f)))
         return;
 
     // Held back like the clean-up holds them: a command started from the
@@ -95,16 +102,18 @@ void SupprimerConsists(frmCorvanel &f)
     f.pbJauge->setMinimum(0);
     f.pbJauge->setMaximum(static_cast<int>(entrees.size()));
     f.pbJauge->setValue(0);
+    const bool corbeille = corbeilleVoulue();
+    qsizetype dansLaCorbeille = 0;
     for (qsizetype i = 0; i < entrees.size(); ++i) {
         Compteur = i;
         interaction().laisserPasserEvenements();
-        if (entrees[i].choisie)
-            supprimerConsist(entrees[i].nom);
+        if (entrees[i].choisie && supprimerConsist(entrees[i].nom, corbeille))
+            ++dansLaCorbeille;
         f.pbJauge->setValue(static_cast<int>(i + 1));
     }
     f.pbJauge->setValue(0);
 
-    interaction().information(message("Msg11"));
+    interaction().information(avecLigneCorbeille(message("Msg11"), corbeille, dansLaCorbeille));
     f.cmdRechercher_Click();
 }
 

@@ -557,7 +557,34 @@ void vider(int fd)
     }
 }
 
+// What DeleteFolder refuses of a folder that is not a link, found before
+// anything is removed.
+void verifierDossier(const struct stat &st, const QString &chemin)
+{
+    if (!S_ISDIR(st.st_mode))
+        throw ErreurExecution(NumErreur::CheminIntrouvable);
+    if ((st.st_mode & BitsEcriture) == 0)
+        throw ErreurExecution(NumErreur::PermissionRefusee);
+    if (surAutreMontage(chemin))
+        throw AutreMontage{chemin};
+    const QByteArray c = natif(chemin);
+    const Descripteur d{ouvrirDossier(AT_FDCWD, c.constData())};
+    verifierSupprimable(d.fd, chemin, montage(AT_FDCWD, c.constData()));
+}
+
 } // namespace
+
+void interne::verifierRetrait(const QString &chemin)
+{
+    verifierPanne(Operation::Suppression, chemin);
+    const struct stat st = etat(chemin);
+    if (S_ISLNK(st.st_mode))
+        return;
+    if (S_ISDIR(st.st_mode))
+        verifierDossier(st, chemin);
+    else if ((st.st_mode & BitsEcriture) == 0)
+        throw ErreurExecution(NumErreur::PermissionRefusee);
+}
 
 void supprimerDossier(const QString &chemin)
 {
@@ -569,15 +596,9 @@ void supprimerDossier(const QString &chemin)
             throw erreurSysteme(errno);
         return;
     }
-    if (!S_ISDIR(st.st_mode))
-        throw ErreurExecution(NumErreur::CheminIntrouvable);
-    if ((st.st_mode & BitsEcriture) == 0)
-        throw ErreurExecution(NumErreur::PermissionRefusee);
-    if (surAutreMontage(chemin))
-        throw AutreMontage{chemin};
+    verifierDossier(st, chemin);
     {
         const Descripteur d{ouvrirDossier(AT_FDCWD, c.constData())};
-        verifierSupprimable(d.fd, chemin, montage(AT_FDCWD, c.constData()));
         vider(d.fd);
     }
     if (::rmdir(c.constData()) != 0)

@@ -50,6 +50,14 @@ void supprimerDossier(const QString &chemin);
 // Removes a symbolic link itself, whatever it points at (5 when the path is
 // not a link).
 void supprimerLien(const QString &chemin);
+// Takes a file, a link or a folder with all it holds out of its folder, with
+// the refusals of supprimerFichier, supprimerLien or supprimerDossier checked
+// before anything moves. With `corbeille` it goes to the system's trash where
+// there is one for its volume (QFile::moveToTrash: the freedesktop Trash, the
+// Recycle Bin) and is deleted only when the trash does not take it. A link
+// goes as a link; what it points at is never touched. A folder goes to the
+// trash whole, in one step, or not at all. True when it went to the trash.
+bool retirer(const QString &chemin, bool corbeille);
 // CopyFile with overwrite True: writes a temporary file of a short name
 // beside the destination, checks its size against the source's, keeps the source's modification time and
 // permissions, then puts it in place. A read-only destination is refused
@@ -130,8 +138,9 @@ ErreurExecution erreurSysteme(int err);
 // Montage stands for a second mount: identite() reports another volume and
 // surAutreMontage() true for the paths it applies to (the error value is not
 // used). Ecriture also stands for a folder where ecritureRefusee's trial
-// file cannot be made.
-enum class Operation { Attributs, Suppression, Copie, CreationDossier, Montage, Ecriture, Toutes };
+// file cannot be made. Corbeille: the trash refuses the item, which
+// retirer() then deletes.
+enum class Operation { Attributs, Suppression, Copie, CreationDossier, Montage, Ecriture, Corbeille, Toutes };
 
 // From now on, `operation` on any path containing `fragment` fails with the
 // errno value `err`. Attributs with ENOTSUP stands for a file system without

@@ -36,6 +36,10 @@ bool nomCache(const QString &chemin);
 // to be taken.
 QString cheminEssai(const QString &dossier);
 
+// Throws what deleting `chemin` would refuse (force False), before anything
+// is removed: the trash takes only what deletion would have taken.
+void verifierRetrait(const QString &chemin);
+
 // The attribute bits stored in "user.DOSATTRIB".
 int analyserAttributsDos(QByteArrayView brut);
 

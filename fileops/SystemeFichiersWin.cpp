@@ -288,6 +288,18 @@ void supprimerLien(const QString &chemin)
     retirerLien(chemin, a);
 }
 
+void interne::verifierRetrait(const QString &chemin)
+{
+    verifierPanne(Operation::Suppression, chemin);
+    const DWORD a = attributsWindows(chemin);
+    if (estReparation(a))
+        return;
+    if (a & FILE_ATTRIBUTE_READONLY)
+        throw ErreurExecution(NumErreur::PermissionRefusee);
+    if (a & FILE_ATTRIBUTE_DIRECTORY)
+        verifierSupprimable(chemin);
+}
+
 void supprimerDossier(const QString &chemin)
 {
     verifierPanne(Operation::Suppression, chemin);

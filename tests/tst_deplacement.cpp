@@ -416,6 +416,68 @@ private slots:
         QCOMPARE(s.seam.messages, attendus);
     }
 
+    void questionAvantDeSortir_data()
+    {
+        QTest::addColumn<bool>("deplacer");
+        QTest::addColumn<int>("services"); // that run a.con
+        QTest::addColumn<bool>("oui");
+        QTest::addColumn<QString>("etats"); // of a.con and z.con, as etats() gives them
+        QTest::newRow("suppression, non") << false << 1 << false << QStringLiteral("LL");
+        QTest::newRow("suppression, oui") << false << 1 << true << QStringLiteral("?L");
+        QTest::newRow("déplacement, douze services, non") << true << 12 << false << QStringLiteral("LL");
+        QTest::newRow("déplacement, oui") << true << 1 << true << QStringLiteral("DL");
+        QTest::newRow("aucun service") << true << 0 << false << QStringLiteral("DL");
+    }
+
+    // Before a consist leaves the consist folder, the services that run it
+    // and how many activities run them: ten at most, then how many more. No,
+    // the default, leaves the files and the window as they were.
+    void questionAvantDeSortir()
+    {
+        QFETCH(bool, deplacer);
+        QFETCH(int, services);
+        QFETCH(bool, oui);
+        QFETCH(QString, etats);
+        Scene s;
+        const QString route = QStringLiteral("MSTS/ROUTES/Côte/");
+        s.bac.ecrire(route + QStringLiteral("SERVICES/S00.srv"), utf16(QStringLiteral("Train_Config ( z )")));
+        for (int i = 1; i <= services; ++i)
+            s.bac.ecrire(route + QStringLiteral("SERVICES/S%1.srv").arg(i, 2, 10, QLatin1Char('0')),
+                         "Service_Definition (\r\n\tTrain_Config ( \"A\" )");
+        s.bac.ecrire(route + QStringLiteral("ACTIVITIES/A1.act"),
+                     "Player_Service_Definition ( S01\nService_Definition ( S02 )");
+        s.bac.ecrire(route + QStringLiteral("ACTIVITIES/A2.act"),
+                     utf16(QStringLiteral("Service_Definition ( \"s01\" )")));
+        s.consists({QStringLiteral("a.con"), QStringLiteral("z.con")}, {0});
+        if (deplacer)
+            s.choisir(1, true);
+        else
+            s.seam.repondre(Reponse::Oui);
+        s.seam.repondre(oui ? Reponse::Oui : Reponse::Non);
+        const QString avant = s.commandes() + s.f->lblInformations->text();
+
+        if (deplacer)
+            DeplacerConsists(*s.f);
+        else
+            s.f->cmdSupprimer_Click();
+
+        QStringList lignes{QStringLiteral("a.con : Côte / S01 (2 activités)"),
+                           QStringLiteral("a.con : Côte / S02 (1 activité)")};
+        for (int i = 3; i <= std::min(services, 10); ++i)
+            lignes << QStringLiteral("a.con : Côte / S%1 (0 activités)").arg(i, 2, 10, QLatin1Char('0'));
+        if (services > 10)
+            lignes << QStringLiteral("... et 2 de plus");
+        const Message question{s.M("Msg91") + QStringLiteral("\r\n\r\n") + lignes.mid(0, services).join(u"\r\n") +
+                                   QStringLiteral("\r\n\r\n") + s.M("Msg95"),
+                               Boutons::OuiNon, Icone::Exclamation, QStringLiteral("Corvanel"), true};
+        QCOMPARE(s.seam.messages.contains(question), services > 0);
+        QCOMPARE(s.etats({QStringLiteral("a.con"), QStringLiteral("z.con")}), etats);
+        if (!oui && services > 0) {
+            QCOMPARE(s.seam.messages.last(), question);
+            QCOMPARE(s.commandes() + s.f->lblInformations->text(), avant);
+        }
+    }
+
     void annulerNeDeplaceRien()
     {
         // Button, Escape, close box.

@@ -480,9 +480,11 @@ private slots:
         s.seam.repondre(Reponse::Oui);
         s.f->cmdNettoyer_Click();
         QCOMPARE(s.messages(), QStringLiteral("? fin"));
-        // Two files (a, b) and two folders (boucle, vieux) gone.
+        // Two files (a, b) and two folders (boucle, vieux) gone; the links
+        // that lead nowhere the trash does not take.
         QCOMPARE(s.seam.messages[1].texte,
-                 avecSautsDeLigne(remplacer(remplacer(s.M("Msg26"), u"[numfile]", u"2"), u"[numfolder]", u"2")));
+                 avecSautsDeLigne(remplacer(remplacer(s.M("Msg26"), u"[numfile]", u"2"), u"[numfolder]", u"2")) +
+                     QStringLiteral("\r\n") + remplacer(s.M("Msg96"), u"[num]", u"2"));
         QCOMPARE(QDir(c).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
                  (QStringList{"bon.con", "boucle.con", "detour.con", "x.con", "y.con"}));
         for (const char *reste : {"train.exe", "launcher.exe", "TRAINS/TRAINSET/Set/Loco.eng"})

@@ -103,7 +103,6 @@ private slots:
     {
         Bac bac;
         InteractionScriptee seam;
-        qputenv("XDG_DATA_HOME", QFile::encodeName(bac.chemin(QStringLiteral("donnees"))));
         const QString jeu = bac.creerJeu();
         bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/Neuf/V2.wag"));
         const QString consists = jeu + QStringLiteral("TRAINS/CONSISTS/");
@@ -210,7 +209,6 @@ private slots:
         // same file found elsewhere first, the count confirmed, a read-only
         // consist asked about, then the undo.
         SceneFenetre s;
-        qputenv("XDG_DATA_HOME", QFile::encodeName(s.bac.chemin(QStringLiteral("donnees"))));
         s.ecrireVehicule(QStringLiteral("Autre/A.wag"));
         s.ecrireVehicule(QStringLiteral("Inoui/TGV.wag"));
         s.ecrireConsist(QStringLiteral("1.con"), "WagonData ( TGV \"800 v2\" )");

@@ -6,11 +6,13 @@
 #include "support/SceneFenetre.h"
 #include "ui/Pointeur.h"
 
+#include <QDirIterator>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
 
 #include <cerrno>
+#include <cstdio>
 
 #include <sys/mount.h>
 
@@ -45,10 +47,19 @@ struct Scene : SceneFenetre {
             seam.repondre(r);
         f->cmdNettoyer->click();
     }
-    Message fin(int fichiers, int dossiers) const
+    // The completion texts, with the line counting what went to the trash.
+    QString avecCorbeille(const QString &texte, qsizetype n) const
     {
-        return {remplacer(remplacer(M("Msg26"), u"[numfile]", QString::number(fichiers)), u"[numfolder]",
-                          QString::number(dossiers))};
+        return texte + QStringLiteral("\r\n") + remplacer(M("Msg96"), u"[num]", QString::number(n));
+    }
+    QString finNettoyage(int fichiers, int dossiers) const
+    {
+        return avecSautsDeLigne(remplacer(remplacer(M("Msg26"), u"[numfile]", QString::number(fichiers)),
+                                          u"[numfolder]", QString::number(dossiers)));
+    }
+    Message fin(int fichiers, int dossiers, int corbeille = -1) const
+    {
+        return {avecCorbeille(finNettoyage(fichiers, dossiers), corbeille < 0 ? fichiers + dossiers : corbeille)};
     }
     Message question(const char *cle, const char *champ, const char *nom) const
     {
@@ -63,6 +74,22 @@ struct Scene : SceneFenetre {
         QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
     }
 };
+
+// Every entry under `dossier`, links not followed: its path, a tab, then its
+// bytes or where it leads.
+QStringList arbre(const QString &dossier)
+{
+    QStringList entrees;
+    QDirIterator i(dossier, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                   QDirIterator::Subdirectories);
+    while (i.hasNext()) {
+        const QFileInfo e(i.next());
+        entrees << e.filePath().mid(dossier.size()) + u'\t' +
+                       (e.isSymLink() ? e.symLinkTarget() : QString::fromUtf8(Bac::lire(e.filePath())));
+    }
+    entrees.sort();
+    return entrees;
+}
 
 } // namespace
 
@@ -113,7 +140,7 @@ private slots:
         QVERIFY(QFile::remove(DossierConsists + QStringLiteral("d.con")));
         s.seam.repondre(Reponse::Oui);
         bool fini = false;
-        s.seam.avantMessage = [&](const Message &m) { fini = fini || m.texte == s.M("Msg11"); };
+        s.seam.avantMessage = [&](const Message &m) { fini = fini || m.texte.startsWith(s.M("Msg11")); };
         s.seam.pendantEvenements = [&] {
             if (fini)
                 return;
@@ -123,7 +150,7 @@ private slots:
 
         QCOMPARE(codeDeFin([&] { s.f->cmdSupprimer->click(); }), -1);
 
-        QCOMPARE(s.seam.messages.mid(1), QList<Message>{{s.M("Msg11")}});
+        QCOMPARE(s.seam.messages.mid(1), QList<Message>{{s.avecCorbeille(s.M("Msg11"), 1)}});
         QCOMPARE(s.liste(), (QStringList{"a.con", "c.con", "e.con"}));
         QVERIFY(s.f->cmdSupprimer->isEnabled());
     }
@@ -152,7 +179,7 @@ private slots:
         QList<Message> attendus;
         for (const char *n : {".x.con", "r.con", "x y.con", "z.con"})
             attendus << s.question("Msg06", "[file]", n);
-        QCOMPARE(s.seam.messages.mid(1), attendus << Message{s.M("Msg11")});
+        QCOMPARE(s.seam.messages.mid(1), attendus << Message{s.avecCorbeille(s.M("Msg11"), 1)});
         QCOMPARE(sf::lireAttributs(DossierConsists + QStringLiteral(".x.con")), int(sf::Cache));
         QCOMPARE(sf::lireAttributs(ro), int(sf::LectureSeule));
         QCOMPARE(s.liste(), (QStringList{".x.con", "r.con"}));
@@ -176,6 +203,95 @@ private slots:
         QCOMPARE(s.seam.messages.mid(1), (QList<Message>{s.question("Msg06", "[file]", "b.con"), s.critique(texte)}));
         QCOMPARE(QDir(DossierConsists).entryList(QDir::Files), (QStringList{"b.con", "c.con"}));
         QCOMPARE(sf::lireAttributs(DossierConsists + QStringLiteral("b.con")), int(sf::LectureSeule));
+    }
+
+    void corbeille_data()
+    {
+        QTest::addColumn<bool>("nettoyage");
+        QTest::addColumn<QString>("reglage"); // Options/Corbeille
+        QTest::addColumn<QString>("refusCorbeille");
+        QTest::addColumn<QString>("refusSuppression");
+        QTest::addColumn<QStringList>("dansLaCorbeille");
+        QTest::addColumn<QStringList>("restants");
+        QTest::addColumn<bool>("sansDonnees");
+        const QString rien;
+        const QStringList c{"c.con"}, a{"a.con"};
+        QTest::newRow("suppression") << false << rien << rien << rien << QStringList{"a.con", "b é.con"} << c << false;
+        QTest::newRow("suppression sans corbeille") << false << "False" << rien << rien << QStringList{} << c << false;
+        QTest::newRow("refusée : supprimé") << false << rien << "b é" << rien << QStringList{"a.con"} << c << false;
+        QTest::newRow("nettoyage") << true << rien << rien << rien << QStringList{"lien", "notes.txt", "vieux"} << a
+                                   << false;
+        QTest::newRow("pas de corbeille possible") << false << rien << rien << rien << QStringList{} << c << true;
+        QTest::newRow("nettoyage sans corbeille") << true << "0" << rien << rien << QStringList{} << a << false;
+        QTest::newRow("dossier refusé : supprimé")
+            << true << rien << "vieux" << rien << QStringList{"lien", "notes.txt"} << a << false;
+        QTest::newRow("dossier refusé partout")
+            << true << rien << "vieux"
+            << "vieux/sous/y.txt" << QStringList{"lien", "notes.txt"} << QStringList{"a.con", "vieux"} << false;
+    }
+
+    // What delete and clean-up remove goes to the trash with the record that
+    // puts it back, links as links, unless the setting says no. What the
+    // trash refuses is deleted as before; a folder that can go neither way
+    // stays whole.
+    void corbeille()
+    {
+        QFETCH(bool, nettoyage);
+        QFETCH(QString, reglage);
+        QFETCH(QString, refusCorbeille);
+        QFETCH(QString, refusSuppression);
+        QFETCH(QStringList, dansLaCorbeille);
+        QFETCH(QStringList, restants);
+        QFETCH(bool, sansDonnees);
+        Scene s;
+        if (sansDonnees) // no trash can be made: deleted as before
+            s.bac.ecrire(QStringLiteral("donnees"));
+        if (!reglage.isEmpty())
+            s.bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Corbeille"), reglage);
+        const QString dehors = s.bac.ecrire(QStringLiteral("ailleurs/garde.txt"), "garde");
+        if (nettoyage) {
+            for (const char *n : {"a.con", "notes.txt", "vieux/x.txt", "vieux/sous/y.txt"})
+                s.fichier(QString::fromLatin1(n));
+            QVERIFY(QFile::link(QFileInfo(dehors).path(), DossierConsists + QStringLiteral("lien")));
+        } else {
+            s.consists({"a.con", "b é.con", "c.con"}, {0, 1});
+        }
+        const QStringList avant = arbre(DossierConsists);
+        if (!refusCorbeille.isEmpty())
+            sf::injecterPanne(sf::Operation::Corbeille, refusCorbeille, EXDEV);
+        if (!refusSuppression.isEmpty())
+            sf::injecterPanne(sf::Operation::Suppression, refusSuppression, EBUSY);
+
+        if (nettoyage) {
+            s.nettoyer({Reponse::OK});
+        } else {
+            s.seam.repondre(Reponse::Oui);
+            s.f->cmdSupprimer->click();
+        }
+
+        QCOMPARE(s.restants(), restants);
+        const QString ligne = remplacer(s.M("Msg96"), u"[num]", QString::number(dansLaCorbeille.size()));
+        QCOMPARE(s.seam.messages.last().texte.endsWith(QStringLiteral("\r\n") + ligne), reglage.isEmpty());
+        const QString corbeille = s.bac.chemin(QStringLiteral("donnees/Trash/"));
+        QCOMPARE(
+            QDir(corbeille + QStringLiteral("files")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+            dansLaCorbeille);
+        // Put back as a desktop puts back: to the place its record names.
+        for (const QString &nom : dansLaCorbeille) {
+            const QString info =
+                QString::fromUtf8(Bac::lire(corbeille + QStringLiteral("info/") + nom + QStringLiteral(".trashinfo")));
+            const auto chemin = QRegularExpression(QStringLiteral("^Path=(.*)$"), QRegularExpression::MultilineOption);
+            QCOMPARE(QUrl::fromPercentEncoding(chemin.match(info).captured(1).toUtf8()), DossierConsists + nom);
+            QCOMPARE(std::rename(QFile::encodeName(corbeille + QStringLiteral("files/") + nom).constData(),
+                                 QFile::encodeName(DossierConsists + nom).constData()),
+                     0);
+        }
+        QStringList attendu;
+        for (const QString &e : avant)
+            if ((restants + dansLaCorbeille).contains(e.section(u'\t', 0, 0).section(u'/', 0, 0)))
+                attendu << e;
+        QCOMPARE(arbre(DossierConsists), attendu);
+        QCOMPARE(Bac::lire(dehors), QByteArray("garde"));
     }
 
     // Every file but the consists goes (any letter case of ".con"), and every
@@ -252,7 +368,7 @@ private slots:
 
         QCOMPARE(s.restants(), QStringList{QStringLiteral("lien.con")});
         QCOMPARE(s.seam.messages.mid(1),
-                 (QList<Message>{s.question("Msg25", "[folder]", ".vers-dossier-cache"), s.fin(2, 3)}));
+                 (QList<Message>{s.question("Msg25", "[folder]", ".vers-dossier-cache"), s.fin(2, 3, 4)}));
         QCOMPARE(QDir(dehors).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList{QStringLiteral("loco.eng")});
         QCOMPARE(QFile::permissions(dehors) & QFile::WriteOwner, QFile::Permissions{});

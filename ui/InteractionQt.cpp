@@ -152,7 +152,7 @@ std::unique_ptr<QMessageBox> boiteMessage(const Message &m)
                                                                             : QMessageBox::Ok,
                                                QApplication::activeWindow());
     if (m.boutons == Boutons::OuiNon) {
-        boite->setDefaultButton(QMessageBox::Yes);
+        boite->setDefaultButton(m.nonParDefaut ? QMessageBox::No : QMessageBox::Yes);
         boite->setEscapeButton(QMessageBox::No);
     }
     return boite;

@@ -10,8 +10,10 @@
 
 namespace corvanel::test {
 
-Bac::Bac()
+Bac::Bac() : m_donnees(qgetenv("XDG_DATA_HOME"))
 {
+    // Deletions go to the trash: this one's, never the session's.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(chemin(QStringLiteral("donnees"))));
     reinitialiserDeclarations();
     m_reglages = new Reglages(fichierReglages());
     definirReglages(m_reglages);
@@ -22,6 +24,7 @@ Bac::~Bac()
     definirReglages(nullptr);
     delete m_reglages;
     reinitialiserDeclarations();
+    qputenv("XDG_DATA_HOME", m_donnees);
 }
 
 QString Bac::ecrire(const QString &relatif, const QByteArray &contenu)

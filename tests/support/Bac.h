@@ -46,6 +46,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QByteArray m_donnees;
     Reglages *m_reglages;
 };
 

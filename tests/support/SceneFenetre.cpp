@@ -10,8 +10,11 @@
 
 namespace corvanel::test {
 
-SceneFenetre::SceneFenetre(const QString &langue)
+SceneFenetre::SceneFenetre(const QString &langue) : m_maison(qgetenv("HOME"))
 {
+    // Qt takes the home's trash (the sandbox's) only for what lies on the
+    // home's volume; elsewhere it makes one at the top of the volume.
+    qputenv("HOME", QFile::encodeName(bac.chemin()));
     bac.preparerProgramme();
     bac.utiliserLangue(langue);
     jeu = bac.creerJeu();
@@ -21,7 +24,10 @@ SceneFenetre::SceneFenetre(const QString &langue)
     f->show();
 }
 
-SceneFenetre::~SceneFenetre() = default;
+SceneFenetre::~SceneFenetre()
+{
+    qputenv("HOME", m_maison);
+}
 
 QString SceneFenetre::L(const QString &section, const QString &cle) const
 {

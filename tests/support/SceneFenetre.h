@@ -43,6 +43,9 @@ struct SceneFenetre {
     // none) and the List; the menus Fichier, Outils, Aide; the items Editer,
     // Propriétés, enreGistrer la liste.
     QString commandes() const;
+
+private:
+    QByteArray m_maison;
 };
 
 } // namespace corvanel::test
