@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <sys/resource.h>
 #include <time.h>
 
@@ -92,6 +93,8 @@ public:
         InteractionQt::laisserPasserEvenements();
         chrono.restart();
     }
+    // Answered as the phase's user would, when it says how.
+    Reponse message(const Message &m) override { return repondre ? repondre(m) : InteractionQt::message(m); }
     int montrerModal(QDialog &dialogue) override
     {
         if (pendantModal)
@@ -106,6 +109,7 @@ public:
     }
 
     std::function<void(QDialog &)> pendantModal;
+    std::function<Reponse(const Message &)> repondre;
     QElapsedTimer chrono;
     double ecartMax = 0;
     long cessions = 0;
@@ -232,28 +236,57 @@ void utiliserRapport(frmRapportDetaille &r, Chronique &chronique)
     r.cmdFermer->click();
 }
 
+// The child's program: offscreen, the default language, settings of its
+// own, the main window shown on the game folder.
+struct Banc {
+    struct HorsEcran {
+        HorsEcran() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
+    } horsEcran;
+    QApplication app;
+    InteractionMesuree seam;
+    QTemporaryDir temp;
+    Reglages store{temp.filePath(QStringLiteral("r.ini"))};
+    std::unique_ptr<frmCorvanel> f;
+    Sonde sonde;
+    Chronique chronique{sonde, seam};
+
+    Banc(int &argc, char **argv, const QString &jeu) : app(argc, argv)
+    {
+        definirInteraction(&seam);
+        definirReglages(&store);
+        DossierAppli = dossierProgramme();
+        NomFichierLangue = LangueParDefaut;
+        FichierLangue = DossierAppli + QStringLiteral("lang/") + NomFichierLangue;
+        utiliserDossierJeu(jeu);
+        f = std::make_unique<frmCorvanel>();
+        TraduireFenetrePrincipale(*f, FichierLangue);
+        f->show();
+        laisserVivre(50);
+    }
+};
+
 } // namespace
+
+int mesurerQuestion(int argc, char *argv[], const QString &jeu)
+{
+    Banc b(argc, argv, jeu);
+    b.f->cmdRechercher->click();
+    b.f->cmdSelectionner[0]->click();
+    laisserVivre(20);
+    // Yes to the delete's own confirmation, No to the routes' question.
+    b.seam.repondre = [](const Message &m) { return m.nonParDefaut ? Reponse::Non : Reponse::Oui; };
+    b.chronique.commencer(QStringLiteral("main window: delete, routes read"), true);
+    b.f->cmdSupprimer->click();
+    b.chronique.terminer(b.f->lstLFI->count());
+    return 0;
+}
 
 int mesurerFenetres(int argc, char *argv[], const QString &jeu)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    InteractionMesuree seam;
-    definirInteraction(&seam);
-    QTemporaryDir temp;
-    Reglages store(temp.filePath(QStringLiteral("r.ini")));
-    definirReglages(&store);
-    DossierAppli = dossierProgramme();
-    NomFichierLangue = LangueParDefaut;
-    FichierLangue = DossierAppli + QStringLiteral("lang/") + NomFichierLangue;
-    utiliserDossierJeu(jeu);
-
-    Sonde sonde;
-    Chronique chronique(sonde, seam);
-    frmCorvanel f;
-    TraduireFenetrePrincipale(f, FichierLangue);
-    f.show();
-    laisserVivre(50);
+    Banc b(argc, argv, jeu);
+    frmCorvanel &f = *b.f;
+    Chronique &chronique = b.chronique;
+    InteractionMesuree &seam = b.seam;
 
     chronique.commencer(QStringLiteral("main window: scan"), true);
     f.cmdRechercher->click();

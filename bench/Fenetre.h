@@ -35,6 +35,10 @@ struct Phase {
 // stdout as soon as it ends.
 int mesurerFenetres(int argc, char *argv[], const QString &jeu);
 
+// Child side: the delete command on every consist of `jeu`, up to its
+// question about the routes' services, answered No.
+int mesurerQuestion(int argc, char *argv[], const QString &jeu);
+
 // Parent side: the phases the child printed.
 QList<Phase> lirePhases(const QByteArray &sortie);
 

@@ -150,6 +150,8 @@ int main(int argc, char *argv[])
         const QByteArray a = argv[i];
         if (a == "--fenetre" && i + 1 < argc)
             return bench::mesurerFenetres(argc, argv, QString::fromLocal8Bit(argv[i + 1]));
+        if (a == "--question" && i + 1 < argc)
+            return bench::mesurerQuestion(argc, argv, QString::fromLocal8Bit(argv[i + 1]));
         if (a == "--consists" && i + 1 < argc)
             t.consists = QByteArray(argv[++i]).toInt();
         else if (a == "--dossiers" && i + 1 < argc)
