@@ -36,7 +36,8 @@ QString message(const char *cle)
 // holds them back while events run, and a No must leave all as it was.
 class EtatFenetre {
 public:
-    explicit EtatFenetre(frmCorvanel &f) : m_f(f), m_informations(f.lblInformations->text())
+    explicit EtatFenetre(frmCorvanel &f)
+        : m_f(f), m_informations(f.lblInformations->text()), m_jauge(f.pbJauge->minimum(), f.pbJauge->maximum())
     {
         for (QWidget *w :
              std::initializer_list<QWidget *>{f.cmdRechercher, f.cmdRapportDetaille, f.cmdNettoyer, f.cmdDeplacerVers,
@@ -56,6 +57,7 @@ public:
             w->setEnabled(actif);
         m_f.mnuEnregistrerListe->setEnabled(m_enregistrer);
         m_f.lblInformations->setText(m_informations);
+        m_f.pbJauge->setRange(m_jauge.first, m_jauge.second);
         m_f.pbJauge->setValue(0);
         m_f.commandeEnCours = m_enCours;
     }
@@ -65,6 +67,7 @@ public:
 private:
     frmCorvanel &m_f;
     QString m_informations;
+    std::pair<int, int> m_jauge;
     QList<std::pair<QWidget *, bool>> m_widgets;
     QList<std::pair<QMenu *, bool>> m_menus;
     bool m_enregistrer = false;

@@ -454,7 +454,7 @@ private slots:
         else
             s.seam.repondre(Reponse::Oui);
         s.seam.repondre(oui ? Reponse::Oui : Reponse::Non);
-        const QString avant = s.commandes() + s.f->lblInformations->text();
+        const QString avant = s.commandes() + s.f->lblInformations->text() + QString::number(s.f->pbJauge->maximum());
 
         if (deplacer)
             DeplacerConsists(*s.f);
@@ -474,7 +474,7 @@ private slots:
         QCOMPARE(s.etats({QStringLiteral("a.con"), QStringLiteral("z.con")}), etats);
         if (!oui && services > 0) {
             QCOMPARE(s.seam.messages.last(), question);
-            QCOMPARE(s.commandes() + s.f->lblInformations->text(), avant);
+            QCOMPARE(s.commandes() + s.f->lblInformations->text() + QString::number(s.f->pbJauge->maximum()), avant);
         }
     }
 
