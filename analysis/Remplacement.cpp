@@ -209,6 +209,7 @@ Bilan remplacer(const DemandeRemplacement &d)
     const QString dossier = d.dossierConsists;
     QList<EntreeDossier> fichiers = sansBloquer([dossier] { return fichiersConsists(dossier); });
     std::optional<EcrivainSauvegarde> sauvegarde;
+    EcrituresConsists ecritures(b, d.battement);
     {
         LectureAnticipee lecture(dossier, fichiers);
         const std::function<void()> attente = d.battement;
@@ -220,7 +221,7 @@ Bilan remplacer(const DemandeRemplacement &d)
                 continue;
             const ContenuConsist contenu = lecture.suivant(attente);
             const QString chemin = dossier + f.nom;
-            const auto laisser = [&](Motif m, const QString &detail = {}) { b.laisses.append({f.nom, m, detail}); };
+            const auto laisser = [&](Motif m, const QString &detail = {}) { ecritures.laisser({f.nom, m, detail}); };
             try {
                 bool absent = false;
                 const QByteArray octets = lireEntier(dossier, contenu, absent);
@@ -247,7 +248,7 @@ Bilan remplacer(const DemandeRemplacement &d)
                     }
                 }
                 if (d.simulation || s.octets == octets) {
-                    b.changes.append(f.nom);
+                    ecritures.dejaFait(f.nom);
                     continue;
                 }
                 // Made before the first consist is written, never after: a
@@ -255,10 +256,9 @@ Bilan remplacer(const DemandeRemplacement &d)
                 if (!sauvegarde) {
                     sauvegarde.emplace(d.dossierJeu, dossier, d.ancien.texte(), d.nouveau.texte());
                     b.sauvegarde = sauvegarde->dossier();
+                    ecritures.sauvegarderDans(&*sauvegarde);
                 }
-                sauvegarde->garder(f.nom, octets, s.octets);
-                sf::ecrireContenu(chemin, s.octets, true);
-                b.changes.append(f.nom);
+                ecritures.ecrire(f.nom, chemin, octets, s.octets);
             } catch (const SauvegardeImpossible &) {
                 throw;
             } catch (const ErreurExecution &e) {
@@ -266,6 +266,7 @@ Bilan remplacer(const DemandeRemplacement &d)
             }
         }
     }
+    ecritures.terminer();
     libererSansBloquer(fichiers);
     return b;
 }

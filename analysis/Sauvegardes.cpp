@@ -1,5 +1,6 @@
 #include "analysis/Sauvegardes.h"
 
+#include "analysis/Analyse.h"
 #include "analysis/Remplacement.h"
 #include "fileops/SystemeFichiers.h"
 
@@ -10,6 +11,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace corvanel {
 
@@ -149,12 +152,122 @@ EcrivainSauvegarde::EcrivainSauvegarde(const QString &dossierJeu, const QString 
     }
 }
 
-void EcrivainSauvegarde::garder(const QString &nom, const QByteArray &original, const QByteArray &nouveau)
+QList<std::optional<ErreurExecution>> EcrivainSauvegarde::garder(const QList<AGarder> &consists)
 {
-    sf::ecrireContenu(m_dossier + u'/' + nom, original);
-    // Noted before the consist is written: every consist changed is in the
-    // manifest, even if the program stops the next moment.
-    sf::ajouterContenu(m_manifeste, ligneJson({{"consist", nom}, {"sha256", empreinte(nouveau)}}));
+    QList<std::optional<ErreurExecution>> resultats(consists.size());
+    sf::LotEcritures lot;
+    QList<qsizetype> prepares;
+    for (qsizetype i = 0; i < consists.size(); ++i) {
+        try {
+            lot.preparer(m_dossier + u'/' + consists[i].nom, consists[i].original);
+            prepares.append(i);
+        } catch (const ErreurExecution &e) {
+            resultats[i] = e;
+        }
+    }
+    const auto places = sansBloquer([&lot] { return lot.placer(); });
+    QByteArray lignes;
+    for (qsizetype k = 0; k < prepares.size(); ++k) {
+        const qsizetype i = prepares[k];
+        resultats[i] = places[k];
+        if (!places[k])
+            lignes += ligneJson({{"consist", consists[i].nom}, {"sha256", empreinte(consists[i].nouveau)}});
+    }
+    // Noted before the consists are written: every consist changed is in
+    // the manifest, even if the program stops the next moment.
+    if (!lignes.isEmpty()) {
+        try {
+            sf::ajouterContenu(m_manifeste, lignes);
+        } catch (const ErreurExecution &e) {
+            for (auto &r : resultats) {
+                if (!r)
+                    r = e;
+            }
+        }
+    }
+    return resultats;
+}
+
+EcrituresConsists::EcrituresConsists(Bilan &bilan, std::function<void()> battement)
+    : m_bilan(bilan), m_battement(std::move(battement))
+{
+}
+
+void EcrituresConsists::ecrire(const QString &nom, const QString &chemin, QByteArray original, QByteArray nouveau)
+{
+    m_octetsLot += original.size() + nouveau.size();
+    m_lot.append({m_rang++, chemin, {nom, std::move(original), std::move(nouveau)}});
+    // Enough to make the wait for the disk rare, little enough to hold.
+    if (m_lot.size() >= 256 || m_octetsLot >= 32 * 1024 * 1024)
+        ecrireLot();
+}
+
+void EcrituresConsists::dejaFait(const QString &nom)
+{
+    m_changes.append({m_rang++, nom});
+}
+
+void EcrituresConsists::laisser(ConsistLaisse laisse)
+{
+    m_laisses.append({m_rang++, std::move(laisse)});
+}
+
+void EcrituresConsists::ecrireLot()
+{
+    QList<Ecriture> lot = std::exchange(m_lot, {});
+    m_octetsLot = 0;
+    const auto echec = [this](const Ecriture &e, const ErreurExecution &err) {
+        m_laisses.append({e.rang, {e.consist.nom, Motif::Echec, descriptionEchec(err)}});
+    };
+    // Without its backup on the disk, a consist is not written.
+    if (m_sauvegarde) {
+        QList<EcrivainSauvegarde::AGarder> consists;
+        for (const Ecriture &e : lot)
+            consists.append(e.consist);
+        const auto gardes = m_sauvegarde->garder(consists);
+        QList<Ecriture> suivants;
+        for (qsizetype i = 0; i < lot.size(); ++i) {
+            if (gardes[i])
+                echec(lot[i], *gardes[i]);
+            else
+                suivants.append(std::move(lot[i]));
+        }
+        lot = std::move(suivants);
+    }
+    sf::LotEcritures ecritures;
+    QList<const Ecriture *> prepares;
+    for (const Ecriture &e : lot) {
+        if (m_battement)
+            m_battement();
+        try {
+            ecritures.preparer(e.chemin, e.consist.nouveau, true);
+            prepares.append(&e);
+        } catch (const ErreurExecution &err) {
+            echec(e, err);
+        }
+    }
+    const auto places = sansBloquer([&ecritures] { return ecritures.placer(); });
+    for (qsizetype k = 0; k < prepares.size(); ++k) {
+        if (places[k])
+            echec(*prepares[k], *places[k]);
+        else
+            m_changes.append({prepares[k]->rang, prepares[k]->consist.nom});
+    }
+}
+
+void EcrituresConsists::terminer()
+{
+    if (!m_lot.isEmpty())
+        ecrireLot();
+    const auto parRang = [](const auto &a, const auto &b) { return a.first < b.first; };
+    std::stable_sort(m_changes.begin(), m_changes.end(), parRang);
+    std::stable_sort(m_laisses.begin(), m_laisses.end(), parRang);
+    for (auto &c : m_changes)
+        m_bilan.changes.append(std::move(c.second));
+    for (auto &l : m_laisses)
+        m_bilan.laisses.append(std::move(l.second));
+    m_changes.clear();
+    m_laisses.clear();
 }
 
 std::optional<Sauvegarde> derniereSauvegarde(const QString &dossierJeu)
@@ -173,6 +286,7 @@ Bilan annulerDernier(const QString &dossierJeu, const QString &dossierConsists, 
     if (!m)
         return b;
     b.sauvegarde = m->sauvegarde.dossier;
+    EcrituresConsists ecritures(b, battement);
     const QStringList &consists = m->sauvegarde.consists;
     for (qsizetype i = 0; i < consists.size(); ++i) {
         if (avancement)
@@ -181,7 +295,7 @@ Bilan annulerDernier(const QString &dossierJeu, const QString &dossierConsists, 
             battement();
         const QString &nom = consists[i];
         const QString chemin = dossierConsists + nom;
-        const auto laisser = [&](Motif motif, const QString &detail = {}) { b.laisses.append({nom, motif, detail}); };
+        const auto laisser = [&](Motif motif, const QString &detail = {}) { ecritures.laisser({nom, motif, detail}); };
         try {
             QFile courant(chemin);
             if (!courant.exists()) {
@@ -213,12 +327,12 @@ Bilan annulerDernier(const QString &dossierJeu, const QString &dossierConsists, 
                     continue;
                 }
             }
-            sf::ecrireContenu(chemin, originaux, true);
-            b.changes.append(nom);
+            ecritures.ecrire(nom, chemin, {}, originaux);
         } catch (const ErreurExecution &e) {
             laisser(Motif::Echec, descriptionEchec(e));
         }
     }
+    ecritures.terminer();
     // Undone even with consists left: their original bytes stay in the
     // backup folder, and the next undo goes on to the replacement before.
     try {

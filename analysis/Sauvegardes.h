@@ -3,8 +3,14 @@
 // changes and a manifest, one JSON object a line: first the game folder,
 // the consist folder, OLD, NEW and the date; then each consist with a
 // digest of the bytes the replacement wrote; an undo adds a last line.
+#include "analysis/Remplacement.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QString>
+
+#include <functional>
+#include <utility>
 
 namespace corvanel {
 
@@ -17,13 +23,56 @@ public:
                        const QString &nouveau);
 
     const QString &dossier() const { return m_dossier; }
-    // Keeps `original` and notes the consist before it is written. Throws
-    // ErreurExecution.
-    void garder(const QString &nom, const QByteArray &original, const QByteArray &nouveau);
+
+    struct AGarder {
+        QString nom;
+        QByteArray original;
+        QByteArray nouveau;
+    };
+    // Keeps each original and notes each consist, all on the disk before
+    // any consist is written. For each, in order: its failure, or none.
+    QList<std::optional<ErreurExecution>> garder(const QList<AGarder> &consists);
 
 private:
     QString m_dossier;
     QString m_manifeste;
+};
+
+// Writes the consists a replacement or an undo changes, in lots: one wait
+// for the disk a lot rather than one a consist, with the backup of each
+// consist of a lot on the disk before the lot is written. The outcomes land
+// in the Bilan in the scan's order whatever lot they were written in.
+class EcrituresConsists {
+public:
+    // `battement`: let the window breathe between two files.
+    EcrituresConsists(Bilan &bilan, std::function<void()> battement);
+
+    // From the first consist to write on: its backup goes there.
+    void sauvegarderDans(EcrivainSauvegarde *sauvegarde) { m_sauvegarde = sauvegarde; }
+    // The next consist of the scan: written with the lot, or already as it
+    // should be, or left.
+    void ecrire(const QString &nom, const QString &chemin, QByteArray original, QByteArray nouveau);
+    void dejaFait(const QString &nom);
+    void laisser(ConsistLaisse laisse);
+    // Writes the last lot and puts the outcomes in order.
+    void terminer();
+
+private:
+    struct Ecriture {
+        qsizetype rang;
+        QString chemin;
+        EcrivainSauvegarde::AGarder consist;
+    };
+    void ecrireLot();
+
+    Bilan &m_bilan;
+    std::function<void()> m_battement;
+    EcrivainSauvegarde *m_sauvegarde = nullptr;
+    qsizetype m_rang = 0;
+    qsizetype m_octetsLot = 0;
+    QList<Ecriture> m_lot;
+    QList<std::pair<qsizetype, QString>> m_changes;
+    QList<std::pair<qsizetype, ConsistLaisse>> m_laisses;
 };
 
 // The game folder as backups name it: absolute, links resolved.

@@ -24,6 +24,8 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#else
+#include <io.h>
 #endif
 
 namespace corvanel::sf {
@@ -155,6 +157,13 @@ void ajouterContenu(const QString &chemin, const QByteArray &octets)
     QFile f(chemin);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Append) || f.write(octets) != octets.size() || !f.flush())
         throw ErreurExecution::depuisFichier(f);
+#ifdef Q_OS_WIN
+    const bool surDisque = ::_commit(f.handle()) == 0;
+#else
+    const bool surDisque = ::fsync(f.handle()) == 0;
+#endif
+    if (!surDisque)
+        throw erreurSysteme(errno);
 }
 
 EtatAttributs rendreNormal(const QString &chemin)

@@ -7,9 +7,11 @@
 #include "platform/ErreurExecution.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace corvanel::sf {
@@ -73,8 +75,33 @@ void creerDossier(const QString &chemin);
 // target gets the contents). A read-only file is refused (70) unless
 // `lectureSeuleAdmise`, and stays read-only when written.
 void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise = false);
-// Adds bytes at the end of a file of the program's own (a log), creating it.
+// Adds bytes at the end of a file of the program's own (a log), creating it,
+// and waits until they are on the disk.
 void ajouterContenu(const QString &chemin, const QByteArray &octets);
+
+// New contents for many files, each written as ecrireContenu writes it, but
+// with one wait for the disk for all of them instead of one a file: on a
+// slow disk, thousands of consists would otherwise take minutes.
+class LotEcritures {
+public:
+    LotEcritures();
+    ~LotEcritures(); // what was prepared and not placed is thrown away
+    LotEcritures(const LotEcritures &) = delete;
+    LotEcritures &operator=(const LotEcritures &) = delete;
+
+    // Checks `chemin` and writes `octets` beside it as ecrireContenu does,
+    // throwing what it would throw; the file itself is not changed yet.
+    void preparer(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise = false);
+    // Puts every prepared content on the disk, then each in its file's
+    // place. For each prepared file, in order: its failure, or none. The
+    // lot is empty afterwards.
+    QList<std::optional<ErreurExecution>> placer();
+    qsizetype taille() const;
+
+private:
+    struct Prive;
+    std::unique_ptr<Prive> d;
+};
 
 // The attributes exactly as they are stored (permission bits and the stored
 // DOS value; on Windows the attribute word), so that a consist the program

@@ -20,6 +20,9 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <memory>
+#include <vector>
+
 namespace corvanel::sf {
 
 namespace {
@@ -103,15 +106,19 @@ void copierAttributsDos(int source, int destination)
         ::fsetxattr(destination, "user.DOSATTRIB", valeur, static_cast<size_t>(n), 0);
 }
 
-// The new name is durable only once the folder itself is on disk.
+// A new name is durable only once the folder itself is on disk.
+void synchroniserDossier(const QByteArray &dossier)
+{
+    const int fd = ::open(dossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 void synchroniserDossier(const QString &fichier)
 {
-    const int dossier =
-        ::open(QFile::encodeName(QFileInfo(fichier).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dossier >= 0) {
-        ::fsync(dossier);
-        ::close(dossier);
-    }
+    synchroniserDossier(QFile::encodeName(QFileInfo(fichier).absolutePath()));
 }
 
 } // namespace
@@ -190,7 +197,17 @@ void copierFichier(const QString &source, const QString &destination)
     synchroniserDossier(destination);
 }
 
-void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise)
+namespace {
+
+// A new content written beside its file, not yet in its place.
+struct Preparee {
+    std::unique_ptr<Temporaire> tmp;
+    QByteArray cible;
+};
+
+// Everything ecrireContenu does before the rename; `attendre`: wait until
+// the content is on the disk.
+Preparee preparerContenu(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise, bool attendre)
 {
     const auto panne = pannePour(Operation::Ecriture, chemin);
     if (panne && panne->apresOctets < 0)
@@ -212,15 +229,16 @@ void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lecture
             cible = lien;
     }
 
-    Temporaire tmp(cible);
+    Preparee p{std::make_unique<Temporaire>(cible), QFile::encodeName(cible)};
+    Temporaire &tmp = *p.tmp;
     const qsizetype aEcrire = panne ? std::min<qsizetype>(octets.size(), panne->apresOctets) : octets.size();
     ecrireTout(tmp.fd(), octets.constData(), aEcrire);
     if (panne)
         throw erreurSysteme(panne->err);
-    if (::fsync(tmp.fd()) != 0)
+    if (attendre && ::fsync(tmp.fd()) != 0)
         throw erreurSysteme(errno);
     if (existant) {
-        const Source ancien{::open(QFile::encodeName(cible).constData(), O_RDONLY | O_CLOEXEC)};
+        const Source ancien{::open(p.cible.constData(), O_RDONLY | O_CLOEXEC)};
         if (ancien.fd >= 0)
             copierAttributsDos(ancien.fd, tmp.fd());
         // Root writes files it does not own: the owner stays who it was.
@@ -231,8 +249,89 @@ void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lecture
         ::fchmod(tmp.fd(), 0666 & ~masqueCreation());
     }
     tmp.fermer();
-    tmp.placer(QFile::encodeName(cible));
-    synchroniserDossier(cible);
+    return p;
+}
+
+QByteArray dossierDe(const QByteArray &chemin)
+{
+    const qsizetype barre = chemin.lastIndexOf('/');
+    return barre <= 0 ? QByteArray("/") : chemin.left(barre);
+}
+
+} // namespace
+
+void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise)
+{
+    Preparee p = preparerContenu(chemin, octets, lectureSeuleAdmise, true);
+    p.tmp->placer(p.cible);
+    synchroniserDossier(dossierDe(p.cible));
+}
+
+struct LotEcritures::Prive {
+    std::vector<Preparee> preparees;
+};
+
+LotEcritures::LotEcritures() : d(std::make_unique<Prive>()) {}
+LotEcritures::~LotEcritures() = default;
+
+qsizetype LotEcritures::taille() const
+{
+    return qsizetype(d->preparees.size());
+}
+
+void LotEcritures::preparer(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise)
+{
+    d->preparees.push_back(preparerContenu(chemin, octets, lectureSeuleAdmise, false));
+}
+
+QList<std::optional<ErreurExecution>> LotEcritures::placer()
+{
+    std::vector<Preparee> preparees = std::move(d->preparees);
+    d->preparees.clear();
+    QList<std::optional<ErreurExecution>> resultats(qsizetype(preparees.size()));
+    // One flush of each file system the lot writes to puts every content on
+    // the disk before any of them replaces its file.
+    std::vector<QByteArray> dossiers;
+    for (const Preparee &p : preparees) {
+        const QByteArray dossier = dossierDe(p.cible);
+        if (std::find(dossiers.begin(), dossiers.end(), dossier) == dossiers.end())
+            dossiers.push_back(dossier);
+    }
+    std::vector<dev_t> volumes;
+    for (const QByteArray &dossier : dossiers) {
+        const Source fd{::open(dossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+        struct stat etat {};
+        if (fd.fd < 0 || ::fstat(fd.fd, &etat) != 0)
+            continue; // its files fail at the rename below
+        if (std::find(volumes.begin(), volumes.end(), etat.st_dev) != volumes.end())
+            continue;
+        volumes.push_back(etat.st_dev);
+#ifdef __linux__
+        const bool ecrit = ::syncfs(fd.fd) == 0;
+#else
+        ::sync();
+        const bool ecrit = true;
+#endif
+        // The disk said no: nothing of the lot may replace what is there.
+        if (!ecrit) {
+            const ErreurExecution e = erreurSysteme(errno);
+            for (auto &r : resultats)
+                r = e;
+            return resultats;
+        }
+    }
+    for (size_t i = 0; i < preparees.size(); ++i) {
+        if (resultats[qsizetype(i)])
+            continue;
+        try {
+            preparees[i].tmp->placer(preparees[i].cible);
+        } catch (const ErreurExecution &e) {
+            resultats[qsizetype(i)] = e;
+        }
+    }
+    for (const QByteArray &dossier : dossiers)
+        synchroniserDossier(dossier);
+    return resultats;
 }
 
 } // namespace corvanel::sf

@@ -428,6 +428,46 @@ void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lecture
         SetFileAttributesW(natif(chemin).c_str(), avant & (BitsGeres | FILE_ATTRIBUTE_SYSTEM));
 }
 
+// Written one by one: the flush of each file is the platform's own, and
+// Windows gives no flush of a whole volume to a program without rights.
+struct LotEcritures::Prive {
+    struct Demande {
+        QString chemin;
+        QByteArray octets;
+        bool lectureSeuleAdmise;
+    };
+    std::vector<Demande> demandes;
+};
+
+LotEcritures::LotEcritures() : d(std::make_unique<Prive>()) {}
+LotEcritures::~LotEcritures() = default;
+
+qsizetype LotEcritures::taille() const
+{
+    return qsizetype(d->demandes.size());
+}
+
+void LotEcritures::preparer(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise)
+{
+    d->demandes.push_back({chemin, octets, lectureSeuleAdmise});
+}
+
+QList<std::optional<ErreurExecution>> LotEcritures::placer()
+{
+    const std::vector<Prive::Demande> demandes = std::move(d->demandes);
+    d->demandes.clear();
+    QList<std::optional<ErreurExecution>> resultats;
+    for (const Prive::Demande &e : demandes) {
+        try {
+            ecrireContenu(e.chemin, e.octets, e.lectureSeuleAdmise);
+            resultats.append(std::nullopt);
+        } catch (const ErreurExecution &err) {
+            resultats.append(err);
+        }
+    }
+    return resultats;
+}
+
 QString ecritureRefusee(const QString &dossier)
 {
     const QString essai = cheminEssai(dossier);

@@ -179,6 +179,21 @@ private slots:
         d.nouveau = vehicule(QStringLiteral("N/V2.wag"));
         QVERIFY_THROWS_EXCEPTION(SauvegardeImpossible, remplacer(d));
         QCOMPARE(Bac::lire(jeu + QStringLiteral("TRAINS/CONSISTS/a.con")), QByteArray("WagonData ( V1 Vieux )"));
+
+        // A consist whose original could not be kept is not written; the
+        // others of its lot are, and only they are undone.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(bac.chemin(QStringLiteral("donnees"))));
+        const QString b = bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/b.con"), "WagonData ( V1 Vieux )");
+        sf::injecterPanne(sf::Operation::Ecriture, QStringLiteral("/b.con"), ENOSPC, 3);
+        const Bilan bilan = remplacer(d);
+        sf::retirerPannes();
+        QCOMPARE(bilan.changes, QStringList({"a.con"}));
+        QCOMPARE(bilan.laisses.size(), 1);
+        QCOMPARE(bilan.laisses[0].nom, QStringLiteral("b.con"));
+        QCOMPARE(Bac::lire(b), QByteArray("WagonData ( V1 Vieux )"));
+        QVERIFY(!QFileInfo::exists(bilan.sauvegarde + QStringLiteral("/b.con")));
+        QCOMPARE(annulerDernier(jeu, d.dossierConsists).changes, QStringList({"a.con"}));
+        QCOMPARE(Bac::lire(jeu + QStringLiteral("TRAINS/CONSISTS/a.con")), QByteArray("WagonData ( V1 Vieux )"));
     }
 
     void manquants()
