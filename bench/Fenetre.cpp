@@ -1,5 +1,6 @@
 #include "bench/Fenetre.h"
 
+#include "analysis/frmManquants.h"
 #include "analysis/frmRapportDetaille.h"
 #include "app/Reglages.h"
 #include "app/modDeclarations.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -309,6 +311,27 @@ int mesurerFenetres(int argc, char *argv[], const QString &jeu)
     chronique.commencer(QStringLiteral("report window: open, refresh"), true);
     f.cmdRapportDetaille->click();
     chronique.terminer(0);
+
+    // Missing stock: a refresh over every consist, then the most named
+    // vehicle replaced by the chooser's first offer, then that undone.
+    seam.pendantModal = [](QDialog &d) { d.accept(); };
+    // Yes to the count of consists to change, OK to the summary.
+    seam.repondre = [](const Message &m) { return m.boutons == Boutons::OuiNon ? Reponse::Oui : Reponse::OK; };
+    // The replacement's backups stay in the bench's own folder.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(b.temp.filePath(QStringLiteral("donnees"))));
+    frmManquants m(&f);
+    m.show();
+    laisserVivre(20);
+    chronique.commencer(QStringLiteral("missing stock: refresh"), true);
+    m.cmdActualiser->click();
+    chronique.terminer(m.modele().rowCount());
+    m.MSHFlexGrid->selectRow(0);
+    chronique.commencer(QStringLiteral("missing stock: replace"), true);
+    m.cmdRemplacer->click();
+    chronique.terminer(m.modele().rowCount());
+    chronique.commencer(QStringLiteral("missing stock: undo"), true);
+    m.cmdAnnuler->click();
+    chronique.terminer(m.modele().rowCount());
     return 0;
 }
 

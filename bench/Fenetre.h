@@ -1,9 +1,9 @@
 #pragma once
 // The windows' side of the benchmark, run in a child process so that its
 // peak memory is the windows' own: the main window's scan, its list of
-// invalid consists in use, and the detailed report window opened from it,
-// offscreen. Each phase gives the longest time the event loop was held up,
-// whatever held it, and the peak memory reached.
+// invalid consists in use, the detailed report window opened from it, and
+// the missing-stock window's refresh, replacement and undo, offscreen. Each phase gives the longest time the event loop
+// was held up, whatever held it, and the peak memory reached.
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -17,8 +17,8 @@ constexpr double MemoireCibleMo = 300;
 // wait about as long as a tick comes late.
 constexpr int PeriodeSondeMs = 5;
 // Main window: scan, list in use; report window: open and refresh, scroll
-// and select, refresh again, close.
-constexpr int NombrePhases = 6;
+// and select, refresh again, close; missing stock: refresh, replace, undo.
+constexpr int NombrePhases = 9;
 
 struct Phase {
     QString nom;

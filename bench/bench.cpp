@@ -9,6 +9,7 @@
 // (20,000 consists by default; --consists 100000 is the scale run.)
 #include "bench/Fenetre.h"
 #include "bench/Generateur.h"
+#include "bench/Reparation.h"
 #include "bench/Routes.h"
 
 #include <QCoreApplication>
@@ -240,6 +241,11 @@ int main(int argc, char *argv[])
                     enfant.readAllStandardError().constData());
     std::printf("targets: longest gap under %.0f ms, peak memory under %.0f MB in every phase: %s\n",
                 bench::EcartCibleMs, bench::MemoireCibleMo, tenu ? "met" : "NOT met");
+
+    const auto temps = [](const Mesure &m) { return bench::Temps{m.secondes, m.memoireKo, m.code}; };
+    bench::mesurerReparation(
+        programme, jeu, racine, 10000, [&](const QStringList &a) { return temps(executer(a)); },
+        [&](const QStringList &a) { return temps(meilleure(a)); });
 
     // One huge consist: time should double with its size, memory stay put.
     std::printf("\nOne huge consist, `corvanel --report` (best of three):\n%-34s %9s %9s %12s\n", "", "seconds",
