@@ -47,6 +47,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <optional>
 
 using namespace corvanel;
 
@@ -92,6 +94,43 @@ void enregistrerMenu(QMenu *menu, const QString &nom)
     menu->hide();
 }
 
+// Real dialogs, except the messages a picture is made of while a command
+// runs: those are drawn and answered without waiting for anyone.
+class InteractionCaptures : public InteractionQt {
+public:
+    std::function<std::optional<Reponse>(const Message &)> intercepter;
+    Reponse message(const Message &m) override
+    {
+        if (intercepter) {
+            if (const auto r = intercepter(m))
+                return *r;
+        }
+        return InteractionQt::message(m);
+    }
+};
+
+// A route whose evening service runs `consist`, with an activity that runs
+// that service, in UTF-16 as the game's editors write them.
+void ecrireRoute(const QString &jeu, const QString &consist)
+{
+    const auto ecrire = [](const QString &chemin, const QString &texte) {
+        QDir().mkpath(QFileInfo(chemin).absolutePath());
+        QFile f(chemin);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(QByteArray("\xff\xfe") +
+                    QByteArray(reinterpret_cast<const char *>(texte.utf16()), texte.size() * 2));
+    };
+    const QString route = jeu + QStringLiteral("ROUTES/Vosges/");
+    ecrire(route + QStringLiteral("SERVICES/Express du soir.srv"),
+           QStringLiteral("SIMISA@@@@@@@@@@JINX0v0t______\r\n\r\nService_Definition (\r\n"
+                          "\tServiceName ( \"Express du soir\" )\r\n\tTrain_Config ( \"%1\" )\r\n)\r\n")
+               .arg(consist));
+    for (const QString &activite : {QStringLiteral("Soirée à Saint-Dié"), QStringLiteral("Dernier train")})
+        ecrire(route + QStringLiteral("ACTIVITIES/") + activite + QStringLiteral(".act"),
+               QStringLiteral("SIMISA@@@@@@@@@@JINX0a0t______\r\n\r\nTr_Activity (\r\n"
+                              "\tPlayer_Service_Definition ( \"Express du soir\" )\r\n)\r\n"));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -112,7 +151,7 @@ int main(int argc, char *argv[])
     g_sortie = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
     QDir().mkpath(g_sortie);
 
-    InteractionQt seam;
+    InteractionCaptures seam;
     definirInteraction(&seam);
     QTemporaryDir temp;
     Reglages store(temp.filePath(QStringLiteral("Corvanel.ini")));
@@ -232,6 +271,25 @@ int main(int argc, char *argv[])
         fenetre.txtDossierMSTS->setText(QStringLiteral("/home/joueur/Jeux/Train Simulator/"));
     enregistrer(fenetre, QStringLiteral("frmCorvanel"));
     fenetre.txtDossierMSTS->setText(dossierVrai);
+
+    // The question a delete asks when a route's service runs the consist:
+    // drawn, then answered No, so the demo keeps every consist.
+    {
+        const QString consist = fenetre.lstLFI->item(0)->text();
+        ecrireRoute(DossierMSTS, consist.left(consist.size() - 4));
+        seam.intercepter = [](const Message &m) -> std::optional<Reponse> {
+            if (m.boutons != Boutons::OuiNon)
+                return std::nullopt;
+            if (!m.nonParDefaut) // the delete's own confirmations
+                return Reponse::Oui;
+            enregistrer(*boiteMessage(m), QStringLiteral("QuestionServices"));
+            return Reponse::Non;
+        };
+        fenetre.lstLFI->clearSelection();
+        fenetre.lstLFI->item(0)->setSelected(true);
+        fenetre.cmdSupprimer_Click();
+        seam.intercepter = nullptr;
+    }
     fenetre.lstLFI->setCurrentRow(3);
     frmProprietesFichier proprietes(&fenetre);
     if (proprietes.Form_Load(fenetre))
