@@ -43,6 +43,7 @@ struct Reference {
     qsizetype debut = 0;
     qsizetype longueurDossier = 0;
     qsizetype longueurNom = 0;
+    size_t empreinte = 0; // of the key, worked out on the reading thread
     bool saine = false;
     bool moteur = false;
 };
@@ -84,6 +85,7 @@ template <typename C> void ajouter(Lot &lot, const decoupage::Decoupe<C> &v, std
             lot.arene.append(reinterpret_cast<const QChar *>(v.nom), v.longueurNom);
         }
         lot.arene += QStringView(v.moteur ? u".eng" : u".wag");
+        r.empreinte = VerificateurVehicules::empreinteVehicule(QStringView(lot.arene).sliced(r.debut));
     }
     lot.references.push_back(r);
 }
@@ -223,7 +225,8 @@ private:
             Lot &lot = m_lots[static_cast<size_t>(numero) % m_lots.size()];
             lot.consists.clear();
             lot.references.clear();
-            lot.arene.clear();
+            // resize(0), not clear(): the place is kept for the next lot.
+            lot.arene.resize(0);
             const qsizetype premier = numero * ConsistsParLot;
             const qsizetype dernier = std::min(premier + ConsistsParLot, m_consists.size());
             for (qsizetype i = premier; i < dernier; ++i) {
@@ -358,7 +361,7 @@ BilanAnalyse MoteurAnalyse::analyser(Profondeur profondeur, const SuiviAnalyse &
         v.extension = ref.moteur ? QStringView(u".eng") : QStringView(u".wag");
         v.existe = ref.saine && etat.vehicules.existe(
                                     QStringView(arene).sliced(ref.debut, ref.longueurDossier + ref.longueurNom + 5),
-                                    ref.longueurDossier);
+                                    ref.longueurDossier, ref.empreinte);
         juge.vehicules.append(v);
         if (v.existe)
             return true;
@@ -382,6 +385,10 @@ BilanAnalyse MoteurAnalyse::analyser(Profondeur profondeur, const SuiviAnalyse &
                 lecture.rendre(numeroLot);
             numeroLot = prochain / ConsistsParLot;
             lot = &lecture.prendre(numeroLot, suivi.battement);
+            // Most answers are known already; their slots lie anywhere in a
+            // large table. Asked for all at once, they come in together.
+            for (const Reference &ref : lot->references)
+                etat.vehicules.reponses().preparer(ref.empreinte, false);
         }
         const ConsistLu &lu = lot->consists[static_cast<size_t>(prochain % ConsistsParLot)];
         ++prochain;
@@ -406,6 +413,8 @@ BilanAnalyse MoteurAnalyse::analyser(Profondeur profondeur, const SuiviAnalyse &
             throw ErreurExecution::depuisErrno(err);
         if (!flux) {
             const Reference *refs = lot->references.data() + lu.debut;
+            for (qsizetype r = 0; r < lu.fin - lu.debut; ++r)
+                etat.vehicules.reponses().preparer(refs[r].empreinte, true);
             qsizetype r = 0;
             while (r < lu.fin - lu.debut && juger(lot->arene, refs[r]))
                 ++r;
@@ -440,6 +449,7 @@ BilanAnalyse MoteurAnalyse::analyser(Profondeur profondeur, const SuiviAnalyse &
                 arenePartie += u'/';
                 arenePartie += lv.nom;
                 arenePartie += lv.extension;
+                ref.empreinte = VerificateurVehicules::empreinteVehicule(QStringView(arenePartie).sliced(ref.debut));
             }
             partie.push_back(ref);
             encore = juger(arenePartie, ref);

@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace corvanel {
 
 namespace {
@@ -76,6 +78,18 @@ const VerificateurVehicules::Repertoire &VerificateurVehicules::repertoire(const
     return **m_cache.insert(chemin, std::move(r));
 }
 
+const EntreeDossier *VerificateurVehicules::entree(const Repertoire &r, QStringView nom)
+{
+    auto e = r.exacts.find(vue(nom));
+    if (e == r.exacts.end() || !(e->second.fichier || e->second.dossier)) {
+        plier(nom, m_pli);
+        e = r.plies.find(m_pli);
+        if (e == r.plies.end())
+            return nullptr;
+    }
+    return &e->second;
+}
+
 std::optional<VerificateurVehicules::Trouve> VerificateurVehicules::trouver(QStringView relatif)
 {
     Trouve t{m_base, false, true};
@@ -103,18 +117,13 @@ std::optional<VerificateurVehicules::Trouve> VerificateurVehicules::trouver(QStr
             t.dossier = i.isDir();
             continue;
         }
-        const Repertoire &r = repertoire(t.chemin);
-        auto e = r.exacts.find(vue(nom));
-        if (e == r.exacts.end() || !(e->second.fichier || e->second.dossier)) {
-            plier(nom, m_pli);
-            e = r.plies.find(m_pli);
-            if (e == r.plies.end())
-                return std::nullopt;
-        }
+        const EntreeDossier *e = entree(repertoire(t.chemin), nom);
+        if (!e)
+            return std::nullopt;
         t.chemin += u'/';
-        t.chemin += e->second.nom;
-        t.fichier = e->second.fichier;
-        t.dossier = e->second.dossier;
+        t.chemin += e->nom;
+        t.fichier = e->fichier;
+        t.dossier = e->dossier;
     }
     return t;
 }
@@ -139,19 +148,100 @@ std::optional<QString> VerificateurVehicules::fichierSurDisque(const QString &re
     return t->chemin.mid(m_base.size() + 1);
 }
 
+const bool *ReponsesVehicules::trouver(std::u16string_view cle, size_t empreinte) const
+{
+    if (m_cases.empty())
+        return nullptr;
+    const size_t masque = m_cases.size() - 1;
+    for (size_t i = empreinte & masque;; i = (i + 1) & masque) {
+        const Case &c = m_cases[i];
+        if (!c.texte)
+            return nullptr;
+        if (c.empreinte == empreinte && std::u16string_view(c.texte, c.longueur) == cle)
+            return &c.existe;
+    }
+}
+
+void ReponsesVehicules::preparer(size_t empreinte, bool texte) const
+{
+#if defined(__GNUC__)
+    if (m_cases.empty())
+        return;
+    const Case &c = m_cases[empreinte & (m_cases.size() - 1)];
+    __builtin_prefetch(&c);
+    if (texte && c.texte)
+        __builtin_prefetch(c.texte);
+#else
+    (void)empreinte;
+    (void)texte;
+#endif
+}
+
+void ReponsesVehicules::ajouter(std::u16string_view cle, size_t empreinte, bool existe)
+{
+    constexpr size_t TailleBloc = 32768;
+    if (cle.empty()) // never a vehicle's spelling; an empty slot's mark
+        return;
+    if ((m_nombre + 1) * 2 > m_cases.size()) {
+        std::vector<Case> anciennes(std::max<size_t>(1024, m_cases.size() * 2));
+        anciennes.swap(m_cases);
+        const size_t masque = m_cases.size() - 1;
+        for (const Case &c : anciennes) {
+            if (!c.texte)
+                continue;
+            size_t i = c.empreinte & masque;
+            while (m_cases[i].texte)
+                i = (i + 1) & masque;
+            m_cases[i] = c;
+        }
+    }
+    if (cle.size() > m_libre) {
+        m_libre = std::max(TailleBloc, cle.size());
+        m_blocs.push_back(std::make_unique_for_overwrite<char16_t[]>(m_libre));
+        m_suite = m_blocs.back().get();
+    }
+    char16_t *texte = m_suite;
+    std::copy(cle.begin(), cle.end(), texte);
+    m_suite += cle.size();
+    m_libre -= cle.size();
+    const size_t masque = m_cases.size() - 1;
+    size_t i = empreinte & masque;
+    while (m_cases[i].texte)
+        i = (i + 1) & masque;
+    m_cases[i] = {empreinte, texte, cle.size(), existe};
+    ++m_nombre;
+}
+
 bool VerificateurVehicules::existe(QStringView cle, qsizetype longueurDossier)
 {
-    const auto connu = m_vehicules.find(vue(cle));
-    if (connu != m_vehicules.end())
-        return connu->second;
+    return existe(cle, longueurDossier, empreinteVehicule(cle));
+}
+
+bool VerificateurVehicules::existe(QStringView cle, qsizetype longueurDossier, size_t empreinte)
+{
+    if (const bool *connu = m_vehicules.trouver(vue(cle), empreinte))
+        return *connu;
     // Both questions are the original's: the folder, then the file in it.
-    auto dossier = trouver(cle.first(longueurDossier));
-    bool reponse = dossier && dossier->dossier;
-    if (reponse) {
-        const auto fichier = trouver(cle);
-        reponse = fichier && fichier->fichier;
+    const QStringView dossier = cle.first(longueurDossier);
+    auto connuDossier = m_dossiers.find(vue(dossier));
+    if (connuDossier == m_dossiers.end()) {
+        const auto t = trouver(dossier);
+        const Repertoire *r = t && t->dossier ? &repertoire(t->chemin) : nullptr;
+        connuDossier = m_dossiers.emplace(vue(dossier), r).first;
     }
-    m_vehicules.emplace(vue(cle), reponse);
+    bool reponse = false;
+    if (const Repertoire *r = connuDossier->second) {
+        const QStringView fichier = cle.sliced(longueurDossier + 1);
+        if (fichier.contains(u'/') || fichier.contains(u'\\') || fichier.startsWith(u'.')) {
+            // A name that is a path of its own: walked component by component.
+            const auto t = trouver(cle);
+            reponse = t && t->fichier;
+        } else {
+            const EntreeDossier *e = entree(*r, fichier);
+            reponse = e && e->fichier;
+        }
+    }
+    m_vehicules.ajouter(vue(cle), empreinte, reponse);
     return reponse;
 }
 

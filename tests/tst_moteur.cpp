@@ -55,15 +55,18 @@ QByteArray encoder(const QString &texte, int codage)
 // Consists in every encoding and line end, names in mixed letter case and
 // with accents, a few vehicles missing and a few unsound lines: about a
 // quarter of the consists invalid.
-void generer(Arbre &a, int graine, int nombre, bool enorme)
+void generer(Arbre &a, int graine, int nombre, bool enorme, int noms)
 {
+    const auto nomVehicule = [noms](int v) {
+        return noms > 4 ? QStringLiteral("Wagon%1_au_nom_un_peu_plus_long").arg(v) : QStringLiteral("Wagon%1").arg(v);
+    };
     std::mt19937 alea(graine);
     const auto tirer = [&](int n) { return int(alea() % unsigned(n)); };
     const QStringList dossiers = {QStringLiteral("Set_A"), QStringLiteral("Côté_B"), QStringLiteral("set c")};
     for (const QString &d : dossiers)
-        for (int v = 0; v < 8; ++v)
+        for (int v = 0; v < 2 * noms; ++v)
             a.bac.ecrire(
-                QStringLiteral("jeu/TRAINS/TRAINSET/%1/Wagon%2.%3").arg(d).arg(v / 2).arg(v % 2 ? "eng" : "wag"));
+                QStringLiteral("jeu/TRAINS/TRAINSET/%1/%2.%3").arg(d, nomVehicule(v / 2), v % 2 ? "eng" : "wag"));
     a.consists = a.bac.creerDossier(QStringLiteral("jeu/TRAINS/CONSISTS"));
     a.trainset = a.bac.chemin(QStringLiteral("jeu/TRAINS/TRAINSET"));
     const QString fins[] = {QStringLiteral("\r\n"), QStringLiteral("\n"), QStringLiteral("\r")};
@@ -73,7 +76,7 @@ void generer(Arbre &a, int graine, int nombre, bool enorme)
         for (int l = 0; l < lignes; ++l) {
             const int m = tirer(100) < 97 ? tirer(4) : tirer(std::size(Modeles));
             QString dossier = dossiers[tirer(10) == 0 ? 2 : tirer(2)];
-            QString nom = tirer(60) == 0 ? QStringLiteral("Absent") : QStringLiteral("Wagon%1").arg(tirer(4));
+            QString nom = tirer(60) == 0 ? QStringLiteral("Absent") : nomVehicule(tirer(noms));
             if (tirer(3) == 0)
                 dossier = dossier.toUpper(), nom = nom.toLower();
             t += fins[tirer(3)] + QStringLiteral("\t\t") +
@@ -156,10 +159,12 @@ private slots:
         QTest::addColumn<qint64>("pas");    // the most a read hands out (0: all)
         QTest::addColumn<bool>("disparus"); // every third consist removed once listed
         QTest::addColumn<bool>("enorme");
-        QTest::newRow("varied") << 1 << qint64(0) << false << false;
-        QTest::newRow("short reads") << 2 << qint64(3) << false << false;
-        QTest::newRow("vanished") << 3 << qint64(0) << true << false;
-        QTest::newRow("over 1 MiB") << 4 << qint64(0) << false << true;
+        QTest::addColumn<int>("noms"); // vehicles per folder: thousands of spellings overflow every first size
+        QTest::newRow("varied") << 1 << qint64(0) << false << false << 4;
+        QTest::newRow("short reads") << 2 << qint64(3) << false << false << 4;
+        QTest::newRow("vanished") << 3 << qint64(0) << true << false << 4;
+        QTest::newRow("over 1 MiB") << 4 << qint64(0) << false << true << 4;
+        QTest::newRow("many spellings") << 5 << qint64(0) << false << false << 600;
     }
 
     void commeUneLectureSimple()
@@ -168,8 +173,9 @@ private slots:
         QFETCH(qint64, pas);
         QFETCH(bool, disparus);
         QFETCH(bool, enorme);
+        QFETCH(int, noms);
         Arbre a;
-        generer(a, graine, 300, enorme);
+        generer(a, graine, 300, enorme, noms);
         for (const Profondeur p : {Profondeur::Entiere, Profondeur::PremiereFaute}) {
             const bool premiere = p == Profondeur::PremiereFaute;
             QList<Attendu> obtenus;
@@ -211,7 +217,7 @@ private slots:
             QVERIFY2(bilan.invalides > bilan.consists / 10 && bilan.invalides < bilan.consists * 9 / 10,
                      qPrintable(QString::number(bilan.invalides)));
             if (disparus)
-                generer(a, graine, 300, enorme);
+                generer(a, graine, 300, enorme, noms);
         }
     }
 };
