@@ -2,15 +2,10 @@
 
 #include "analysis/LecteurConsist.h"
 #include "app/Interaction.h"
-#include "platform/ErreurExecution.h"
 #include "platform/Texte.h"
 
-#include <QBuffer>
 #include <QDateTime>
-#include <QFile>
 #include <QLocale>
-
-#include <cerrno>
 
 namespace corvanel {
 
@@ -57,54 +52,6 @@ QList<EntreeDossier> fichiersConsists(const QString &dossierConsists)
     fichiers.removeIf([](const EntreeDossier &e) { return !e.fichier; });
     trierCommeLeJeu(fichiers);
     return fichiers;
-}
-
-namespace {
-
-// Calls `surVehicule` with each vehicle line of a consist and its number,
-// until it returns false.
-template <typename Fonction>
-void parcourirVehicules(const QString &dossier, const ContenuConsist &contenu, const Battement &battement,
-                        Fonction surVehicule)
-{
-    // A consist removed since the folder was listed is no longer there to
-    // judge: passed over, as a listing made a moment later would have, not
-    // an end of the program.
-    if (contenu.erreur == ENOENT)
-        return;
-    if (contenu.erreur != 0)
-        throw ErreurExecution::depuisErrno(contenu.erreur);
-    std::unique_ptr<QIODevice> f;
-    if (contenu.complet) {
-        auto tampon = std::make_unique<QBuffer>();
-        tampon->setData(contenu.octets);
-        tampon->open(QIODevice::ReadOnly);
-        f = std::move(tampon);
-    } else {
-        int err = 0;
-        f = ouvrirEntree(dossier, *contenu.entree, err);
-        if (!f && err == ENOENT)
-            return;
-        if (!f)
-            throw ErreurExecution::depuisErrno(err);
-    }
-    LecteurConsist lecteur(*f, battement);
-    QStringView ligne;
-    while (lecteur.lire(ligne)) {
-        if (battement)
-            battement();
-        const LigneVehicule v = analyserLigne(ligne);
-        if (v.vehicule && !surVehicule(v, lecteur.numeroLigne()))
-            return;
-    }
-}
-
-} // namespace
-
-void lireVehicules(const QString &dossierConsists, const ContenuConsist &contenu, const Battement &battement,
-                   const std::function<bool(const LigneVehicule &, std::int64_t)> &surVehicule)
-{
-    parcourirVehicules(dossierConsists, contenu, battement, surVehicule);
 }
 
 Rapport::Rapport(QString modeleIllisible) : m_modele(std::move(modeleIllisible)) {}

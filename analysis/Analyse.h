@@ -2,7 +2,6 @@
 // Judging consists: the scan's verdict (first fault settles a consist) and
 // the report's rows (every fault of every consist).
 #include "analysis/LecteurConsist.h"
-#include "analysis/LectureAnticipee.h"
 #include "analysis/MoteurAnalyse.h"
 #include "platform/ListeDossier.h"
 
@@ -64,14 +63,6 @@ template <typename... Objets> void libererSansBloquer(Objets &...objets)
 // the game's platform lists them. Throws ErreurExecution when the folder
 // cannot be listed.
 QList<EntreeDossier> fichiersConsists(const QString &dossierConsists);
-
-// Calls `surVehicule` with each vehicle line of a consist, sound or not, and
-// its number, until it returns false. Throws ErreurExecution when the consist
-// cannot be opened or read; one removed since the folder was listed reads as
-// having no vehicle line. `contenu` comes from a LectureAnticipee over the
-// same folder; a large consist it did not hold is read here as a stream.
-void lireVehicules(const QString &dossierConsists, const ContenuConsist &contenu, const Battement &battement,
-                   const std::function<bool(const LigneVehicule &, std::int64_t)> &surVehicule);
 
 // One row of the detailed report.
 struct LigneRapport {

@@ -1,7 +1,7 @@
 #include "analysis/Manquants.h"
 
 #include "analysis/Analyse.h"
-#include "analysis/Vehicules.h"
+#include "analysis/MoteurAnalyse.h"
 
 #include <QDirIterator>
 #include <QHash>
@@ -15,26 +15,20 @@ namespace corvanel {
 void parcourirConsists(const QString &dossierConsists, const QString &dossierTrainset, const SurVehicule &surVehicule,
                        const Avancement &avancement, const Battement &battement)
 {
-    QList<EntreeDossier> fichiers = sansBloquer([dossierConsists] { return fichiersConsists(dossierConsists); });
-    auto vehicules = std::make_unique<VerificateurVehicules>(dossierTrainset);
-    {
-        LectureAnticipee lecture(dossierConsists, fichiers);
-        const std::function<void()> attente = battement;
-        qsizetype fait = 0;
-        for (const EntreeDossier &f : fichiers) {
-            if (avancement)
-                avancement(++fait, fichiers.size());
-            if (!estNomConsist(f.nom))
-                continue;
-            lireVehicules(dossierConsists, lecture.suivant(attente), battement,
-                          [&](const LigneVehicule &v, std::int64_t) {
-                              if (v.saine)
-                                  surVehicule(f, v, vehicules->existe(v));
-                              return true;
-                          });
-        }
-    }
-    libererSansBloquer(fichiers, vehicules);
+    qsizetype total = 0;
+    SuiviAnalyse suivi;
+    suivi.liste = [&total](qsizetype fichiers) { total = fichiers; };
+    if (avancement)
+        suivi.avance = [&](qsizetype passes) { avancement(passes, total); };
+    suivi.battement = battement;
+    suivi.consist = [&surVehicule](const ConsistJuge &c) {
+        for (const VehiculeLu &v : c.vehicules)
+            if (v.saine)
+                surVehicule(*c.entree, LigneVehicule{true, true, v.nom, v.dossier, v.extension}, v.existe);
+    };
+    auto moteur = std::make_unique<MoteurAnalyse>(dossierConsists, dossierTrainset);
+    moteur->analyser(Profondeur::Entiere, suivi);
+    libererSansBloquer(moteur);
 }
 
 QString cleVehicule(QStringView dossier, QStringView fichier)
