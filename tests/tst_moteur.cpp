@@ -62,7 +62,7 @@ void generer(Arbre &a, int graine, int nombre, bool enorme, int noms)
     };
     std::mt19937 alea(graine);
     const auto tirer = [&](int n) { return int(alea() % unsigned(n)); };
-    const QStringList dossiers = {QStringLiteral("Set_A"), QStringLiteral("Côté_B"), QStringLiteral("set c")};
+    const QStringList dossiers = {QStringLiteral("Set_A"), QStringLiteral("Côté_€B"), QStringLiteral("set c")};
     for (const QString &d : dossiers)
         for (int v = 0; v < 2 * noms; ++v)
             a.bac.ecrire(
@@ -86,7 +86,10 @@ void generer(Arbre &a, int graine, int nombre, bool enorme, int noms)
         }
         if (tirer(4) == 0)
             t += fins[tirer(3)];
-        a.bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/c%1.con").arg(c), encoder(t, tirer(4)));
+        const int codage = tirer(4);
+        // A UTF-16 file cut after half a character: the odd byte is no text.
+        const QByteArray bout = codage == 1 && tirer(5) == 0 ? "E" : "";
+        a.bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/c%1.con").arg(c), encoder(t, codage) + bout);
     }
     a.bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/pas-un-consist.CON"), "EngineData ( X Y )");
     if (enorme) {
