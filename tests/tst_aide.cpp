@@ -4,21 +4,12 @@
 #include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "localisation/TraductionsQt.h"
-#include "support/SceneFenetre.h"
+#include "support/Essai.h"
 #include "ui/Aide.h"
 #include "ui/Editeur.h"
 #include "ui/InteractionQt.h"
 #include "ui/ListeDossiers.h"
 #include "ui/frmParcourir2.h"
-
-#include <QGroupBox>
-#include <QPushButton>
-#include <QtTest>
-
-#include <cerrno>
-
-using namespace corvanel;
-using namespace corvanel::test;
 
 namespace {
 const QString Francais = QStringLiteral("crv-1.0.7-french.lng");
@@ -42,9 +33,7 @@ class TstAide : public QObject {
 private slots:
     void aPropos_data()
     {
-        QTest::addColumn<QString>("fichier");
-        QTest::addColumn<QString>("nomEnUsage");
-        QTest::addColumn<bool>("traducteur");
+        colonnes<QString, QString, bool>("fichier", "nomEnUsage", "traducteur");
         QTest::newRow("défaut") << Francais << Francais << false;
         QTest::newRow("défaut dans une autre casse") << Francais << QStringLiteral("CRV-1.0.7-French.lng") << true;
         QTest::newRow("anglais") << Anglais << Anglais << true;
@@ -53,9 +42,7 @@ private slots:
     // Another file than the default names its translator, last.
     void aPropos()
     {
-        QFETCH(QString, fichier);
-        QFETCH(QString, nomEnUsage);
-        QFETCH(bool, traducteur);
+        auto [fichier, nomEnUsage, traducteur] = donnees<QString, QString, bool>("fichier", "nomEnUsage", "traducteur");
         Scene s(fichier);
         NomFichierLangue = nomEnUsage;
         s.f->mnuAbout->trigger();
@@ -71,8 +58,7 @@ private slots:
 
     void imagesDesDocuments_data()
     {
-        QTest::addColumn<QString>("langue");
-        QTest::addColumn<QString>("code");
+        colonnes<QString, QString>("langue", "code");
         QTest::newRow("français") << Francais << "fr";
         QTest::newRow("anglais") << Anglais << "en";
     }
@@ -83,8 +69,7 @@ private slots:
     // (after a new window: scripts/screenshots --doc).
     void imagesDesDocuments()
     {
-        QFETCH(QString, langue);
-        QFETCH(QString, code);
+        auto [langue, code] = donnees<QString, QString>("langue", "code");
         const QString racine = QStringLiteral(CORVANEL_SOURCE_DIR "/");
         const auto lire = [](const QString &chemin) {
             QFile f(chemin);
@@ -126,9 +111,8 @@ private slots:
 
     void documents_data()
     {
-        QTest::addColumn<int>("commande");
-        QTest::addColumn<QString>("erreur");    // empty: opened without a word
-        QTest::addColumn<bool>("commeWindows"); // HelpFile written "DOC\..." for Windows
+        // erreur: empty: opened without a word; commeWindows: HelpFile written "DOC\..." for Windows
+        colonnes<int, QString, bool>("commande", "erreur", "commeWindows");
         QTest::newRow("aide") << 0 << QString() << false;
         QTest::newRow("aide nommée comme sous Windows") << 0 << QString() << true;
         QTest::newRow("aide absente") << 0 << "Error11" << false;
@@ -141,9 +125,7 @@ private slots:
     // Asked to open first, then found missing or refused.
     void documents()
     {
-        QFETCH(int, commande);
-        QFETCH(QString, erreur);
-        QFETCH(bool, commeWindows);
+        auto [commande, erreur, commeWindows] = donnees<int, QString, bool>("commande", "erreur", "commeWindows");
         Scene s;
         const QString aide = DossierAppli + s.L("Language", "HelpFile");
         if (commeWindows) {
@@ -199,10 +181,7 @@ private slots:
     void choixIncomplet_data()
     {
         // "Section/Key=" of the file in use becomes `par` in the file chosen.
-        QTest::addColumn<QString>("nom");
-        QTest::addColumn<QString>("cle");
-        QTest::addColumn<QByteArray>("par");
-        QTest::addColumn<bool>("refuse");
+        colonnes<QString, QString, QByteArray, bool>("nom", "cle", "par", "refuse");
         const auto ligne = [](const char *tag, const QString &nom, const char *cle, const char *par, bool refuse) {
             QTest::newRow(tag) << nom << QString::fromLatin1(cle) << QByteArray(par) << refuse;
         };
@@ -218,10 +197,7 @@ private slots:
     // use stays.
     void choixIncomplet()
     {
-        QFETCH(QString, nom);
-        QFETCH(QString, cle);
-        QFETCH(QByteArray, par);
-        QFETCH(bool, refuse);
+        auto [nom, cle, par, refuse] = donnees<QString, QString, QByteArray, bool>("nom", "cle", "par", "refuse");
         Scene s;
         const QString avant = FichierLangue;
         const QStringList sectionCle = cle.chopped(1).split(u'/');
@@ -242,8 +218,7 @@ private slots:
     {
         // In the setting, "{E}" stands for an existing editor and "{D}" for a
         // folder; the message is the key expected, or empty for a start.
-        QTest::addColumn<QString>("reglage");
-        QTest::addColumn<QString>("message");
+        colonnes<QString, QString>("reglage", "message");
         QTest::newRow("aucun éditeur") << QString() << "Error09";
         QTest::newRow("que des blancs") << QStringLiteral("   ") << "Error09";
         QTest::newRow("éditeur disparu") << QStringLiteral("/nulle/part/editeur") << "Error10";
@@ -253,8 +228,7 @@ private slots:
 
     void editerFichier()
     {
-        QFETCH(QString, reglage);
-        QFETCH(QString, message);
+        auto [reglage, message] = donnees<QString, QString>("reglage", "message");
         SceneFenetre s;
         const QString editeur = programme(s.bac, QStringLiteral("bin/mon editeur"));
         if (!reglage.isNull()) {

@@ -4,16 +4,8 @@
 #include "app/modSubMain.h"
 #include "localisation/LireLangue.h"
 #include "platform/Instance.h"
-#include "support/SceneFenetre.h"
+#include "support/Essai.h"
 #include "ui/ListeDossiers.h"
-
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QtTest>
-
-using namespace corvanel;
-using namespace corvanel::test;
 
 namespace {
 
@@ -196,8 +188,8 @@ private slots:
 
     void premierEtat_data()
     {
-        QTest::addColumn<QString>("langue");
-        QTest::addColumn<QByteArray>("legende"); // a longer search caption put in; empty: as shipped
+        // legende: a longer search caption put in; empty: as shipped
+        colonnes<QString, QByteArray>("langue", "legende");
         QTest::newRow("français") << QStringLiteral("crv-1.0.7-french.lng") << QByteArray();
         QTest::newRow("anglais") << QStringLiteral("crv-1.0.7-english.lng") << QByteArray();
         QTest::newRow("traduction longue")
@@ -206,8 +198,7 @@ private slots:
 
     void premierEtat()
     {
-        QFETCH(QString, langue);
-        QFETCH(QByteArray, legende);
+        auto [langue, legende] = donnees<QString, QByteArray>("langue", "legende");
         SceneFenetre s(langue);
         frmCorvanel &f = *s.f;
         if (!legende.isEmpty()) {
@@ -232,8 +223,7 @@ private slots:
 
     void positionGardeeSelonDemarrage_data()
     {
-        QTest::addColumn<QString>("demarrage");
-        QTest::addColumn<bool>("garde");
+        colonnes<QString, bool>("demarrage", "garde");
         QTest::newRow("absent") << QString() << false;
         QTest::newRow("False") << QStringLiteral("False") << true;
         QTest::newRow("false") << QStringLiteral("false") << true;
@@ -244,8 +234,7 @@ private slots:
 
     void positionGardeeSelonDemarrage()
     {
-        QFETCH(QString, demarrage);
-        QFETCH(bool, garde);
+        auto [demarrage, garde] = donnees<QString, bool>("demarrage", "garde");
         SceneFenetre s;
         Reglages &r = s.bac.reglages();
         if (!demarrage.isNull())

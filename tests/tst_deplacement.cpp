@@ -9,25 +9,13 @@
 #include "platform/ErreurExecution.h"
 #include "platform/Texte.h"
 #include "platform/Volumes.h"
-#include "support/SceneFenetre.h"
+#include "support/Essai.h"
 #include "ui/Commandes.h"
 #include "ui/ListeDossiers.h"
-
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QtTest>
-
-#include <cerrno>
 
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
-
-using namespace corvanel;
-using namespace corvanel::test;
 
 namespace {
 
@@ -131,10 +119,8 @@ private slots:
     void fichierExistant_data()
     {
         // a.con and c.con have a namesake at the destination, b.con has none.
-        QTest::addColumn<int>("regle");
-        QTest::addColumn<QString>("reponses");
-        QTest::addColumn<int>("ecart");     // the destination's date against the consist's
-        QTest::addColumn<QString>("etats"); // a.con, b.con, c.con afterwards
+        // ecart: the destination's date against the consist's; etats: a.con, b.con, c.con afterwards
+        colonnes<int, QString, int, QString>("regle", "reponses", "ecart", "etats");
 
         const int plusAncien = -1, memeSeconde = 0, plusRecent = 1;
         QTest::newRow("écraser une destination plus récente") << 1 << QString() << plusRecent << "DDD";
@@ -150,10 +136,8 @@ private slots:
 
     void fichierExistant()
     {
-        QFETCH(int, regle);
-        QFETCH(QString, reponses);
-        QFETCH(int, ecart);
-        QFETCH(QString, etats);
+        auto [regle, reponses, ecart, etats] =
+            donnees<int, QString, int, QString>("regle", "reponses", "ecart", "etats");
         Scene s;
         const QStringList noms{QStringLiteral("a.con"), QStringLiteral("b.con"), QStringLiteral("c.con")};
         s.consists(noms);
@@ -189,9 +173,8 @@ private slots:
     // very file, as such a folder shows it.
     void destinationInattendue_data()
     {
-        QTest::addColumn<QString>("entree"); // what stands in a.con's place
-        QTest::addColumn<int>("regle");
-        QTest::addColumn<QString>("reponses");
+        // entree: what stands in a.con's place
+        colonnes<QString, int, QString>("entree", "regle", "reponses");
         QTest::newRow("sans casse, écraser") << "A.con" << 1 << QString();
         QTest::newRow("sans casse, si plus récent") << "A.con" << 2 << QString();
         QTest::newRow("sans casse, demander, Oui") << "A.con" << 0 << QStringLiteral("O");
@@ -202,9 +185,7 @@ private slots:
 
     void destinationInattendue()
     {
-        QFETCH(QString, entree);
-        QFETCH(int, regle);
-        QFETCH(QString, reponses);
+        auto [entree, regle, reponses] = donnees<QString, int, QString>("entree", "regle", "reponses");
         Scene s;
         const QString A = QStringLiteral("A.con"), a = QStringLiteral("a.con"), cible = s.cible(a);
         const bool casse = entree == A;
@@ -237,9 +218,8 @@ private slots:
 
     void consistProtege_data()
     {
-        QTest::addColumn<int>("attributs");
-        QTest::addColumn<bool>("oui");
-        QTest::addColumn<QString>("etats"); // Yes may still leave it: its namesake kept, its copy refused
+        // etats: Yes may still leave it: its namesake kept, its copy refused
+        colonnes<int, bool, QString>("attributs", "oui", "etats");
         QTest::newRow("lecture seule, Oui") << int(sf::LectureSeule) << true << "DD";
         QTest::newRow("caché, Non") << int(sf::Cache) << false << "LD";
         QTest::newRow("les deux, une seule question") << int(sf::LectureSeule | sf::Cache) << true << "DD";
@@ -251,9 +231,7 @@ private slots:
     // for byte.
     void consistProtege()
     {
-        QFETCH(int, attributs);
-        QFETCH(bool, oui);
-        QFETCH(QString, etats);
+        auto [attributs, oui, etats] = donnees<int, bool, QString>("attributs", "oui", "etats");
         Scene s;
         const QStringList noms{QStringLiteral("Fret lourd.con"), QStringLiteral("b.con")};
         s.consists(noms);
@@ -331,8 +309,7 @@ private slots:
         // The list is 0.con, a.con, c.con; what goes wrong strikes a.con,
         // which has a namesake at the destination when it ends up as A. A
         // full disk mid-copy is among the file-system faults.
-        QTest::addColumn<QString>("panne");
-        QTest::addColumn<QString>("etats");
+        colonnes<QString, QString>("panne", "etats");
         QTest::newRow("écraser une destination en lecture seule") << QStringLiteral("copie") << "DAD";
         QTest::newRow("un dossier du même nom à la destination") << QStringLiteral("dossier") << "DFD";
         // Still fatal: the copy is whole, the consist in both folders.
@@ -344,8 +321,7 @@ private slots:
     // A copy that fails is told, its consist stays, and the others move.
     void echecSignale()
     {
-        QFETCH(QString, panne);
-        QFETCH(QString, etats);
+        auto [panne, etats] = donnees<QString, QString>("panne", "etats");
         Scene s;
         const QString milieu = panne.isEmpty() ? QString(246, u'a') + QStringLiteral(".con") : QStringLiteral("a.con");
         const QStringList noms{QStringLiteral("0.con"), milieu, QStringLiteral("c.con")};
@@ -418,10 +394,8 @@ private slots:
 
     void questionAvantDeSortir_data()
     {
-        QTest::addColumn<bool>("deplacer");
-        QTest::addColumn<int>("services"); // that run a.con
-        QTest::addColumn<bool>("oui");
-        QTest::addColumn<QString>("etats"); // of a.con and z.con, as etats() gives them
+        // services: that run a.con; etats: of a.con and z.con, as etats() gives them
+        colonnes<bool, int, bool, QString>("deplacer", "services", "oui", "etats");
         QTest::newRow("suppression, non") << false << 1 << false << QStringLiteral("LL");
         QTest::newRow("suppression, oui") << false << 1 << true << QStringLiteral("?L");
         QTest::newRow("déplacement, douze services, non") << true << 12 << false << QStringLiteral("LL");
@@ -434,10 +408,8 @@ private slots:
     // the default, leaves the files and the window as they were.
     void questionAvantDeSortir()
     {
-        QFETCH(bool, deplacer);
-        QFETCH(int, services);
-        QFETCH(bool, oui);
-        QFETCH(QString, etats);
+        auto [deplacer, services, oui, etats] =
+            donnees<bool, int, bool, QString>("deplacer", "services", "oui", "etats");
         Scene s;
         const QString route = QStringLiteral("MSTS/ROUTES/Côte/");
         s.bac.ecrire(route + QStringLiteral("SERVICES/S00.srv"), utf16(QStringLiteral("Train_Config ( z )")));
@@ -511,11 +483,10 @@ private slots:
         // Error08 keeps the consists from being moved onto themselves,
         // whatever way the consist folder is written; Error07 refuses
         // "selected files" with nothing selected.
-        QTest::addColumn<QString>("ecriture");  // how DossierConsists is written, empty: as it is
-        QTest::addColumn<bool>("versConsists"); // the consist folder chosen, or another
-        QTest::addColumn<bool>("selectionSeule");
-        QTest::addColumn<QList<int>>("selection");
-        QTest::addColumn<QString>("cle"); // empty: accepted
+        // ecriture: how DossierConsists is written, empty: as it is; versConsists: the consist folder chosen, or
+        // another; cle: empty: accepted
+        colonnes<QString, bool, bool, QList<int>, QString>("ecriture", "versConsists", "selectionSeule", "selection",
+                                                           "cle");
 
         const QList<int> rien;
         QTest::newRow("autre casse") << "msts/Trains/consists/" << true << false << rien << "Error08";
@@ -531,11 +502,9 @@ private slots:
 
     void verificationsDuOK()
     {
-        QFETCH(QString, ecriture);
-        QFETCH(bool, versConsists);
-        QFETCH(bool, selectionSeule);
-        QFETCH(QList<int>, selection);
-        QFETCH(QString, cle);
+        auto [ecriture, versConsists, selectionSeule, selection, cle] =
+            donnees<QString, bool, bool, QList<int>, QString>("ecriture", "versConsists", "selectionSeule", "selection",
+                                                              "cle");
         Scene s;
         const QString consists = DossierConsists;
         const QString ailleurs = s.bac.creerDossier(QStringLiteral("MSTS/TRAINS/CONSISTS2"));
@@ -566,9 +535,8 @@ private slots:
 
     void nouveauDossier_data()
     {
-        QTest::addColumn<QString>("saisie");
-        QTest::addColumn<QString>("cle");     // the refusal; empty: made
-        QTest::addColumn<QString>("affiche"); // the box after OK
+        // cle: the refusal; empty: made; affiche: the box after OK
+        colonnes<QString, QString, QString>("saisie", "cle", "affiche");
         QTest::newRow("blancs autour enlevés") << QStringLiteral("  Old  ") << QString() << QStringLiteral("Old");
         QTest::newRow("blancs seulement") << QStringLiteral("   ") << QStringLiteral("Error12") << QString();
         QTest::newRow("barre oblique") << QStringLiteral(" a/b ") << QStringLiteral("Error13") << QStringLiteral("a/b");
@@ -583,9 +551,7 @@ private slots:
     // stays open with the name trimmed, and nothing is made.
     void nouveauDossier()
     {
-        QFETCH(QString, saisie);
-        QFETCH(QString, cle);
-        QFETCH(QString, affiche);
+        auto [saisie, cle, affiche] = donnees<QString, QString, QString>("saisie", "cle", "affiche");
         Scene s;
         s.bac.creerDossier(QString::fromUtf8("Vieux consists é/Existant"));
         frmDeplacerVers dv(*s.f);
@@ -640,8 +606,8 @@ private slots:
 
     void saisieDansLaListe_data()
     {
-        QTest::addColumn<QString>("saisie");
-        QTest::addColumn<QString>("ouvert"); // after Enter; empty: nothing begins so, Enter is OK
+        // ouvert: after Enter; empty: nothing begins so, Enter is OK
+        colonnes<QString, QString>("saisie", "ouvert");
         QTest::newRow("premières lettres") << "tm"
                                            << "tmp";
         QTest::newRow("sans égard à la casse") << "TR"
@@ -653,8 +619,7 @@ private slots:
     // only Enter on the open folder accepts it.
     void saisieDansLaListe()
     {
-        QFETCH(QString, saisie);
-        QFETCH(QString, ouvert);
+        auto [saisie, ouvert] = donnees<QString, QString>("saisie", "ouvert");
         Scene s;
         for (const char *d : {"alpha", "tmp", "tmpx", "Trains"})
             s.bac.creerDossier(QString::fromUtf8("Vieux consists é/") + QLatin1String(d));

@@ -8,13 +8,7 @@
 #include "localisation/LireLangue.h"
 #include "platform/ErreurExecution.h"
 #include "platform/Texte.h"
-#include "support/Bac.h"
-#include "support/InteractionScriptee.h"
-
-#include <QtTest>
-
-using namespace corvanel;
-using namespace corvanel::test;
+#include "support/Essai.h"
 
 namespace {
 
@@ -131,8 +125,7 @@ private slots:
     void lecture_data()
     {
         // Every row reads key K of section M.
-        QTest::addColumn<QByteArray>("fichier");
-        QTest::addColumn<QString>("attendu");
+        colonnes<QByteArray, QString>("fichier", "attendu");
         const auto ligne = [](const char *tag, const QByteArray &fichier, const QString &attendu) {
             QTest::newRow(tag) << fichier << attendu;
         };
@@ -157,8 +150,7 @@ private slots:
 
     void lecture()
     {
-        QFETCH(QByteArray, fichier);
-        QFETCH(QString, attendu);
+        auto [fichier, attendu] = donnees<QByteArray, QString>("fichier", "attendu");
         Bac bac;
         InteractionScriptee seam;
         const QString chemin = bac.ecrire(QStringLiteral("t.lng"), fichier);

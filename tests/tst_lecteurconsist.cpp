@@ -1,13 +1,8 @@
 // Reading consists: taking vehicle lines apart, encodings and line ends.
 #include "analysis/LecteurConsist.h"
 #include "platform/Texte.h"
-#include "support/Bac.h"
+#include "support/Essai.h"
 #include "support/Morceaux.h"
-
-#include <QtTest>
-
-using namespace corvanel;
-using namespace corvanel::test;
 
 namespace {
 
@@ -38,12 +33,8 @@ class TstLecteurConsist : public QObject {
 private slots:
     void lignesVehicule_data()
     {
-        QTest::addColumn<QString>("ligne");
-        QTest::addColumn<bool>("vehicule");
-        QTest::addColumn<bool>("saine");
-        QTest::addColumn<QString>("nom");
-        QTest::addColumn<QString>("dossier");
-        QTest::addColumn<QString>("extension");
+        colonnes<QString, bool, bool, QString, QString, QString>("ligne", "vehicule", "saine", "nom", "dossier",
+                                                                 "extension");
         const auto ligne = [](const char *tag, const char *texte, bool vehicule, bool saine, const char *nom,
                               const char *dossier, const char *extension) {
             QTest::newRow(tag) << QString::fromUtf8(texte) << vehicule << saine << QString::fromUtf8(nom)
@@ -76,12 +67,9 @@ private slots:
 
     void lignesVehicule()
     {
-        QFETCH(QString, ligne);
-        QFETCH(bool, vehicule);
-        QFETCH(bool, saine);
-        QFETCH(QString, nom);
-        QFETCH(QString, dossier);
-        QFETCH(QString, extension);
+        auto [ligne, vehicule, saine, nom, dossier, extension] =
+            donnees<QString, bool, bool, QString, QString, QString>("ligne", "vehicule", "saine", "nom", "dossier",
+                                                                    "extension");
         const LigneVehicule v = analyserLigne(ligne);
         QCOMPARE(v.vehicule, vehicule);
         QCOMPARE(v.saine, saine);
@@ -92,8 +80,7 @@ private slots:
 
     void codagesEtFinsDeLigne_data()
     {
-        QTest::addColumn<QByteArray>("octets");
-        QTest::addColumn<QStringList>("lignes");
+        colonnes<QByteArray, QStringList>("octets", "lignes");
 
         const QString texte = QString::fromUtf8("Train (\r\n\tName ( \"Côte\" )\r\n\tEngineData ( A B )\r\n)");
         const QStringList attendu = {"Train (", QString::fromUtf8("\tName ( \"Côte\" )"), "\tEngineData ( A B )", ")"};
@@ -117,8 +104,7 @@ private slots:
 
     void codagesEtFinsDeLigne()
     {
-        QFETCH(QByteArray, octets);
-        QFETCH(QStringList, lignes);
+        auto [octets, lignes] = donnees<QByteArray, QStringList>("octets", "lignes");
         QCOMPARE(::lignes(octets), lignes);
     }
 

@@ -2,13 +2,9 @@
 // it writes where and in which encoding, with no display. What the scan and
 // the report find is checked in their own suites.
 #include "platform/Instance.h"
-#include "support/Bac.h"
-
-#include <QtTest>
+#include "support/Essai.h"
 
 #include <sys/resource.h>
-
-using namespace corvanel::test;
 
 namespace {
 
@@ -66,10 +62,9 @@ private slots:
 
     void sorties_data()
     {
-        QTest::addColumn<QStringList>("arguments"); // a folder is named relative to the sandbox
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QByteArray>("sortie"); // exactly, the list's date line aside; null: not looked at
-        QTest::addColumn<QByteArray>("erreur"); // what standard error holds
+        // arguments: a folder is named relative to the sandbox; sortie: exactly, the list's date line aside; null: not
+        // looked at; erreur: what standard error holds
+        colonnes<QStringList, int, QByteArray, QByteArray>("arguments", "code", "sortie", "erreur");
         const QByteArray liste = "b.con\nC\xc3\xb4te d'Azur.con\n";
         QTest::newRow("aide") << QStringList{"--help"} << 0 << QByteArray() << QByteArray();
         QTest::newRow("rien d'invalide") << QStringList{"--scan", "sain"} << 0 << QByteArray("")
@@ -105,10 +100,8 @@ private slots:
 
     void sorties()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, code);
-        QFETCH(QByteArray, sortie);
-        QFETCH(QByteArray, erreur);
+        auto [arguments, code, sortie, erreur] =
+            donnees<QStringList, int, QByteArray, QByteArray>("arguments", "code", "sortie", "erreur");
         Bac bac;
         // No train.exe needed: any folder holding TRAINS/CONSISTS will do, in any case.
         for (const char *dossier : {"sain", "jeu"}) {

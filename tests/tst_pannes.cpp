@@ -7,25 +7,16 @@
 #include "fileops/SystemeFichiers.h"
 #include "fileops/frmDeplacerVers.h"
 #include "platform/Texte.h"
-#include "support/SceneFenetre.h"
+#include "support/Essai.h"
 #include "ui/ListeDossiers.h"
 #include "ui/Pointeur.h"
 
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTableView>
-#include <QtTest>
-
-#include <cerrno>
 #include <csignal>
 
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-using namespace corvanel;
-using namespace corvanel::test;
 
 namespace {
 
@@ -157,9 +148,8 @@ private slots:
 
     void dossierPartiAvantLaCommande_data()
     {
-        QTest::addColumn<QString>("commande");
-        QTest::addColumn<QString>("parti"); // renamed once the list is made
-        QTest::addColumn<QString>("messages");
+        // parti: renamed once the list is made
+        colonnes<QString, QString, QString>("commande", "parti", "messages");
         const auto ligne = [](const char *nom, const char *c, const char *p, const char *m) {
             QTest::newRow(nom) << QString::fromUtf8(c) << QString::fromUtf8(p) << QString::fromUtf8(m);
         };
@@ -179,9 +169,7 @@ private slots:
 
     void dossierPartiAvantLaCommande()
     {
-        QFETCH(QString, commande);
-        QFETCH(QString, parti);
-        QFETCH(QString, messages);
+        auto [commande, parti, messages] = donnees<QString, QString, QString>("commande", "parti", "messages");
         Scene s;
         s.con(QStringLiteral("a.con"), Invalide);
         s.con(QStringLiteral("b.con"), Valide);
@@ -223,8 +211,7 @@ private slots:
 
     void consistIllisible_data()
     {
-        QTest::addColumn<QString>("cas");
-        QTest::addColumn<QString>("messages");
+        colonnes<QString, QString>("cas", "messages");
         const auto ligne = [](const char *nom, const char *cas, const char *m) {
             QTest::newRow(nom) << QString::fromUtf8(cas) << QString::fromUtf8(m);
         };
@@ -241,8 +228,7 @@ private slots:
     // The scan and the report refresh meet the same consist.
     void consistIllisible()
     {
-        QFETCH(QString, cas);
-        QFETCH(QString, messages);
+        auto [cas, messages] = donnees<QString, QString>("cas", "messages");
         Scene s;
         s.con(QStringLiteral("b.con"), Invalide);
         const QString z = DossierConsists + QStringLiteral("z.con");
@@ -287,9 +273,8 @@ private slots:
 
     void destinationPleineOuFermee_data()
     {
-        QTest::addColumn<int>("err"); // injected for every copy; 0: a real limit
-        QTest::addColumn<QString>("messages");
-        QTest::addColumn<QString>("etats"); // a.con, b.con, c.con
+        // err: injected for every copy; 0: a real limit; etats: a.con, b.con, c.con
+        colonnes<int, QString, QString>("err", "messages", "etats");
         // a.con fits, b.con is cut short part-way, c.con fits: each failure is
         // told and the move goes on.
         QTest::newRow("plein au milieu du deuxième") << 0 << QStringLiteral("E61 fin") << QStringLiteral("DLD");
@@ -298,9 +283,7 @@ private slots:
 
     void destinationPleineOuFermee()
     {
-        QFETCH(int, err);
-        QFETCH(QString, messages);
-        QFETCH(QString, etats);
+        auto [err, messages, etats] = donnees<int, QString, QString>("err", "messages", "etats");
         Scene s;
         s.con(QStringLiteral("a.con"), consist("EngineData ( A Set )", 40'000));
         s.con(QStringLiteral("b.con"), consist("EngineData ( B Set )", 300'000));
@@ -323,9 +306,9 @@ private slots:
 
     void ecritureImpossible_data()
     {
-        QTest::addColumn<bool>("liste");    // the list saved, else the report exported
-        QTest::addColumn<QString>("cible"); // in TRAINS; ending in "/": a folder stands there
-        QTest::addColumn<bool>("ancien");   // a file saved earlier stands there
+        // liste: the list saved, else the report exported; cible: in TRAINS; ending in "/": a folder stands there;
+        // ancien: a file saved earlier stands there
+        colonnes<bool, QString, bool>("liste", "cible", "ancien");
         // The save dialog opens in the consist folder, which went meanwhile.
         QTest::newRow("rapport, dossier des consists parti") << false << "CONSISTS/rapport.csv" << false;
         QTest::newRow("rapport, plein pendant l'écriture") << false << "rapport.txt" << true;
@@ -339,9 +322,7 @@ private slots:
     // stood there intact, no folder made again.
     void ecritureImpossible()
     {
-        QFETCH(bool, liste);
-        QFETCH(QString, cible);
-        QFETCH(bool, ancien);
+        auto [liste, cible, ancien] = donnees<bool, QString, bool>("liste", "cible", "ancien");
         Scene s;
         for (int i = 0; i < 100; ++i)
             s.ecrireConsist(QStringLiteral("Train %1.con").arg(i), Invalide);

@@ -5,14 +5,10 @@
 #include "platform/Registre.h"
 #include "platform/Texte.h"
 #include "platform/Volumes.h"
-#include "support/Bac.h"
+#include "support/Essai.h"
 
-#include <QtTest>
-
-#include <cerrno>
 #include <optional>
 
-using namespace corvanel;
 using corvanel::test::Bac;
 using Opt = std::optional<QString>;
 
@@ -65,9 +61,8 @@ class TstPlateforme : public QObject {
 private slots:
     void sansCasse_data()
     {
-        QTest::addColumn<QString>("relatif");
-        QTest::addColumn<Opt>("trouve");   // relative to the base; nullopt: not found
-        QTest::addColumn<QString>("type"); // f a file, d a folder, - neither
+        // trouve: relative to the base; nullopt: not found; type: f a file, d a folder, - neither
+        colonnes<QString, Opt, QString>("relatif", "trouve", "type");
 
         const Opt consist = QStringLiteral("Trains/Consists/GP38 Fret.con");
         QTest::newRow("casse melangee") << "TRAINS/CONSISTS/gp38 fret.CON" << consist << "f";
@@ -89,9 +84,7 @@ private slots:
 #ifdef Q_OS_WIN
         QSKIP("the file system ignores case; links need privileges");
 #endif
-        QFETCH(QString, relatif);
-        QFETCH(Opt, trouve);
-        QFETCH(QString, type);
+        auto [relatif, trouve, type] = donnees<QString, Opt, QString>("relatif", "trouve", "type");
         Bac bac;
         const QString fret = bac.ecrire(QStringLiteral("Trains/Consists/GP38 Fret.con"), "SIMISA@@");
         lier(fret, bac.chemin(QStringLiteral("Trains/Consists/Lien.con")));
@@ -111,10 +104,7 @@ private slots:
 
     void lireValeurRegWine_data()
     {
-        QTest::addColumn<QByteArray>("contenu");
-        QTest::addColumn<QString>("cle");
-        QTest::addColumn<QString>("nom");
-        QTest::addColumn<Opt>("attendu");
+        colonnes<QByteArray, QString, QString, Opt>("contenu", "cle", "nom", "attendu");
 
         const QByteArray &reg = SystemReg;
         const QString c = QStringLiteral("Software\\Acme\\Chaines");
@@ -140,10 +130,8 @@ private slots:
 
     void lireValeurRegWine()
     {
-        QFETCH(QByteArray, contenu);
-        QFETCH(QString, cle);
-        QFETCH(QString, nom);
-        QFETCH(Opt, attendu);
+        auto [contenu, cle, nom, attendu] =
+            donnees<QByteArray, QString, QString, Opt>("contenu", "cle", "nom", "attendu");
         // Files that went through a Windows editor end their lines in CR LF.
         QByteArray crlf = contenu;
         crlf.replace("\n", "\r\n");
@@ -158,9 +146,9 @@ private slots:
     // copy, translated through the prefix's drives.
     void lireDossierMSTSRegistre_data()
     {
-        QTest::addColumn<QString>("jeu");     // Path under the game's key; empty: none
-        QTest::addColumn<QString>("wow");     // Path under Wow6432Node; empty: none
-        QTest::addColumn<QString>("attendu"); // <c>, <d>: the drives' real folders; empty: nothing found
+        // jeu: Path under the game's key; empty: none; wow: Path under Wow6432Node; empty: none; attendu: <c>, <d>: the
+        // drives' real folders; empty: nothing found
+        colonnes<QString, QString, QString>("jeu", "wow", "attendu");
 
         const auto ligne = [](const char *tag, const char *jeu, const char *wow, const char *attendu) {
             QTest::newRow(tag) << QString::fromLatin1(jeu) << QString::fromLatin1(wow) << QString::fromLatin1(attendu);
@@ -182,9 +170,7 @@ private slots:
 #ifdef Q_OS_WIN
         QSKIP("read from the real registry on Windows");
 #endif
-        QFETCH(QString, jeu);
-        QFETCH(QString, wow);
-        QFETCH(QString, attendu);
+        auto [jeu, wow, attendu] = donnees<QString, QString, QString>("jeu", "wow", "attendu");
         Bac bac;
         const QString prefixe = creerPrefixe(bac);
         const auto cle = [](const QByteArray &entete, QString chemin) {
@@ -216,9 +202,8 @@ private slots:
 
     void verrouLaisse_data()
     {
-        QTest::addColumn<QString>("proprietaire"); // mort, vivant, vide
-        QTest::addColumn<int>("ageSecondes");
-        QTest::addColumn<bool>("acquis");
+        // proprietaire: mort, vivant, vide
+        colonnes<QString, int, bool>("proprietaire", "ageSecondes", "acquis");
 
         // A crashed copy must not keep the program from starting; a running
         // one keeps its lock however long it has run.
@@ -230,9 +215,7 @@ private slots:
 
     void verrouLaisse()
     {
-        QFETCH(QString, proprietaire);
-        QFETCH(int, ageSecondes);
-        QFETCH(bool, acquis);
+        auto [proprietaire, ageSecondes, acquis] = donnees<QString, int, bool>("proprietaire", "ageSecondes", "acquis");
         QByteArray contenu;
         if (proprietaire != u"vide") {
             qint64 pid = QCoreApplication::applicationPid();

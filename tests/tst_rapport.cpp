@@ -6,20 +6,9 @@
 #include "app/modDeclarations.h"
 #include "fileops/SystemeFichiers.h"
 #include "platform/Texte.h"
-#include "support/SceneFenetre.h"
+#include "support/Essai.h"
 #include "ui/InteractionQt.h"
 #include "ui/Pointeur.h"
-
-#include <QFileDialog>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTableView>
-#include <QtTest>
-
-#include <cerrno>
-
-using namespace corvanel;
-using namespace corvanel::test;
 
 namespace {
 
@@ -67,9 +56,7 @@ class TstRapport : public QObject {
 private slots:
     void grille_data()
     {
-        QTest::addColumn<QStringList>("noms");
-        QTest::addColumn<QByteArrayList>("contenus");
-        QTest::addColumn<QStringList>("attendu");
+        colonnes<QStringList, QByteArrayList, QStringList>("noms", "contenus", "attendu");
 
         // Line 5 cannot be taken apart, line 8 names a missing wagon (quoted
         // folder); the other lines give nothing.
@@ -91,9 +78,8 @@ private slots:
 
     void grille()
     {
-        QFETCH(QStringList, noms);
-        QFETCH(QByteArrayList, contenus);
-        QFETCH(QStringList, attendu);
+        auto [noms, contenus, attendu] =
+            donnees<QStringList, QByteArrayList, QStringList>("noms", "contenus", "attendu");
         Scene s;
         for (qsizetype i = 0; i < noms.size(); ++i)
             s.ecrireConsist(noms[i], contenus[i]);
@@ -211,9 +197,8 @@ private slots:
 
     void dialogueEnregistrement_data()
     {
-        QTest::addColumn<int>("filtre"); // CSV, text, all files
-        QTest::addColumn<QString>("saisie");
-        QTest::addColumn<QString>("attendu"); // empty: refused, the dialog open
+        // filtre: CSV, text, all files; attendu: empty: refused, the dialog open
+        colonnes<int, QString, QString>("filtre", "saisie", "attendu");
         QTest::newRow("CSV choisi, nom nu") << 0 << "rapport"
                                             << "rapport.csv";
         QTest::newRow("texte choisi, nom nu") << 1 << "rapport"
@@ -229,9 +214,7 @@ private slots:
     // The save dialog itself, as its Save button drives it.
     void dialogueEnregistrement()
     {
-        QFETCH(int, filtre);
-        QFETCH(QString, saisie);
-        QFETCH(QString, attendu);
+        auto [filtre, saisie, attendu] = donnees<int, QString, QString>("filtre", "saisie", "attendu");
         Scene s;
         QVERIFY(QFile::setPermissions(s.bac.ecrire(QStringLiteral("protege.txt")), QFile::ReadOwner));
         sf::injecterPanne(sf::Operation::Ecriture, s.bac.creerDossier(QStringLiteral("interdit")), EROFS);

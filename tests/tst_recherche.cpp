@@ -5,16 +5,7 @@
 #include "app/modDeclarations.h"
 #include "platform/Chemins.h"
 #include "platform/Texte.h"
-#include "support/SceneFenetre.h"
-
-#include <QLabel>
-#include <QListWidget>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QtTest>
-
-using namespace corvanel;
-using namespace corvanel::test;
+#include "support/Essai.h"
 
 using Scene = SceneFenetre;
 

@@ -5,21 +5,9 @@
 #include "analysis/frmManquants.h"
 #include "fileops/SystemeFichiers.h"
 #include "platform/Texte.h"
-#include "support/Bac.h"
-#include "support/SceneFenetre.h"
+#include "support/Essai.h"
 
-#include <QLabel>
-#include <QListWidget>
-#include <QMenu>
-#include <QPushButton>
-#include <QTableView>
-#include <QtTest>
-
-#include <cerrno>
 #include <sys/stat.h>
-
-using namespace corvanel;
-using namespace corvanel::test;
 
 namespace {
 
@@ -52,11 +40,8 @@ private slots:
 
     void substitution_data()
     {
-        QTest::addColumn<QString>("codage");
-        QTest::addColumn<QString>("avant");
-        QTest::addColumn<QString>("ancien");
-        QTest::addColumn<QString>("nouveau"); // folder with "\", as on disk
-        QTest::addColumn<QString>("apres");   // empty: left unchanged
+        // nouveau: folder with "\", as on disk; apres: empty: left unchanged
+        colonnes<QString, QString, QString, QString, QString>("codage", "avant", "ancien", "nouveau", "apres");
 
         const QString tgv = QStringLiteral("Train (\r\n  WagonData ( TGV2NR1D226 \"RTGV2N 800 v2\" )\r\n"
                                            "  WagonData ( Autre X )\n  EngineData ( tgv2nr1d226 rtgv2n 800 v2 )\r)");
@@ -88,11 +73,8 @@ private slots:
 
     void substitution()
     {
-        QFETCH(QString, codage);
-        QFETCH(QString, avant);
-        QFETCH(QString, ancien);
-        QFETCH(QString, nouveau);
-        QFETCH(QString, apres);
+        auto [codage, avant, ancien, nouveau, apres] =
+            donnees<QString, QString, QString, QString, QString>("codage", "avant", "ancien", "nouveau", "apres");
         const Substitution s = substituer(encoder(avant, codage), vehicule(ancien + QStringLiteral(".wag")),
                                           vehicule(nouveau + QStringLiteral(".wag")));
         QCOMPARE(s.octets, apres.isEmpty() ? QByteArray() : encoder(apres, codage));

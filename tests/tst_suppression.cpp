@@ -3,21 +3,12 @@
 #include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
 #include "platform/Texte.h"
-#include "support/SceneFenetre.h"
+#include "support/Essai.h"
 #include "ui/Pointeur.h"
 
-#include <QDirIterator>
-#include <QListWidget>
-#include <QPushButton>
-#include <QtTest>
-
-#include <cerrno>
 #include <cstdio>
 
 #include <sys/mount.h>
-
-using namespace corvanel;
-using namespace corvanel::test;
 
 namespace {
 
@@ -101,8 +92,8 @@ private slots:
 
     void suppressionConfirmee_data()
     {
-        QTest::addColumn<QList<int>>("choisies");
-        QTest::addColumn<QString>("suite"); // the key after Msg07 and an empty line
+        // suite: the key after Msg07 and an empty line
+        colonnes<QList<int>, QString>("choisies", "suite");
         QTest::newRow("aucune") << QList<int>{} << QString();
         QTest::newRow("un") << QList<int>{1} << QStringLiteral("Msg08");
         QTest::newRow("trois") << QList<int>{0, 1, 2} << QStringLiteral("Msg09");
@@ -111,8 +102,7 @@ private slots:
     // Without a selection Msg23; answered No: nothing changes.
     void suppressionConfirmee()
     {
-        QFETCH(QList<int>, choisies);
-        QFETCH(QString, suite);
+        auto [choisies, suite] = donnees<QList<int>, QString>("choisies", "suite");
         Scene s;
         const QStringList noms{QStringLiteral("a.con"), QStringLiteral("b.con"), QStringLiteral("c.con")};
         s.consists(noms, choisies);
@@ -207,13 +197,9 @@ private slots:
 
     void corbeille_data()
     {
-        QTest::addColumn<bool>("nettoyage");
-        QTest::addColumn<QString>("reglage"); // Options/Corbeille
-        QTest::addColumn<QString>("refusCorbeille");
-        QTest::addColumn<QString>("refusSuppression");
-        QTest::addColumn<QStringList>("dansLaCorbeille");
-        QTest::addColumn<QStringList>("restants");
-        QTest::addColumn<bool>("sansDonnees");
+        // reglage: Options/Corbeille
+        colonnes<bool, QString, QString, QString, QStringList, QStringList, bool>(
+            "nettoyage", "reglage", "refusCorbeille", "refusSuppression", "dansLaCorbeille", "restants", "sansDonnees");
         const QString rien;
         const QStringList c{"c.con"}, a{"a.con"};
         QTest::newRow("suppression") << false << rien << rien << rien << QStringList{"a.con", "b é.con"} << c << false;
@@ -236,13 +222,10 @@ private slots:
     // stays whole.
     void corbeille()
     {
-        QFETCH(bool, nettoyage);
-        QFETCH(QString, reglage);
-        QFETCH(QString, refusCorbeille);
-        QFETCH(QString, refusSuppression);
-        QFETCH(QStringList, dansLaCorbeille);
-        QFETCH(QStringList, restants);
-        QFETCH(bool, sansDonnees);
+        auto [nettoyage, reglage, refusCorbeille, refusSuppression, dansLaCorbeille, restants, sansDonnees] =
+            donnees<bool, QString, QString, QString, QStringList, QStringList, bool>(
+                "nettoyage", "reglage", "refusCorbeille", "refusSuppression", "dansLaCorbeille", "restants",
+                "sansDonnees");
         Scene s;
         if (sansDonnees) // no trash can be made: deleted as before
             s.bac.ecrire(QStringLiteral("donnees"));

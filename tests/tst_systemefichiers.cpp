@@ -5,20 +5,9 @@
 #include "fileops/SystemeFichiers.h"
 #include "fileops/frmProprietesFichier.h"
 #include "platform/Texte.h"
-#include "support/SceneFenetre.h"
-
-#include <QCheckBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
-#include <QtTest>
-
-#include <cerrno>
+#include "support/Essai.h"
 
 #include <sys/xattr.h>
-
-using namespace corvanel;
-using namespace corvanel::test;
 
 namespace {
 
@@ -76,13 +65,10 @@ private slots:
 
     void attributs_data()
     {
-        QTest::addColumn<QString>("nom");
-        QTest::addColumn<QByteArray>("avant"); // stored beforehand; null: nothing
-        QTest::addColumn<int>("valeur");       // set, then read back; -1: only read
-        QTest::addColumn<int>("lu");
-        QTest::addColumn<QByteArray>("stockee"); // null: not looked at
-        QTest::addColumn<bool>("ecriture");
-        QTest::addColumn<int>("panne"); // without extended attributes, the failure's number; -1: with them
+        // avant: stored beforehand; null: nothing; valeur: set, then read back; -1: only read; stockee: null: not
+        // looked at; panne: without extended attributes, the failure's number; -1: with them
+        colonnes<QString, QByteArray, int, int, QByteArray, bool, int>("nom", "avant", "valeur", "lu", "stockee",
+                                                                       "ecriture", "panne");
         const auto ligne = [](const char *tag, const char *nom, const QByteArray &avant, int valeur, int lu,
                               const QByteArray &stockee, bool ecriture, int panne = -1) {
             QTest::newRow(tag) << QString::fromLatin1(nom) << avant << valeur << lu << stockee << ecriture << panne;
@@ -116,13 +102,9 @@ private slots:
 
     void attributs()
     {
-        QFETCH(QString, nom);
-        QFETCH(QByteArray, avant);
-        QFETCH(int, valeur);
-        QFETCH(int, lu);
-        QFETCH(QByteArray, stockee);
-        QFETCH(bool, ecriture);
-        QFETCH(int, panne);
+        auto [nom, avant, valeur, lu, stockee, ecriture, panne] =
+            donnees<QString, QByteArray, int, int, QByteArray, bool, int>("nom", "avant", "valeur", "lu", "stockee",
+                                                                          "ecriture", "panne");
         Bac bac;
         const QString f = bac.ecrire(nom);
         QVERIFY(QFile::setPermissions(f, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther | Ecritures));
@@ -145,10 +127,9 @@ private slots:
 
     void copie_data()
     {
-        QTest::addColumn<int>("err"); // -1: nothing fails; 0: a read-only destination
-        QTest::addColumn<int>("numero");
-        QTest::addColumn<QByteArray>("dos"); // the source's stored attributes, which travel with it
-        QTest::addColumn<QString>("source"); // empty: a file of known size
+        // err: -1: nothing fails; 0: a read-only destination; dos: the source's stored attributes, which travel with
+        // it; source: empty: a file of known size
+        colonnes<int, int, QByteArray, QString>("err", "numero", "dos", "source");
         QTest::newRow("réussie") << -1 << 0 << QByteArray() << QString();
         QTest::newRow("caché, système et archive suivent") << -1 << 0 << QByteArray("0x26") << QString();
         QTest::newRow("disque plein") << ENOSPC << 61 << QByteArray() << QString();
@@ -162,10 +143,7 @@ private slots:
     // destination is as it was, and no temporary file stays.
     void copie()
     {
-        QFETCH(int, err);
-        QFETCH(int, numero);
-        QFETCH(QByteArray, dos);
-        QFETCH(QString, source);
+        auto [err, numero, dos, source] = donnees<int, int, QByteArray, QString>("err", "numero", "dos", "source");
         const QByteArray octets(300000, 'n');
         Bac bac;
         const QDateTime date(QDate(2003, 4, 5), QTime(6, 7, 8, 901), Qt::UTC);
@@ -239,11 +217,8 @@ private slots:
 
     void appliquer_data()
     {
-        QTest::addColumn<QString>("nom");
-        QTest::addColumn<int>("depart");
-        QTest::addColumn<QString>("clics");  // l: read-only, c: hidden, a: archive
-        QTest::addColumn<bool>("sansXattr"); // a file system without extended attributes
-        QTest::addColumn<int>("attendu");
+        // clics: l: read-only, c: hidden, a: archive; sansXattr: a file system without extended attributes
+        colonnes<QString, int, QString, bool, int>("nom", "depart", "clics", "sansXattr", "attendu");
         QTest::newRow("33, caché coché") << "a.con" << 33 << "c" << false << 35;
         QTest::newRow("35, tout décoché") << "a.con" << 35 << "lca" << false << 0;
         QTest::newRow("2, archive au lieu de caché") << "a.con" << 2 << "ca" << false << 32;
@@ -257,11 +232,8 @@ private slots:
     // stays enabled; the dialog stays open either way.
     void appliquer()
     {
-        QFETCH(QString, nom);
-        QFETCH(int, depart);
-        QFETCH(QString, clics);
-        QFETCH(bool, sansXattr);
-        QFETCH(int, attendu);
+        auto [nom, depart, clics, sansXattr, attendu] =
+            donnees<QString, int, QString, bool, int>("nom", "depart", "clics", "sansXattr", "attendu");
         Scene s;
         const QString chemin = s.ecrireConsist(nom, "SIMISA");
         sf::definirAttributs(chemin, depart);

@@ -1,11 +1,8 @@
 // Which services and activities of the routes use a consist, on real trees.
 #include "analysis/Utilisations.h"
 #include "platform/Texte.h"
-#include "support/Bac.h"
+#include "support/Essai.h"
 
-#include <QtTest>
-
-using namespace corvanel;
 using corvanel::test::utf16;
 
 namespace {
@@ -33,9 +30,8 @@ class TstUtilisations : public QObject {
 private slots:
     void services_data()
     {
-        QTest::addColumn<Fichiers>("fichiers");
-        QTest::addColumn<QStringList>("consists");
-        QTest::addColumn<QStringList>("attendu"); // consist|route|service|activities
+        // attendu: consist|route|service|activities
+        colonnes<Fichiers, QStringList, QStringList>("fichiers", "consists", "attendu");
 
         QTest::newRow("encodages, fins de ligne, jetons")
             << Fichiers{{"ROUTES/L1/SERVICES/S le.srv",
@@ -89,9 +85,8 @@ private slots:
 
     void services()
     {
-        QFETCH(Fichiers, fichiers);
-        QFETCH(QStringList, consists);
-        QFETCH(QStringList, attendu);
+        auto [fichiers, consists, attendu] =
+            donnees<Fichiers, QStringList, QStringList>("fichiers", "consists", "attendu");
         QTemporaryDir jeu;
         for (const auto &[chemin, octets] : fichiers) {
             QDir().mkpath(QFileInfo(jeu.filePath(chemin)).absolutePath());
