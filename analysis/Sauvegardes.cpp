@@ -197,8 +197,9 @@ void EcrituresConsists::ecrire(const QString &nom, const QString &chemin, QByteA
 {
     m_octetsLot += original.size() + nouveau.size();
     m_lot.append({m_rang++, chemin, {nom, std::move(original), std::move(nouveau)}});
-    // Enough to make the wait for the disk rare, little enough to hold.
-    if (m_lot.size() >= 256 || m_octetsLot >= 32 * 1024 * 1024)
+    // Enough to make the waits for the disk short, little enough to hold
+    // (each file of a lot stays open until the lot is written).
+    if (m_lot.size() >= 128 || m_octetsLot >= 32 * 1024 * 1024)
         ecrireLot();
 }
 
