@@ -27,6 +27,9 @@ namespace {
 // A consist is a few kilobytes; one over this is read where it is judged,
 // as a stream, so memory stays flat whatever the file.
 constexpr qint64 TailleMaxTenue = 1024 * 1024;
+// The same for a consist handed over as its bytes: those wait whole in the
+// lots, so a folder of large consists must not hold hundreds of megabytes.
+constexpr qint64 TailleMaxTenueOctets = 64 * 1024;
 // Consists per hand-over between the reading threads and the caller's: one
 // wake-up per file cost more than the judging itself.
 constexpr qsizetype ConsistsParLot = 48;
@@ -53,6 +56,8 @@ struct ConsistLu {
     bool flux = false;   // too large to hold: judged as a stream
     qsizetype debut = 0; // its references in the lot
     qsizetype fin = 0;
+    qsizetype debutOctets = 0; // its bytes in the lot (Profondeur::Octets)
+    qsizetype finOctets = 0;
     std::exception_ptr echec; // anything else that went wrong on the reading thread
 };
 
@@ -60,6 +65,7 @@ struct Lot {
     std::vector<ConsistLu> consists;
     std::vector<Reference> references;
     QString arene;
+    QByteArray octets;
     bool pret = false;
 };
 
@@ -153,8 +159,8 @@ namespace {
 // The reading threads and their hand-overs to the caller's thread, lot by lot.
 class Lecture {
 public:
-    Lecture(const QString &dossier, const QList<EntreeDossier> &fichiers, const QList<qsizetype> &consists)
-        : m_dossier(dossier), m_fichiers(fichiers), m_consists(consists),
+    Lecture(const QString &dossier, const QList<EntreeDossier> &fichiers, const QList<qsizetype> &consists, bool octets)
+        : m_dossier(dossier), m_fichiers(fichiers), m_consists(consists), m_octets(octets),
           m_nombreLots((consists.size() + ConsistsParLot - 1) / ConsistsParLot)
     {
         const unsigned coeurs = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
@@ -227,6 +233,8 @@ private:
             lot.references.clear();
             // resize(0), not clear(): the place is kept for the next lot.
             lot.arene.resize(0);
+            lot.octets.resize(0);
+            const qint64 tenue = m_octets ? TailleMaxTenueOctets : TailleMaxTenue;
             const qsizetype premier = numero * ConsistsParLot;
             const qsizetype dernier = std::min(premier + ConsistsParLot, m_consists.size());
             for (qsizetype i = premier; i < dernier; ++i) {
@@ -234,11 +242,16 @@ private:
                 c.debut = c.fin = static_cast<qsizetype>(lot.references.size());
                 try {
                     const EntreeDossier &e = m_fichiers[m_consists[i]];
-                    const qint64 lus = dossier.lire(e, tampon.data(), TailleMaxTenue + 1, c.erreur);
-                    if (lus > TailleMaxTenue)
+                    const qint64 lus = dossier.lire(e, tampon.data(), tenue + 1, c.erreur);
+                    c.debutOctets = c.finOctets = lot.octets.size();
+                    if (lus > tenue) {
                         c.flux = true;
-                    else if (lus >= 0)
+                    } else if (lus >= 0 && m_octets) {
+                        lot.octets.append(tampon.data(), lus);
+                        c.finOctets = lot.octets.size();
+                    } else if (lus >= 0) {
                         decouperConsist(lot, tampon.data(), lus, echange);
+                    }
                 } catch (...) {
                     c.echec = std::current_exception();
                 }
@@ -256,6 +269,7 @@ private:
     const QString &m_dossier;
     const QList<EntreeDossier> &m_fichiers;
     const QList<qsizetype> &m_consists;
+    const bool m_octets;
     const qsizetype m_nombreLots;
     std::vector<Lot> m_lots;
     std::mutex m_verrou;
@@ -309,6 +323,7 @@ BilanAnalyse MoteurAnalyse::analyser(Profondeur profondeur, const SuiviAnalyse &
 {
     Etat &etat = *m_etat;
     const bool entiere = profondeur == Profondeur::Entiere;
+    const bool octets = profondeur == Profondeur::Octets;
     BilanAnalyse bilan;
 
     // The command runs from here: a window lets its events through once
@@ -369,7 +384,7 @@ BilanAnalyse MoteurAnalyse::analyser(Profondeur profondeur, const SuiviAnalyse &
         return entiere;
     };
 
-    Lecture lecture(dossier, fichiers, indices);
+    Lecture lecture(dossier, fichiers, indices, octets);
     qsizetype prochain = 0; // index into `indices`
     Lot *lot = nullptr;
     qsizetype numeroLot = -1;
@@ -396,12 +411,26 @@ BilanAnalyse MoteurAnalyse::analyser(Profondeur profondeur, const SuiviAnalyse &
         juge.entree = &fichiers[i];
         juge.invalide = false;
         juge.disparu = false;
+        juge.erreur = 0;
+        juge.octets = {};
         if (lu.echec)
             std::rethrow_exception(lu.echec);
         int err = lu.erreur;
         std::unique_ptr<QIODevice> flux;
         if (err == 0 && lu.flux)
             flux = ouvrirEntree(dossier, fichiers[i], err);
+        if (octets && err != ENOENT) {
+            QByteArray entier;
+            if (flux) {
+                entier = flux->readAll();
+                juge.octets = entier;
+            } else {
+                juge.octets = QByteArrayView(lot->octets).sliced(lu.debutOctets, lu.finOctets - lu.debutOctets);
+            }
+            juge.erreur = err;
+            remettre(lot->arene, nullptr, true);
+            continue;
+        }
         if (err == ENOENT) {
             // Removed since the folder was listed: passed over, as a listing
             // made a moment later would have, not an end of the program.

@@ -8,6 +8,7 @@
 // and output.
 #include "platform/ListeDossier.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -43,11 +44,16 @@ struct ConsistJuge {
     // Its vehicle lines in file order. With Profondeur::PremiereFaute, those
     // up to the first fault only (the rest of the file is not judged).
     QList<VehiculeLu> vehicules;
+    // With Profondeur::Octets only: the whole file as it is on disk, or the
+    // errno value of the open or read that failed (the run goes on).
+    QByteArrayView octets;
+    int erreur = 0;
 };
 
 enum class Profondeur {
     PremiereFaute, // the scan: the first unsound or missing vehicle settles a consist
     Entiere,       // the report and the stock commands: every vehicle line
+    Octets,        // the replace command: each consist's bytes, not judged
 };
 
 // How the engine reaches its caller, always on the caller's thread.
@@ -80,8 +86,9 @@ public:
 
     // Runs once over the folder. Throws ErreurExecution when the folder
     // cannot be listed or a consist cannot be opened or read (after handing
-    // over every consist before it); a consist removed meanwhile is passed
-    // over as `disparu`. Vehicle answers are kept for the engine's lifetime.
+    // over every consist before it; with Profondeur::Octets the consist comes
+    // with its `erreur` instead); a consist removed meanwhile is passed over
+    // as `disparu`. Vehicle answers are kept for the engine's lifetime.
     BilanAnalyse analyser(Profondeur profondeur, const SuiviAnalyse &suivi);
 
 private:

@@ -1,7 +1,7 @@
 #include "analysis/Remplacement.h"
 
 #include "analysis/Analyse.h"
-#include "analysis/LectureAnticipee.h"
+#include "analysis/MoteurAnalyse.h"
 #include "analysis/Sauvegardes.h"
 #include "analysis/Vehicules.h"
 #include "fileops/SystemeFichiers.h"
@@ -181,93 +181,70 @@ Substitution substituer(QByteArrayView octets, const CheminVehicule &ancien, con
     return s;
 }
 
-namespace {
-
-// The whole consist; empty with `absent` when it went since the listing.
-QByteArray lireEntier(const QString &dossier, const ContenuConsist &c, bool &absent)
-{
-    absent = c.erreur == ENOENT;
-    if (absent)
-        return {};
-    if (c.erreur != 0)
-        throw sf::erreurSysteme(c.erreur);
-    if (c.complet)
-        return c.octets;
-    int err = 0;
-    auto f = ouvrirEntree(dossier, *c.entree, err);
-    absent = !f && err == ENOENT;
-    if (!f && !absent)
-        throw sf::erreurSysteme(err);
-    return f ? f->readAll() : QByteArray();
-}
-
-} // namespace
-
 Bilan remplacer(const DemandeRemplacement &d)
 {
     Bilan b;
     const QString dossier = d.dossierConsists;
-    QList<EntreeDossier> fichiers = sansBloquer([dossier] { return fichiersConsists(dossier); });
     std::optional<EcrivainSauvegarde> sauvegarde;
     EcrituresConsists ecritures(b, d.battement);
-    {
-        LectureAnticipee lecture(dossier, fichiers);
-        const std::function<void()> attente = d.battement;
-        qsizetype fait = 0;
-        for (const EntreeDossier &f : fichiers) {
-            if (d.avancement)
-                d.avancement(++fait, fichiers.size());
-            if (!estNomConsist(f.nom))
-                continue;
-            const ContenuConsist contenu = lecture.suivant(attente);
-            const QString chemin = dossier + f.nom;
-            const auto laisser = [&](Motif m, const QString &detail = {}) { ecritures.laisser({f.nom, m, detail}); };
-            try {
-                bool absent = false;
-                const QByteArray octets = lireEntier(dossier, contenu, absent);
-                if (d.battement)
-                    d.battement();
-                const Substitution s = substituer(octets, d.ancien, d.nouveau);
-                if (absent || s.lignes == 0)
-                    continue;
-                if (s.intraduisible || s.utf8Invalide) {
-                    laisser(s.intraduisible ? Motif::Codage : Motif::Utf8Invalide);
-                    continue;
-                }
-                // A name on disk that no path reaches cannot be written back.
-                if (nomInjoignable(f))
-                    throw sf::erreurSysteme(EILSEQ);
-                if (sf::lireAttributs(chemin) & (sf::LectureSeule | sf::Cache)) {
-                    if (!d.autoriser) {
-                        laisser(Motif::LectureSeule);
-                        continue;
-                    }
-                    if (!d.autoriser(f.nom)) {
-                        laisser(Motif::Refuse);
-                        continue;
-                    }
-                }
-                if (d.simulation || s.octets == octets) {
-                    ecritures.dejaFait(f.nom);
-                    continue;
-                }
-                // Made before the first consist is written, never after: a
-                // folder that cannot be made stops the whole replacement.
-                if (!sauvegarde) {
-                    sauvegarde.emplace(d.dossierJeu, dossier, d.ancien.texte(), d.nouveau.texte());
-                    b.sauvegarde = sauvegarde->dossier();
-                    ecritures.sauvegarderDans(&*sauvegarde);
-                }
-                ecritures.ecrire(f.nom, chemin, octets, s.octets);
-            } catch (const SauvegardeImpossible &) {
-                throw;
-            } catch (const ErreurExecution &e) {
-                laisser(Motif::Echec, descriptionEchec(e));
+    qsizetype total = 0;
+    SuiviAnalyse suivi;
+    suivi.liste = [&total](qsizetype fichiers) { total = fichiers; };
+    if (d.avancement)
+        suivi.avance = [&](qsizetype passes) { d.avancement(passes, total); };
+    suivi.battement = d.battement;
+    suivi.consist = [&](const ConsistJuge &c) {
+        const EntreeDossier &f = *c.entree;
+        const QString chemin = dossier + f.nom;
+        const auto laisser = [&](Motif m, const QString &detail = {}) { ecritures.laisser({f.nom, m, detail}); };
+        try {
+            if (c.disparu)
+                return;
+            if (c.erreur != 0)
+                throw sf::erreurSysteme(c.erreur);
+            const QByteArray octets = c.octets.toByteArray();
+            const Substitution s = substituer(octets, d.ancien, d.nouveau);
+            if (s.lignes == 0)
+                return;
+            if (s.intraduisible || s.utf8Invalide) {
+                laisser(s.intraduisible ? Motif::Codage : Motif::Utf8Invalide);
+                return;
             }
+            // A name on disk that no path reaches cannot be written back.
+            if (nomInjoignable(f))
+                throw sf::erreurSysteme(EILSEQ);
+            if (sf::lireAttributs(chemin) & (sf::LectureSeule | sf::Cache)) {
+                if (!d.autoriser) {
+                    laisser(Motif::LectureSeule);
+                    return;
+                }
+                if (!d.autoriser(f.nom)) {
+                    laisser(Motif::Refuse);
+                    return;
+                }
+            }
+            if (d.simulation || s.octets == octets) {
+                ecritures.dejaFait(f.nom);
+                return;
+            }
+            // Made before the first consist is written, never after: a
+            // folder that cannot be made stops the whole replacement.
+            if (!sauvegarde) {
+                sauvegarde.emplace(d.dossierJeu, dossier, d.ancien.texte(), d.nouveau.texte());
+                b.sauvegarde = sauvegarde->dossier();
+                ecritures.sauvegarderDans(&*sauvegarde);
+            }
+            ecritures.ecrire(f.nom, chemin, octets, s.octets);
+        } catch (const SauvegardeImpossible &) {
+            throw;
+        } catch (const ErreurExecution &e) {
+            laisser(Motif::Echec, descriptionEchec(e));
         }
-    }
+    };
+    auto moteur = std::make_unique<MoteurAnalyse>(dossier, QString());
+    moteur->analyser(Profondeur::Octets, suivi);
     ecritures.terminer();
-    libererSansBloquer(fichiers);
+    libererSansBloquer(moteur);
     return b;
 }
 

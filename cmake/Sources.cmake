@@ -26,7 +26,6 @@ add_library(corvanel_core STATIC
   analysis/LecteurConsist.cpp
   analysis/Vehicules.cpp
   analysis/Analyse.cpp
-  analysis/LectureAnticipee.cpp
   analysis/MoteurAnalyse.cpp
   analysis/Ecriture.cpp
   analysis/Manquants.cpp

@@ -222,6 +222,20 @@ private slots:
             if (disparus)
                 generer(a, graine, 300, enorme, noms);
         }
+
+        // The replace command's bytes: the file as it is on disk, whatever
+        // its size and however small the reads.
+        QStringList differents;
+        SuiviAnalyse brut;
+        brut.consist = [&](const ConsistJuge &c) {
+            QFile f(a.consists + u'/' + c.entree->nom);
+            if (c.erreur != 0 || !f.open(QIODevice::ReadOnly) || f.readAll() != c.octets)
+                differents << c.entree->nom;
+        };
+        limiterLectures(pas);
+        MoteurAnalyse(a.consists, QString()).analyser(Profondeur::Octets, brut);
+        limiterLectures(0);
+        QVERIFY2(differents.isEmpty(), qPrintable(differents.join(u' ')));
     }
 };
 
