@@ -12,10 +12,10 @@
 #include "ui/frmParcourir2.h"
 
 namespace {
-const QString Francais = QStringLiteral("crv-1.0.7-french.lng");
-const QString Anglais = QStringLiteral("crv-1.0.7-english.lng");
-const QString Options = QStringLiteral("Options");
-const QString Editeur = QStringLiteral("Editeur");
+const QString Francais = u"crv-1.0.7-french.lng"_s;
+const QString Anglais = u"crv-1.0.7-english.lng"_s;
+const QString Options = u"Options"_s;
+const QString Editeur = u"Editeur"_s;
 using Scene = SceneFenetre;
 
 QString programme(Bac &bac, const QString &relatif, const QByteArray &contenu = "#!/bin/sh\n")
@@ -35,7 +35,7 @@ private slots:
     {
         colonnes<QString, QString, bool>("fichier", "nomEnUsage", "traducteur");
         QTest::newRow("défaut") << Francais << Francais << false;
-        QTest::newRow("défaut dans une autre casse") << Francais << QStringLiteral("CRV-1.0.7-French.lng") << true;
+        QTest::newRow("défaut dans une autre casse") << Francais << u"CRV-1.0.7-French.lng"_s << true;
         QTest::newRow("anglais") << Anglais << Anglais << true;
     }
 
@@ -48,7 +48,7 @@ private slots:
         s.f->mnuAbout->trigger();
         QCOMPARE(s.seam.messages.size(), 1);
         const Message m = s.seam.messages[0];
-        const QStringList l = m.texte.split(QStringLiteral("\r\n"));
+        const QStringList l = m.texte.split(u"\r\n"_s);
         QCOMPARE(l.size(), traducteur ? 12 : 9);
         // The copyright holder in the user's language too.
         QVERIFY2(l[1].endsWith(u' ' + s.L("Language", "Author")), qPrintable(l[1]));
@@ -79,32 +79,28 @@ private slots:
         const QString aide = lire(racine + s.L("Language", "HelpFile"));
         const QString faq = lire(racine + s.L("Language", "FAQFile"));
         QVERIFY(!aide.isEmpty() && !faq.isEmpty());
-        const QString dossier = QStringLiteral("images/") + code + u'/';
+        const QString dossier = u"images/"_s + code + u'/';
         QSet<QString> montrees;
-        static const QRegularExpression img(QStringLiteral("<img ([^>]*)>"));
-        static const QRegularExpression src(QStringLiteral("src=\"([^\"]+)\""));
+        static const QRegularExpression img(u"<img ([^>]*)>"_s);
+        static const QRegularExpression src(u"src=\"([^\"]+)\""_s);
         for (const QString &texte : {aide, faq}) {
             for (const auto &m : img.globalMatch(texte)) {
                 const QString image = src.match(m.captured(1)).captured(1);
-                QVERIFY2(image.startsWith(dossier) && QFile::exists(racine + QStringLiteral("doc/") + image),
-                         qPrintable(image));
-                QVERIFY2(m.captured(1).contains(QRegularExpression(QStringLiteral("alt=\"[^\"]{10,}\""))),
-                         qPrintable(image));
+                QVERIFY2(image.startsWith(dossier) && QFile::exists(racine + u"doc/"_s + image), qPrintable(image));
+                QVERIFY2(m.captured(1).contains(QRegularExpression(u"alt=\"[^\"]{10,}\""_s)), qPrintable(image));
                 montrees.insert(image.mid(dossier.size()));
             }
         }
-        const QStringList faites = QDir(racine + QStringLiteral("doc/") + dossier).entryList({QStringLiteral("*.png")});
+        const QStringList faites = QDir(racine + u"doc/"_s + dossier).entryList({u"*.png"_s});
         QVERIFY(!faites.isEmpty());
         for (const QString &image : faites)
             QVERIFY2(montrees.contains(image), qPrintable(dossier + image));
         // A name with a hyphen is a variant for review, not for the help.
-        static const QRegularExpression capture(
-            QStringLiteral("enregistrer\\([^,;]+,\\s*QStringLiteral\\(\"([A-Za-z0-9_]+)\"\\)"));
+        static const QRegularExpression capture(u"enregistrer\\([^,;]+,\\s*QStringLiteral\\(\"([A-Za-z0-9_]+)\"\\)"_s);
         int fenetres = 0;
-        for (const auto &m : capture.globalMatch(lire(racine + QStringLiteral("scripts/captures.cpp")))) {
+        for (const auto &m : capture.globalMatch(lire(racine + u"scripts/captures.cpp"_s))) {
             ++fenetres;
-            QVERIFY2(aide.contains(QStringLiteral("src=\"") + dossier + m.captured(1) + QStringLiteral(".png\"")),
-                     qPrintable(m.captured(1)));
+            QVERIFY2(aide.contains(u"src=\""_s + dossier + m.captured(1) + u".png\""_s), qPrintable(m.captured(1)));
         }
         QVERIFY(fenetres >= 10);
     }
@@ -131,7 +127,7 @@ private slots:
         if (commeWindows) {
             QByteArray contenu = Bac::lire(FichierLangue);
             contenu.replace("HelpFile=doc/", "HelpFile=DOC\\");
-            s.bac.ecrire(QStringLiteral("programme/lang/") + Francais, contenu);
+            s.bac.ecrire(u"programme/lang/"_s + Francais, contenu);
         }
         if (erreur.isEmpty())
             s.bac.ecrire(aide.mid(s.bac.chemin().size() + 1), "<html></html>");
@@ -153,7 +149,7 @@ private slots:
         Scene s;
         const auto oui = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
         chargerTraductionsQt(FichierLangue);
-        QCOMPARE(oui(), QStringLiteral("&Oui"));
+        QCOMPARE(oui(), u"&Oui"_s);
         const QString avant = FichierLangue;
         s.seam.choisirFichier(std::nullopt);
         s.f->mnuMenuLangue_Click();
@@ -162,19 +158,19 @@ private slots:
         QVERIFY(!s.bac.reglages().lireSiPresent("Options", "Langue"));
         QVERIFY(s.seam.messages.isEmpty());
         QVERIFY(s.seam.choixDemandes.at(0).doitExister);
-        QCOMPARE(s.seam.choixDemandes.at(0).dossierInitial, DossierAppli + QStringLiteral("lang"));
+        QCOMPARE(s.seam.choixDemandes.at(0).dossierInitial, DossierAppli + u"lang"_s);
 
-        const QString ailleurs = s.bac.chemin(QStringLiteral("ailleurs.lng"));
-        QFile::copy(DossierAppli + QStringLiteral("lang/") + Anglais, ailleurs);
+        const QString ailleurs = s.bac.chemin(u"ailleurs.lng"_s);
+        QFile::copy(DossierAppli + u"lang/"_s + Anglais, ailleurs);
         s.seam.choisirFichier(ailleurs);
         s.f->mnuMenuLangue_Click();
-        QCOMPARE(NomFichierLangue, QStringLiteral("ailleurs.lng"));
+        QCOMPARE(NomFichierLangue, u"ailleurs.lng"_s);
         QCOMPARE(FichierLangue, ailleurs);
-        QCOMPARE(s.bac.reglages().lire("Options", "Langue"), QStringLiteral("ailleurs.lng"));
+        QCOMPARE(s.bac.reglages().lire("Options", "Langue"), u"ailleurs.lng"_s);
         QCOMPARE(s.f->cmdRechercher->text(), s.L("Button", "Button01"));
         QCOMPARE(s.f->fraTFI->title(), s.L("Frame", "Frame04"));
         QCOMPARE(s.f->mnuAbout->text(), s.L("Menu", "Menu305"));
-        QCOMPARE(oui(), QStringLiteral("&Yes"));
+        QCOMPARE(oui(), u"&Yes"_s);
         QVERIFY(s.f->cmdRechercher->text() != LireLangue(DossierAppli + "lang/" + Francais, "Button", "Button01"));
     }
 
@@ -203,7 +199,7 @@ private slots:
         const QStringList sectionCle = cle.chopped(1).split(u'/');
         QByteArray contenu = Bac::lire(FichierLangue);
         contenu.replace(sectionCle[1].toLatin1() + '=', par);
-        const QString chemin = s.bac.ecrire(QStringLiteral("ailleurs/") + nom, contenu);
+        const QString chemin = s.bac.ecrire(u"ailleurs/"_s + nom, contenu);
         s.seam.choisirFichier(chemin);
         QCOMPARE(codeDeFin([&] { s.f->mnuMenuLangue_Click(); }), -1);
         QCOMPARE(FichierLangue, refuse ? avant : chemin);
@@ -220,24 +216,24 @@ private slots:
         // folder; the message is the key expected, or empty for a start.
         colonnes<QString, QString>("reglage", "message");
         QTest::newRow("aucun éditeur") << QString() << "Error09";
-        QTest::newRow("que des blancs") << QStringLiteral("   ") << "Error09";
-        QTest::newRow("éditeur disparu") << QStringLiteral("/nulle/part/editeur") << "Error10";
-        QTest::newRow("un dossier") << QStringLiteral("{D}") << "Error10";
-        QTest::newRow("éditeur entre blancs") << QStringLiteral("  {E}  ") << QString();
+        QTest::newRow("que des blancs") << u"   "_s << "Error09";
+        QTest::newRow("éditeur disparu") << u"/nulle/part/editeur"_s << "Error10";
+        QTest::newRow("un dossier") << u"{D}"_s << "Error10";
+        QTest::newRow("éditeur entre blancs") << u"  {E}  "_s << QString();
     }
 
     void editerFichier()
     {
         auto [reglage, message] = donnees<QString, QString>("reglage", "message");
         SceneFenetre s;
-        const QString editeur = programme(s.bac, QStringLiteral("bin/mon editeur"));
+        const QString editeur = programme(s.bac, u"bin/mon editeur"_s);
         if (!reglage.isNull()) {
-            reglage.replace(QStringLiteral("{E}"), editeur);
-            reglage.replace(QStringLiteral("{D}"), s.bac.creerDossier(QStringLiteral("dossier")));
+            reglage.replace(u"{E}"_s, editeur);
+            reglage.replace(u"{D}"_s, s.bac.creerDossier(u"dossier"_s));
             s.bac.reglages().ecrire(Options, Editeur, reglage);
         }
-        const QString piege = QStringLiteral("/jeu/TRAINS/CONSISTS/Mon \"beau\" train; rm -rf $HOME `id` 'x'.con");
-        EditerFichier(QStringLiteral("  ") + piege + u' ');
+        const QString piege = u"/jeu/TRAINS/CONSISTS/Mon \"beau\" train; rm -rf $HOME `id` 'x'.con"_s;
+        EditerFichier(u"  "_s + piege + u' ');
 
         if (message.isEmpty()) {
             // One argument, exactly the name, only the outer blanks removed.
@@ -256,16 +252,15 @@ private slots:
     {
         SceneFenetre s;
         // A real editor that writes down what it received.
-        const QString recu = s.bac.chemin(QStringLiteral("recu.txt"));
+        const QString recu = s.bac.chemin(u"recu.txt"_s);
         const QByteArray r = recu.toUtf8();
         s.bac.reglages().ecrire(Options, Editeur,
-                                programme(s.bac, QStringLiteral("bin/editeur"),
+                                programme(s.bac, u"bin/editeur"_s,
                                           "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"" + r + ".tmp\"\nmv \"" + r +
                                               ".tmp\" \"" + r + "\"\n"));
-        const QString temoin = s.bac.chemin(QStringLiteral("temoin"));
-        const QString consist = DossierConsists + QStringLiteral("a\"; touch ") + temoin +
-                                QStringLiteral("; \"$(touch ") + temoin + QStringLiteral(") `touch ") + temoin +
-                                QStringLiteral("`.con");
+        const QString temoin = s.bac.chemin(u"temoin"_s);
+        const QString consist = DossierConsists + u"a\"; touch "_s + temoin + u"; \"$(touch "_s + temoin +
+                                u") `touch "_s + temoin + u"`.con"_s;
 
         InteractionQt reelle;
         definirInteraction(&reelle);
@@ -273,27 +268,27 @@ private slots:
         definirInteraction(&s.seam);
 
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recu), 10000);
-        QCOMPARE(QString::fromUtf8(Bac::lire(recu)), QStringLiteral("1\n") + consist + u'\n');
+        QCOMPARE(QString::fromUtf8(Bac::lire(recu)), u"1\n"_s + consist + u'\n');
         QVERIFY(!QFile::exists(temoin));
     }
 
     void programmeImpossibleADemarrer()
     {
         SceneFenetre s;
-        s.bac.reglages().ecrire(Options, Editeur, programme(s.bac, QStringLiteral("bin/editeur")));
+        s.bac.reglages().ecrire(Options, Editeur, programme(s.bac, u"bin/editeur"_s));
         // The list's current entry is the one opened, in the consist folder.
-        s.lister({QStringLiteral("a.con"), QStringLiteral("b b.con")});
+        s.lister({u"a.con"_s, u"b b.con"_s});
         s.f->lstLFI->setCurrentRow(1);
         s.f->mnuEditerFichier->trigger();
         QCOMPARE(s.seam.demarrages.size(), 1);
-        QCOMPARE(s.seam.demarrages[0].arguments, QStringList{DossierConsists + QStringLiteral("b b.con")});
+        QCOMPARE(s.seam.demarrages[0].arguments, QStringList{DossierConsists + u"b b.con"_s});
 
         // What the system says of a program that cannot be started...
         InteractionQt reelle;
         ErreurExecution e(0, {});
-        QVERIFY(!reelle.demarrerProgramme(s.bac.ecrire(QStringLiteral("bin/pas un programme"), "#!/bin/sh\n"), {}, &e));
+        QVERIFY(!reelle.demarrerProgramme(s.bac.ecrire(u"bin/pas un programme"_s, "#!/bin/sh\n"), {}, &e));
         QCOMPARE(e.numero(), NumErreur::PermissionRefusee);
-        QVERIFY(!reelle.demarrerProgramme(s.bac.chemin(QStringLiteral("bin/absent")), {}, &e));
+        QVERIFY(!reelle.demarrerProgramme(s.bac.chemin(u"bin/absent"_s), {}, &e));
         QCOMPARE(e.numero(), NumErreur::FichierIntrouvable);
         // ... ends the program with its number and description.
         s.seam.refuserDemarrage(ErreurExecution::depuisErrno(EACCES));
@@ -307,11 +302,11 @@ private slots:
     void choixDeLEditeur()
     {
         SceneFenetre s;
-        const QString dossier = s.bac.creerDossier(QStringLiteral("programmes"));
-        const QString editeur = programme(s.bac, QStringLiteral("programmes/editeur"));
-        programme(s.bac, QStringLiteral("programmes/mon outil"));
-        s.bac.ecrire(QStringLiteral("programmes/notes.txt"), "pas un programme");
-        s.bac.creerDossier(QStringLiteral("programmes/sous-dossier"));
+        const QString dossier = s.bac.creerDossier(u"programmes"_s);
+        const QString editeur = programme(s.bac, u"programmes/editeur"_s);
+        programme(s.bac, u"programmes/mon outil"_s);
+        s.bac.ecrire(u"programmes/notes.txt"_s, "pas un programme");
+        s.bac.creerDossier(u"programmes/sous-dossier"_s);
         s.bac.reglages().ecrire(Options, Editeur, editeur);
         const auto reglage = [&] { return s.bac.reglages().lire(Options, Editeur); };
         // The chooser opened on the programs' folder; `rang` is the program
@@ -335,17 +330,16 @@ private slots:
         // An editor in use: the user is asked first, and No keeps it.
         s.seam.repondre(Reponse::Non);
         s.f->mnuEditeurFichiers->trigger();
-        QCOMPARE(s.seam.messages,
-                 (QList<Message>{{QString::fromUtf8("L'éditeur de fichiers actuel est :\r\n") + editeur +
-                                      QString::fromUtf8("\r\n\r\nVoulez-vous en choisir un autre ?"),
-                                  Boutons::OuiNon, Icone::Question}}));
+        QCOMPARE(s.seam.messages, (QList<Message>{{u"L'éditeur de fichiers actuel est :\r\n"_s + editeur +
+                                                       u"\r\n\r\nVoulez-vous en choisir un autre ?"_s,
+                                                   Boutons::OuiNon, Icone::Question}}));
         QCOMPARE(s.seam.dialoguesMontres, 0);
 
         // Yes: a folder lists its programs only, and the one picked is kept.
         s.seam.repondre(Reponse::Oui);
         choisir(1);
         QCOMPARE(noms, (QStringList{"editeur", "mon outil"}));
-        QCOMPARE(reglage(), dossier + QStringLiteral("/mon outil"));
+        QCOMPARE(reglage(), dossier + u"/mon outil"_s);
 
         // The question tests the setting as stored: with blanks around it, no
         // question. OK without a program stores the folder and a separator.

@@ -9,7 +9,7 @@
 
 namespace {
 
-const QString Francais = QStringLiteral("crv-1.0.7-french.lng");
+const QString Francais = u"crv-1.0.7-french.lng"_s;
 
 struct Depart {
     Bac bac;
@@ -18,14 +18,11 @@ struct Depart {
 
     std::unique_ptr<frmCorvanel> demarrer(const std::optional<QString> &jeu)
     {
-        InstanceUnique instance(bac.chemin(QStringLiteral("verrou.lock")));
-        return Main({bac.chemin(QStringLiteral("programme")), jeu}, instance);
+        InstanceUnique instance(bac.chemin(u"verrou.lock"_s));
+        return Main({bac.chemin(u"programme"_s), jeu}, instance);
     }
-    QString langueReglee() { return bac.reglages().lire(QStringLiteral("Options"), QStringLiteral("Langue")); }
-    void reglerLangue(const QString &nom)
-    {
-        bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Langue"), nom);
-    }
+    QString langueReglee() { return bac.reglages().lire(u"Options"_s, u"Langue"_s); }
+    void reglerLangue(const QString &nom) { bac.reglages().ecrire(u"Options"_s, u"Langue"_s, nom); }
     // Scripts the folder dialog: `f` drives it and gives exec()'s result.
     void dialogue(const std::function<int(frmParcourir1 &)> &f)
     {
@@ -44,40 +41,39 @@ private slots:
     void demarreSurLeDossierDonne()
     {
         Depart s;
-        s.reglerLangue(QStringLiteral("klingon.lng"));
+        s.reglerLangue(u"klingon.lng"_s);
         const QString jeu = s.bac.creerJeu();
         auto f = s.demarrer(jeu);
         QVERIFY(f && f->isVisible());
         QVERIFY(s.seam.messages.isEmpty());
         QCOMPARE(f->txtDossierMSTS->text(), jeu);
         QCOMPARE(NomFichierLangue, Francais);
-        QCOMPARE(FichierLangue, s.bac.chemin(QStringLiteral("programme/lang/")) + Francais);
+        QCOMPARE(FichierLangue, s.bac.chemin(u"programme/lang/"_s) + Francais);
         QCOMPARE(s.langueReglee(), Francais);
         // Qt's own buttons in the language of the file too.
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Oui"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), u"&Oui"_s);
     }
 
     void aucunFichierDeLangue()
     {
         Depart s;
-        QFile::remove(s.bac.chemin(QStringLiteral("programme/lang/")) + Francais);
-        s.reglerLangue(QStringLiteral("absent.lng"));
+        QFile::remove(s.bac.chemin(u"programme/lang/"_s) + Francais);
+        s.reglerLangue(u"absent.lng"_s);
         const QString jeu = s.bac.creerJeu();
         QCOMPARE(codeDeFin([&] { s.demarrer(jeu); }), 1);
         QCOMPARE(s.seam.messages,
-                 (QList<Message>{
-                     {QString::fromUtf8("Impossible de charger un fichier de langue. Veuillez réinstaller Corvanel."),
-                      Boutons::OK, Icone::Critique}}));
+                 (QList<Message>{{u"Impossible de charger un fichier de langue. Veuillez réinstaller Corvanel."_s,
+                                  Boutons::OK, Icone::Critique}}));
         // Nothing written on this path.
-        QCOMPARE(s.langueReglee(), QStringLiteral("absent.lng"));
+        QCOMPARE(s.langueReglee(), u"absent.lng"_s);
     }
 
     void dossierDuJeu_data()
     {
         QTest::addColumn<QString>("suffixe");
         QTest::newRow("sans séparateur final") << QString();
-        QTest::newRow("avec") << QStringLiteral("/");
-        QTest::newRow("doublé") << QStringLiteral("//");
+        QTest::newRow("avec") << u"/"_s;
+        QTest::newRow("doublé") << u"//"_s;
     }
 
     // One final separator however the folder is given, and the game's
@@ -89,11 +85,11 @@ private slots:
         for (const char *f : {"Jeu MSTS/Train.EXE", "Jeu MSTS/LAUNCHER.exe", "Jeu MSTS/Trains/Consists/x",
                               "Jeu MSTS/Trains/TrainSet/x"})
             s.bac.ecrire(QString::fromLatin1(f), "MZ");
-        QVERIFY(s.demarrer(s.bac.chemin(QStringLiteral("Jeu MSTS")) + suffixe));
+        QVERIFY(s.demarrer(s.bac.chemin(u"Jeu MSTS"_s) + suffixe));
         QVERIFY(s.seam.messages.isEmpty());
-        QCOMPARE(DossierMSTS, s.bac.chemin(QStringLiteral("Jeu MSTS/")));
-        QCOMPARE(DossierConsists, s.bac.chemin(QStringLiteral("Jeu MSTS/Trains/Consists/")));
-        QCOMPARE(DossierTrainset, s.bac.chemin(QStringLiteral("Jeu MSTS/Trains/TrainSet/")));
+        QCOMPARE(DossierMSTS, s.bac.chemin(u"Jeu MSTS/"_s));
+        QCOMPARE(DossierConsists, s.bac.chemin(u"Jeu MSTS/Trains/Consists/"_s));
+        QCOMPARE(DossierTrainset, s.bac.chemin(u"Jeu MSTS/Trains/TrainSet/"_s));
     }
 
     void dossierRefuseTermine_data()
@@ -111,7 +107,7 @@ private slots:
     {
         QFETCH(int, maniere);
         Depart s;
-        s.bac.ecrire(QStringLiteral("Jeu/train.exe"), "MZ");
+        s.bac.ecrire(u"Jeu/train.exe"_s, "MZ");
         s.seam.repondre(maniere < 0 ? Reponse::Non : Reponse::Oui);
         s.dialogue([maniere](frmParcourir1 &p) {
             maniere == 0   ? QTest::mouseClick(p.cmdAnnuler, Qt::LeftButton)
@@ -119,7 +115,7 @@ private slots:
                            : QTest::keyClick(&p, Qt::Key_Escape);
             return p.result();
         });
-        QCOMPARE(codeDeFin([&] { s.demarrer(s.bac.chemin(QStringLiteral("Jeu"))); }), 1);
+        QCOMPARE(codeDeFin([&] { s.demarrer(s.bac.chemin(u"Jeu"_s)); }), 1);
         QCOMPARE(s.seam.dialoguesMontres, maniere < 0 ? 0 : 1);
         QCOMPARE(s.seam.messages, (QList<Message>{{texte("Errors", "Error01"), Boutons::OuiNon, Icone::Exclamation},
                                                   {texte("Errors", "Error02"), Boutons::OK, Icone::Critique}}));
@@ -132,8 +128,8 @@ private slots:
     void dialogueNActiveOKQueSurLeJeu()
     {
         Depart s;
-        const QString jeu = s.bac.creerJeu(QStringLiteral("Jeux/MSTS"));
-        s.bac.ecrire(QStringLiteral("Demi/train.exe"), "MZ");
+        const QString jeu = s.bac.creerJeu(u"Jeux/MSTS"_s);
+        s.bac.ecrire(u"Demi/train.exe"_s, "MZ");
         s.seam.repondre(Reponse::Oui);
         QString ok; // OK's state at the root, then in each folder
         s.dialogue([&](frmParcourir1 &p) {
@@ -145,13 +141,13 @@ private slots:
             QTest::keyClick(p.cmdOK, Qt::Key_Return);
             return p.result();
         });
-        QVERIFY(s.demarrer(s.bac.chemin(QStringLiteral("nulle-part"))));
-        QCOMPARE(ok, QStringLiteral("/=0001"));
+        QVERIFY(s.demarrer(s.bac.chemin(u"nulle-part"_s)));
+        QCOMPARE(ok, u"/=0001"_s);
         QCOMPARE(s.seam.messages.size(), 1); // Error01 only
         QVERIFY(!Annule);
         QCOMPARE(DossierMSTS, jeu);
-        QCOMPARE(s.bac.reglages().lire(QStringLiteral("Options"), QStringLiteral("DossierJeu")), jeu);
-        QCOMPARE(DossierConsists, jeu + QStringLiteral("TRAINS/CONSISTS/"));
+        QCOMPARE(s.bac.reglages().lire(u"Options"_s, u"DossierJeu"_s), jeu);
+        QCOMPARE(DossierConsists, jeu + u"TRAINS/CONSISTS/"_s);
     }
 
     void dossierRetenu_data()
@@ -168,8 +164,8 @@ private slots:
         QFETCH(QString, retenu);
         Depart s;
         const QString jeu = s.bac.creerJeu();
-        s.bac.ecrire(QStringLiteral("Demi/TRAIN.EXE"), "MZ");
-        s.bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("DossierJeu"), s.bac.chemin(retenu));
+        s.bac.ecrire(u"Demi/TRAIN.EXE"_s, "MZ");
+        s.bac.reglages().ecrire(u"Options"_s, u"DossierJeu"_s, s.bac.chemin(retenu));
         DossierMSTS.clear();
         QCOMPARE(codeDeFin([&] { s.demarrer(std::nullopt); }), retenu == u"MSTS" ? -1 : 1);
         if (retenu == u"MSTS")
@@ -179,7 +175,7 @@ private slots:
     void secondeCopieSeTait()
     {
         Depart s;
-        InstanceUnique premiere(s.bac.chemin(QStringLiteral("verrou.lock")));
+        InstanceUnique premiere(s.bac.chemin(u"verrou.lock"_s));
         QVERIFY(premiere.acquerir());
         QVERIFY(!s.demarrer(s.bac.creerJeu()));
         QVERIFY(s.seam.messages.isEmpty());
@@ -190,10 +186,10 @@ private slots:
     {
         // legende: a longer search caption put in; empty: as shipped
         colonnes<QString, QByteArray>("langue", "legende");
-        QTest::newRow("français") << QStringLiteral("crv-1.0.7-french.lng") << QByteArray();
-        QTest::newRow("anglais") << QStringLiteral("crv-1.0.7-english.lng") << QByteArray();
+        QTest::newRow("français") << u"crv-1.0.7-french.lng"_s << QByteArray();
+        QTest::newRow("anglais") << u"crv-1.0.7-english.lng"_s << QByteArray();
         QTest::newRow("traduction longue")
-            << QStringLiteral("crv-1.0.7-english.lng") << QByteArray("&Search for every invalid consist now");
+            << u"crv-1.0.7-english.lng"_s << QByteArray("&Search for every invalid consist now");
     }
 
     void premierEtat()
@@ -206,14 +202,14 @@ private slots:
             const qsizetype debut = contenu.indexOf("Button01=") + 9;
             contenu.replace(debut, contenu.indexOf('\r', debut) - debut, legende);
             const int largeur = f.width();
-            TraduireFenetrePrincipale(f, s.bac.ecrire(QStringLiteral("long.lng"), contenu));
+            TraduireFenetrePrincipale(f, s.bac.ecrire(u"long.lng"_s, contenu));
             QCOMPARE(f.cmdRechercher->text(), QString::fromLatin1(legende));
             // The whole window grew rather than the button alone.
             QVERIFY(f.width() > largeur);
         }
         QVERIFY(!f.windowIcon().isNull());
         // Only search, report and clean-up, with the menus and their free items.
-        QCOMPARE(s.commandes(), QStringLiteral("RDNmstxl FOA epg"));
+        QCOMPARE(s.commandes(), u"RDNmstxl FOA epg"_s);
         // Fixed size; no caption is clipped by its control.
         QCOMPARE(f.minimumSize(), f.maximumSize());
         for (QPushButton *b : f.findChildren<QPushButton *>())
@@ -225,11 +221,11 @@ private slots:
     {
         colonnes<QString, bool>("demarrage", "garde");
         QTest::newRow("absent") << QString() << false;
-        QTest::newRow("False") << QStringLiteral("False") << true;
-        QTest::newRow("false") << QStringLiteral("false") << true;
-        QTest::newRow("0") << QStringLiteral("0") << true;
-        QTest::newRow("-1") << QStringLiteral("-1") << false;
-        QTest::newRow("pas un booléen") << QStringLiteral("peut-être") << false;
+        QTest::newRow("False") << u"False"_s << true;
+        QTest::newRow("false") << u"false"_s << true;
+        QTest::newRow("0") << u"0"_s << true;
+        QTest::newRow("-1") << u"-1"_s << false;
+        QTest::newRow("pas un booléen") << u"peut-être"_s << false;
     }
 
     void positionGardeeSelonDemarrage()
@@ -238,7 +234,7 @@ private slots:
         SceneFenetre s;
         Reglages &r = s.bac.reglages();
         if (!demarrage.isNull())
-            r.ecrire(QStringLiteral("Options"), QStringLiteral("Demarrage"), demarrage);
+            r.ecrire(u"Options"_s, u"Demarrage"_s, demarrage);
         frmCorvanel &f = *s.f;
         f.move(40, 30);
         // A command is running while the bar is off 0: the close is refused,
@@ -250,8 +246,7 @@ private slots:
         QCOMPARE(QPoint(gauche.value_or("-1").toInt(), haut.value_or("-1").toInt()),
                  garde ? f.frameGeometry().topLeft() * 15 : QPoint(-1, -1));
         // "Demarrage" itself is never written.
-        QCOMPARE(r.lireSiPresent(QStringLiteral("Options"), QStringLiteral("Demarrage")).has_value(),
-                 !demarrage.isNull());
+        QCOMPARE(r.lireSiPresent(u"Options"_s, u"Demarrage"_s).has_value(), !demarrage.isNull());
         f.pbJauge->setValue(0);
         QVERIFY(f.close() && !f.isVisible());
         QVERIFY(s.seam.messages.isEmpty());
@@ -267,34 +262,33 @@ private slots:
         frmCorvanel::activerMenu(f.mnuFichier, false);
         QCOMPARE(codeDeFin([&] { QTest::keyClick(&f, Qt::Key_Q, Qt::ControlModifier); }), -1);
         // Quitting ends at once: no closing step, no position kept.
-        s.bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Demarrage"), QStringLiteral("False"));
+        s.bac.reglages().ecrire(u"Options"_s, u"Demarrage"_s, u"False"_s);
         frmCorvanel::activerMenu(f.mnuFichier, true);
         QCOMPARE(codeDeFin([&] { QTest::keyClick(&f, Qt::Key_Q, Qt::ControlModifier); }), 0);
-        QVERIFY(!s.bac.reglages().lireSiPresent(QStringLiteral("Fenetre"), QStringLiteral("Top")));
+        QVERIFY(!s.bac.reglages().lireSiPresent(u"Fenetre"_s, u"Top"_s));
     }
 
     void selectionEtEntreeCourante()
     {
         SceneFenetre s;
-        s.lister({QStringLiteral("a.con"), QStringLiteral("b.con"), QStringLiteral("c.con")});
+        s.lister({u"a.con"_s, u"b.con"_s, u"c.con"_s});
         QListWidget *l = s.f->lstLFI;
         // Selected count, current row, and the items that follow the current entry.
         const auto etat = [&] {
-            return QStringLiteral("%1 %2 ").arg(l->selectedItems().size()).arg(l->currentRow()) +
-                   s.commandes().right(3);
+            return u"%1 %2 "_s.arg(l->selectedItems().size()).arg(l->currentRow()) + s.commandes().right(3);
         };
         for (int i : {1, 2}) // a second click on another entry keeps the first selected
             QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(l->item(i)).center());
-        QCOMPARE(etat(), QStringLiteral("2 2 EPg"));
+        QCOMPARE(etat(), u"2 2 EPg"_s);
         s.f->cmdSelectionner_Click(0);
-        QCOMPARE(etat(), QStringLiteral("3 -1 epg"));
+        QCOMPARE(etat(), u"3 -1 epg"_s);
         s.f->cmdSelectionner_Click(1);
-        QCOMPARE(etat(), QStringLiteral("0 -1 epg"));
+        QCOMPARE(etat(), u"0 -1 epg"_s);
         // Emptying the list from code leaves no current entry and the items off.
         l->setCurrentRow(0);
-        QCOMPARE(etat(), QStringLiteral("1 0 EPg"));
+        QCOMPARE(etat(), u"1 0 EPg"_s);
         l->clear();
-        QCOMPARE(etat(), QStringLiteral("0 -1 epg"));
+        QCOMPARE(etat(), u"0 -1 epg"_s);
     }
 };
 

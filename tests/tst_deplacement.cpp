@@ -24,7 +24,7 @@ const QDateTime DateConsists(QDate(2010, 1, 1), QTime(12, 0, 0, 900));
 // The main window, one destination folder, consists "consist <name>" and
 // files already at the destination "ancien <name>".
 struct Scene : SceneFenetre {
-    QString destination = bac.creerDossier(QString::fromUtf8("Vieux consists é")) + u'/';
+    QString destination = bac.creerDossier(u"Vieux consists é"_s) + u'/';
     QStringList questions; // each overwrite question: the loop's entry, then its text
 
     ~Scene() override { sf::retirerPannes(); }
@@ -41,7 +41,7 @@ struct Scene : SceneFenetre {
     }
     void existant(const QString &nom, const QDateTime &date)
     {
-        Bac::dater(bac.ecrire(QString::fromUtf8("Vieux consists é/") + nom, "ancien " + nom.toUtf8()), date);
+        Bac::dater(bac.ecrire(u"Vieux consists é/"_s + nom, "ancien " + nom.toUtf8()), date);
     }
     // Scripts the destination dialog: folder, entries, rule, then OK (Cancel
     // if the folder cannot be chosen, rather than move to the root).
@@ -67,7 +67,7 @@ struct Scene : SceneFenetre {
             seam.quandDialogue([this, reponse](QDialog &dialogue) {
                 auto &q = dynamic_cast<frmDemander &>(dialogue);
                 questions << QString::number(Compteur) + u' ' + q.lbl1->text();
-                const qsizetype i = QStringLiteral("OTNS").indexOf(reponse);
+                const qsizetype i = u"OTNS"_s.indexOf(reponse);
                 if (i < 0)
                     q.close();
                 else
@@ -99,15 +99,13 @@ struct Scene : SceneFenetre {
     Message termine(qsizetype deplaces, qsizetype laisses) const
     {
         const QString compte = remplacer(M("Msg30"), u"[num]", QString::number(deplaces));
-        return {M("Msg13") + QStringLiteral("\r\n\r\n") +
-                avecSautsDeLigne(remplacer(compte, u"[left]", QString::number(laisses)))};
+        return {M("Msg13") + u"\r\n\r\n"_s + avecSautsDeLigne(remplacer(compte, u"[left]", QString::number(laisses)))};
     }
     Message rapport(const char *cle, const QString &nom) const
     {
-        return critique(
-            avecSautsDeLigne(remplacer(L(QStringLiteral("Errors"), QString::fromLatin1(cle)), u"[file]", nom)));
+        return critique(avecSautsDeLigne(remplacer(L(u"Errors"_s, QString::fromLatin1(cle)), u"[file]", nom)));
     }
-    Message erreur(const QString &cle) const { return critique(L(QStringLiteral("Errors"), cle)); }
+    Message erreur(const QString &cle) const { return critique(L(u"Errors"_s, cle)); }
 };
 
 } // namespace
@@ -127,11 +125,11 @@ private slots:
         QTest::newRow("si plus récent, consist plus récent") << 2 << QString() << plusAncien << "DDD";
         QTest::newRow("si plus récent, même seconde") << 2 << QString() << memeSeconde << "ADA";
         QTest::newRow("passer") << 3 << QString() << plusAncien << "ADA";
-        QTest::newRow("demander, Oui pour tous") << 0 << QStringLiteral("T") << plusRecent << "DDD";
-        QTest::newRow("demander, Non pour tous") << 0 << QStringLiteral("S") << plusAncien << "ADA";
-        QTest::newRow("demander, fermé par le cadre") << 0 << QStringLiteral("FF") << plusAncien << "ADA";
-        QTest::newRow("demander, Oui puis Non") << 0 << QStringLiteral("ON") << plusAncien << "DDA";
-        QTest::newRow("demander, Non puis Oui pour tous") << 0 << QStringLiteral("NT") << plusAncien << "ADD";
+        QTest::newRow("demander, Oui pour tous") << 0 << u"T"_s << plusRecent << "DDD";
+        QTest::newRow("demander, Non pour tous") << 0 << u"S"_s << plusAncien << "ADA";
+        QTest::newRow("demander, fermé par le cadre") << 0 << u"FF"_s << plusAncien << "ADA";
+        QTest::newRow("demander, Oui puis Non") << 0 << u"ON"_s << plusAncien << "DDA";
+        QTest::newRow("demander, Non puis Oui pour tous") << 0 << u"NT"_s << plusAncien << "ADD";
     }
 
     void fichierExistant()
@@ -139,7 +137,7 @@ private slots:
         auto [regle, reponses, ecart, etats] =
             donnees<int, QString, int, QString>("regle", "reponses", "ecart", "etats");
         Scene s;
-        const QStringList noms{QStringLiteral("a.con"), QStringLiteral("b.con"), QStringLiteral("c.con")};
+        const QStringList noms{u"a.con"_s, u"b.con"_s, u"c.con"_s};
         s.consists(noms);
         // Same second as the consists, yet earlier by 800 ms: not newer.
         const QDateTime dateExistants =
@@ -147,12 +145,12 @@ private slots:
         s.existant(noms[0], dateExistants);
         s.existant(noms[2], dateExistants);
         // A consist deleted since the scan is passed over without a word.
-        s.f->lstLFI->addItem(QStringLiteral("disparu.con"));
+        s.f->lstLFI->addItem(u"disparu.con"_s);
         s.choisir(regle);
         s.repondre(reponses);
         DeplacerConsists(*s.f);
 
-        QCOMPARE(s.etats(noms + QStringList{QStringLiteral("disparu.con")}), etats + u'?');
+        QCOMPARE(s.etats(noms + QStringList{u"disparu.con"_s}), etats + u'?');
         // The copy keeps the consist's date, or a later "overwrite if newer"
         // would see every moved consist as changed today.
         for (const QString &nom : noms)
@@ -177,9 +175,9 @@ private slots:
         colonnes<QString, int, QString>("entree", "regle", "reponses");
         QTest::newRow("sans casse, écraser") << "A.con" << 1 << QString();
         QTest::newRow("sans casse, si plus récent") << "A.con" << 2 << QString();
-        QTest::newRow("sans casse, demander, Oui") << "A.con" << 0 << QStringLiteral("O");
+        QTest::newRow("sans casse, demander, Oui") << "A.con" << 0 << u"O"_s;
         QTest::newRow("lien cassé, passer") << "lien cassé" << 3 << QString();
-        QTest::newRow("lien vers un dossier, demander, Non") << "lien dossier" << 0 << QStringLiteral("N");
+        QTest::newRow("lien vers un dossier, demander, Non") << "lien dossier" << 0 << u"N"_s;
         QTest::newRow("tube, passer") << "tube" << 3 << QString();
     }
 
@@ -187,7 +185,7 @@ private slots:
     {
         auto [entree, regle, reponses] = donnees<QString, int, QString>("entree", "regle", "reponses");
         Scene s;
-        const QString A = QStringLiteral("A.con"), a = QStringLiteral("a.con"), cible = s.cible(a);
+        const QString A = u"A.con"_s, a = u"a.con"_s, cible = s.cible(a);
         const bool casse = entree == A;
         s.consists(casse ? QStringList{A, a} : QStringList{a});
         if (casse)
@@ -195,8 +193,7 @@ private slots:
         else if (entree == u"tube")
             QCOMPARE(::mkfifo(QFile::encodeName(cible).constData(), 0644), 0);
         else
-            QVERIFY(
-                QFile::link(entree == u"lien cassé" ? s.bac.chemin(QStringLiteral("rien")) : s.bac.chemin(), cible));
+            QVERIFY(QFile::link(entree == u"lien cassé" ? s.bac.chemin(u"rien"_s) : s.bac.chemin(), cible));
         s.seam.pendantEvenements = [&] {
             if (casse && QFile::exists(s.cible(A)) && !sf::existe(cible))
                 QCOMPARE(::link(QFile::encodeName(s.cible(A)).constData(), QFile::encodeName(cible).constData()), 0);
@@ -233,7 +230,7 @@ private slots:
     {
         auto [attributs, oui, etats] = donnees<int, bool, QString>("attributs", "oui", "etats");
         Scene s;
-        const QStringList noms{QStringLiteral("Fret lourd.con"), QStringLiteral("b.con")};
+        const QStringList noms{u"Fret lourd.con"_s, u"b.con"_s};
         s.consists(noms);
         const QString source = s.source(noms[0]);
         sf::definirAttributs(source, attributs);
@@ -248,7 +245,7 @@ private slots:
             s.existant(noms[0], DateConsists);
         const bool refusee = oui && etats[0] == u'L';
         if (refusee)
-            sf::injecterPanne(sf::Operation::Copie, QString::fromUtf8("Vieux consists é/") + noms[0], EACCES);
+            sf::injecterPanne(sf::Operation::Copie, u"Vieux consists é/"_s + noms[0], EACCES);
         s.choisir(etats[0] == u'A' ? 3 : 1);
         s.seam.repondre(oui ? Reponse::Oui : Reponse::Non);
         DeplacerConsists(*s.f);
@@ -274,8 +271,7 @@ private slots:
     {
         // Only the selected entries move, yet the bar runs over the whole list.
         Scene s;
-        const QStringList noms{QStringLiteral("Train 0.con"), QStringLiteral("Train 1.con"),
-                               QStringLiteral("Train 2.con"), QStringLiteral("Train 3.con")};
+        const QStringList noms{u"Train 0.con"_s, u"Train 1.con"_s, u"Train 2.con"_s, u"Train 3.con"_s};
         s.consists(noms, {0, 2});
         s.choisir(1, true);
 
@@ -300,7 +296,7 @@ private slots:
         QCOMPARE(maximum, 4);
         QCOMPARE(valeurs, (QList<int>{1, 2, 3, 4, 0}));
         QVERIFY(retenues);
-        QCOMPARE(s.etats(noms), QStringLiteral("DLDL"));
+        QCOMPARE(s.etats(noms), u"DLDL"_s);
         QCOMPARE(s.seam.messages, QList<Message>{s.termine(2, 0)});
     }
 
@@ -310,10 +306,10 @@ private slots:
         // which has a namesake at the destination when it ends up as A. A
         // full disk mid-copy is among the file-system faults.
         colonnes<QString, QString>("panne", "etats");
-        QTest::newRow("écraser une destination en lecture seule") << QStringLiteral("copie") << "DAD";
-        QTest::newRow("un dossier du même nom à la destination") << QStringLiteral("dossier") << "DFD";
+        QTest::newRow("écraser une destination en lecture seule") << u"copie"_s << "DAD";
+        QTest::newRow("un dossier du même nom à la destination") << u"dossier"_s << "DFD";
         // Still fatal: the copy is whole, the consist in both folders.
-        QTest::newRow("suppression refusée après la copie") << QStringLiteral("suppression") << "DCL";
+        QTest::newRow("suppression refusée après la copie") << u"suppression"_s << "DCL";
         // Its temporary name once went past the system's limit.
         QTest::newRow("nom de 250 octets") << QString() << "DDD";
     }
@@ -323,20 +319,18 @@ private slots:
     {
         auto [panne, etats] = donnees<QString, QString>("panne", "etats");
         Scene s;
-        const QString milieu = panne.isEmpty() ? QString(246, u'a') + QStringLiteral(".con") : QStringLiteral("a.con");
-        const QStringList noms{QStringLiteral("0.con"), milieu, QStringLiteral("c.con")};
+        const QString milieu = panne.isEmpty() ? QString(246, u'a') + u".con"_s : u"a.con"_s;
+        const QStringList noms{u"0.con"_s, milieu, u"c.con"_s};
         s.consists(noms);
         if (etats[1] == u'A')
             s.existant(milieu, DateConsists.addDays(-1));
-        const QString dedans = s.cible(QStringLiteral("a.con/dedans.txt"));
+        const QString dedans = s.cible(u"a.con/dedans.txt"_s);
         if (panne == u"dossier")
             s.bac.ecrire(dedans.mid(s.bac.chemin().size() + 1), "garde");
         s.choisir(1);
         if (panne == u"copie" || panne == u"suppression")
-            sf::injecterPanne(
-                panne == u"copie" ? sf::Operation::Copie : sf::Operation::Suppression,
-                (panne == u"copie" ? QString::fromUtf8("Vieux consists é/") : QStringLiteral("CONSISTS/")) + milieu,
-                EACCES);
+            sf::injecterPanne(panne == u"copie" ? sf::Operation::Copie : sf::Operation::Suppression,
+                              (panne == u"copie" ? u"Vieux consists é/"_s : u"CONSISTS/"_s) + milieu, EACCES);
 
         const bool fatal = panne == u"suppression";
         QCOMPARE(codeDeFin([&] { DeplacerConsists(*s.f); }), fatal ? 1 : -1);
@@ -376,15 +370,15 @@ private slots:
     {
         QFETCH(bool, secondMontage);
         Scene s;
-        const QString lien = s.bac.chemin(QStringLiteral("Lien vers les consists"));
+        const QString lien = s.bac.chemin(u"Lien vers les consists"_s);
         QVERIFY(QFile::link(QDir::cleanPath(DossierConsists), lien));
-        const QStringList noms{QStringLiteral("a.con"), QStringLiteral("b.con")};
+        const QStringList noms{u"a.con"_s, u"b.con"_s};
         s.consists(noms);
         if (secondMontage)
             sf::injecterPanne(sf::Operation::Montage, lien, 0);
         s.choisir(1, false, lien);
         DeplacerConsists(*s.f);
-        QCOMPARE(s.etats(noms), QStringLiteral("LL"));
+        QCOMPARE(s.etats(noms), u"LL"_s);
         QCOMPARE(QDir(DossierConsists).entryList(QDir::Files | QDir::Hidden), noms);
         QList<Message> attendus{s.termine(0, 2)};
         if (secondMontage)
@@ -396,11 +390,11 @@ private slots:
     {
         // services: that run a.con; etats: of a.con and z.con, as etats() gives them
         colonnes<bool, int, bool, QString>("deplacer", "services", "oui", "etats");
-        QTest::newRow("suppression, non") << false << 1 << false << QStringLiteral("LL");
-        QTest::newRow("suppression, oui") << false << 1 << true << QStringLiteral("?L");
-        QTest::newRow("déplacement, douze services, non") << true << 12 << false << QStringLiteral("LL");
-        QTest::newRow("déplacement, oui") << true << 1 << true << QStringLiteral("DL");
-        QTest::newRow("aucun service") << true << 0 << false << QStringLiteral("DL");
+        QTest::newRow("suppression, non") << false << 1 << false << u"LL"_s;
+        QTest::newRow("suppression, oui") << false << 1 << true << u"?L"_s;
+        QTest::newRow("déplacement, douze services, non") << true << 12 << false << u"LL"_s;
+        QTest::newRow("déplacement, oui") << true << 1 << true << u"DL"_s;
+        QTest::newRow("aucun service") << true << 0 << false << u"DL"_s;
     }
 
     // Before a consist leaves the consist folder, the services that run it
@@ -411,16 +405,14 @@ private slots:
         auto [deplacer, services, oui, etats] =
             donnees<bool, int, bool, QString>("deplacer", "services", "oui", "etats");
         Scene s;
-        const QString route = QStringLiteral("MSTS/ROUTES/Côte/");
-        s.bac.ecrire(route + QStringLiteral("SERVICES/S00.srv"), utf16(QStringLiteral("Train_Config ( z )")));
+        const QString route = u"MSTS/ROUTES/Côte/"_s;
+        s.bac.ecrire(route + u"SERVICES/S00.srv"_s, utf16(u"Train_Config ( z )"_s));
         for (int i = 1; i <= services; ++i)
-            s.bac.ecrire(route + QStringLiteral("SERVICES/S%1.srv").arg(i, 2, 10, QLatin1Char('0')),
+            s.bac.ecrire(route + u"SERVICES/S%1.srv"_s.arg(i, 2, 10, QLatin1Char('0')),
                          "Service_Definition (\r\n\tTrain_Config ( \"A\" )");
-        s.bac.ecrire(route + QStringLiteral("ACTIVITIES/A1.act"),
-                     "Player_Service_Definition ( S01\nService_Definition ( S02 )");
-        s.bac.ecrire(route + QStringLiteral("ACTIVITIES/A2.act"),
-                     utf16(QStringLiteral("Service_Definition ( \"s01\" )")));
-        s.consists({QStringLiteral("a.con"), QStringLiteral("z.con")}, {0});
+        s.bac.ecrire(route + u"ACTIVITIES/A1.act"_s, "Player_Service_Definition ( S01\nService_Definition ( S02 )");
+        s.bac.ecrire(route + u"ACTIVITIES/A2.act"_s, utf16(u"Service_Definition ( \"s01\" )"_s));
+        s.consists({u"a.con"_s, u"z.con"_s}, {0});
         if (deplacer)
             s.choisir(1, true);
         else
@@ -433,17 +425,16 @@ private slots:
         else
             s.f->cmdSupprimer_Click();
 
-        QStringList lignes{QStringLiteral("a.con : Côte / S01 (2 activités)"),
-                           QStringLiteral("a.con : Côte / S02 (1 activité)")};
+        QStringList lignes{u"a.con : Côte / S01 (2 activités)"_s, u"a.con : Côte / S02 (1 activité)"_s};
         for (int i = 3; i <= std::min(services, 10); ++i)
-            lignes << QStringLiteral("a.con : Côte / S%1 (0 activités)").arg(i, 2, 10, QLatin1Char('0'));
+            lignes << u"a.con : Côte / S%1 (0 activités)"_s.arg(i, 2, 10, QLatin1Char('0'));
         if (services > 10)
-            lignes << QStringLiteral("... et 2 de plus");
-        const Message question{s.M("Msg91") + QStringLiteral("\r\n\r\n") + lignes.mid(0, services).join(u"\r\n") +
-                                   QStringLiteral("\r\n\r\n") + s.M("Msg95"),
-                               Boutons::OuiNon, Icone::Exclamation, QStringLiteral("Corvanel"), true};
+            lignes << u"... et 2 de plus"_s;
+        const Message question{s.M("Msg91") + u"\r\n\r\n"_s + lignes.mid(0, services).join(u"\r\n") + u"\r\n\r\n"_s +
+                                   s.M("Msg95"),
+                               Boutons::OuiNon, Icone::Exclamation, u"Corvanel"_s, true};
         QCOMPARE(s.seam.messages.contains(question), services > 0);
-        QCOMPARE(s.etats({QStringLiteral("a.con"), QStringLiteral("z.con")}), etats);
+        QCOMPARE(s.etats({u"a.con"_s, u"z.con"_s}), etats);
         if (!oui && services > 0) {
             QCOMPARE(s.seam.messages.last(), question);
             QCOMPARE(s.commandes() + s.f->lblInformations->text() + QString::number(s.f->pbJauge->maximum()), avant);
@@ -457,7 +448,7 @@ private slots:
             Scene s;
             const QByteArray maison = qgetenv("HOME");
             qputenv("HOME", QFile::encodeName(s.bac.chemin()));
-            s.consists({QStringLiteral("a.con")});
+            s.consists({u"a.con"_s});
             QString ouvert;
             s.seam.quandDialogue([&](QDialog &d) {
                 auto &dv = dynamic_cast<frmDeplacerVers &>(d);
@@ -474,7 +465,7 @@ private slots:
             // final separator.
             QCOMPARE(ouvert, s.bac.chemin() + u'/');
             QVERIFY(Annule && s.seam.messages.isEmpty());
-            QCOMPARE(s.etats({QStringLiteral("a.con")}), QStringLiteral("L"));
+            QCOMPARE(s.etats({u"a.con"_s}), u"L"_s);
         }
     }
 
@@ -507,12 +498,12 @@ private slots:
                                                               "cle");
         Scene s;
         const QString consists = DossierConsists;
-        const QString ailleurs = s.bac.creerDossier(QStringLiteral("MSTS/TRAINS/CONSISTS2"));
+        const QString ailleurs = s.bac.creerDossier(u"MSTS/TRAINS/CONSISTS2"_s);
         if (!ecriture.isEmpty())
-            DossierConsists = s.bac.chemin() + QStringLiteral("/") + ecriture;
+            DossierConsists = s.bac.chemin() + u"/"_s + ecriture;
         if (cle == u"Error20")
             sf::injecterPanne(sf::Operation::Ecriture, ailleurs, EACCES);
-        s.lister({QStringLiteral("a.con"), QStringLiteral("b.con")}, selection);
+        s.lister({u"a.con"_s, u"b.con"_s}, selection);
         Annule = true;
         frmDeplacerVers dv(*s.f);
         dv.show();
@@ -524,8 +515,8 @@ private slots:
         if (!cle.isEmpty())
             attendus << s.erreur(cle);
         if (cle == u"Error20")
-            attendus[0].texte = remplacer(attendus[0].texte, u"[folder]", ailleurs + u'/') +
-                                QStringLiteral("\r\n\r\n") + qt_error_string(EACCES);
+            attendus[0].texte =
+                remplacer(attendus[0].texte, u"[folder]", ailleurs + u'/') + u"\r\n\r\n"_s + qt_error_string(EACCES);
         QCOMPARE(s.seam.messages, attendus);
         // Refused: the dialog stays open as it was.
         QCOMPARE(dv.isVisible(), !cle.isEmpty());
@@ -537,14 +528,14 @@ private slots:
     {
         // cle: the refusal; empty: made; affiche: the box after OK
         colonnes<QString, QString, QString>("saisie", "cle", "affiche");
-        QTest::newRow("blancs autour enlevés") << QStringLiteral("  Old  ") << QString() << QStringLiteral("Old");
-        QTest::newRow("blancs seulement") << QStringLiteral("   ") << QStringLiteral("Error12") << QString();
-        QTest::newRow("barre oblique") << QStringLiteral(" a/b ") << QStringLiteral("Error13") << QStringLiteral("a/b");
+        QTest::newRow("blancs autour enlevés") << u"  Old  "_s << QString() << u"Old"_s;
+        QTest::newRow("blancs seulement") << u"   "_s << u"Error12"_s << QString();
+        QTest::newRow("barre oblique") << u" a/b "_s << u"Error13"_s << u"a/b"_s;
         for (const char16_t c : {u'"', u'\\', u':', u'?', u'<', u'>', u'*', u'\u00A6'}) {
-            const QString nom = QStringLiteral("x") + QChar(c) + u'y';
-            QTest::newRow(qPrintable(QStringLiteral("caractère ") + QChar(c))) << nom << "Error13" << nom;
+            const QString nom = u"x"_s + QChar(c) + u'y';
+            QTest::newRow(qPrintable(u"caractère "_s + QChar(c))) << nom << "Error13" << nom;
         }
-        QTest::newRow("dossier existant") << QStringLiteral("Existant") << QStringLiteral("Error06") << "Existant";
+        QTest::newRow("dossier existant") << u"Existant"_s << u"Error06"_s << "Existant";
     }
 
     // Made under the folder shown and chosen at once; refused, the dialog
@@ -553,7 +544,7 @@ private slots:
     {
         auto [saisie, cle, affiche] = donnees<QString, QString, QString>("saisie", "cle", "affiche");
         Scene s;
-        s.bac.creerDossier(QString::fromUtf8("Vieux consists é/Existant"));
+        s.bac.creerDossier(u"Vieux consists é/Existant"_s);
         frmDeplacerVers dv(*s.f);
         QVERIFY(dv.CheDossier->definirChemin(s.destination));
         QString vu;
@@ -568,15 +559,15 @@ private slots:
         });
         QTest::mouseClick(dv.cmdNouveauDossier, Qt::LeftButton);
 
-        Message attendu = s.erreur(cle.isEmpty() ? QStringLiteral("Error06") : cle);
+        Message attendu = s.erreur(cle.isEmpty() ? u"Error06"_s : cle);
         if (cle == u"Error13")
-            attendu.texte += QString::fromUtf8("\r\n\r\n / \\ : ? < > * ¦ \"");
+            attendu.texte += u"\r\n\r\n / \\ : ? < > * ¦ \""_s;
         QCOMPARE(s.seam.messages, cle.isEmpty() ? QList<Message>{} : QList<Message>{attendu});
         QCOMPARE(vu, affiche);
         QCOMPARE(ouvert, !cle.isEmpty());
         QCOMPARE(QDir(s.destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  (cle.isEmpty() ? QStringList{"Existant", "Old"} : QStringList{"Existant"}));
-        QCOMPARE(dv.txtDeplacerVers->text(), cle.isEmpty() ? s.cible(QStringLiteral("Old/")) : s.destination);
+        QCOMPARE(dv.txtDeplacerVers->text(), cle.isEmpty() ? s.cible(u"Old/"_s) : s.destination);
     }
 
     // A folder the system refuses is reported with its path, and the dialog
@@ -586,11 +577,11 @@ private slots:
         Scene s;
         frmDeplacerVers dv(*s.f);
         QVERIFY(dv.CheDossier->definirChemin(s.destination));
-        sf::injecterPanne(sf::Operation::CreationDossier, QStringLiteral("/Neuf"), EACCES);
+        sf::injecterPanne(sf::Operation::CreationDossier, u"/Neuf"_s, EACCES);
         bool ouvert = false;
         s.seam.quandDialogue([&](QDialog &d) {
             auto &nd = dynamic_cast<frmNouveauDossier &>(d);
-            QTest::keyClicks(nd.txtNouveauDossier, QStringLiteral("Neuf"));
+            QTest::keyClicks(nd.txtNouveauDossier, u"Neuf"_s);
             QTest::mouseClick(nd.cmdOK, Qt::LeftButton);
             ouvert = nd.isVisible();
             return nd.result();
@@ -598,8 +589,7 @@ private slots:
         QCOMPARE(codeDeFin([&] { dv.cmdNouveauDossier_Click(); }), -1);
         QVERIFY(ouvert);
         QCOMPARE(s.seam.messages,
-                 QList<Message>{s.critique(s.cible(QStringLiteral("Neuf")) +
-                                           QString::fromUtf8("\r\n\r\nErreur n° 70. Permission refusée."))});
+                 QList<Message>{s.critique(s.cible(u"Neuf"_s) + u"\r\n\r\nErreur n° 70. Permission refusée."_s)});
         QVERIFY(QDir(s.destination).isEmpty());
         QCOMPARE(dv.txtDeplacerVers->text(), s.destination);
     }
@@ -622,7 +612,7 @@ private slots:
         auto [saisie, ouvert] = donnees<QString, QString>("saisie", "ouvert");
         Scene s;
         for (const char *d : {"alpha", "tmp", "tmpx", "Trains"})
-            s.bac.creerDossier(QString::fromUtf8("Vieux consists é/") + QLatin1String(d));
+            s.bac.creerDossier(u"Vieux consists é/"_s + QLatin1String(d));
         frmDeplacerVers dv(*s.f);
         dv.show();
         QVERIFY(dv.CheDossier->definirChemin(s.destination));
@@ -635,16 +625,16 @@ private slots:
     void demanderMontreLesDeuxFichiers()
     {
         Scene s;
-        s.consists({QStringLiteral("a.con"), QStringLiteral("b.con")});
-        s.existant(QStringLiteral("b.con"), QDateTime(QDate(2003, 5, 1), QTime(10, 20, 30)));
+        s.consists({u"a.con"_s, u"b.con"_s});
+        s.existant(u"b.con"_s, QDateTime(QDate(2003, 5, 1), QTime(10, 20, 30)));
         frmDeplacerVers dv(*s.f);
         QVERIFY(dv.CheDossier->definirChemin(s.destination));
         Compteur = 1;
 
         frmDemander q(*s.f, dv);
         // Seconds shown: two files of the same minute must look different.
-        QVERIFY2(q.lbl4->text().contains(QStringLiteral("10:20:30")), qPrintable(q.lbl4->text()));
-        QVERIFY2(q.lbl7->text().contains(QStringLiteral("12:00:00")), qPrintable(q.lbl7->text()));
+        QVERIFY2(q.lbl4->text().contains(u"10:20:30"_s), qPrintable(q.lbl4->text()));
+        QVERIFY2(q.lbl7->text().contains(u"12:00:00"_s), qPrintable(q.lbl7->text()));
     }
 };
 

@@ -18,7 +18,7 @@ QHash<QString, QStringList> textesBruts(const QByteArray &octets)
 {
     QHash<QString, QStringList> textes;
     QString section;
-    for (const QString &brute : depuisAnsi(octets).split(QStringLiteral("\r\n"))) {
+    for (const QString &brute : depuisAnsi(octets).split(u"\r\n"_s)) {
         const QString ligne = brute.trimmed();
         const qsizetype egal = ligne.indexOf(u'=');
         if (ligne.startsWith(u'['))
@@ -55,8 +55,8 @@ private slots:
         QTest::addColumn<QString>("chemin");
         const QDir dossier(Bac::dossierLangSource());
         // The two files that ship by default are checked even when missing.
-        QStringList noms = dossier.entryList({QStringLiteral("*.lng")}, QDir::Files);
-        noms << QStringLiteral("crv-1.0.7-french.lng") << QStringLiteral("crv-1.0.7-english.lng");
+        QStringList noms = dossier.entryList({u"*.lng"_s}, QDir::Files);
+        noms << u"crv-1.0.7-french.lng"_s << u"crv-1.0.7-english.lng"_s;
         noms.removeDuplicates();
         for (const QString &nom : noms)
             QTest::newRow(qPrintable(nom)) << dossier.filePath(nom);
@@ -83,7 +83,7 @@ private slots:
         // no later duplicate ignored), with the placeholders its caller fills
         // and no other.
         const QHash<QString, QStringList> bruts = textesBruts(octets);
-        static const QRegularExpression marque(QStringLiteral("\\[[A-Za-z]+\\]"));
+        static const QRegularExpression marque(u"\\[[A-Za-z]+\\]"_s);
         for (const EntreeCatalogue &e : catalogue()) {
             const QString ou = e.section + u'/' + e.cle;
             const QString texte = sansBlancs(lireCleIniFichier(chemin, e.section, e.cle));
@@ -105,13 +105,13 @@ private slots:
 
         // No two captions of one keyboard group share an access key ("&&" is
         // a plain "&").
-        static const QRegularExpression chiffres(QStringLiteral("\\d+$"));
+        static const QRegularExpression chiffres(u"\\d+$"_s);
         for (const char *groupe : GroupesTouches) {
             QHash<QString, QString> prises;
             for (const QString &cle : QString::fromLatin1(groupe).split(u' ')) {
                 QString legende = lireCleIniFichier(chemin, QString(cle).remove(chiffres), cle);
                 QVERIFY2(!legende.isEmpty(), qPrintable(cle));
-                legende.remove(QStringLiteral("&&"));
+                legende.remove(u"&&"_s);
                 const qsizetype a = legende.indexOf(u'&') + 1;
                 if (a == 0 || a >= legende.size() || !legende[a].isLetterOrNumber())
                     continue;
@@ -137,7 +137,7 @@ private slots:
         ligne("apostrophes enlevées", "[M]\r\nK='dit'\r\n", "dit");
         ligne("guillemet seul gardé", "[M]\r\nK=\"ouvert\r\n", "\"ouvert");
         ligne("marque intacte", "[M]\r\nK=[num] fichiers\r\n", "[num] fichiers");
-        ligne("windows-1252", "[M]\r\nK=Propri\xe9t\xe9s \x80 \x9c\r\n", QString::fromUtf8("Propriétés € œ"));
+        ligne("windows-1252", "[M]\r\nK=Propri\xe9t\xe9s \x80 \x9c\r\n", u"Propriétés € œ"_s);
         ligne("autre section", "[A]\r\nK=a\r\n[M]\r\nK=b\r\n", "b");
         // A translator's "[ Messages ]" must not make every key missing.
         ligne("blancs dans les crochets", "[ M ]\r\nK=b\r\n", "b");
@@ -153,8 +153,8 @@ private slots:
         auto [fichier, attendu] = donnees<QByteArray, QString>("fichier", "attendu");
         Bac bac;
         InteractionScriptee seam;
-        const QString chemin = bac.ecrire(QStringLiteral("t.lng"), fichier);
-        QCOMPARE(LireLangue(chemin, QStringLiteral("M"), QStringLiteral("K"), true), attendu);
+        const QString chemin = bac.ecrire(u"t.lng"_s, fichier);
+        QCOMPARE(LireLangue(chemin, u"M"_s, u"K"_s, true), attendu);
         QVERIFY(seam.messages.isEmpty());
     }
 
@@ -165,7 +165,7 @@ private slots:
             tous.append(static_cast<char>(i));
         QCOMPARE(versAnsi(depuisAnsi(tous)), tous);
         QCOMPARE(versAnsi(u"Ωx€"), QByteArray("?x\x80"));
-        QCOMPARE(versAnsi(QStringLiteral("a\U0001F682b")), QByteArray("a?b"));
+        QCOMPARE(versAnsi(u"a\U0001F682b"_s), QByteArray("a?b"));
     }
 
     void texteManquantTermine_data()
@@ -184,9 +184,9 @@ private slots:
         QFETCH(QByteArray, fichier);
         Bac bac;
         InteractionScriptee seam;
-        const QString chemin = bac.ecrire(QStringLiteral("autre-nom.lng"), fichier);
-        NomFichierLangue = QStringLiteral("crv-1.0.7-french.lng");
-        QCOMPARE(codeDeFin([&] { LireLangue(chemin, QStringLiteral("Button"), QStringLiteral("Button01"), true); }), 1);
+        const QString chemin = bac.ecrire(u"autre-nom.lng"_s, fichier);
+        NomFichierLangue = u"crv-1.0.7-french.lng"_s;
+        QCOMPARE(codeDeFin([&] { LireLangue(chemin, u"Button"_s, u"Button01"_s, true); }), 1);
         QCOMPARE(seam.messages,
                  (QList<Message>{{QString::fromUtf8("La section [Button] ou la clé \"Button01\" n'existe "
                                                     "pas dans le fichier de langue \"crv-1.0.7-french.lng\"."
@@ -199,15 +199,15 @@ private slots:
     {
         Bac bac;
         InteractionScriptee seam;
-        NomFichierLangue = QStringLiteral("crv-1.0.7-english.lng");
+        NomFichierLangue = u"crv-1.0.7-english.lng"_s;
         const Message absent{QString::fromUtf8("Le fichier de langue suivant n'existe pas : crv-1.0.7-english.lng"
                                                "\r\n\r\nImpossible de continuer."),
                              Boutons::OK, Icone::Critique};
         // A folder of that name is no language file either.
-        for (const QString &chemin : {bac.chemin(QStringLiteral("absent.lng")), bac.creerDossier("lang/x.lng")}) {
+        for (const QString &chemin : {bac.chemin(u"absent.lng"_s), bac.creerDossier("lang/x.lng")}) {
             seam.messages.clear();
-            QCOMPARE(codeDeFin([&] { texte(QStringLiteral("A"), QStringLiteral("B")); }), 1);
-            QCOMPARE(codeDeFin([&] { LireLangue(chemin, QStringLiteral("A"), QStringLiteral("B")); }), 1);
+            QCOMPARE(codeDeFin([&] { texte(u"A"_s, u"B"_s); }), 1);
+            QCOMPARE(codeDeFin([&] { LireLangue(chemin, u"A"_s, u"B"_s); }), 1);
             QCOMPARE(seam.messages, (QList<Message>{absent, absent}));
         }
     }
@@ -222,8 +222,8 @@ private slots:
             QSKIP("no key has been added since the 1.0.7 language files");
         Bac bac;
         InteractionScriptee seam;
-        const QString defaut = bac.preparerProgramme() + QStringLiteral("lang/") + LangueParDefaut;
-        FichierLangue = bac.ecrire(QStringLiteral("ancien.lng"), "[Language]\r\nAuthor=x\r\n");
+        const QString defaut = bac.preparerProgramme() + u"lang/"_s + LangueParDefaut;
+        FichierLangue = bac.ecrire(u"ancien.lng"_s, "[Language]\r\nAuthor=x\r\n");
         QCOMPARE(texte(nouvelle->section, nouvelle->cle), LireLangue(defaut, nouvelle->section, nouvelle->cle));
         QVERIFY(seam.messages.isEmpty());
     }

@@ -20,7 +20,7 @@ QStringList lignes(QByteArray octets, qint64 pas = 0)
     while (l.lire(ligne)) {
         lues << ligne.toString();
         if (l.numeroLigne() != lues.size())
-            lues << QStringLiteral("<ligne n° %1>").arg(l.numeroLigne());
+            lues << u"<ligne n° %1>"_s.arg(l.numeroLigne());
     }
     return lues;
 }
@@ -82,8 +82,8 @@ private slots:
     {
         colonnes<QByteArray, QStringList>("octets", "lignes");
 
-        const QString texte = QString::fromUtf8("Train (\r\n\tName ( \"Côte\" )\r\n\tEngineData ( A B )\r\n)");
-        const QStringList attendu = {"Train (", QString::fromUtf8("\tName ( \"Côte\" )"), "\tEngineData ( A B )", ")"};
+        const QString texte = u"Train (\r\n\tName ( \"Côte\" )\r\n\tEngineData ( A B )\r\n)"_s;
+        const QStringList attendu = {"Train (", u"\tName ( \"Côte\" )"_s, "\tEngineData ( A B )", ")"};
         QTest::newRow("ANSI CR LF") << versAnsi(texte) << attendu;
         QTest::newRow("ANSI LF") << versAnsi(QString(texte).replace("\r\n", "\n")) << attendu;
         QTest::newRow("ANSI CR") << versAnsi(QString(texte).replace("\r\n", "\r")) << attendu;
@@ -91,15 +91,14 @@ private slots:
         QTest::newRow("UTF-16 BE") << utf16(texte, false) << attendu;
         QTest::newRow("UTF-8 avec marque") << QByteArray("\xEF\xBB\xBF") + texte.toUtf8() << attendu;
         QTest::newRow("UTF-8 sans marque lu en ANSI")
-            << texte.toUtf8()
-            << QStringList{"Train (", QString::fromUtf8("\tName ( \"CÃ´te\" )"), "\tEngineData ( A B )", ")"};
+            << texte.toUtf8() << QStringList{"Train (", u"\tName ( \"CÃ´te\" )"_s, "\tEngineData ( A B )", ")"};
         QTest::newRow("fin mêlées") << QByteArray("a\r\nb\nc\rd\n\re") << QStringList{"a", "b", "c", "d", "", "e"};
         QTest::newRow("rien après la dernière fin") << QByteArray("a\r\n") << QStringList{"a"};
         QTest::newRow("lignes vides") << QByteArray("\r\n\r\n") << QStringList{"", ""};
         QTest::newRow("vide") << QByteArray() << QStringList{};
         QTest::newRow("marque seule") << QByteArray("\xFF\xFE") << QStringList{};
         QTest::newRow("un octet") << QByteArray("x") << QStringList{"x"};
-        QTest::newRow("UTF-16 impair") << (utf16(QStringLiteral("ab"), true) + 'c') << QStringList{"ab"};
+        QTest::newRow("UTF-16 impair") << (utf16(u"ab"_s, true) + 'c') << QStringList{"ab"};
     }
 
     void codagesEtFinsDeLigne()
@@ -114,7 +113,7 @@ private slots:
         QString texte;
         QStringList attendu;
         for (int i = 0; i < 3000; ++i) {
-            attendu << QStringLiteral("\tWagonData ( W%1 \"Set %2\" )").arg(i).arg(QString(i % 97, u'é'));
+            attendu << u"\tWagonData ( W%1 \"Set %2\" )"_s.arg(i).arg(QString(i % 97, u'é'));
             texte += attendu.last() + QStringList{"\r\n", "\n", "\r"}[i % 3];
         }
         attendu << QString(200000, u'x');
@@ -128,8 +127,7 @@ private slots:
         // Broken UTF-8 sequences, surrogates and marks cut across reads: Qt's
         // own decoders, fed piece by piece, dropped the text after a broken
         // sequence.
-        const QString texte =
-            QString::fromUtf8("Wagon ( WagonData ( \"été\" Set ) )\r\n\U0001F682 EngineData ( A B )\n");
+        const QString texte = u"Wagon ( WagonData ( \"été\" Set ) )\r\n\U0001F682 EngineData ( A B )\n"_s;
         QByteArray utf8 = texte.toUtf8();
         utf8.insert(10, "\xF3\xF3\xF3");
         utf8.insert(30, "\xE2\x82");
@@ -153,9 +151,9 @@ private slots:
         QStringView ligne;
         QVERIFY(l.lire(ligne));
         QCOMPARE(ligne.size(), LongueurLigneMax);
-        QCOMPARE(analyserLigne(ligne).dossier.toString(), QStringLiteral("B"));
+        QCOMPARE(analyserLigne(ligne).dossier.toString(), u"B"_s);
         QVERIFY(l.lire(ligne));
-        QCOMPARE(ligne.toString(), QStringLiteral("WagonData ( C D )"));
+        QCOMPARE(ligne.toString(), u"WagonData ( C D )"_s);
         QCOMPARE(l.numeroLigne(), 2);
         QVERIFY(!l.lire(ligne));
     }

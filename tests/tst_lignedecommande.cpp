@@ -21,8 +21,8 @@ Sortie lancer(const Bac &bac, const QStringList &arguments, const QProcessEnviro
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(variable));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), bac.chemin(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), bac.chemin(QStringLiteral("donnees")));
+    env.insert(u"XDG_CONFIG_HOME"_s, bac.chemin(u"config"_s));
+    env.insert(u"XDG_DATA_HOME"_s, bac.chemin(u"donnees"_s));
     env.insert(plus);
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(CORVANEL_BIN_DIR "/corvanel"), arguments);
@@ -43,21 +43,21 @@ private slots:
     void secondeDemoSeTait()
     {
         Bac bac;
-        const QString runtime = bac.creerDossier(QStringLiteral("run"));
+        const QString runtime = bac.creerDossier(u"run"_s);
         QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        const QString temp = bac.creerDossier(QStringLiteral("tmp"));
+        const QString temp = bac.creerDossier(u"tmp"_s);
         qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
         corvanel::InstanceUnique premiere;
         QVERIFY(premiere.acquerir());
         QProcessEnvironment env;
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        env.insert(QStringLiteral("TMPDIR"), temp);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(u"XDG_RUNTIME_DIR"_s, runtime);
+        env.insert(u"TMPDIR"_s, temp);
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         const Sortie s = lancer(bac, {"--demo"}, env);
         QCOMPARE(s.code, 0);
         QVERIFY2(!s.err.contains("demo"), s.err.constData());
         QVERIFY(QDir(temp).isEmpty());
-        QVERIFY(!QFileInfo::exists(bac.chemin(QStringLiteral("config"))));
+        QVERIFY(!QFileInfo::exists(bac.chemin(u"config"_s)));
     }
 
     void sorties_data()
@@ -105,18 +105,18 @@ private slots:
         Bac bac;
         // No train.exe needed: any folder holding TRAINS/CONSISTS will do, in any case.
         for (const char *dossier : {"sain", "jeu"}) {
-            bac.ecrire(dossier + QStringLiteral("/Trains/Trainset/S/E.eng"), "x");
-            bac.ecrire(dossier + QStringLiteral("/Trains/consists/sain.con"), consist({"EngineData ( e s )"}));
+            bac.ecrire(dossier + u"/Trains/Trainset/S/E.eng"_s, "x");
+            bac.ecrire(dossier + u"/Trains/consists/sain.con"_s, consist({"EngineData ( e s )"}));
         }
-        bac.ecrire(QString::fromUtf8("jeu/Trains/consists/Côte d'Azur.con"), consist({"WagonData ( Absent S )"}));
-        bac.ecrire(QStringLiteral("jeu/Trains/consists/b.con"), consist({"EngineData ( E S"}));
-        const QString route = QStringLiteral("jeu/Routes/R,1/");
-        bac.ecrire(route + QStringLiteral("SERVICES/s\"1.srv"), "Train_Config ( B )");
-        bac.ecrire(route + QStringLiteral("SERVICES/T.srv"), "Train_Config ( \"C\xf4te d'Azur\" )");
-        bac.ecrire(route + QStringLiteral("SERVICES/sain.srv"), "Train_Config ( sain )");
-        bac.ecrire(route + QString::fromUtf8("ACTIVITIES/é.act"), "Service_Definition ( t )");
-        bac.ecrire(route + QStringLiteral("ACTIVITIES/x.act"), "Player_Service_Definition ( \"T\" )");
-        bac.ecrire(route + QStringLiteral("ACTIVITIES/Y.act"), "Service_Definition ( sain )");
+        bac.ecrire(u"jeu/Trains/consists/Côte d'Azur.con"_s, consist({"WagonData ( Absent S )"}));
+        bac.ecrire(u"jeu/Trains/consists/b.con"_s, consist({"EngineData ( E S"}));
+        const QString route = u"jeu/Routes/R,1/"_s;
+        bac.ecrire(route + u"SERVICES/s\"1.srv"_s, "Train_Config ( B )");
+        bac.ecrire(route + u"SERVICES/T.srv"_s, "Train_Config ( \"C\xf4te d'Azur\" )");
+        bac.ecrire(route + u"SERVICES/sain.srv"_s, "Train_Config ( sain )");
+        bac.ecrire(route + u"ACTIVITIES/é.act"_s, "Service_Definition ( t )");
+        bac.ecrire(route + u"ACTIVITIES/x.act"_s, "Player_Service_Definition ( \"T\" )");
+        bac.ecrire(route + u"ACTIVITIES/Y.act"_s, "Service_Definition ( sain )");
         if (arguments.size() > 1)
             arguments[1] = bac.chemin(arguments[1]);
 
@@ -130,19 +130,18 @@ private slots:
         if (!sortie.isNull())
             QCOMPARE(s.out, sortie);
         QVERIFY2(s.err.contains(erreur), s.err.constData());
-        QVERIFY(!QFileInfo::exists(bac.chemin(QStringLiteral("config/Corvanel"))));
+        QVERIFY(!QFileInfo::exists(bac.chemin(u"config/Corvanel"_s)));
     }
 
     void reparation()
     {
         Bac bac;
-        bac.ecrire(QStringLiteral("jeu/TRAINS/TRAINSET/Inoui/TGV.wag"), "x");
-        bac.ecrire(QStringLiteral("jeu/TRAINS/TRAINSET/S/E.eng"), "x");
+        bac.ecrire(u"jeu/TRAINS/TRAINSET/Inoui/TGV.wag"_s, "x");
+        bac.ecrire(u"jeu/TRAINS/TRAINSET/S/E.eng"_s, "x");
         const QByteArray a = consist({"WagonData ( tgv \"800, v2\" )", "EngineData ( Manque S )"});
-        const QString ro =
-            bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/ro.con"), consist({"WagonData ( TGV \"800, v2\" )"}));
-        bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/a.con"), a);
-        const QString jeu = bac.chemin(QStringLiteral("jeu"));
+        const QString ro = bac.ecrire(u"jeu/TRAINS/CONSISTS/ro.con"_s, consist({"WagonData ( TGV \"800, v2\" )"}));
+        bac.ecrire(u"jeu/TRAINS/CONSISTS/a.con"_s, a);
+        const QString jeu = bac.chemin(u"jeu"_s);
         Sortie s = lancer(bac, {"--missing", jeu});
         QCOMPARE(s.code, 1);
         QCOMPARE(s.out, QByteArray("\"800, v2\",tgv.wag,2,Inoui/TGV.wag\nS,Manque.eng,1,\n"));
@@ -153,7 +152,7 @@ private slots:
         QCOMPARE(s.code, 1);
         QCOMPARE(s.out, QByteArray("a.con\n"));
         QVERIFY(s.err.contains("ro.con"));
-        QCOMPARE(Bac::lire(bac.chemin(QStringLiteral("jeu/TRAINS/CONSISTS/a.con"))), a);
+        QCOMPARE(Bac::lire(bac.chemin(u"jeu/TRAINS/CONSISTS/a.con"_s)), a);
         QFile::setPermissions(ro, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         s = lancer(bac, remplacer);
         QCOMPARE(s.code, 0);
@@ -167,23 +166,23 @@ private slots:
         s = lancer(bac, {"--undo", jeu});
         QCOMPARE(s.code, 0);
         QCOMPARE(s.out, QByteArray("a.con\nro.con\n"));
-        QCOMPARE(Bac::lire(bac.chemin(QStringLiteral("jeu/TRAINS/CONSISTS/a.con"))), a);
-        QVERIFY(QFileInfo::exists(bac.chemin(QStringLiteral("donnees/Corvanel/backups"))));
+        QCOMPARE(Bac::lire(bac.chemin(u"jeu/TRAINS/CONSISTS/a.con"_s)), a);
+        QVERIFY(QFileInfo::exists(bac.chemin(u"donnees/Corvanel/backups"_s)));
         QCOMPARE(lancer(bac, {"--undo", jeu}).code, 1);
     }
 
     void dossierInutilisable_data()
     {
         QTest::addColumn<QString>("dossier");
-        QTest::newRow("absent") << QStringLiteral("absent");
-        QTest::newRow("sans consists") << QStringLiteral("vide");
+        QTest::newRow("absent") << u"absent"_s;
+        QTest::newRow("sans consists") << u"vide"_s;
     }
 
     void dossierInutilisable()
     {
         QFETCH(QString, dossier);
         Bac bac;
-        bac.creerDossier(QStringLiteral("vide/TRAINS"));
+        bac.creerDossier(u"vide/TRAINS"_s);
         for (const char *mode : {"--scan", "--report", "--used-by", "--missing", "--replace", "--undo"}) {
             const Sortie s = lancer(bac, {QString::fromLatin1(mode), bac.chemin(dossier)});
             QCOMPARE(s.code, 2);
@@ -198,10 +197,10 @@ private slots:
         // report still finds what follows them, and memory stays far below
         // their size.
         Bac bac;
-        bac.ecrire(QStringLiteral("jeu/TRAINS/TRAINSET/S/E.eng"), "x");
+        bac.ecrire(u"jeu/TRAINS/TRAINSET/S/E.eng"_s, "x");
         const auto ecrire = [&](const char *nom, const QByteArray &debut, const QByteArray &bloc, int fois,
                                 const QByteArray &fin) {
-            QFile f(bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/") + QString::fromLatin1(nom), debut));
+            QFile f(bac.ecrire(u"jeu/TRAINS/CONSISTS/"_s + QString::fromLatin1(nom), debut));
             QVERIFY(f.open(QIODevice::Append));
             for (int i = 0; i < fois; ++i)
                 QVERIFY(f.write(bloc) == bloc.size());
@@ -211,7 +210,7 @@ private slots:
                "\t\tWagonData ( Manque S )\r\n");
         ecrire("longue.con", "EngineData ( E S ) ", QByteArray(1024 * 1024, 'x'), 50, "\r\nWagonData ( Perdu S )\r\n");
 
-        const Sortie s = lancer(bac, {"--report", bac.chemin(QStringLiteral("jeu"))});
+        const Sortie s = lancer(bac, {"--report", bac.chemin(u"jeu"_s)});
         QCOMPARE(s.code, 1);
         QCOMPARE(s.out, QByteArray("grand.con,\"S\",\"Manque.wag\"\nlongue.con,\"S\",\"Perdu.wag\"\n"));
 #ifndef __SANITIZE_ADDRESS__ // the sanitizer keeps freed memory aside

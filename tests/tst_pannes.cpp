@@ -69,10 +69,10 @@ struct LimiteTaille {
 };
 
 struct Scene : SceneFenetre {
-    QString destination = bac.creerDossier(QStringLiteral("Destination")) + u'/';
+    QString destination = bac.creerDossier(u"Destination"_s) + u'/';
     QMap<QString, QByteArray> consists; // every consist laid out, by name
 
-    Scene() { ecrireVehicule(QStringLiteral("Set/Loco.eng")); }
+    Scene() { ecrireVehicule(u"Set/Loco.eng"_s); }
     ~Scene() override { sf::retirerPannes(); }
 
     void con(const QString &nom, const QByteArray &octets)
@@ -97,14 +97,14 @@ struct Scene : SceneFenetre {
     // One word per message: "?" a question, "fin" the end, "E<n>" a failure.
     QString messages() const
     {
-        static const QRegularExpression numero(QStringLiteral("Erreur n° (\\d+)\\."));
+        static const QRegularExpression numero(u"Erreur n° (\\d+)\\."_s);
         QStringList mots;
         for (const Message &m : seam.messages) {
             const auto n = numero.match(m.texte);
-            mots << (m.boutons == Boutons::OuiNon    ? QStringLiteral("?")
-                     : m.icone == Icone::Information ? QStringLiteral("fin")
+            mots << (m.boutons == Boutons::OuiNon    ? u"?"_s
+                     : m.icone == Icone::Information ? u"fin"_s
                      : n.hasMatch()                  ? u'E' + n.captured(1)
-                                                     : QStringLiteral("?!"));
+                                                     : u"?!"_s);
         }
         return mots.join(u' ');
     }
@@ -171,12 +171,12 @@ private slots:
     {
         auto [commande, parti, messages] = donnees<QString, QString, QString>("commande", "parti", "messages");
         Scene s;
-        s.con(QStringLiteral("a.con"), Invalide);
-        s.con(QStringLiteral("b.con"), Valide);
+        s.con(u"a.con"_s, Invalide);
+        s.con(u"b.con"_s, Valide);
         s.rechercherEtToutChoisir();
-        QCOMPARE(s.liste(), QStringList{QStringLiteral("a.con")});
-        const QString dossier = parti == u"Destination" ? s.destination : s.jeu + QStringLiteral("TRAINS/") + parti;
-        const auto renommer = [&] { QVERIFY(QDir().rename(dossier, s.bac.chemin(QStringLiteral("parti")))); };
+        QCOMPARE(s.liste(), QStringList{u"a.con"_s});
+        const QString dossier = parti == u"Destination" ? s.destination : s.jeu + u"TRAINS/"_s + parti;
+        const auto renommer = [&] { QVERIFY(QDir().rename(dossier, s.bac.chemin(u"parti"_s))); };
         if (parti != u"Destination")
             renommer();
 
@@ -194,18 +194,18 @@ private slots:
             s.seam.repondre(Reponse::Oui);
             s.f->cmdNettoyer_Click();
             // The list stays off until the next scan.
-            QCOMPARE(s.commandes(), QStringLiteral("RDNmstxl FOA epg"));
+            QCOMPARE(s.commandes(), u"RDNmstxl FOA epg"_s);
             QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
         } else {
             s.f->cmdRechercher_Click();
-            QCOMPARE(s.liste(), (QStringList{QStringLiteral("a.con"), QStringLiteral("b.con")}));
+            QCOMPARE(s.liste(), (QStringList{u"a.con"_s, u"b.con"_s}));
         }
 
         QCOMPARE(fin, messages.section(u' ', -1).startsWith(u'E') ? 1 : -1);
         QCOMPARE(s.messages(), messages);
         s.rienPerdu();
         if (parti != u"CONSISTS")
-            QCOMPARE(s.etats(), QStringLiteral("LL"));
+            QCOMPARE(s.etats(), u"LL"_s);
         QVERIFY(!QFileInfo::exists(dossier)); // nothing made it again
     }
 
@@ -230,19 +230,19 @@ private slots:
     {
         auto [cas, messages] = donnees<QString, QString>("cas", "messages");
         Scene s;
-        s.con(QStringLiteral("b.con"), Invalide);
-        const QString z = DossierConsists + QStringLiteral("z.con");
+        s.con(u"b.con"_s, Invalide);
+        const QString z = DossierConsists + u"z.con"_s;
         QByteArray octetsZ = Invalide;
         if (cas == u"tube") {
             QCOMPARE(::mkfifo(QFile::encodeName(z).constData(), 0644), 0);
         } else if (cas == u"illisible") {
-            QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), z));
+            QVERIFY(QFile::link(u"/proc/self/mem"_s, z));
         } else {
             // The read-ahead holds at most 384 consists before the first is
             // taken: the 600th cannot have been read when the walk starts.
             if (cas == u"petit")
                 for (int i = 0; i < 600; ++i)
-                    s.ecrireConsist(QStringLiteral("a%1.con").arg(i, 3, 10, QChar(u'0')), Valide);
+                    s.ecrireConsist(u"a%1.con"_s.arg(i, 3, 10, QChar(u'0')), Valide);
             else
                 octetsZ = consist("EngineData ( Absente Set )", 2 * 1024 * 1024);
         }
@@ -252,13 +252,13 @@ private slots:
             if (retire && jauge->value() >= 1)
                 QFile::remove(z);
         };
-        const auto preparer = [&] { retire ? void(s.ecrireConsist(QStringLiteral("z.con"), octetsZ)) : void(); };
+        const auto preparer = [&] { retire ? void(s.ecrireConsist(u"z.con"_s, octetsZ)) : void(); };
         preparer();
         const int fin = codeDeFin([&] { s.f->cmdRechercher_Click(); });
         QCOMPARE(s.messages(), messages);
         QCOMPARE(fin, messages.isEmpty() ? -1 : 1);
         if (fin < 0)
-            QCOMPARE(s.liste(), QStringList{QStringLiteral("b.con")});
+            QCOMPARE(s.liste(), QStringList{u"b.con"_s});
 
         s.seam.messages.clear();
         preparer();
@@ -267,7 +267,7 @@ private slots:
         QCOMPARE(codeDeFin([&] { r.cmdActualiser_Click(); }), fin);
         QCOMPARE(s.messages(), messages);
         if (fin < 0)
-            QCOMPARE(colonne(r.MSHFlexGrid->model()), QStringList{QStringLiteral("b.con")});
+            QCOMPARE(colonne(r.MSHFlexGrid->model()), QStringList{u"b.con"_s});
         s.rienPerdu();
     }
 
@@ -277,21 +277,21 @@ private slots:
         colonnes<int, QString, QString>("err", "messages", "etats");
         // a.con fits, b.con is cut short part-way, c.con fits: each failure is
         // told and the move goes on.
-        QTest::newRow("plein au milieu du deuxième") << 0 << QStringLiteral("E61 fin") << QStringLiteral("DLD");
-        QTest::newRow("support en lecture seule") << EROFS << QStringLiteral("E70 E70 E70 fin") << "LLL";
+        QTest::newRow("plein au milieu du deuxième") << 0 << u"E61 fin"_s << u"DLD"_s;
+        QTest::newRow("support en lecture seule") << EROFS << u"E70 E70 E70 fin"_s << "LLL";
     }
 
     void destinationPleineOuFermee()
     {
         auto [err, messages, etats] = donnees<int, QString, QString>("err", "messages", "etats");
         Scene s;
-        s.con(QStringLiteral("a.con"), consist("EngineData ( A Set )", 40'000));
-        s.con(QStringLiteral("b.con"), consist("EngineData ( B Set )", 300'000));
-        s.con(QStringLiteral("c.con"), consist("EngineData ( C Set )", 40'000));
+        s.con(u"a.con"_s, consist("EngineData ( A Set )", 40'000));
+        s.con(u"b.con"_s, consist("EngineData ( B Set )", 300'000));
+        s.con(u"c.con"_s, consist("EngineData ( C Set )", 40'000));
         s.rechercherEtToutChoisir();
         s.choisirDestination();
         if (err != 0)
-            sf::injecterPanne(sf::Operation::Copie, QStringLiteral("/Destination/"), err);
+            sf::injecterPanne(sf::Operation::Copie, u"/Destination/"_s, err);
 
         {
             std::optional<LimiteTaille> limite;
@@ -325,15 +325,15 @@ private slots:
         auto [liste, cible, ancien] = donnees<bool, QString, bool>("liste", "cible", "ancien");
         Scene s;
         for (int i = 0; i < 100; ++i)
-            s.ecrireConsist(QStringLiteral("Train %1.con").arg(i), Invalide);
+            s.ecrireConsist(u"Train %1.con"_s.arg(i), Invalide);
         const bool dossier = cible.endsWith(u'/'), parti = cible.startsWith(u"CONSISTS");
-        const QString chemin = dossier ? s.bac.creerDossier(QStringLiteral("MSTS/TRAINS/") + cible.chopped(1))
-                                       : s.jeu + QStringLiteral("TRAINS/") + cible;
+        const QString chemin =
+            dossier ? s.bac.creerDossier(u"MSTS/TRAINS/"_s + cible.chopped(1)) : s.jeu + u"TRAINS/"_s + cible;
         if (ancien)
-            s.bac.ecrire(QStringLiteral("MSTS/TRAINS/") + cible, "ancien\r\n");
+            s.bac.ecrire(u"MSTS/TRAINS/"_s + cible, "ancien\r\n");
         frmRapportDetaille r;
         r.cmdActualiser_Click();
-        s.lister({QStringLiteral("a.con"), QStringLiteral("b.con")});
+        s.lister({u"a.con"_s, u"b.con"_s});
         if (parti)
             QVERIFY(QDir(DossierConsists).removeRecursively());
 
@@ -348,12 +348,11 @@ private slots:
         QCOMPARE(s.seam.messages.size(), 1);
         const Message &m = s.seam.messages[0];
         const QString raison = m.texte.mid(chemin.size() + 4);
-        QVERIFY2(m.icone == Icone::Critique &&
-                     m.texte.startsWith(QDir::toNativeSeparators(chemin) + QStringLiteral("\r\n\r\n")) &&
+        QVERIFY2(m.icone == Icone::Critique && m.texte.startsWith(QDir::toNativeSeparators(chemin) + u"\r\n\r\n"_s) &&
                      !raison.isEmpty() && raison != u"Unknown error",
                  qPrintable(m.texte));
         QCOMPARE(Bac::lire(chemin), ancien ? QByteArray("ancien\r\n") : QByteArray("<absent>"));
-        QCOMPARE(QDir(s.jeu + QStringLiteral("TRAINS")).entryList(QDir::Files | QDir::Hidden).size(), ancien ? 1 : 0);
+        QCOMPARE(QDir(s.jeu + u"TRAINS"_s).entryList(QDir::Files | QDir::Hidden).size(), ancien ? 1 : 0);
         QCOMPARE(QFileInfo::exists(DossierConsists), !parti);
         QCOMPARE(QFileInfo(chemin).isDir(), dossier);
         QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
@@ -378,13 +377,13 @@ private slots:
         const QString bad = QFile::decodeName("bad\xff\xfe.con");
         // A valid name that shows the same: reached by its path, and acted on.
         const QString vrai = s.ecrireConsist(bad, Invalide);
-        s.con(QStringLiteral("casse.con"), Invalide);
-        s.con(QStringLiteral("bon.con"), Valide);
+        s.con(u"casse.con"_s, Invalide);
+        s.con(u"bon.con"_s, Valide);
         const QByteArray trainset = QFile::encodeName(DossierTrainset);
         QCOMPARE(::mkdir(trainset + "Set\xff", 0755), 0);
         ecrireBrut(trainset + "Set\xff/Loco.eng", "SIMISA");
         ecrireBrut(consists + "note\xff.txt", "x");
-        s.bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/vieux/x.txt"), "x");
+        s.bac.ecrire(u"MSTS/TRAINS/CONSISTS/vieux/x.txt"_s, "x");
         ecrireBrut(consists + "vieux/\xff", "x");
         // The sandbox's own removal goes by decoded names and would miss them.
         const auto sansNomsBruts = qScopeGuard([&] {
@@ -394,7 +393,7 @@ private slots:
         });
 
         s.rechercherEtToutChoisir();
-        const QStringList invalides{bad, bad, QStringLiteral("casse.con")};
+        const QStringList invalides{bad, bad, u"casse.con"_s};
         QCOMPARE(s.liste(), invalides);
         frmRapportDetaille r;
         r.cmdActualiser_Click();
@@ -419,16 +418,16 @@ private slots:
         const qsizetype premier = commande == u"déplacer" ? 0 : 1;
         QCOMPARE(s.seam.messages.size(), premier + 2);
         QCOMPARE(s.seam.messages[premier], echec);
-        QCOMPARE(s.messages().split(u' ').last(), QStringLiteral("fin"));
+        QCOMPARE(s.messages().split(u' ').last(), u"fin"_s);
         // Untouched, and listed again by the closing scan.
         QCOMPARE(lire(consists + "bad\xff\xfe.con"), Invalide);
         QCOMPARE(lire(trainset + "Set\xff/Loco.eng"), QByteArray("SIMISA"));
         if (commande == u"nettoyer") {
             QCOMPARE(lire(consists + "note\xff.txt"), QByteArray("x"));
-            QVERIFY(!QFileInfo::exists(DossierConsists + QStringLiteral("vieux")));
+            QVERIFY(!QFileInfo::exists(DossierConsists + u"vieux"_s));
         } else {
             QCOMPARE(s.liste(), QStringList{bad});
-            QCOMPARE(s.etats(), commande == u"supprimer" ? QStringLiteral("L?") : QStringLiteral("LD"));
+            QCOMPARE(s.etats(), commande == u"supprimer" ? u"L?"_s : u"LD"_s);
             QVERIFY(!QFile::exists(vrai));
             QCOMPARE(Bac::lire(s.destination + bad), commande == u"supprimer" ? QByteArray("<absent>") : Invalide);
         }
@@ -441,36 +440,36 @@ private slots:
     {
         Scene s;
         const QString c = DossierConsists, t = DossierTrainset;
-        QDir().mkpath(c + QStringLiteral("vieux"));
+        QDir().mkpath(c + u"vieux"_s);
         for (const char *l :
              {"boucle>.", "a>b", "b>a", "x.con>y.con", "y.con>x.con", "vieux/haut>../..", "vieux/rond>.."}) {
             const QStringList lien = QString::fromLatin1(l).split(u'>');
             QVERIFY(QFile::link(lien[1], c + lien[0]));
         }
-        QVERIFY(QFile::link(QStringLiteral("x"), t + QStringLiteral("x")));
-        QVERIFY(QFile::link(QStringLiteral(".."), t + QStringLiteral("loop")));
-        s.con(QStringLiteral("bon.con"), Valide);
-        s.con(QStringLiteral("boucle.con"), consist("EngineData ( Loco x )"));
-        s.con(QStringLiteral("detour.con"), consist("EngineData ( Loco \"loop\\TRAINSET\\loop\\TRAINSET\\Set\" )"));
+        QVERIFY(QFile::link(u"x"_s, t + u"x"_s));
+        QVERIFY(QFile::link(u".."_s, t + u"loop"_s));
+        s.con(u"bon.con"_s, Valide);
+        s.con(u"boucle.con"_s, consist("EngineData ( Loco x )"));
+        s.con(u"detour.con"_s, consist("EngineData ( Loco \"loop\\TRAINSET\\loop\\TRAINSET\\Set\" )"));
 
         s.f->cmdRechercher_Click();
         frmRapportDetaille r;
         r.cmdActualiser_Click();
-        QCOMPARE(s.liste() + colonne(r.MSHFlexGrid->model()), QStringList(2, QStringLiteral("boucle.con")));
+        QCOMPARE(s.liste() + colonne(r.MSHFlexGrid->model()), QStringList(2, u"boucle.con"_s));
 
         s.seam.repondre(Reponse::Oui);
         s.f->cmdNettoyer_Click();
-        QCOMPARE(s.messages(), QStringLiteral("? fin"));
+        QCOMPARE(s.messages(), u"? fin"_s);
         // Two files (a, b) and two folders (boucle, vieux) gone; the links
         // that lead nowhere the trash does not take.
         QCOMPARE(s.seam.messages[1].texte,
                  avecSautsDeLigne(remplacer(remplacer(s.M("Msg26"), u"[numfile]", u"2"), u"[numfolder]", u"2")) +
-                     QStringLiteral("\r\n") + remplacer(s.M("Msg96"), u"[num]", u"2"));
+                     u"\r\n"_s + remplacer(s.M("Msg96"), u"[num]", u"2"));
         QCOMPARE(QDir(c).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
                  (QStringList{"bon.con", "boucle.con", "detour.con", "x.con", "y.con"}));
         for (const char *reste : {"train.exe", "launcher.exe", "TRAINS/TRAINSET/Set/Loco.eng"})
             QVERIFY2(QFileInfo(s.jeu + QString::fromLatin1(reste)).isFile(), reste);
-        QVERIFY(sf::estLien(t + QStringLiteral("x")) && sf::estLien(t + QStringLiteral("loop")));
+        QVERIFY(sf::estLien(t + u"x"_s) && sf::estLien(t + u"loop"_s));
         s.rienPerdu();
     }
 };

@@ -27,15 +27,15 @@ void lier(const QString &cible, const QString &lien)
 QString creerPrefixe(Bac &bac)
 {
     for (const char *d : {"/drive_c/Program Files/Microsoft Games/TRAIN SIMULATOR", "/drive_c/MSTS-Wow"})
-        bac.creerDossier(QStringLiteral("msts prefixe") + d);
-    bac.creerDossier(QStringLiteral("cdrom/JEUX/MSTS"));
-    const QString prefixe = bac.chemin(QStringLiteral("msts prefixe"));
+        bac.creerDossier(u"msts prefixe"_s + d);
+    bac.creerDossier(u"cdrom/JEUX/MSTS"_s);
+    const QString prefixe = bac.chemin(u"msts prefixe"_s);
     lier("../drive_c", prefixe + "/dosdevices/c:");
-    lier(bac.chemin(QStringLiteral("cdrom")), prefixe + "/dosdevices/d:");
+    lier(bac.chemin(u"cdrom"_s), prefixe + "/dosdevices/d:");
     return prefixe;
 }
 
-const QString CleJeu = QStringLiteral("Software\\Microsoft\\Microsoft Games\\Train Simulator\\1.0");
+const QString CleJeu = u"Software\\Microsoft\\Microsoft Games\\Train Simulator\\1.0"_s;
 const QByteArray EnteteReg = "WINE REGISTRY Version 2\n";
 const QByteArray CleJeuReg = "[Software\\\\Microsoft\\\\Microsoft Games\\\\Train Simulator\\\\1.0] 1700000000\n";
 
@@ -64,7 +64,7 @@ private slots:
         // trouve: relative to the base; nullopt: not found; type: f a file, d a folder, - neither
         colonnes<QString, Opt, QString>("relatif", "trouve", "type");
 
-        const Opt consist = QStringLiteral("Trains/Consists/GP38 Fret.con");
+        const Opt consist = u"Trains/Consists/GP38 Fret.con"_s;
         QTest::newRow("casse melangee") << "TRAINS/CONSISTS/gp38 fret.CON" << consist << "f";
         QTest::newRow("separateurs inverses, doubles, en tete")
             << "\\TRAINS//Consists\\\\gp38 fret.con/" << consist << "f";
@@ -86,11 +86,10 @@ private slots:
 #endif
         auto [relatif, trouve, type] = donnees<QString, Opt, QString>("relatif", "trouve", "type");
         Bac bac;
-        const QString fret = bac.ecrire(QStringLiteral("Trains/Consists/GP38 Fret.con"), "SIMISA@@");
-        lier(fret, bac.chemin(QStringLiteral("Trains/Consists/Lien.con")));
-        lier(QFileInfo(fret).path(), bac.chemin(QStringLiteral("Trains/Raccourci")));
-        lier(bac.chemin(QStringLiteral("Trains/Consists/Parti.con")),
-             bac.chemin(QStringLiteral("Trains/Consists/Perdu.con")));
+        const QString fret = bac.ecrire(u"Trains/Consists/GP38 Fret.con"_s, "SIMISA@@");
+        lier(fret, bac.chemin(u"Trains/Consists/Lien.con"_s));
+        lier(QFileInfo(fret).path(), bac.chemin(u"Trains/Raccourci"_s));
+        lier(bac.chemin(u"Trains/Consists/Parti.con"_s), bac.chemin(u"Trains/Consists/Perdu.con"_s));
         for (const char *jumeau : {"trainset", "TRAINSET", "TrainSet"})
             bac.creerDossier(QString::fromLatin1(jumeau));
 
@@ -107,8 +106,8 @@ private slots:
         colonnes<QByteArray, QString, QString, Opt>("contenu", "cle", "nom", "attendu");
 
         const QByteArray &reg = SystemReg;
-        const QString c = QStringLiteral("Software\\Acme\\Chaines");
-        const Opt chemin = QStringLiteral("C:\\Program Files\\Microsoft Games\\Train Simulator\\");
+        const QString c = u"Software\\Acme\\Chaines"_s;
+        const Opt chemin = u"C:\\Program Files\\Microsoft Games\\Train Simulator\\"_s;
         // Not the value of the sub-key that follows.
         QTest::newRow("chemin du jeu") << reg << CleJeu << "Path" << chemin;
         QTest::newRow("cle et nom sans casse") << reg << "SOFTWARE\\microsoft\\MICROSOFT GAMES\\train simulator\\1.0"
@@ -174,17 +173,16 @@ private slots:
         Bac bac;
         const QString prefixe = creerPrefixe(bac);
         const auto cle = [](const QByteArray &entete, QString chemin) {
-            return chemin.isEmpty()
-                       ? QByteArray()
-                       : entete + "\"Path\"=\"" + chemin.replace(u'\\', QStringLiteral("\\\\")).toUtf8() + "\"\n";
+            return chemin.isEmpty() ? QByteArray()
+                                    : entete + "\"Path\"=\"" + chemin.replace(u'\\', u"\\\\"_s).toUtf8() + "\"\n";
         };
         const QByteArray wowReg =
             "[Software\\\\Wow6432Node\\\\Microsoft\\\\Microsoft Games\\\\Train Simulator\\\\1.0]\n";
-        bac.ecrire(QStringLiteral("msts prefixe/system.reg"), EnteteReg + cle(wowReg, wow) + cle(CleJeuReg, jeu));
+        bac.ecrire(u"msts prefixe/system.reg"_s, EnteteReg + cle(wowReg, wow) + cle(CleJeuReg, jeu));
         qputenv("WINEPREFIX", QFile::encodeName(prefixe));
         const QString driveC = QFileInfo(prefixe + "/drive_c").canonicalFilePath();
-        attendu.replace(QStringLiteral("<c>"), driveC);
-        attendu.replace(QStringLiteral("<d>"), QFileInfo(bac.chemin(QStringLiteral("cdrom"))).canonicalFilePath());
+        attendu.replace(u"<c>"_s, driveC);
+        attendu.replace(u"<d>"_s, QFileInfo(bac.chemin(u"cdrom"_s)).canonicalFilePath());
         QCOMPARE(corvanel::lireDossierMSTSRegistre(), attendu);
 
         // Prefixes made before dosdevices existed still have drive_c, and
@@ -194,7 +192,7 @@ private slots:
         QCOMPARE(corvanel::traduireCheminWine(prefixe, "D:\\Jeux\\"), QString());
 
         // No prefix at all: nothing, and nothing made.
-        const QString absent = bac.chemin(QStringLiteral("pas de prefixe"));
+        const QString absent = bac.chemin(u"pas de prefixe"_s);
         qputenv("WINEPREFIX", QFile::encodeName(absent));
         QCOMPARE(corvanel::lireDossierMSTSRegistre(), QString());
         QVERIFY(!QFileInfo::exists(absent));
@@ -222,7 +220,7 @@ private slots:
             if (proprietaire == u"mort") {
                 // A process that has come and gone: its id is free.
                 QProcess p;
-                p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("-functions")});
+                p.start(QCoreApplication::applicationFilePath(), {u"-functions"_s});
                 QVERIFY(p.waitForStarted(30000));
                 pid = p.processId();
                 QVERIFY(p.waitForFinished(30000));
@@ -232,7 +230,7 @@ private slots:
                       QSysInfo::machineHostName().toUtf8() + '\n';
         }
         Bac bac;
-        const QString verrou = bac.ecrire(QStringLiteral("corvanel-essai.lock"), contenu);
+        const QString verrou = bac.ecrire(u"corvanel-essai.lock"_s, contenu);
         Bac::dater(verrou, QDateTime::currentDateTime().addSecs(-ageSecondes));
         QCOMPARE(InstanceUnique(verrou).acquerir(), acquis);
     }
@@ -252,18 +250,18 @@ private slots:
 
 #ifdef Q_OS_WIN
         const QList<Volume> liste{{"C:\\", "c:"}, { "D:\\", "d:" }};
-        QCOMPARE(racineDuVolume("d:\\jeux\\msts", liste), QStringLiteral("D:\\"));
+        QCOMPARE(racineDuVolume("d:\\jeux\\msts", liste), u"D:\\"_s);
         QCOMPARE(racineDuVolume("E:\\x", liste), QString());
 #else
         const QList<Volume> liste{{"/", "/"}, {"/media/usb/", "usb"}, {"/media/usb/disque/", "disque"}};
-        QCOMPARE(racineDuVolume("/media/usb", liste), QStringLiteral("/media/usb/"));
+        QCOMPARE(racineDuVolume("/media/usb", liste), u"/media/usb/"_s);
         // A longer name is a neighbour, not inside; the deepest volume wins.
-        QCOMPARE(racineDuVolume("/media/usbx/x", liste), QStringLiteral("/"));
-        QCOMPARE(racineDuVolume("/media/usb/disque/a", liste), QStringLiteral("/media/usb/disque/"));
+        QCOMPARE(racineDuVolume("/media/usbx/x", liste), u"/"_s);
+        QCOMPARE(racineDuVolume("/media/usb/disque/a", liste), u"/media/usb/disque/"_s);
 
         // A folder that cannot be opened is told in the system's words.
         Bac bac;
-        QCOMPARE(raisonDossierIllisible(bac.chemin(QStringLiteral("absent"))), qt_error_string(ENOENT));
+        QCOMPARE(raisonDossierIllisible(bac.chemin(u"absent"_s)), qt_error_string(ENOENT));
         QCOMPARE(raisonDossierIllisible(bac.chemin()), QString());
 #endif
     }

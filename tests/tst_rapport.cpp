@@ -12,16 +12,16 @@
 
 namespace {
 
-const QString Loco = QStringLiteral("EngineData ( Loco1 SetA )");
-const QString Absent = QStringLiteral("WagonData ( W1 SetA )");
-const QString Present = QStringLiteral("WagonData ( Hopper SetA )");
+const QString Loco = u"EngineData ( Loco1 SetA )"_s;
+const QString Absent = u"WagonData ( W1 SetA )"_s;
+const QString Present = u"WagonData ( Hopper SetA )"_s;
 
 // A French game whose trainset holds Loco1.eng and Hopper.wag in SetA.
 struct Scene : SceneFenetre {
     Scene()
     {
-        ecrireVehicule(QStringLiteral("SetA/Loco1.eng"));
-        ecrireVehicule(QStringLiteral("SetA/Hopper.wag"));
+        ecrireVehicule(u"SetA/Loco1.eng"_s);
+        ecrireVehicule(u"SetA/Hopper.wag"_s);
     }
     // Saves through `commande` to `cible` and gives back what was written.
     QByteArray enregistrer(const QString &cible, const std::function<void()> &commande)
@@ -104,7 +104,7 @@ private slots:
         Cadence::definirIntervalle(0);
         const QByteArray petit = consist({Present, Absent});
         for (int i = 0; i < 60; ++i)
-            s.ecrireConsist(QStringLiteral("c%1.con").arg(i, 2, 10, QChar(u'0')), petit);
+            s.ecrireConsist(u"c%1.con"_s.arg(i, 2, 10, QChar(u'0')), petit);
 
         frmRapportDetaille r;
         r.show();
@@ -125,7 +125,7 @@ private slots:
         QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
         // The wagon is put back: the next refresh empties the report, header
         // and all.
-        s.ecrireVehicule(QStringLiteral("SetA/W1.wag"));
+        s.ecrireVehicule(u"SetA/W1.wag"_s);
         r.cmdActualiser_Click();
         QCOMPARE(r.MSHFlexGrid->model()->columnCount(), 0);
         QVERIFY(!r.cmdEnregistrer->isEnabled());
@@ -135,9 +135,8 @@ private slots:
     void ouvrirConsistDepuisLaGrille()
     {
         Scene s;
-        s.bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Editeur"),
-                                s.bac.ecrire(QStringLiteral("bin/editeur"), "#!/bin/sh\n"));
-        s.ecrireConsist(QStringLiteral("Mon train.con"), consist({Absent}));
+        s.bac.reglages().ecrire(u"Options"_s, u"Editeur"_s, s.bac.ecrire(u"bin/editeur"_s, "#!/bin/sh\n"));
+        s.ecrireConsist(u"Mon train.con"_s, consist({Absent}));
 
         frmRapportDetaille r;
         r.show();
@@ -155,7 +154,7 @@ private slots:
         QVERIFY(s.seam.demarrages.isEmpty());
         doubleClic(0);
         QCOMPARE(s.seam.demarrages.size(), 1);
-        QCOMPARE(s.seam.demarrages[0].arguments, QStringList{DossierConsists + QStringLiteral("Mon train.con")});
+        QCOMPARE(s.seam.demarrages[0].arguments, QStringList{DossierConsists + u"Mon train.con"_s});
         // Enter on the consist cell opens it too.
         QTest::keyClick(g, Qt::Key_Return);
         QCOMPARE(s.seam.demarrages.size(), 2);
@@ -165,8 +164,8 @@ private slots:
     void exporterEtEnregistrer()
     {
         Scene s;
-        s.ecrireConsist(QStringLiteral("a.con"), consist({Absent}));
-        s.ecrireConsist(QStringLiteral("b.con"), consist({QStringLiteral("EngineData ( Loco1 )")}, true));
+        s.ecrireConsist(u"a.con"_s, consist({Absent}));
+        s.ecrireConsist(u"b.con"_s, consist({u"EngineData ( Loco1 )"_s}, true));
         frmRapportDetaille r;
         r.cmdActualiser_Click();
         const auto exporter = [&](const char *nom) {
@@ -183,10 +182,8 @@ private slots:
         // Every entry of the list is written, selected or not; names the code
         // page cannot hold get "?" for those characters. An existing file is
         // replaced from its first line, never unasked.
-        s.lister({QStringLiteral("a.con"), QStringLiteral("b b.con"), QString::fromUtf8("Łódź.con"),
-                  QString::fromUtf8("€uro.con")},
-                 {0});
-        const QByteArray vu = s.enregistrer(s.bac.ecrire(QStringLiteral("sortie/liste.txt"), QByteArray(4000, 'x')),
+        s.lister({u"a.con"_s, u"b b.con"_s, u"Łódź.con"_s, u"€uro.con"_s}, {0});
+        const QByteArray vu = s.enregistrer(s.bac.ecrire(u"sortie/liste.txt"_s, QByteArray(4000, 'x')),
                                             [&] { s.f->mnuEnregistrerListe_Click(); });
         QVERIFY2(s.enTexte(vu, "a.con\r\nb b.con\r\n?\xf3"
                                "d?.con\r\n\x80uro.con\r\n"),
@@ -216,8 +213,8 @@ private slots:
     {
         auto [filtre, saisie, attendu] = donnees<int, QString, QString>("filtre", "saisie", "attendu");
         Scene s;
-        QVERIFY(QFile::setPermissions(s.bac.ecrire(QStringLiteral("protege.txt")), QFile::ReadOwner));
-        sf::injecterPanne(sf::Operation::Ecriture, s.bac.creerDossier(QStringLiteral("interdit")), EROFS);
+        QVERIFY(QFile::setPermissions(s.bac.ecrire(u"protege.txt"_s), QFile::ReadOwner));
+        sf::injecterPanne(sf::Operation::Ecriture, s.bac.creerDossier(u"interdit"_s), EROFS);
         const auto d =
             dialogueFichier(choixEnregistrement(QStringLiteral(
                                 "Fichier CSV (*.csv)|*.csv|Fichier texte (*.txt)|*.txt|Tous les fichiers (*.*)|*.*")),

@@ -51,30 +51,30 @@ private slots:
     void ordreDuJeuEtCasse()
     {
         Scene s;
-        s.ecrireVehicule(QStringLiteral("Set A/Loco.eng"));
-        s.ecrireVehicule(QStringLiteral("Set A/Wagon.wag"));
+        s.ecrireVehicule(u"Set A/Loco.eng"_s);
+        s.ecrireVehicule(u"Set A/Wagon.wag"_s);
         // Listed as the game's platform lists them: by upper-cased name.
         const QStringList casseV{"EngineData ( Loco \"Set A\" )", "WagonData ( WAGON \"set a\" )"},
             manqueV{"EngineData ( Loco \"Set A\" )", "WagonData ( Absent \"Set A\" )"};
         const QByteArray casse = consist(casseV), manque = consist(manqueV);
         for (const char *nom : {"b.con", "B_.con", "Z.con", "_x.con"})
             s.ecrireConsist(QString::fromLatin1(nom), manque);
-        s.ecrireConsist(QStringLiteral("a.con"), casse);
-        s.ecrireConsist(QStringLiteral("utf16.con"), consist(manqueV, true));
-        s.ecrireConsist(QStringLiteral("utf16-sain.con"), consist(casseV, true));
-        s.ecrireConsist(QStringLiteral("dossier-fichier.con"), consist({"EngineData ( Loco.eng Set A )"}));
-        s.bac.creerDossier(QStringLiteral("MSTS/TRAINS/TRAINSET/Set/Loco.eng.eng"));
-        s.ecrireConsist(QStringLiteral("fichier-dossier.con"), consist({"EngineData ( Loco.eng Set )"}));
+        s.ecrireConsist(u"a.con"_s, casse);
+        s.ecrireConsist(u"utf16.con"_s, consist(manqueV, true));
+        s.ecrireConsist(u"utf16-sain.con"_s, consist(casseV, true));
+        s.ecrireConsist(u"dossier-fichier.con"_s, consist({"EngineData ( Loco.eng Set A )"}));
+        s.bac.creerDossier(u"MSTS/TRAINS/TRAINSET/Set/Loco.eng.eng"_s);
+        s.ecrireConsist(u"fichier-dossier.con"_s, consist({"EngineData ( Loco.eng Set )"}));
         // A link that leads nowhere, in both folders, is no file and no failure.
-        QFile::link(s.bac.chemin(QStringLiteral("nulle-part")), DossierConsists + QStringLiteral("lien.con"));
-        QFile::link(s.bac.chemin(QStringLiteral("nulle-part")), DossierTrainset + QStringLiteral("Lien"));
+        QFile::link(s.bac.chemin(u"nulle-part"_s), DossierConsists + u"lien.con"_s);
+        QFile::link(s.bac.chemin(u"nulle-part"_s), DossierTrainset + u"Lien"_s);
         s.f->cmdRechercher_Click();
         QCOMPARE(s.liste(), (QStringList{"b.con", "B_.con", "dossier-fichier.con", "fichier-dossier.con", "utf16.con",
                                          "Z.con", "_x.con"}));
 
         // Every entry takes the first one's size, which keeps a long list quick;
         // a name longer than the first can still be scrolled over whole.
-        const QString longue = QStringLiteral("ZZ Acela Express Boston to Washington via New York Penn Station.con");
+        const QString longue = u"ZZ Acela Express Boston to Washington via New York Penn Station.con"_s;
         s.ecrireConsist(longue, manque);
         s.f->cmdRechercher_Click();
         const QList<QListWidgetItem *> trouve = s.f->lstLFI->findItems(longue, Qt::MatchExactly);
@@ -98,18 +98,18 @@ private slots:
     {
         QFETCH(int, invalides);
         Scene s;
-        s.ecrireVehicule(QStringLiteral("S/E.eng"));
+        s.ecrireVehicule(u"S/E.eng"_s);
         for (int i = 0; i < 4; ++i)
-            s.ecrireConsist(QStringLiteral("sain%1.con").arg(i), consist({"EngineData ( E S )"}));
+            s.ecrireConsist(u"sain%1.con"_s.arg(i), consist({"EngineData ( E S )"}));
         // An earlier scan listed a consist gone since: the next starts over.
-        s.ecrireConsist(QStringLiteral("parti.con"), consist({"EngineData ( E Absent )"}));
+        s.ecrireConsist(u"parti.con"_s, consist({"EngineData ( E Absent )"}));
         s.f->cmdRechercher_Click();
-        QVERIFY(QFile::remove(DossierConsists + QStringLiteral("parti.con")));
+        QVERIFY(QFile::remove(DossierConsists + u"parti.con"_s));
         for (int i = 0; i < invalides; ++i)
-            s.ecrireConsist(QStringLiteral("casse%1.con").arg(i), consist({"EngineData ( E Absent )"}));
-        s.ecrireConsist(QStringLiteral("b.txt"), "x");
-        s.ecrireConsist(QStringLiteral("c.CON"), consist({"EngineData ( Absent Absent )"}));
-        s.ecrireConsist(QStringLiteral("sous-dossier.con/d.con"), consist({"EngineData ( X Y )"}));
+            s.ecrireConsist(u"casse%1.con"_s.arg(i), consist({"EngineData ( E Absent )"}));
+        s.ecrireConsist(u"b.txt"_s, "x");
+        s.ecrireConsist(u"c.CON"_s, consist({"EngineData ( Absent Absent )"}));
+        s.ecrireConsist(u"sous-dossier.con/d.con"_s, consist({"EngineData ( X Y )"}));
         QList<int> valeurs;
         bool occupee = true;
         int refus = 0;
@@ -137,8 +137,7 @@ private slots:
                      .replace("\r\n", "\n"));
         // The commands on the list only with something in it, and none that
         // needs a current entry.
-        QCOMPARE(s.commandes(),
-                 invalides > 0 ? QStringLiteral("RDNMSTXL FOA epG") : QStringLiteral("RDNmstxl FOA epg"));
+        QCOMPARE(s.commandes(), invalides > 0 ? u"RDNMSTXL FOA epG"_s : u"RDNmstxl FOA epg"_s);
         QCOMPARE(s.f->lstLFI->currentRow(), -1);
     }
 
@@ -146,12 +145,12 @@ private slots:
     {
         // The cached answers are those of asking the file system each time.
         Bac bac;
-        const QString base = bac.creerDossier(QStringLiteral("T"));
+        const QString base = bac.creerDossier(u"T"_s);
         for (const char *f : {"T/Set/a.eng", "T/set/B.eng", "T/SET/c.eng", "T/Dir/X.WAG", "T/CASSE/z.eng"})
             bac.ecrire(QString::fromLatin1(f));
-        bac.creerDossier(QStringLiteral("T/Dir/x.wag"));
-        QFile::link(bac.chemin(QStringLiteral("T/Set")), bac.chemin(QStringLiteral("T/Lien")));
-        QFile::link(bac.chemin(QStringLiteral("T/nulle-part")), bac.chemin(QStringLiteral("T/casse")));
+        bac.creerDossier(u"T/Dir/x.wag"_s);
+        QFile::link(bac.chemin(u"T/Set"_s), bac.chemin(u"T/Lien"_s));
+        QFile::link(bac.chemin(u"T/nulle-part"_s), bac.chemin(u"T/casse"_s));
         VerificateurVehicules v(base + u'/');
         for (const char *r : {"Set/a.eng", "set/a.eng", "SET/A.ENG", "Set/B.eng", "set/b.eng", "SET/c.eng", "set/c.eng",
                               "Dir/x.wag", "dir/X.wag", "DIR/x.WAG", "lien/A.eng", "casse/z.eng", "Set\\a.eng",

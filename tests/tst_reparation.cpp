@@ -54,14 +54,14 @@ private slots:
         };
         for (const char *c : {"ansi", "utf8", "utf16le", "utf16be"}) {
             // Quoted folder stays quoted; an engine line of the same name is not OLD.
-            ligne(c + QStringLiteral(" quoted, CR LF, LF, CR, no last end"), c, tgv, "RTGV2N 800 v2/TGV2NR1D226",
+            ligne(c + u" quoted, CR LF, LF, CR, no last end"_s, c, tgv, "RTGV2N 800 v2/TGV2NR1D226",
                   "RTGV2N Inoui\\TGV2NR1D226", fait);
             // Unquoted tokens: quotes only where the new text holds a blank.
-            ligne(c + QStringLiteral(" unquoted gets quotes"), c, "WagonData ( tgv2nr1d226 RTGV2N\\Sub )\n",
+            ligne(c + u" unquoted gets quotes"_s, c, "WagonData ( tgv2nr1d226 RTGV2N\\Sub )\n",
                   "RTGV2N/Sub/TGV2NR1D226", "Nouveau Dossier\\Voiture 1",
                   "WagonData ( \"Voiture 1\" \"Nouveau Dossier\" )\n");
         }
-        const QString sub = QStringLiteral("WagonData ( TGV2NR1D226 RTGV2N\\Sub )");
+        const QString sub = u"WagonData ( TGV2NR1D226 RTGV2N\\Sub )"_s;
         ligne("slashes and case alike, name quoted", "ansi", "WagonData ( \"Tgv2nr1d226\" rtgv2n/sub )",
               "RTGV2N\\Sub\\TGV2NR1D226", "A\\B", "WagonData ( \"B\" A )");
         ligne("accent in Windows-1252", "ansi", sub, "RTGV2N/Sub/TGV2NR1D226", "Côte\\Été", "WagonData ( Été Côte )");
@@ -75,8 +75,8 @@ private slots:
     {
         auto [codage, avant, ancien, nouveau, apres] =
             donnees<QString, QString, QString, QString, QString>("codage", "avant", "ancien", "nouveau", "apres");
-        const Substitution s = substituer(encoder(avant, codage), vehicule(ancien + QStringLiteral(".wag")),
-                                          vehicule(nouveau + QStringLiteral(".wag")));
+        const Substitution s =
+            substituer(encoder(avant, codage), vehicule(ancien + u".wag"_s), vehicule(nouveau + u".wag"_s));
         QCOMPARE(s.octets, apres.isEmpty() ? QByteArray() : encoder(apres, codage));
         QCOMPARE(s.intraduisible, nouveau.contains(QChar(0x416)) && codage == u"ansi");
     }
@@ -86,26 +86,25 @@ private slots:
         Bac bac;
         InteractionScriptee seam;
         const QString jeu = bac.creerJeu();
-        bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/Neuf/V2.wag"));
-        const QString consists = jeu + QStringLiteral("TRAINS/CONSISTS/");
-        const QByteArray a = encoder(QStringLiteral("WagonData ( V1 Vieux )\r\nWagonData ( V1 Vieux )"), "utf16le");
+        bac.ecrire(u"MSTS/TRAINS/TRAINSET/Neuf/V2.wag"_s);
+        const QString consists = jeu + u"TRAINS/CONSISTS/"_s;
+        const QByteArray a = encoder(u"WagonData ( V1 Vieux )\r\nWagonData ( V1 Vieux )"_s, "utf16le");
         const QByteArray b = "WagonData ( v1 vieux )\n";
-        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/a.con"), a);
-        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/b.con"), b);
-        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/c.con"), "WagonData ( Autre Vieux )");
-        const QString ro = bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/ro.con"), b);
+        bac.ecrire(u"MSTS/TRAINS/CONSISTS/a.con"_s, a);
+        bac.ecrire(u"MSTS/TRAINS/CONSISTS/b.con"_s, b);
+        bac.ecrire(u"MSTS/TRAINS/CONSISTS/c.con"_s, "WagonData ( Autre Vieux )");
+        const QString ro = bac.ecrire(u"MSTS/TRAINS/CONSISTS/ro.con"_s, b);
         sf::definirAttributs(ro, sf::LectureSeule);
-        const QString echoue = bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/x.con"), b);
-        sf::injecterPanne(sf::Operation::Ecriture, QStringLiteral("CONSISTS/x.con"), ENOSPC, 5);
-        ::chmod(QFile::encodeName(consists + QStringLiteral("b.con")).constData(), 0640);
+        const QString echoue = bac.ecrire(u"MSTS/TRAINS/CONSISTS/x.con"_s, b);
+        sf::injecterPanne(sf::Operation::Ecriture, u"CONSISTS/x.con"_s, ENOSPC, 5);
+        ::chmod(QFile::encodeName(consists + u"b.con"_s).constData(), 0640);
 
         DemandeRemplacement d;
         d.dossierJeu = jeu;
         d.dossierConsists = consists;
-        d.ancien = vehicule(QStringLiteral("Vieux/V1.wag"));
-        d.nouveau =
-            *vehiculeSurDisque(jeu + QStringLiteral("TRAINS/TRAINSET"), vehicule(QStringLiteral("neuf/v2.WAG")));
-        QCOMPARE(d.nouveau.texte(), QStringLiteral("Neuf/V2.wag"));
+        d.ancien = vehicule(u"Vieux/V1.wag"_s);
+        d.nouveau = *vehiculeSurDisque(jeu + u"TRAINS/TRAINSET"_s, vehicule(u"neuf/v2.WAG"_s));
+        QCOMPARE(d.nouveau.texte(), u"Neuf/V2.wag"_s);
         d.simulation = true;
         QCOMPARE(remplacer(d).changes, QStringList({"a.con", "b.con", "x.con"}));
         QVERIFY(!QFileInfo::exists(dossierSauvegardes()));
@@ -119,29 +118,29 @@ private slots:
         // Nothing half-written, no temporary file left beside it.
         QCOMPARE(Bac::lire(echoue), b);
         QCOMPARE(QDir(consists).entryList(QDir::Files | QDir::Hidden).size(), 5);
-        QCOMPARE(Bac::lire(consists + QStringLiteral("b.con")), QByteArray("WagonData ( V2 Neuf )\n"));
-        QCOMPARE(QFileInfo(consists + QStringLiteral("b.con")).permissions() & 0x7777,
+        QCOMPARE(Bac::lire(consists + u"b.con"_s), QByteArray("WagonData ( V2 Neuf )\n"));
+        QCOMPARE(QFileInfo(consists + u"b.con"_s).permissions() & 0x7777,
                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadUser |
                      QFileDevice::WriteUser);
-        QVERIFY(bilan.sauvegarde.startsWith(bac.chemin(QStringLiteral("donnees/Corvanel/backups/"))));
-        QCOMPARE(Bac::lire(bilan.sauvegarde + QStringLiteral("/a.con")), a);
+        QVERIFY(bilan.sauvegarde.startsWith(bac.chemin(u"donnees/Corvanel/backups/"_s)));
+        QCOMPARE(Bac::lire(bilan.sauvegarde + u"/a.con"_s), a);
 
         // A second replacement, then one consist changed by hand.
-        d.ancien = vehicule(QStringLiteral("Neuf/V2.wag"));
-        d.nouveau = vehicule(QStringLiteral("Neuf\\Sous Dossier\\V2.wag"));
+        d.ancien = vehicule(u"Neuf/V2.wag"_s);
+        d.nouveau = vehicule(u"Neuf\\Sous Dossier\\V2.wag"_s);
         QCOMPARE(remplacer(d).changes, QStringList({"a.con", "b.con"}));
-        const QByteArray aDeuxFois = Bac::lire(consists + QStringLiteral("a.con"));
-        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/b.con"), "edited by hand");
+        const QByteArray aDeuxFois = Bac::lire(consists + u"a.con"_s);
+        bac.ecrire(u"MSTS/TRAINS/CONSISTS/b.con"_s, "edited by hand");
 
         Bilan annule = annulerDernier(jeu, consists);
         QCOMPARE(annule.changes, QStringList({"a.con"}));
         QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"b.con", Motif::ModifieDepuis, {}}}));
-        QVERIFY(Bac::lire(consists + QStringLiteral("a.con")) != aDeuxFois);
+        QVERIFY(Bac::lire(consists + u"a.con"_s) != aDeuxFois);
         // Walks back to the first replacement: b.con is not what it wrote either.
         annule = annulerDernier(jeu, consists);
         QCOMPARE(annule.changes, QStringList({"a.con"}));
-        QCOMPARE(Bac::lire(consists + QStringLiteral("a.con")), a);
-        QCOMPARE(Bac::lire(consists + QStringLiteral("b.con")), QByteArray("edited by hand"));
+        QCOMPARE(Bac::lire(consists + u"a.con"_s), a);
+        QCOMPARE(Bac::lire(consists + u"b.con"_s), QByteArray("edited by hand"));
         QVERIFY(annulerDernier(jeu, consists).sauvegarde.isEmpty());
     }
 
@@ -150,32 +149,32 @@ private slots:
         Bac bac;
         InteractionScriptee seam;
         const QString jeu = bac.creerJeu();
-        bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/N/V2.wag"));
-        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/a.con"), "WagonData ( V1 Vieux )");
+        bac.ecrire(u"MSTS/TRAINS/TRAINSET/N/V2.wag"_s);
+        bac.ecrire(u"MSTS/TRAINS/CONSISTS/a.con"_s, "WagonData ( V1 Vieux )");
         // The backup must never land where the clean-up deletes and the game reads.
-        qputenv("XDG_DATA_HOME", QFile::encodeName(jeu + QStringLiteral("TRAINS/CONSISTS")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(jeu + u"TRAINS/CONSISTS"_s));
         DemandeRemplacement d;
         d.dossierJeu = jeu;
-        d.dossierConsists = jeu + QStringLiteral("TRAINS/CONSISTS/");
-        d.ancien = vehicule(QStringLiteral("Vieux/V1.wag"));
-        d.nouveau = vehicule(QStringLiteral("N/V2.wag"));
+        d.dossierConsists = jeu + u"TRAINS/CONSISTS/"_s;
+        d.ancien = vehicule(u"Vieux/V1.wag"_s);
+        d.nouveau = vehicule(u"N/V2.wag"_s);
         QVERIFY_THROWS_EXCEPTION(SauvegardeImpossible, remplacer(d));
-        QCOMPARE(Bac::lire(jeu + QStringLiteral("TRAINS/CONSISTS/a.con")), QByteArray("WagonData ( V1 Vieux )"));
+        QCOMPARE(Bac::lire(jeu + u"TRAINS/CONSISTS/a.con"_s), QByteArray("WagonData ( V1 Vieux )"));
 
         // A consist whose original could not be kept is not written; the
         // others of its lot are, and only they are undone.
-        qputenv("XDG_DATA_HOME", QFile::encodeName(bac.chemin(QStringLiteral("donnees"))));
-        const QString b = bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/b.con"), "WagonData ( V1 Vieux )");
-        sf::injecterPanne(sf::Operation::Ecriture, QStringLiteral("/b.con"), ENOSPC, 3);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(bac.chemin(u"donnees"_s)));
+        const QString b = bac.ecrire(u"MSTS/TRAINS/CONSISTS/b.con"_s, "WagonData ( V1 Vieux )");
+        sf::injecterPanne(sf::Operation::Ecriture, u"/b.con"_s, ENOSPC, 3);
         const Bilan bilan = remplacer(d);
         sf::retirerPannes();
         QCOMPARE(bilan.changes, QStringList({"a.con"}));
         QCOMPARE(bilan.laisses.size(), 1);
-        QCOMPARE(bilan.laisses[0].nom, QStringLiteral("b.con"));
+        QCOMPARE(bilan.laisses[0].nom, u"b.con"_s);
         QCOMPARE(Bac::lire(b), QByteArray("WagonData ( V1 Vieux )"));
-        QVERIFY(!QFileInfo::exists(bilan.sauvegarde + QStringLiteral("/b.con")));
+        QVERIFY(!QFileInfo::exists(bilan.sauvegarde + u"/b.con"_s));
         QCOMPARE(annulerDernier(jeu, d.dossierConsists).changes, QStringList({"a.con"}));
-        QCOMPARE(Bac::lire(jeu + QStringLiteral("TRAINS/CONSISTS/a.con")), QByteArray("WagonData ( V1 Vieux )"));
+        QCOMPARE(Bac::lire(jeu + u"TRAINS/CONSISTS/a.con"_s), QByteArray("WagonData ( V1 Vieux )"));
     }
 
     void manquants()
@@ -183,18 +182,17 @@ private slots:
         Bac bac;
         InteractionScriptee seam;
         const QString jeu = bac.creerJeu();
-        bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/Inoui/tgv.WAG"));
-        bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/b/TGV.wag"));
-        bac.ecrire(QStringLiteral("MSTS/TRAINS/TRAINSET/S/E.eng"));
-        QVERIFY(QFile::link(jeu + QStringLiteral("TRAINS/TRAINSET/b"), jeu + QStringLiteral("TRAINS/TRAINSET/lien")));
-        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/1.con"),
+        bac.ecrire(u"MSTS/TRAINS/TRAINSET/Inoui/tgv.WAG"_s);
+        bac.ecrire(u"MSTS/TRAINS/TRAINSET/b/TGV.wag"_s);
+        bac.ecrire(u"MSTS/TRAINS/TRAINSET/S/E.eng"_s);
+        QVERIFY(QFile::link(jeu + u"TRAINS/TRAINSET/b"_s, jeu + u"TRAINS/TRAINSET/lien"_s));
+        bac.ecrire(u"MSTS/TRAINS/CONSISTS/1.con"_s,
                    "EngineData ( Z Y )\nWagonData ( TGV \"Vieux, 1\\Sub\" )\nWagonData ( TGV \"Vieux, 1\\Sub\" )\n"
                    "EngineData ( E S )");
-        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/2.con"),
-                   "WagonData ( tgv \"vieux, 1/sub\" )\nEngineData ( X )");
-        bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/3.con"), "EngineData ( A Y )");
+        bac.ecrire(u"MSTS/TRAINS/CONSISTS/2.con"_s, "WagonData ( tgv \"vieux, 1/sub\" )\nEngineData ( X )");
+        bac.ecrire(u"MSTS/TRAINS/CONSISTS/3.con"_s, "EngineData ( A Y )");
         const QList<VehiculeManquant> lignes =
-            chercherManquants(jeu + QStringLiteral("TRAINS/CONSISTS/"), jeu + QStringLiteral("TRAINS/TRAINSET/"));
+            chercherManquants(jeu + u"TRAINS/CONSISTS/"_s, jeu + u"TRAINS/TRAINSET/"_s);
         QCOMPARE(csvManquants(lignes), QByteArray("\"Vieux, 1\\Sub\",TGV.wag,2,b/TGV.wag;Inoui/tgv.WAG\n"
                                                   "Y,A.eng,1,\nY,Z.eng,1,\n"));
         QCOMPARE(lignes[0].consists, QStringList({"1.con", "2.con"}));
@@ -206,10 +204,10 @@ private slots:
         // same file found elsewhere first, the count confirmed, a read-only
         // consist asked about, then the undo.
         SceneFenetre s;
-        s.ecrireVehicule(QStringLiteral("Autre/A.wag"));
-        s.ecrireVehicule(QStringLiteral("Inoui/TGV.wag"));
-        s.ecrireConsist(QStringLiteral("1.con"), "WagonData ( TGV \"800 v2\" )");
-        const QString ro = s.ecrireConsist(QStringLiteral("2.con"), "WagonData ( TGV \"800 v2\" )");
+        s.ecrireVehicule(u"Autre/A.wag"_s);
+        s.ecrireVehicule(u"Inoui/TGV.wag"_s);
+        s.ecrireConsist(u"1.con"_s, "WagonData ( TGV \"800 v2\" )");
+        const QString ro = s.ecrireConsist(u"2.con"_s, "WagonData ( TGV \"800 v2\" )");
         sf::definirAttributs(ro, sf::Cache);
         QStringList choix;
         QList<int> etats; // rows, buttons enabled, consists listed, as the steps go
@@ -240,7 +238,7 @@ private slots:
         const QList<Message> &m = s.seam.messages;
         QCOMPARE(m.size(), 6);
         QVERIFY(m[0].texte.startsWith(u'2') && m[1].texte.contains(u"2.con") && m[3].texte.contains(u"800 v2"));
-        QCOMPARE(m[5].texte, QStringLiteral("Consists restaurés : 2"));
+        QCOMPARE(m[5].texte, u"Consists restaurés : 2"_s);
         QCOMPARE(Bac::lire(ro), QByteArray("WagonData ( TGV \"800 v2\" )"));
         QCOMPARE(sf::lireAttributs(ro) & sf::Cache, int(sf::Cache));
     }

@@ -24,7 +24,7 @@ struct Scene : SceneFenetre {
         f->cmdSupprimer->setEnabled(true);
     }
     QString fichier(const QString &nom) { return ecrireConsist(nom, "x"); }
-    QString dossier(const QString &nom) { return bac.creerDossier(QStringLiteral("MSTS/TRAINS/CONSISTS/") + nom); }
+    QString dossier(const QString &nom) { return bac.creerDossier(u"MSTS/TRAINS/CONSISTS/"_s + nom); }
     QStringList restants() const
     {
         return QDir(DossierConsists)
@@ -41,7 +41,7 @@ struct Scene : SceneFenetre {
     // The completion texts, with the line counting what went to the trash.
     QString avecCorbeille(const QString &texte, qsizetype n) const
     {
-        return texte + QStringLiteral("\r\n") + remplacer(M("Msg96"), u"[num]", QString::number(n));
+        return texte + u"\r\n"_s + remplacer(M("Msg96"), u"[num]", QString::number(n));
     }
     QString finNettoyage(int fichiers, int dossiers) const
     {
@@ -60,7 +60,7 @@ struct Scene : SceneFenetre {
     // The end runs whatever happened; the list stays off until the next scan.
     void verifierEtatFinal() const
     {
-        QCOMPARE(commandes(), QStringLiteral("RDNmstxl FOA epg"));
+        QCOMPARE(commandes(), u"RDNmstxl FOA epg"_s);
         QCOMPARE(f->lstLFI->count(), 0);
         QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
     }
@@ -95,8 +95,8 @@ private slots:
         // suite: the key after Msg07 and an empty line
         colonnes<QList<int>, QString>("choisies", "suite");
         QTest::newRow("aucune") << QList<int>{} << QString();
-        QTest::newRow("un") << QList<int>{1} << QStringLiteral("Msg08");
-        QTest::newRow("trois") << QList<int>{0, 1, 2} << QStringLiteral("Msg09");
+        QTest::newRow("un") << QList<int>{1} << u"Msg08"_s;
+        QTest::newRow("trois") << QList<int>{0, 1, 2} << u"Msg09"_s;
     }
 
     // Without a selection Msg23; answered No: nothing changes.
@@ -104,7 +104,7 @@ private slots:
     {
         auto [choisies, suite] = donnees<QList<int>, QString>("choisies", "suite");
         Scene s;
-        const QStringList noms{QStringLiteral("a.con"), QStringLiteral("b.con"), QStringLiteral("c.con")};
+        const QStringList noms{u"a.con"_s, u"b.con"_s, u"c.con"_s};
         s.consists(noms, choisies);
         s.seam.repondre(Reponse::Non);
 
@@ -113,7 +113,7 @@ private slots:
         const Message attendu =
             choisies.isEmpty()
                 ? s.critique(s.M("Msg23"))
-                : Message{s.M("Msg07") + QStringLiteral("\r\n\r\n") +
+                : Message{s.M("Msg07") + u"\r\n\r\n"_s +
                               remplacer(s.M(qPrintable(suite)), u"[num]", QString::number(choisies.size())),
                           Boutons::OuiNon, Icone::Exclamation};
         QCOMPARE(s.seam.messages, QList<Message>{attendu});
@@ -127,7 +127,7 @@ private slots:
     {
         Scene s;
         s.consists({"a.con", "b.con", "c.con", "d.con", "e.con"}, {1, 3});
-        QVERIFY(QFile::remove(DossierConsists + QStringLiteral("d.con")));
+        QVERIFY(QFile::remove(DossierConsists + u"d.con"_s));
         s.seam.repondre(Reponse::Oui);
         bool fini = false;
         s.seam.avantMessage = [&](const Message &m) { fini = fini || m.texte.startsWith(s.M("Msg11")); };
@@ -152,13 +152,13 @@ private slots:
     {
         Scene s;
         s.consists({".x.con", "r.con", "x y.con", "z.con"}, {0, 1, 2, 3});
-        const QString ro = DossierConsists + QStringLiteral("r.con");
+        const QString ro = DossierConsists + u"r.con"_s;
         sf::definirAttributs(ro, sf::LectureSeule);
-        sf::definirAttributs(DossierConsists + QStringLiteral("x y.con"), sf::LectureSeule | sf::Cache);
-        const QString parti = DossierConsists + QStringLiteral("z.con");
+        sf::definirAttributs(DossierConsists + u"x y.con"_s, sf::LectureSeule | sf::Cache);
+        const QString parti = DossierConsists + u"z.con"_s;
         sf::definirAttributs(parti, sf::LectureSeule);
         s.seam.avantMessage = [&](const Message &m) {
-            if (m.texte.contains(QStringLiteral("z.con")))
+            if (m.texte.contains(u"z.con"_s))
                 QVERIFY(QFile::remove(parti));
         };
         for (Reponse r : {Reponse::Oui, Reponse::Non, Reponse::Non, Reponse::Oui, Reponse::Oui})
@@ -170,7 +170,7 @@ private slots:
         for (const char *n : {".x.con", "r.con", "x y.con", "z.con"})
             attendus << s.question("Msg06", "[file]", n);
         QCOMPARE(s.seam.messages.mid(1), attendus << Message{s.avecCorbeille(s.M("Msg11"), 1)});
-        QCOMPARE(sf::lireAttributs(DossierConsists + QStringLiteral(".x.con")), int(sf::Cache));
+        QCOMPARE(sf::lireAttributs(DossierConsists + u".x.con"_s), int(sf::Cache));
         QCOMPARE(sf::lireAttributs(ro), int(sf::LectureSeule));
         QCOMPARE(s.liste(), (QStringList{".x.con", "r.con"}));
     }
@@ -181,10 +181,10 @@ private slots:
     {
         Scene s;
         s.consists({"a.con", "b.con", "c.con"}, {0, 1, 2});
-        sf::definirAttributs(DossierConsists + QStringLiteral("b.con"), sf::LectureSeule);
+        sf::definirAttributs(DossierConsists + u"b.con"_s, sf::LectureSeule);
         s.seam.repondre(Reponse::Oui);
         s.seam.repondre(Reponse::Oui);
-        sf::injecterPanne(sf::Operation::Suppression, QStringLiteral("b.con"), EACCES);
+        sf::injecterPanne(sf::Operation::Suppression, u"b.con"_s, EACCES);
 
         QCOMPARE(codeDeFin([&] { s.f->cmdSupprimer_Click(); }), 1);
 
@@ -192,7 +192,7 @@ private slots:
                                                 "veuillez contacter l'auteur du programme.");
         QCOMPARE(s.seam.messages.mid(1), (QList<Message>{s.question("Msg06", "[file]", "b.con"), s.critique(texte)}));
         QCOMPARE(QDir(DossierConsists).entryList(QDir::Files), (QStringList{"b.con", "c.con"}));
-        QCOMPARE(sf::lireAttributs(DossierConsists + QStringLiteral("b.con")), int(sf::LectureSeule));
+        QCOMPARE(sf::lireAttributs(DossierConsists + u"b.con"_s), int(sf::LectureSeule));
     }
 
     void corbeille_data()
@@ -228,14 +228,14 @@ private slots:
                 "sansDonnees");
         Scene s;
         if (sansDonnees) // no trash can be made: deleted as before
-            s.bac.ecrire(QStringLiteral("donnees"));
+            s.bac.ecrire(u"donnees"_s);
         if (!reglage.isEmpty())
-            s.bac.reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Corbeille"), reglage);
-        const QString dehors = s.bac.ecrire(QStringLiteral("ailleurs/garde.txt"), "garde");
+            s.bac.reglages().ecrire(u"Options"_s, u"Corbeille"_s, reglage);
+        const QString dehors = s.bac.ecrire(u"ailleurs/garde.txt"_s, "garde");
         if (nettoyage) {
             for (const char *n : {"a.con", "notes.txt", "vieux/x.txt", "vieux/sous/y.txt"})
                 s.fichier(QString::fromLatin1(n));
-            QVERIFY(QFile::link(QFileInfo(dehors).path(), DossierConsists + QStringLiteral("lien")));
+            QVERIFY(QFile::link(QFileInfo(dehors).path(), DossierConsists + u"lien"_s));
         } else {
             s.consists({"a.con", "b é.con", "c.con"}, {0, 1});
         }
@@ -254,18 +254,16 @@ private slots:
 
         QCOMPARE(s.restants(), restants);
         const QString ligne = remplacer(s.M("Msg96"), u"[num]", QString::number(dansLaCorbeille.size()));
-        QCOMPARE(s.seam.messages.last().texte.endsWith(QStringLiteral("\r\n") + ligne), reglage.isEmpty());
-        const QString corbeille = s.bac.chemin(QStringLiteral("donnees/Trash/"));
-        QCOMPARE(
-            QDir(corbeille + QStringLiteral("files")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
-            dansLaCorbeille);
+        QCOMPARE(s.seam.messages.last().texte.endsWith(u"\r\n"_s + ligne), reglage.isEmpty());
+        const QString corbeille = s.bac.chemin(u"donnees/Trash/"_s);
+        QCOMPARE(QDir(corbeille + u"files"_s).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+                 dansLaCorbeille);
         // Put back as a desktop puts back: to the place its record names.
         for (const QString &nom : dansLaCorbeille) {
-            const QString info =
-                QString::fromUtf8(Bac::lire(corbeille + QStringLiteral("info/") + nom + QStringLiteral(".trashinfo")));
-            const auto chemin = QRegularExpression(QStringLiteral("^Path=(.*)$"), QRegularExpression::MultilineOption);
+            const QString info = QString::fromUtf8(Bac::lire(corbeille + u"info/"_s + nom + u".trashinfo"_s));
+            const auto chemin = QRegularExpression(u"^Path=(.*)$"_s, QRegularExpression::MultilineOption);
             QCOMPARE(QUrl::fromPercentEncoding(chemin.match(info).captured(1).toUtf8()), DossierConsists + nom);
-            QCOMPARE(std::rename(QFile::encodeName(corbeille + QStringLiteral("files/") + nom).constData(),
+            QCOMPARE(std::rename(QFile::encodeName(corbeille + u"files/"_s + nom).constData(),
                                  QFile::encodeName(DossierConsists + nom).constData()),
                      0);
         }
@@ -284,9 +282,9 @@ private slots:
         Scene s;
         for (const char *n : {"a.con", "B.CON", "c.cOn", ".con", "b.txt", "c.con.bak", "e.co"})
             s.fichier(QString::fromLatin1(n));
-        QVERIFY(QFile::setPermissions(DossierConsists + QStringLiteral("B.CON"), QFile::ReadOwner));
-        s.bac.ecrire(QStringLiteral("MSTS/TRAINS/CONSISTS/vieux.con/dedans/x.con"), "x");
-        s.lister({QStringLiteral("a.con"), QStringLiteral("z.con")});
+        QVERIFY(QFile::setPermissions(DossierConsists + u"B.CON"_s, QFile::ReadOwner));
+        s.bac.ecrire(u"MSTS/TRAINS/CONSISTS/vieux.con/dedans/x.con"_s, "x");
+        s.lister({u"a.con"_s, u"z.con"_s});
         s.f->cmdSupprimer->setEnabled(true);
         s.f->lstLFI->setCurrentRow(1);
         s.seam.repondre(Reponse::Non);
@@ -307,13 +305,13 @@ private slots:
     void nettoyageLectureSeuleOuCache()
     {
         Scene s;
-        QVERIFY(QFile::setPermissions(s.fichier(QStringLiteral("readme.txt")), QFile::ReadOwner));
-        s.fichier(QStringLiteral(".cache"));
-        s.fichier(QStringLiteral("autre.txt"));
-        sf::definirAttributs(s.dossier(QStringLiteral("vieux")), sf::Cache);
-        s.fichier(QStringLiteral("vieux/dedans.txt"));
-        QVERIFY(QFile::setPermissions(s.dossier(QStringLiteral("vieux2")), QFile::ReadOwner | QFile::ExeOwner));
-        s.dossier(QStringLiteral("zautre"));
+        QVERIFY(QFile::setPermissions(s.fichier(u"readme.txt"_s), QFile::ReadOwner));
+        s.fichier(u".cache"_s);
+        s.fichier(u"autre.txt"_s);
+        sf::definirAttributs(s.dossier(u"vieux"_s), sf::Cache);
+        s.fichier(u"vieux/dedans.txt"_s);
+        QVERIFY(QFile::setPermissions(s.dossier(u"vieux2"_s), QFile::ReadOwner | QFile::ExeOwner));
+        s.dossier(u"zautre"_s);
         s.seam.avantMessage = [&](const Message &m) {
             if (m.boutons != Boutons::OuiNon || m.texte == s.M("Msg28"))
                 return;
@@ -334,26 +332,25 @@ private slots:
     void nettoyageLiensRetiresCommeLiens()
     {
         Scene s;
-        const QString dehors = s.bac.creerDossier(QStringLiteral("ailleurs/vehicules"));
-        s.bac.ecrire(QStringLiteral("ailleurs/vehicules/loco.eng"), "SIMISA");
-        const QString fichierDehors = s.bac.ecrire(QStringLiteral("ailleurs/note.txt"), "garde");
+        const QString dehors = s.bac.creerDossier(u"ailleurs/vehicules"_s);
+        s.bac.ecrire(u"ailleurs/vehicules/loco.eng"_s, "SIMISA");
+        const QString fichierDehors = s.bac.ecrire(u"ailleurs/note.txt"_s, "garde");
         QVERIFY(QFile::setPermissions(dehors, QFile::ReadOwner | QFile::ExeOwner));
         sf::definirAttributs(fichierDehors, sf::Cache);
         for (const auto &[cible, lien] : {std::pair{dehors, "vers-dossier"},
                                           {dehors, ".vers-dossier-cache"},
                                           {fichierDehors, "vers-fichier.txt"},
-                                          {s.bac.chemin(QStringLiteral("rien")), "casse"},
+                                          {s.bac.chemin(u"rien"_s), "casse"},
                                           {fichierDehors, "lien.con"}})
             QVERIFY(QFile::link(cible, DossierConsists + QString::fromLatin1(lien)));
-        QVERIFY(QFile::link(dehors, s.dossier(QStringLiteral("vieux/sous")) + QStringLiteral("/vers-dehors")));
+        QVERIFY(QFile::link(dehors, s.dossier(u"vieux/sous"_s) + u"/vers-dehors"_s));
 
         s.nettoyer({Reponse::Oui});
 
-        QCOMPARE(s.restants(), QStringList{QStringLiteral("lien.con")});
+        QCOMPARE(s.restants(), QStringList{u"lien.con"_s});
         QCOMPARE(s.seam.messages.mid(1),
                  (QList<Message>{s.question("Msg25", "[folder]", ".vers-dossier-cache"), s.fin(2, 3, 4)}));
-        QCOMPARE(QDir(dehors).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("loco.eng")});
+        QCOMPARE(QDir(dehors).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"loco.eng"_s});
         QCOMPARE(QFile::permissions(dehors) & QFile::WriteOwner, QFile::Permissions{});
         QCOMPARE(sf::lireAttributs(fichierDehors), int(sf::Cache));
     }
@@ -363,14 +360,14 @@ private slots:
     void nettoyageEchecSignaleEtParcoursPoursuivi()
     {
         Scene s;
-        const QString b = s.fichier(QStringLiteral("b.txt"));
-        s.fichier(QStringLiteral("c.txt"));
-        const QString vieux = s.dossier(QStringLiteral("vieux"));
+        const QString b = s.fichier(u"b.txt"_s);
+        s.fichier(u"c.txt"_s);
+        const QString vieux = s.dossier(u"vieux"_s);
         sf::definirAttributs(vieux, sf::Cache);
-        QVERIFY(QFile::setPermissions(s.fichier(QStringLiteral("vieux/sous/ro.txt")), QFile::ReadOwner));
-        s.fichier(QStringLiteral("vieux/a.txt"));
-        s.dossier(QStringLiteral("zz"));
-        sf::injecterPanne(sf::Operation::Suppression, QStringLiteral("b.txt"), EBUSY);
+        QVERIFY(QFile::setPermissions(s.fichier(u"vieux/sous/ro.txt"_s), QFile::ReadOwner));
+        s.fichier(u"vieux/a.txt"_s);
+        s.dossier(u"zz"_s);
+        sf::injecterPanne(sf::Operation::Suppression, u"b.txt"_s, EBUSY);
 
         s.nettoyer({Reponse::OK, Reponse::Oui});
 
@@ -381,7 +378,7 @@ private slots:
                                  s.critique(texteEchec(vieux, ErreurExecution(70))), s.fin(1, 1)}));
         QCOMPARE(sf::lireAttributs(vieux), sf::Dossier | sf::Cache);
         QVERIFY(s.seam.messages[1].texte.contains(qt_error_string(EBUSY)));
-        QVERIFY(QFile::exists(vieux + QStringLiteral("/a.txt")));
+        QVERIFY(QFile::exists(vieux + u"/a.txt"_s));
         s.verifierEtatFinal();
     }
 
@@ -390,15 +387,15 @@ private slots:
     void nettoyageNeTraversePasLesMontages()
     {
         Scene s;
-        s.fichier(QStringLiteral("a.con"));
-        s.bac.ecrire(QStringLiteral("ailleurs/garde.txt"), "garde");
-        const QString mnt = s.dossier(QStringLiteral("mnt")), vue = s.dossier(QStringLiteral("vieux/vue"));
-        s.fichier(QStringLiteral("vieux/x.txt"));
+        s.fichier(u"a.con"_s);
+        s.bac.ecrire(u"ailleurs/garde.txt"_s, "garde");
+        const QString mnt = s.dossier(u"mnt"_s), vue = s.dossier(u"vieux/vue"_s);
+        s.fichier(u"vieux/x.txt"_s);
         const auto monter = [](const QString &de, const QString &sur) {
             return ::mount(QFile::encodeName(de).constData(), QFile::encodeName(sur).constData(), nullptr, MS_BIND,
                            nullptr) == 0;
         };
-        if (!monter(s.bac.chemin(QStringLiteral("ailleurs")), mnt))
+        if (!monter(s.bac.chemin(u"ailleurs"_s), mnt))
             QSKIP("bind mounts need root");
         const auto demonter = qScopeGuard([&] {
             ::umount2(QFile::encodeName(vue).constData(), MNT_DETACH);
@@ -413,9 +410,9 @@ private slots:
         };
         QCOMPARE(s.seam.messages.mid(1), (QList<Message>{refus(mnt), refus(vue), s.fin(0, 0)}));
         QCOMPARE(s.restants(), (QStringList{"a.con", "mnt", "vieux"}));
-        QCOMPARE(Bac::lire(mnt + QStringLiteral("/garde.txt")), QByteArray("garde"));
-        QCOMPARE(Bac::lire(DossierConsists + QStringLiteral("vieux/x.txt")), QByteArray("x"));
-        QCOMPARE(Bac::lire(DossierConsists + QStringLiteral("a.con")), QByteArray("x"));
+        QCOMPARE(Bac::lire(mnt + u"/garde.txt"_s), QByteArray("garde"));
+        QCOMPARE(Bac::lire(DossierConsists + u"vieux/x.txt"_s), QByteArray("x"));
+        QCOMPARE(Bac::lire(DossierConsists + u"a.con"_s), QByteArray("x"));
     }
 };
 

@@ -136,7 +136,7 @@ private slots:
         QTest::newRow("destination en lecture seule") << 0 << 70 << QByteArray() << QString();
         // Gives more than its size says, as a consist saved while it is
         // copied: the copy must not pass for whole.
-        QTest::newRow("taille annoncée fausse") << -1 << 57 << QByteArray() << QStringLiteral("/proc/self/status");
+        QTest::newRow("taille annoncée fausse") << -1 << 57 << QByteArray() << u"/proc/self/status"_s;
     }
 
     // The copy keeps the source's date to the millisecond; whatever fails, the
@@ -148,15 +148,15 @@ private slots:
         Bac bac;
         const QDateTime date(QDate(2003, 4, 5), QTime(6, 7, 8, 901), Qt::UTC);
         if (source.isEmpty()) {
-            source = bac.ecrire(QStringLiteral("source.bin"), octets);
+            source = bac.ecrire(u"source.bin"_s, octets);
             Bac::dater(source, date);
         }
         if (!dos.isNull())
             QCOMPARE(
                 ::setxattr(QFile::encodeName(source).constData(), "user.DOSATTRIB", dos.constData(), dos.size(), 0), 0);
-        const QString destination = bac.ecrire(QStringLiteral("dest/a.con"), "ancien");
+        const QString destination = bac.ecrire(u"dest/a.con"_s, "ancien");
         if (err > 0)
-            sf::injecterPanne(sf::Operation::Copie, QStringLiteral("/dest/"), err, 70000);
+            sf::injecterPanne(sf::Operation::Copie, u"/dest/"_s, err, 70000);
         else if (err == 0)
             QVERIFY(QFile::setPermissions(destination, QFile::ReadOwner));
         QCOMPARE(echecDe([&] { sf::copierFichier(source, destination); }).numero(), numero);
@@ -167,7 +167,7 @@ private slots:
             QCOMPARE(sf::lireAttributs(destination), sf::Cache | sf::Systeme | sf::Archive);
         QCOMPARE(QDir(QFileInfo(destination).absolutePath())
                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("a.con")});
+                 QStringList{u"a.con"_s});
     }
 
     // No dialog without a current entry (it would be given the consist folder
@@ -176,12 +176,11 @@ private slots:
     void ouverture()
     {
         Scene s;
-        const QString chemin = s.ecrireConsist(QStringLiteral("Mon train é.con"), QByteArray(1234, 'x'));
+        const QString chemin = s.ecrireConsist(u"Mon train é.con"_s, QByteArray(1234, 'x'));
         sf::definirAttributs(chemin, sf::LectureSeule | sf::Archive);
         Bac::dater(chemin, QDateTime(QDate(2003, 5, 1), QTime(10, 20, 30)));
-        s.ecrireConsist(QStringLiteral("B.con"), "SIMISA");
-        s.listerAvecFocus({QStringLiteral("Mon train é.con"), QStringLiteral("B.con"), QStringLiteral("parti.con")},
-                          -1);
+        s.ecrireConsist(u"B.con"_s, "SIMISA");
+        s.listerAvecFocus({u"Mon train é.con"_s, u"B.con"_s, u"parti.con"_s}, -1);
         s.f->lstLFI->item(1)->setSelected(true);
         s.f->mnuProprietesFichier->setEnabled(true);
         s.f->mnuProprietesFichier_Click();
@@ -189,16 +188,16 @@ private slots:
         s.f->lstLFI->setCurrentRow(2, QItemSelectionModel::NoUpdate);
         s.f->mnuProprietesFichier->trigger();
         QCOMPARE(s.seam.dialoguesMontres, 0);
-        QCOMPARE(s.seam.messages, QList<Message>{s.critique(
-                                      texteEchec(DossierConsists + QStringLiteral("parti.con"), ErreurExecution(53)))});
+        QCOMPARE(s.seam.messages,
+                 QList<Message>{s.critique(texteEchec(DossierConsists + u"parti.con"_s, ErreurExecution(53)))});
         s.seam.messages.clear();
         s.f->lstLFI->setCurrentRow(0, QItemSelectionModel::NoUpdate);
 
         s.ouvrir([&](frmProprietesFichier &d) {
-            QCOMPARE(d.lblNom->text(), s.L("Label", "Label09") + QStringLiteral(" Mon train é.con"));
+            QCOMPARE(d.lblNom->text(), s.L("Label", "Label09") + u" Mon train é.con"_s);
             QCOMPARE(d.lblTaille->text(), remplacer(s.L("Label", "Label11"), u"[size]", u"1234"));
             // With its seconds, as the overwrite question shows it.
-            QVERIFY2(d.lblModif->text().contains(QStringLiteral("10:20:30")), qPrintable(d.lblModif->text()));
+            QVERIFY2(d.lblModif->text().contains(u"10:20:30"_s), qPrintable(d.lblModif->text()));
             QCOMPARE(QList<bool>({d.chkLectureSeule->isChecked(), d.chkCache->isChecked(), d.chkArchive->isChecked(),
                                   d.cmdAppliquer->isEnabled()}),
                      QList<bool>({true, false, true, false}));

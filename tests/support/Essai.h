@@ -26,3 +26,4 @@ template <typename... T, typename... Nom> std::tuple<T...> donnees(Nom... noms)
 
 using namespace corvanel;
 using namespace corvanel::test;
+using namespace Qt::StringLiterals;
