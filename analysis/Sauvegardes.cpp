@@ -142,11 +142,13 @@ EcrivainSauvegarde::EcrivainSauvegarde(const QString &dossierJeu, const QString 
             m_dossier = base + u'_' + QString::number(n);
         sf::creerDossier(m_dossier);
         m_manifeste = m_dossier + u'/' + NomManifeste;
-        sf::ecrireContenu(m_manifeste, ligneJson({{"jeu", identiteJeu(dossierJeu)},
-                                                  {"consists", dossierConsists},
-                                                  {"ancien", ancien},
-                                                  {"nouveau", nouveau},
-                                                  {"date", maintenant.toString(Qt::ISODateWithMs)}}));
+        const QByteArray entete = ligneJson({{"jeu", identiteJeu(dossierJeu)},
+                                             {"consists", dossierConsists},
+                                             {"ancien", ancien},
+                                             {"nouveau", nouveau},
+                                             {"date", maintenant.toString(Qt::ISODateWithMs)}});
+        // Written through to the disk: not on the window's thread.
+        sansBloquer([&] { sf::ecrireContenu(m_manifeste, entete); });
     } catch (const ErreurExecution &e) {
         throw SauvegardeImpossible(e, m_dossier);
     }
@@ -165,7 +167,7 @@ QList<std::optional<ErreurExecution>> EcrivainSauvegarde::garder(const QList<AGa
             resultats[i] = e;
         }
     }
-    const auto places = sansBloquer([&lot] { return lot.placer(); });
+    const auto places = lot.placer();
     QByteArray lignes;
     for (qsizetype k = 0; k < prepares.size(); ++k) {
         const qsizetype i = prepares[k];
@@ -217,43 +219,52 @@ void EcrituresConsists::ecrireLot()
 {
     QList<Ecriture> lot = std::exchange(m_lot, {});
     m_octetsLot = 0;
-    const auto echec = [this](const Ecriture &e, const ErreurExecution &err) {
-        m_laisses.append({e.rang, {e.consist.nom, Motif::Echec, descriptionEchec(err)}});
-    };
-    // Without its backup on the disk, a consist is not written.
-    if (m_sauvegarde) {
-        QList<EcrivainSauvegarde::AGarder> consists;
-        for (const Ecriture &e : lot)
-            consists.append(e.consist);
-        const auto gardes = m_sauvegarde->garder(consists);
-        QList<Ecriture> suivants;
-        for (qsizetype i = 0; i < lot.size(); ++i) {
-            if (gardes[i])
-                echec(lot[i], *gardes[i]);
+    if (m_battement)
+        m_battement();
+    // Every wait for the disk of a lot (backups, manifest, consists) happens
+    // off the window's thread: on a busy disk one flush can take longer than
+    // the window may stand still.
+    QList<std::pair<qsizetype, ConsistLaisse>> laisses;
+    QList<std::pair<qsizetype, QString>> changes;
+    sansBloquer([&] {
+        const auto echec = [&laisses](const Ecriture &e, const ErreurExecution &err) {
+            laisses.append({e.rang, {e.consist.nom, Motif::Echec, descriptionEchec(err)}});
+        };
+        // Without its backup on the disk, a consist is not written.
+        if (m_sauvegarde) {
+            QList<EcrivainSauvegarde::AGarder> consists;
+            for (const Ecriture &e : lot)
+                consists.append(e.consist);
+            const auto gardes = m_sauvegarde->garder(consists);
+            QList<Ecriture> suivants;
+            for (qsizetype i = 0; i < lot.size(); ++i) {
+                if (gardes[i])
+                    echec(lot[i], *gardes[i]);
+                else
+                    suivants.append(std::move(lot[i]));
+            }
+            lot = std::move(suivants);
+        }
+        sf::LotEcritures ecritures;
+        QList<const Ecriture *> prepares;
+        for (const Ecriture &e : lot) {
+            try {
+                ecritures.preparer(e.chemin, e.consist.nouveau, true);
+                prepares.append(&e);
+            } catch (const ErreurExecution &err) {
+                echec(e, err);
+            }
+        }
+        const auto places = ecritures.placer();
+        for (qsizetype k = 0; k < prepares.size(); ++k) {
+            if (places[k])
+                echec(*prepares[k], *places[k]);
             else
-                suivants.append(std::move(lot[i]));
+                changes.append({prepares[k]->rang, prepares[k]->consist.nom});
         }
-        lot = std::move(suivants);
-    }
-    sf::LotEcritures ecritures;
-    QList<const Ecriture *> prepares;
-    for (const Ecriture &e : lot) {
-        if (m_battement)
-            m_battement();
-        try {
-            ecritures.preparer(e.chemin, e.consist.nouveau, true);
-            prepares.append(&e);
-        } catch (const ErreurExecution &err) {
-            echec(e, err);
-        }
-    }
-    const auto places = sansBloquer([&ecritures] { return ecritures.placer(); });
-    for (qsizetype k = 0; k < prepares.size(); ++k) {
-        if (places[k])
-            echec(*prepares[k], *places[k]);
-        else
-            m_changes.append({prepares[k]->rang, prepares[k]->consist.nom});
-    }
+    });
+    m_laisses.append(std::move(laisses));
+    m_changes.append(std::move(changes));
 }
 
 void EcrituresConsists::terminer()
@@ -337,8 +348,8 @@ Bilan annulerDernier(const QString &dossierJeu, const QString &dossierConsists, 
     // Undone even with consists left: their original bytes stay in the
     // backup folder, and the next undo goes on to the replacement before.
     try {
-        sf::ajouterContenu(b.sauvegarde + u'/' + NomManifeste,
-                           ligneJson({{"annule", QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)}}));
+        const QByteArray annule = ligneJson({{"annule", QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)}});
+        sansBloquer([&] { sf::ajouterContenu(b.sauvegarde + u'/' + NomManifeste, annule); });
     } catch (const ErreurExecution &) {
         // Not marked: a second undo finds the consists restored already.
     }

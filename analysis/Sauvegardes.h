@@ -31,6 +31,7 @@ public:
     };
     // Keeps each original and notes each consist, all on the disk before
     // any consist is written. For each, in order: its failure, or none.
+    // Waits for the disk: the window's thread calls it through sansBloquer.
     QList<std::optional<ErreurExecution>> garder(const QList<AGarder> &consists);
 
 private:
