@@ -118,23 +118,26 @@ QList<VehiculeManquant> chercherManquants(const QString &dossierConsists, const 
         },
         avancement, battement);
 
-    QSet<QString> noms;
-    for (const VehiculeManquant &l : std::as_const(lignes))
-        noms.insert(l.fichier.toCaseFolded());
-    const QHash<QString, QStringList> trouves =
-        sansBloquer([&dossierTrainset, &noms] { return trouverDansTrainset(dossierTrainset, noms); });
-    for (VehiculeManquant &l : lignes)
-        l.ailleurs = trouves.value(l.fichier.toCaseFolded());
-
-    std::sort(lignes.begin(), lignes.end(), [](const VehiculeManquant &a, const VehiculeManquant &b) {
-        if (a.consists.size() != b.consists.size())
-            return a.consists.size() > b.consists.size();
-        for (const auto &[x, y] : {std::pair{&a.dossier, &b.dossier}, std::pair{&a.fichier, &b.fichier}}) {
-            const int c = QString::compare(*x, *y, Qt::CaseInsensitive);
-            if (c != 0)
-                return c < 0;
-        }
-        return a.dossier != b.dossier ? a.dossier < b.dossier : a.fichier < b.fichier;
+    // Tens of thousands of rows on a large installation: the walk of the
+    // trainset and the sort run off the window's thread.
+    sansBloquer([&lignes, &index, &dossierTrainset] {
+        index = {};
+        QSet<QString> noms;
+        for (const VehiculeManquant &l : std::as_const(lignes))
+            noms.insert(l.fichier.toCaseFolded());
+        const QHash<QString, QStringList> trouves = trouverDansTrainset(dossierTrainset, noms);
+        for (VehiculeManquant &l : lignes)
+            l.ailleurs = trouves.value(l.fichier.toCaseFolded());
+        std::sort(lignes.begin(), lignes.end(), [](const VehiculeManquant &a, const VehiculeManquant &b) {
+            if (a.consists.size() != b.consists.size())
+                return a.consists.size() > b.consists.size();
+            for (const auto &[x, y] : {std::pair{&a.dossier, &b.dossier}, std::pair{&a.fichier, &b.fichier}}) {
+                const int c = QString::compare(*x, *y, Qt::CaseInsensitive);
+                if (c != 0)
+                    return c < 0;
+            }
+            return a.dossier != b.dossier ? a.dossier < b.dossier : a.fichier < b.fichier;
+        });
     });
     return lignes;
 }

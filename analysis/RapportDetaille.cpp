@@ -46,13 +46,15 @@ void frmRapportDetaille::cmdActualiser_Click()
     laisserPasserEvenementsDuProgramme();
 
     try {
-        Rapport rapport(texte(QStringLiteral("Messages"), QStringLiteral("Msg27")));
+        // Freed with the engine, off the window's thread: tens of thousands
+        // of rows and their index on a large installation.
+        auto rapport = std::make_unique<Rapport>(texte(QStringLiteral("Messages"), QStringLiteral("Msg27")));
         // The bar and the grid are brought up to date when events run, not
         // for every file: each would repaint on the spot.
         int valeur = 0;
         Cadence cadence(-1, [&] {
             pbJauge->setValue(valeur);
-            m_modele->rattraper(rapport.lignes());
+            m_modele->rattraper(rapport->lignes());
         });
         SuiviAnalyse suivi;
         suivi.liste = [&](qsizetype fichiers) {
@@ -62,12 +64,12 @@ void frmRapportDetaille::cmdActualiser_Click()
         };
         suivi.avance = [&](qsizetype passes) { valeur = static_cast<int>(passes); };
         suivi.battement = [&cadence] { cadence.battre(); };
-        suivi.consist = [&](const ConsistJuge &c) { rapport.ajouter(c); };
+        suivi.consist = [&](const ConsistJuge &c) { rapport->ajouter(c); };
         auto moteur = std::make_unique<MoteurAnalyse>(DossierConsists, DossierTrainset);
         moteur->analyser(Profondeur::Entiere, suivi);
         pbJauge->setValue(valeur);
-        m_modele->rattraper(rapport.lignes());
-        libererSansBloquer(moteur);
+        m_modele->rattraper(rapport->lignes());
+        libererSansBloquer(moteur, rapport);
     } catch (const ErreurExecution &e) {
         rapportFatal(VarianteRapport::ErreurNoSansPoint, e);
     }

@@ -61,10 +61,14 @@ struct ManifesteLu {
     Sauvegarde sauvegarde;
     QString jeu;
     QStringList empreintes;
+    qsizetype nombre = 0; // consists noted
     bool annule = false;
 };
 
-std::optional<ManifesteLu> lireManifeste(const QString &dossier)
+// `detail`: the consists' names and hashes too; without it, only how many
+// there are, which is all it takes to pass over an older replacement or one
+// undone already (a manifest notes tens of thousands of consists).
+std::optional<ManifesteLu> lireManifeste(const QString &dossier, bool detail)
 {
     QFile f(dossier + u'/' + NomManifeste);
     if (!f.open(QIODevice::ReadOnly))
@@ -73,6 +77,12 @@ std::optional<ManifesteLu> lireManifeste(const QString &dossier)
     m.sauvegarde.dossier = dossier;
     bool tete = true;
     for (const QByteArray &ligne : f.readAll().split('\n')) {
+        // Written compact, keys in order: a consist's line needs no parsing
+        // to be counted. Anything else (a line edited by hand) is parsed.
+        if (!tete && !detail && ligne.startsWith("{\"consist\":")) {
+            ++m.nombre;
+            continue;
+        }
         const QJsonObject o = QJsonDocument::fromJson(ligne).object();
         if (o.isEmpty())
             continue;
@@ -85,8 +95,11 @@ std::optional<ManifesteLu> lireManifeste(const QString &dossier)
         } else if (o.contains(u"annule")) {
             m.annule = true;
         } else {
-            m.sauvegarde.consists.append(o.value(u"consist").toString());
-            m.empreintes.append(o.value(u"sha256").toString());
+            ++m.nombre;
+            if (detail) {
+                m.sauvegarde.consists.append(o.value(u"consist").toString());
+                m.empreintes.append(o.value(u"sha256").toString());
+            }
         }
     }
     if (tete)
@@ -100,9 +113,9 @@ std::optional<ManifesteLu> dernierManifeste(const QString &dossierJeu)
     const QDir racine(dossierSauvegardes());
     // The folders' names are their UTC dates: the last by name is the last made.
     for (const QString &nom : racine.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::Reversed)) {
-        auto m = lireManifeste(racine.filePath(nom));
-        if (m && !m->annule && !m->sauvegarde.consists.isEmpty() && m->jeu == jeu)
-            return m;
+        const auto m = lireManifeste(racine.filePath(nom), false);
+        if (m && !m->annule && m->nombre > 0 && m->jeu == jeu)
+            return lireManifeste(racine.filePath(nom), true);
     }
     return std::nullopt;
 }
