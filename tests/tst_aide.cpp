@@ -1,7 +1,6 @@
 // The Help and Tools menus: the documents, the About box, the language
 // choice, and the external text editor (what reaches it, the messages when
 // none can be used, choosing one with the program chooser).
-#include "app/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "localisation/TraductionsQt.h"
 #include "support/Essai.h"

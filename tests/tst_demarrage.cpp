@@ -1,6 +1,5 @@
 // Start-up, then the main window as the user first meets it, and how it closes.
 #include "app/frmParcourir1.h"
-#include "app/modDeclarations.h"
 #include "app/modSubMain.h"
 #include "localisation/LireLangue.h"
 #include "platform/Instance.h"

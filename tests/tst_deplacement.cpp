@@ -1,13 +1,8 @@
 // The move command and its three dialogs on real folders: whatever happens,
 // each consist ends up in the consist folder or at the destination.
-#include "app/modDeclarations.h"
-#include "fileops/Echecs.h"
-#include "fileops/SystemeFichiers.h"
 #include "fileops/frmDemander.h"
 #include "fileops/frmDeplacerVers.h"
 #include "fileops/frmNouveauDossier.h"
-#include "platform/ErreurExecution.h"
-#include "platform/Texte.h"
 #include "platform/Volumes.h"
 #include "support/Essai.h"
 #include "ui/Commandes.h"

@@ -2,12 +2,9 @@
 // and the language files that ship in lang/: a missing or blank text ends the
 // program at the moment it is asked for, so every mistake there would only
 // show up in front of a user.
-#include "app/modDeclarations.h"
 #include "localisation/Catalogue.h"
 #include "localisation/FichierIni.h"
 #include "localisation/LireLangue.h"
-#include "platform/ErreurExecution.h"
-#include "platform/Texte.h"
 #include "support/Essai.h"
 
 namespace {

@@ -1,6 +1,5 @@
 // Reading consists: taking vehicle lines apart, encodings and line ends.
 #include "analysis/LecteurConsist.h"
-#include "platform/Texte.h"
 #include "support/Essai.h"
 #include "support/Morceaux.h"
 

@@ -4,15 +4,9 @@
 #include "analysis/LecteurConsist.h"
 #include "analysis/MoteurAnalyse.h"
 #include "platform/Chemins.h"
-#include "platform/Texte.h"
-#include "support/Bac.h"
-
-#include <QtTest>
+#include "support/Essai.h"
 
 #include <random>
-
-using namespace corvanel;
-using namespace corvanel::test;
 
 namespace {
 
@@ -29,28 +23,6 @@ struct Arbre {
     Bac bac;
     QString consists, trainset;
 };
-
-QByteArray encoder(const QString &texte, int codage)
-{
-    switch (codage) {
-    case 0:
-        return versAnsi(texte);
-    case 1: {
-        QByteArray o("\xFF\xFE");
-        for (const QChar c : texte)
-            o += char(c.unicode() & 0xFF), o += char(c.unicode() >> 8);
-        return o;
-    }
-    case 2: {
-        QByteArray o("\xFE\xFF");
-        for (const QChar c : texte)
-            o += char(c.unicode() >> 8), o += char(c.unicode() & 0xFF);
-        return o;
-    }
-    default:
-        return "\xEF\xBB\xBF" + texte.toUtf8();
-    }
-}
 
 // Consists in every encoding and line end, names in mixed letter case and
 // with accents, a few vehicles missing and a few unsound lines: about a
@@ -86,9 +58,9 @@ void generer(Arbre &a, int graine, int nombre, bool enorme, int noms)
         }
         if (tirer(4) == 0)
             t += fins[tirer(3)];
-        const int codage = tirer(4);
+        const QString codage = QStringList{u"ansi"_s, u"utf16le"_s, u"utf16be"_s, u"utf8"_s}[tirer(4)];
         // A UTF-16 file cut after half a character: the odd byte is no text.
-        const QByteArray bout = codage == 1 && tirer(5) == 0 ? "E" : "";
+        const QByteArray bout = codage == u"utf16le" && tirer(5) == 0 ? "E" : "";
         a.bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/c%1.con").arg(c), encoder(t, codage) + bout);
     }
     a.bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/pas-un-consist.CON"), "EngineData ( X Y )");
@@ -158,11 +130,9 @@ class TstMoteur : public QObject {
 private slots:
     void commeUneLectureSimple_data()
     {
-        QTest::addColumn<int>("graine");
-        QTest::addColumn<qint64>("pas");    // the most a read hands out (0: all)
-        QTest::addColumn<bool>("disparus"); // every third consist removed once listed
-        QTest::addColumn<bool>("enorme");
-        QTest::addColumn<int>("noms"); // vehicles per folder: thousands of spellings overflow every first size
+        // pas: the most a read hands out (0: all); disparus: every third consist removed once listed; noms: vehicles
+        // per folder: thousands of spellings overflow every first size
+        colonnes<int, qint64, bool, bool, int>("graine", "pas", "disparus", "enorme", "noms");
         QTest::newRow("varied") << 1 << qint64(0) << false << false << 4;
         QTest::newRow("short reads") << 2 << qint64(3) << false << false << 4;
         QTest::newRow("vanished") << 3 << qint64(0) << true << false << 4;
@@ -172,11 +142,8 @@ private slots:
 
     void commeUneLectureSimple()
     {
-        QFETCH(int, graine);
-        QFETCH(qint64, pas);
-        QFETCH(bool, disparus);
-        QFETCH(bool, enorme);
-        QFETCH(int, noms);
+        auto [graine, pas, disparus, enorme, noms] =
+            donnees<int, qint64, bool, bool, int>("graine", "pas", "disparus", "enorme", "noms");
         Arbre a;
         generer(a, graine, 300, enorme, noms);
         for (const Profondeur p : {Profondeur::Entiere, Profondeur::PremiereFaute}) {

@@ -2,11 +2,7 @@
 // the program reports and no consist is lost.
 #include "analysis/Analyse.h"
 #include "analysis/frmRapportDetaille.h"
-#include "app/modDeclarations.h"
-#include "fileops/Echecs.h"
-#include "fileops/SystemeFichiers.h"
 #include "fileops/frmDeplacerVers.h"
-#include "platform/Texte.h"
 #include "support/Essai.h"
 #include "ui/ListeDossiers.h"
 #include "ui/Pointeur.h"

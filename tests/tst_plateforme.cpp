@@ -3,7 +3,6 @@
 #include "platform/Chemins.h"
 #include "platform/Instance.h"
 #include "platform/Registre.h"
-#include "platform/Texte.h"
 #include "platform/Volumes.h"
 #include "support/Essai.h"
 

@@ -2,9 +2,8 @@
 #include "analysis/Analyse.h"
 #include "analysis/Vehicules.h"
 #include "app/Demo.h"
-#include "app/modDeclarations.h"
+#include "app/modSubMain.h"
 #include "platform/Chemins.h"
-#include "platform/Texte.h"
 #include "support/Essai.h"
 
 using Scene = SceneFenetre;
@@ -22,7 +21,7 @@ private slots:
         QString erreur;
         const QString copie = copierDemo(QStringLiteral(CORVANEL_SOURCE_DIR "/demo"), &erreur);
         QVERIFY2(!copie.isEmpty(), qPrintable(erreur));
-        Bac::utiliserJeu(avecSeparateurFinal(copie));
+        utiliserDossierJeu(avecSeparateurFinal(copie));
         QStringList invalides;
         for (const QByteArray &ligne :
              Bac::lire(QStringLiteral(CORVANEL_SOURCE_DIR "/demo/README-demo.txt")).split('\n'))

@@ -3,27 +3,11 @@
 #include "analysis/Manquants.h"
 #include "analysis/Remplacement.h"
 #include "analysis/frmManquants.h"
-#include "fileops/SystemeFichiers.h"
-#include "platform/Texte.h"
 #include "support/Essai.h"
 
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray encoder(const QString &texte, const QString &codage)
-{
-    if (codage == u"ansi")
-        return versAnsi(texte);
-    if (codage == u"utf8")
-        return "\xEF\xBB\xBF" + texte.toUtf8();
-    QByteArray o = codage == u"utf16le" ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
-    for (QChar c : texte) {
-        const char haut = char(c.unicode() >> 8), bas = char(c.unicode() & 0xFF);
-        o.append(codage == u"utf16le" ? bas : haut).append(codage == u"utf16le" ? haut : bas);
-    }
-    return o;
-}
 
 CheminVehicule vehicule(const QString &texte)
 {
@@ -88,7 +72,7 @@ private slots:
         const QString jeu = bac.creerJeu();
         bac.ecrire(u"MSTS/TRAINS/TRAINSET/Neuf/V2.wag"_s);
         const QString consists = jeu + u"TRAINS/CONSISTS/"_s;
-        const QByteArray a = encoder(u"WagonData ( V1 Vieux )\r\nWagonData ( V1 Vieux )"_s, "utf16le");
+        const QByteArray a = utf16(u"WagonData ( V1 Vieux )\r\nWagonData ( V1 Vieux )"_s);
         const QByteArray b = "WagonData ( v1 vieux )\n";
         bac.ecrire(u"MSTS/TRAINS/CONSISTS/a.con"_s, a);
         bac.ecrire(u"MSTS/TRAINS/CONSISTS/b.con"_s, b);

@@ -1,8 +1,4 @@
 // The delete command and the directory clean-up on real game folders.
-#include "app/modDeclarations.h"
-#include "fileops/Echecs.h"
-#include "fileops/SystemeFichiers.h"
-#include "platform/Texte.h"
 #include "support/Essai.h"
 #include "ui/Pointeur.h"
 

@@ -1,10 +1,6 @@
 // Attributes as Wine and Samba keep them, copies that never leave a
 // half-written destination, and the file-properties dialog on real consists.
-#include "app/modDeclarations.h"
-#include "fileops/Echecs.h"
-#include "fileops/SystemeFichiers.h"
 #include "fileops/frmProprietesFichier.h"
-#include "platform/Texte.h"
 #include "support/Essai.h"
 
 #include <sys/xattr.h>

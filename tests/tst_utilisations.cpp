@@ -1,6 +1,5 @@
 // Which services and activities of the routes use a consist, on real trees.
 #include "analysis/Utilisations.h"
-#include "platform/Texte.h"
 #include "support/Essai.h"
 
 using corvanel::test::utf16;

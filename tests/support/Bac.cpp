@@ -77,17 +77,6 @@ QString Bac::creerJeu(const QString &relatif)
     return chemin(relatif) + u'/';
 }
 
-void Bac::utiliserJeu(const QString &dossierJeu)
-{
-    utiliserDossierJeu(dossierJeu);
-}
-
-void Bac::utiliserLangue(const QString &nom)
-{
-    NomFichierLangue = nom;
-    FichierLangue = DossierAppli + QStringLiteral("lang/") + nom;
-}
-
 QByteArray consist(const QStringList &vehicules, bool enUtf16)
 {
     const QString t = QStringLiteral("SIMISA@@@@@@@@@@JINX0D0t______\r\n\r\nTrain (\r\n") +
@@ -103,6 +92,15 @@ QByteArray utf16(const QString &texte, bool petitBoutiste)
         o.append(petitBoutiste ? lo : hi).append(petitBoutiste ? hi : lo);
     }
     return o;
+}
+
+QByteArray encoder(const QString &texte, const QString &codage)
+{
+    if (codage == u"ansi")
+        return versAnsi(texte);
+    if (codage == u"utf8")
+        return "\xEF\xBB\xBF" + texte.toUtf8();
+    return utf16(texte, codage == u"utf16le");
 }
 
 } // namespace corvanel::test

@@ -34,10 +34,6 @@ public:
     // A game folder with train.exe, launcher.exe and empty TRAINS/CONSISTS and
     // TRAINS/TRAINSET; ends in "/".
     QString creerJeu(const QString &relatif = QStringLiteral("MSTS"));
-    // Sets the shared folders (DossierMSTS, DossierConsists...) to a game folder.
-    static void utiliserJeu(const QString &dossierJeu);
-    // Language file in use: a shipped one by name, at the program folder.
-    void utiliserLangue(const QString &nom);
 
     Reglages &reglages() { return *m_reglages; }
     QString fichierReglages() const { return chemin(QStringLiteral("reglages/Corvanel.ini")); }
@@ -55,5 +51,8 @@ private:
 QByteArray consist(const QStringList &vehicules, bool enUtf16 = false);
 // The text in UTF-16 with its byte-order mark.
 QByteArray utf16(const QString &texte, bool petitBoutiste = true);
+// The text as the game's files hold it: "ansi" (Windows-1252), "utf8" with its
+// mark, "utf16le" or "utf16be".
+QByteArray encoder(const QString &texte, const QString &codage);
 
 } // namespace corvanel::test

@@ -1,7 +1,12 @@
 #pragma once
 // What every suite starts from: Qt's test and widget classes, the sandbox and
-// the scripted seam, and a data table's columns declared and read in one line
-// each rather than one line a column.
+// the scripted seam, the program's shared state, texts and file operations,
+// and a data table's columns declared and read in one line each rather than
+// one line a column.
+#include "app/modDeclarations.h"
+#include "fileops/Echecs.h"
+#include "fileops/SystemeFichiers.h"
+#include "platform/Texte.h"
 #include "support/SceneFenetre.h"
 
 #include <QtTest>

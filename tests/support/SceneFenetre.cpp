@@ -1,6 +1,7 @@
 #include "support/SceneFenetre.h"
 
 #include "app/modDeclarations.h"
+#include "app/modSubMain.h"
 #include "localisation/LireLangue.h"
 
 #include <QAction>
@@ -16,9 +17,10 @@ SceneFenetre::SceneFenetre(const QString &langue) : m_maison(qgetenv("HOME"))
     // home's volume; elsewhere it makes one at the top of the volume.
     qputenv("HOME", QFile::encodeName(bac.chemin()));
     bac.preparerProgramme();
-    bac.utiliserLangue(langue);
+    NomFichierLangue = langue;
+    FichierLangue = DossierAppli + QStringLiteral("lang/") + langue;
     jeu = bac.creerJeu();
-    Bac::utiliserJeu(jeu);
+    utiliserDossierJeu(jeu);
     f = std::make_unique<frmCorvanel>();
     TraduireFenetrePrincipale(*f, FichierLangue);
     f->show();
