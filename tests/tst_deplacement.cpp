@@ -20,7 +20,7 @@ const QDateTime DateConsists(QDate(2010, 1, 1), QTime(12, 0, 0, 900));
 // files already at the destination "ancien <name>".
 struct Scene : SceneFenetre {
     QString destination = bac.creerDossier(u"Vieux consists é"_s) + u'/';
-    QStringList questions; // each overwrite question: the loop's entry, then its text
+    QStringList questions; // each overwrite question: the loop's entry, its text, the two dates, split by |
 
     ~Scene() override { sf::retirerPannes(); }
 
@@ -61,7 +61,8 @@ struct Scene : SceneFenetre {
         for (QChar reponse : reponses)
             seam.quandDialogue([this, reponse](QDialog &dialogue) {
                 auto &q = dynamic_cast<frmDemander &>(dialogue);
-                questions << QString::number(Compteur) + u' ' + q.lbl1->text();
+                questions << QString::number(Compteur) + u' ' + q.lbl1->text() + u'|' + q.lbl4->text() + u'|' +
+                                 q.lbl7->text();
                 const qsizetype i = u"OTNS"_s.indexOf(reponse);
                 if (i < 0)
                     q.close();
@@ -152,11 +153,17 @@ private slots:
             if (!QFile::exists(s.source(nom)))
                 QCOMPARE(QFileInfo(s.cible(nom)).lastModified().toSecsSinceEpoch(), DateConsists.toSecsSinceEpoch());
         // One question per existing file until Yes to all or No to all, each
-        // about the entry the loop stands on.
+        // about the entry the loop stands on. The dates, the file there then
+        // the consist, show their seconds: two files of one minute must look
+        // different.
         QCOMPARE(s.questions.size(), reponses.size());
-        for (qsizetype i = 0; i < s.questions.size(); ++i)
-            QVERIFY2(s.questions[i].startsWith(QString::number(2 * i) + u' ') && s.questions[i].contains(noms[2 * i]),
+        const QString heure = dateExistants.time().toString(u"hh:mm:ss");
+        for (qsizetype i = 0; i < s.questions.size(); ++i) {
+            const QString &q = s.questions[i];
+            QVERIFY2(q.startsWith(QString::number(2 * i) + u' ') && q.section(u'|', 0, 0).contains(noms[2 * i]) &&
+                         q.section(u'|', -2, -2).contains(heure) && q.section(u'|', -1).contains(u"12:00:00"_s),
                      qPrintable(s.questions[i]));
+        }
         QCOMPARE(s.seam.messages, QList<Message>{s.termine(etats.count(u'D'), etats.count(u'A'))});
     }
 
@@ -521,7 +528,7 @@ private slots:
 
     void nouveauDossier_data()
     {
-        // cle: the refusal; empty: made; affiche: the box after OK
+        // cle: the refusal; empty: made; EACCES: the system's; affiche: the box after OK
         colonnes<QString, QString, QString>("saisie", "cle", "affiche");
         QTest::newRow("blancs autour enlevés") << u"  Old  "_s << QString() << u"Old"_s;
         QTest::newRow("blancs seulement") << u"   "_s << u"Error12"_s << QString();
@@ -531,6 +538,8 @@ private slots:
             QTest::newRow(qPrintable(u"caractère "_s + QChar(c))) << nom << "Error13" << nom;
         }
         QTest::newRow("dossier existant") << u"Existant"_s << u"Error06"_s << "Existant";
+        // Told with its path, and the program goes on.
+        QTest::newRow("refusé par le système") << u"Neuf"_s << u"EACCES"_s << u"Neuf"_s;
     }
 
     // Made under the folder shown and chosen at once; refused, the dialog
@@ -540,6 +549,8 @@ private slots:
         auto [saisie, cle, affiche] = donnees<QString, QString, QString>("saisie", "cle", "affiche");
         Scene s;
         s.bac.creerDossier(u"Vieux consists é/Existant"_s);
+        if (cle == u"EACCES")
+            sf::injecterPanne(sf::Operation::CreationDossier, u"/Neuf"_s, EACCES);
         frmDeplacerVers dv(*s.f);
         QVERIFY(dv.CheDossier->definirChemin(s.destination));
         QString vu;
@@ -552,9 +563,11 @@ private slots:
             ouvert = nd.isVisible();
             return nd.result();
         });
-        QTest::mouseClick(dv.cmdNouveauDossier, Qt::LeftButton);
+        QCOMPARE(codeDeFin([&] { QTest::mouseClick(dv.cmdNouveauDossier, Qt::LeftButton); }), -1);
 
-        Message attendu = s.erreur(cle.isEmpty() ? u"Error06"_s : cle);
+        Message attendu = cle == u"EACCES"
+                              ? s.critique(s.cible(u"Neuf"_s) + u"\r\n\r\nErreur n° 70. Permission refusée."_s)
+                              : s.erreur(cle.isEmpty() ? u"Error06"_s : cle);
         if (cle == u"Error13")
             attendu.texte += u"\r\n\r\n / \\ : ? < > * ¦ \""_s;
         QCOMPARE(s.seam.messages, cle.isEmpty() ? QList<Message>{} : QList<Message>{attendu});
@@ -563,30 +576,6 @@ private slots:
         QCOMPARE(QDir(s.destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  (cle.isEmpty() ? QStringList{"Existant", "Old"} : QStringList{"Existant"}));
         QCOMPARE(dv.txtDeplacerVers->text(), cle.isEmpty() ? s.cible(u"Old/"_s) : s.destination);
-    }
-
-    // A folder the system refuses is reported with its path, and the dialog
-    // stays open for another name.
-    void nouveauDossierRefuse()
-    {
-        Scene s;
-        frmDeplacerVers dv(*s.f);
-        QVERIFY(dv.CheDossier->definirChemin(s.destination));
-        sf::injecterPanne(sf::Operation::CreationDossier, u"/Neuf"_s, EACCES);
-        bool ouvert = false;
-        s.seam.quandDialogue([&](QDialog &d) {
-            auto &nd = dynamic_cast<frmNouveauDossier &>(d);
-            QTest::keyClicks(nd.txtNouveauDossier, u"Neuf"_s);
-            QTest::mouseClick(nd.cmdOK, Qt::LeftButton);
-            ouvert = nd.isVisible();
-            return nd.result();
-        });
-        QCOMPARE(codeDeFin([&] { dv.cmdNouveauDossier_Click(); }), -1);
-        QVERIFY(ouvert);
-        QCOMPARE(s.seam.messages,
-                 QList<Message>{s.critique(s.cible(u"Neuf"_s) + u"\r\n\r\nErreur n° 70. Permission refusée."_s)});
-        QVERIFY(QDir(s.destination).isEmpty());
-        QCOMPARE(dv.txtDeplacerVers->text(), s.destination);
     }
 
     void saisieDansLaListe_data()
@@ -615,21 +604,6 @@ private slots:
         QTest::keyClick(dv.CheDossier, Qt::Key_Return);
         QCOMPARE(dv.txtDeplacerVers->text(), ouvert.isEmpty() ? s.destination : s.cible(ouvert + u'/'));
         QCOMPARE(dv.isVisible(), !ouvert.isEmpty());
-    }
-
-    void demanderMontreLesDeuxFichiers()
-    {
-        Scene s;
-        s.consists({u"a.con"_s, u"b.con"_s});
-        s.existant(u"b.con"_s, QDateTime(QDate(2003, 5, 1), QTime(10, 20, 30)));
-        frmDeplacerVers dv(*s.f);
-        QVERIFY(dv.CheDossier->definirChemin(s.destination));
-        Compteur = 1;
-
-        frmDemander q(*s.f, dv);
-        // Seconds shown: two files of the same minute must look different.
-        QVERIFY2(q.lbl4->text().contains(u"10:20:30"_s), qPrintable(q.lbl4->text()));
-        QVERIFY2(q.lbl7->text().contains(u"12:00:00"_s), qPrintable(q.lbl7->text()));
     }
 };
 
