@@ -582,10 +582,8 @@ private slots:
     {
         // ouvert: after Enter; empty: nothing begins so, Enter is OK
         colonnes<QString, QString>("saisie", "ouvert");
-        QTest::newRow("premières lettres") << "tm"
-                                           << "tmp";
-        QTest::newRow("sans égard à la casse") << "TR"
-                                               << "Trains";
+        QTest::newRow("premières lettres") << u"tm"_s << u"tmp"_s;
+        QTest::newRow("sans égard à la casse") << u"TR"_s << u"Trains"_s;
         QTest::newRow("rien ne commence ainsi") << "zz" << QString();
     }
 

@@ -167,46 +167,36 @@ private slots:
 
     void texteManquantTermine_data()
     {
-        QTest::addColumn<QByteArray>("fichier");
-        QTest::newRow("clé absente") << QByteArray("[Button]\r\nButton02=b\r\n");
-        QTest::newRow("section absente") << QByteArray("[Menu]\r\nButton01=b\r\n");
-        QTest::newRow("texte vide") << QByteArray("[Button]\r\nButton01=\r\n");
-        QTest::newRow("blancs seulement") << QByteArray("[Button]\r\nButton01=     \r\n");
-        QTest::newRow("guillemets vides") << QByteArray("[Button]\r\nButton01=\"\"\r\n");
+        // fichier: null: no file there; "<dossier>": a folder of that name, no language file either
+        colonnes<QByteArray, QString>("fichier", "message");
+        const QString manque =
+            u"La section [Button] ou la clé \"Button01\" n'existe pas dans le fichier de langue "
+            u"\"crv-1.0.7-french.lng\".\r\n\r\nVeuillez corriger le problème, puis relancer Corvanel."_s;
+        QTest::newRow("clé absente") << QByteArray("[Button]\r\nButton02=b\r\n") << manque;
+        QTest::newRow("section absente") << QByteArray("[Menu]\r\nButton01=b\r\n") << manque;
+        QTest::newRow("texte vide") << QByteArray("[Button]\r\nButton01=\r\n") << manque;
+        QTest::newRow("blancs seulement") << QByteArray("[Button]\r\nButton01=     \r\n") << manque;
+        QTest::newRow("guillemets vides") << QByteArray("[Button]\r\nButton01=\"\"\r\n") << manque;
+        const QString absent = u"Le fichier de langue suivant n'existe pas : crv-1.0.7-french.lng\r\n\r\n"
+                               u"Impossible de continuer."_s;
+        QTest::newRow("fichier absent") << QByteArray() << absent;
+        QTest::newRow("un dossier") << QByteArray("<dossier>") << absent;
     }
 
-    // The file is named by the name in use, not by the path looked up.
+    // The file is named by the name in use, not by the path looked up; the
+    // text of the file in use ends the same way.
     void texteManquantTermine()
     {
-        QFETCH(QByteArray, fichier);
+        auto [fichier, message] = donnees<QByteArray, QString>("fichier", "message");
         Bac bac;
         InteractionScriptee seam;
-        const QString chemin = bac.ecrire(u"autre-nom.lng"_s, fichier);
         NomFichierLangue = u"crv-1.0.7-french.lng"_s;
-        QCOMPARE(codeDeFin([&] { LireLangue(chemin, u"Button"_s, u"Button01"_s, true); }), 1);
-        QCOMPARE(seam.messages,
-                 (QList<Message>{{QString::fromUtf8("La section [Button] ou la clé \"Button01\" n'existe "
-                                                    "pas dans le fichier de langue \"crv-1.0.7-french.lng\"."
-                                                    "\r\n\r\nVeuillez corriger le problème, puis relancer "
-                                                    "Corvanel."),
-                                  Boutons::OK, Icone::Critique}}));
-    }
-
-    void fichierAbsentTermine()
-    {
-        Bac bac;
-        InteractionScriptee seam;
-        NomFichierLangue = u"crv-1.0.7-english.lng"_s;
-        const Message absent{QString::fromUtf8("Le fichier de langue suivant n'existe pas : crv-1.0.7-english.lng"
-                                               "\r\n\r\nImpossible de continuer."),
-                             Boutons::OK, Icone::Critique};
-        // A folder of that name is no language file either.
-        for (const QString &chemin : {bac.chemin(u"absent.lng"_s), bac.creerDossier("lang/x.lng")}) {
-            seam.messages.clear();
-            QCOMPARE(codeDeFin([&] { texte(u"A"_s, u"B"_s); }), 1);
-            QCOMPARE(codeDeFin([&] { LireLangue(chemin, u"A"_s, u"B"_s); }), 1);
-            QCOMPARE(seam.messages, (QList<Message>{absent, absent}));
-        }
+        FichierLangue = fichier.isNull()         ? bac.chemin(u"absent.lng"_s)
+                        : fichier == "<dossier>" ? bac.creerDossier(u"lang/x.lng"_s)
+                                                 : bac.ecrire(u"autre-nom.lng"_s, fichier);
+        QCOMPARE(codeDeFin([&] { texte(u"Button"_s, u"Button01"_s); }), 1);
+        QCOMPARE(codeDeFin([&] { LireLangue(FichierLangue, u"Button"_s, u"Button01"_s); }), 1);
+        QCOMPARE(seam.messages, QList<Message>(2, {message, Boutons::OK, Icone::Critique}));
     }
 
     // A translator's file made before a key was added keeps working: the

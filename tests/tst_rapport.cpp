@@ -193,14 +193,10 @@ private slots:
     {
         // filtre: CSV, text, all files; attendu: empty: refused, the dialog open
         colonnes<int, QString, QString>("filtre", "saisie", "attendu");
-        QTest::newRow("CSV choisi, nom nu") << 0 << "rapport"
-                                            << "rapport.csv";
-        QTest::newRow("texte choisi, nom nu") << 1 << "rapport"
-                                              << "rapport.txt";
-        QTest::newRow("tous les fichiers, nom nu") << 2 << "rapport"
-                                                   << "rapport.txt";
-        QTest::newRow("extension tapée gardée") << 0 << "rapport.txt"
-                                                << "rapport.txt";
+        QTest::newRow("CSV choisi, nom nu") << 0 << u"rapport"_s << u"rapport.csv"_s;
+        QTest::newRow("texte choisi, nom nu") << 1 << u"rapport"_s << u"rapport.txt"_s;
+        QTest::newRow("tous les fichiers, nom nu") << 2 << u"rapport"_s << u"rapport.txt"_s;
+        QTest::newRow("extension tapée gardée") << 0 << u"rapport.txt"_s << u"rapport.txt"_s;
         QTest::newRow("fichier en lecture seule") << 1 << "protege" << QString();
         QTest::newRow("dossier où rien ne s'écrit") << 0 << "interdit/rapport" << QString();
     }

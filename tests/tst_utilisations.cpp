@@ -2,26 +2,7 @@
 #include "analysis/Utilisations.h"
 #include "support/Essai.h"
 
-using corvanel::test::utf16;
-
-namespace {
-
 using Fichiers = QList<std::pair<QString, QByteArray>>;
-
-QByteArray le(const char *t)
-{
-    return utf16(QString::fromUtf8(t), true);
-}
-QByteArray be(const char *t)
-{
-    return utf16(QString::fromUtf8(t), false);
-}
-QByteArray ansi(const char *t)
-{
-    return versAnsi(QString::fromUtf8(t));
-}
-
-} // namespace
 
 class TstUtilisations : public QObject {
     Q_OBJECT
@@ -31,6 +12,9 @@ private slots:
     {
         // attendu: consist|route|service|activities
         colonnes<Fichiers, QStringList, QStringList>("fichiers", "consists", "attendu");
+        const auto le = [](const char *t) { return encoder(QString::fromUtf8(t), u"utf16le"_s); };
+        const auto be = [](const char *t) { return encoder(QString::fromUtf8(t), u"utf16be"_s); };
+        const auto ansi = [](const char *t) { return encoder(QString::fromUtf8(t), u"ansi"_s); };
 
         QTest::newRow("encodages, fins de ligne, jetons")
             << Fichiers{{"ROUTES/L1/SERVICES/S le.srv",
@@ -86,18 +70,15 @@ private slots:
     {
         auto [fichiers, consists, attendu] =
             donnees<Fichiers, QStringList, QStringList>("fichiers", "consists", "attendu");
-        QTemporaryDir jeu;
-        for (const auto &[chemin, octets] : fichiers) {
-            QDir().mkpath(QFileInfo(jeu.filePath(chemin)).absolutePath());
-            QFile f(jeu.filePath(chemin));
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(octets) == octets.size());
-        }
+        Bac jeu;
+        for (const auto &[chemin, octets] : fichiers)
+            jeu.ecrire(chemin, octets);
         // A link to nothing among the services: no file to read.
-        QFile::link(jeu.filePath("nulle part"), jeu.filePath("ROUTES/R/SERVICES/lien.srv"));
+        QFile::link(jeu.chemin(u"nulle part"_s), jeu.chemin(u"ROUTES/R/SERVICES/lien.srv"_s));
 
         Progression avancement;
         QStringList lu;
-        for (const ServiceUtilisateur &s : servicesUtilisant(jeu.path(), consists, &avancement))
+        for (const ServiceUtilisateur &s : servicesUtilisant(jeu.chemin(), consists, &avancement))
             lu << s.consist + u'|' + s.route + u'|' + s.service + u'|' + s.activites.join(u';');
         QCOMPARE(lu, attendu);
         QCOMPARE(avancement.faits.load(), avancement.total.load());
