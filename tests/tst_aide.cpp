@@ -141,72 +141,56 @@ private slots:
                     s.seam.documents[0] == (commande == 3 ? QUrl(SiteInternet) : QUrl::fromLocalFile(aide)));
     }
 
-    // Cancelled, nothing changes. A complete file in another folder gives
-    // every caption at once and is remembered.
-    void choixDeLangue()
+    void choixDeLangue_data()
     {
-        Scene s;
-        const auto oui = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
-        chargerTraductionsQt(FichierLangue);
-        QCOMPARE(oui(), u"&Oui"_s);
-        const QString avant = FichierLangue;
-        s.seam.choisirFichier(std::nullopt);
-        s.f->mnuMenuLangue_Click();
-        QCOMPARE(FichierLangue, avant);
-        QCOMPARE(NomFichierLangue, Francais);
-        QVERIFY(!s.bac.reglages().lireSiPresent("Options", "Langue"));
-        QVERIFY(s.seam.messages.isEmpty());
-        QVERIFY(s.seam.choixDemandes.at(0).doitExister);
-        QCOMPARE(s.seam.choixDemandes.at(0).dossierInitial, DossierAppli + u"lang"_s);
-
-        const QString ailleurs = s.bac.chemin(u"ailleurs.lng"_s);
-        QFile::copy(DossierAppli + u"lang/"_s + Anglais, ailleurs);
-        s.seam.choisirFichier(ailleurs);
-        s.f->mnuMenuLangue_Click();
-        QCOMPARE(NomFichierLangue, u"ailleurs.lng"_s);
-        QCOMPARE(FichierLangue, ailleurs);
-        QCOMPARE(s.bac.reglages().lire("Options", "Langue"), u"ailleurs.lng"_s);
-        QCOMPARE(s.f->cmdRechercher->text(), s.L("Button", "Button01"));
-        QCOMPARE(s.f->fraTFI->title(), s.L("Frame", "Frame04"));
-        QCOMPARE(s.f->mnuAbout->text(), s.L("Menu", "Menu305"));
-        QCOMPARE(oui(), u"&Yes"_s);
-        QVERIFY(s.f->cmdRechercher->text() != LireLangue(DossierAppli + "lang/" + Francais, "Button", "Button01"));
-    }
-
-    void choixIncomplet_data()
-    {
-        // "Section/Key=" of the file in use becomes `par` in the file chosen.
+        // "Section/Key=" of the English file becomes `par` in the file chosen; nom: empty: the choice cancelled
         colonnes<QString, QString, QByteArray, bool>("nom", "cle", "par", "refuse");
         const auto ligne = [](const char *tag, const QString &nom, const char *cle, const char *par, bool refuse) {
             QTest::newRow(tag) << nom << QString::fromLatin1(cle) << QByteArray(par) << refuse;
         };
-        ligne("texte de la fenêtre absent", "incomplet.lng", "Menu/Menu305=", "X=", true);
-        ligne("texte blanc", "incomplet.lng", "Errors/Error16=", "Error16=  \r\nX=", true);
-        ligne("adresse du traducteur absente", "incomplet.lng", "Language/EMail=", "X=", true);
+        ligne("annulé", QString(), "", "", true);
+        ligne("fichier complet ailleurs", u"ailleurs.lng"_s, "", "", false);
+        ligne("texte de la fenêtre absent", u"incomplet.lng"_s, "Menu/Menu305=", "X=", true);
+        ligne("texte blanc", u"incomplet.lng"_s, "Errors/Error16=", "Error16=  \r\nX=", true);
+        ligne("adresse du traducteur absente", u"incomplet.lng"_s, "Language/EMail=", "X=", true);
         ligne("la même, fichier du nom par défaut", Francais, "Language/EMail=", "X=", false);
-        ligne("texte nouveau, repris du fichier par défaut", "incomplet.lng", "Messages/Msg50=", "X=", false);
+        ligne("texte nouveau, repris du fichier par défaut", u"incomplet.lng"_s, "Messages/Msg50=", "X=", false);
     }
 
-    // A file lacking a text the program needs is refused before the setting
-    // names it (else every later start would end on it); the language in
-    // use stays.
-    void choixIncomplet()
+    // Chosen among the program's language files. A file lacking a text the
+    // program needs is refused before the setting names it (else every later
+    // start would end on it): the language in use stays. A file taken, from
+    // any folder, gives every caption and Qt's own buttons at once and is
+    // remembered.
+    void choixDeLangue()
     {
         auto [nom, cle, par, refuse] = donnees<QString, QString, QByteArray, bool>("nom", "cle", "par", "refuse");
         Scene s;
         const QString avant = FichierLangue;
-        const QStringList sectionCle = cle.chopped(1).split(u'/');
-        QByteArray contenu = Bac::lire(FichierLangue);
-        contenu.replace(sectionCle[1].toLatin1() + '=', par);
-        const QString chemin = s.bac.ecrire(u"ailleurs/"_s + nom, contenu);
-        s.seam.choisirFichier(chemin);
+        chargerTraductionsQt(FichierLangue);
+        QByteArray contenu = Bac::lire(DossierAppli + u"lang/"_s + Anglais);
+        const QStringList sectionCle = cle.isEmpty() ? QStringList{} : cle.chopped(1).split(u'/');
+        if (!cle.isEmpty())
+            contenu.replace(sectionCle[1].toLatin1() + '=', par);
+        const QString chemin = nom.isEmpty() ? QString() : s.bac.ecrire(u"ailleurs/"_s + nom, contenu);
+        s.seam.choisirFichier(nom.isEmpty() ? Choix() : Choix(chemin));
         QCOMPARE(codeDeFin([&] { s.f->mnuMenuLangue_Click(); }), -1);
+
+        QVERIFY(s.seam.choixDemandes.at(0).doitExister);
+        QCOMPARE(s.seam.choixDemandes.at(0).dossierInitial, DossierAppli + u"lang"_s);
         QCOMPARE(FichierLangue, refuse ? avant : chemin);
-        QCOMPARE(s.bac.reglages().lireSiPresent("Options", "Langue").has_value(), !refuse);
+        QCOMPARE(NomFichierLangue, refuse ? Francais : nom);
+        QCOMPARE(s.bac.reglages().lireSiPresent("Options", "Langue"), refuse ? std::optional<QString>() : nom);
         const QString message =
-            texteManquant(sectionCle[0], sectionCle[1], nom) + "\r\n\r\n" + texte("Messages", "Msg50");
-        QCOMPARE(s.seam.messages,
-                 (refuse ? QList<Message>{{message, Boutons::OK, Icone::Critique}} : QList<Message>{}));
+            cle.isEmpty() ? QString()
+                          : texteManquant(sectionCle[0], sectionCle[1], nom) + "\r\n\r\n" + texte("Messages", "Msg50");
+        QCOMPARE(s.seam.messages, (refuse && !cle.isEmpty() ? QList<Message>{{message, Boutons::OK, Icone::Critique}}
+                                                            : QList<Message>{}));
+        const QString langue = DossierAppli + u"lang/"_s + (refuse ? Francais : Anglais);
+        QCOMPARE(s.f->cmdRechercher->text(), LireLangue(langue, "Button", "Button01"));
+        QCOMPARE(s.f->fraTFI->title(), LireLangue(langue, "Frame", "Frame04"));
+        QCOMPARE(s.f->mnuAbout->text(), LireLangue(langue, "Menu", "Menu305"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), refuse ? u"&Oui"_s : u"&Yes"_s);
     }
 
     void editerFichier_data()
