@@ -296,8 +296,7 @@ private slots:
         // picked before OK, -1 for none, -2 to press Cancel.
         QStringList noms;
         const auto choisir = [&](int rang) {
-            s.seam.quandDialogue([&, rang](QDialog &d) {
-                auto &p = dynamic_cast<frmParcourir2 &>(d);
+            s.seam.quand<frmParcourir2>([&, rang](frmParcourir2 &p) {
                 p.DirListBox->definirChemin(dossier);
                 noms.clear();
                 for (int i = 0; i < p.FileListBox->count(); ++i)
@@ -305,7 +304,6 @@ private slots:
                 if (rang >= 0)
                     p.FileListBox->item(rang)->setSelected(true);
                 QTest::mouseClick(rang == -2 ? p.cmdAnnuler : p.cmdOK, Qt::LeftButton);
-                return p.result();
             });
             s.f->mnuEditeurFichiers->trigger();
         };

@@ -22,11 +22,6 @@ struct Depart {
     }
     QString langueReglee() { return bac.reglages().lire(u"Options"_s, u"Langue"_s); }
     void reglerLangue(const QString &nom) { bac.reglages().ecrire(u"Options"_s, u"Langue"_s, nom); }
-    // Scripts the folder dialog: `f` drives it and gives exec()'s result.
-    void dialogue(const std::function<int(frmParcourir1 &)> &f)
-    {
-        seam.quandDialogue([f](QDialog &d) { return f(dynamic_cast<frmParcourir1 &>(d)); });
-    }
 };
 
 } // namespace
@@ -108,11 +103,10 @@ private slots:
         Depart s;
         s.bac.ecrire(u"Jeu/train.exe"_s, "MZ");
         s.seam.repondre(maniere < 0 ? Reponse::Non : Reponse::Oui);
-        s.dialogue([maniere](frmParcourir1 &p) {
+        s.seam.quand<frmParcourir1>([maniere](frmParcourir1 &p) {
             maniere == 0   ? QTest::mouseClick(p.cmdAnnuler, Qt::LeftButton)
             : maniere == 1 ? void(p.close())
                            : QTest::keyClick(&p, Qt::Key_Escape);
-            return p.result();
         });
         QCOMPARE(codeDeFin([&] { s.demarrer(s.bac.chemin(u"Jeu"_s)); }), 1);
         QCOMPARE(s.seam.dialoguesMontres, maniere < 0 ? 0 : 1);
@@ -131,14 +125,13 @@ private slots:
         s.bac.ecrire(u"Demi/train.exe"_s, "MZ");
         s.seam.repondre(Reponse::Oui);
         QString ok; // OK's state at the root, then in each folder
-        s.dialogue([&](frmParcourir1 &p) {
+        s.seam.quand<frmParcourir1>([&](frmParcourir1 &p) {
             ok += p.DirListBox->chemin() + u'=' + QChar(u'0' + p.cmdOK->isEnabled());
             for (const char *d : {"Demi", "Jeux/MSTS/TRAINS", "Jeux/MSTS"}) {
                 p.DirListBox->definirChemin(s.bac.chemin(QString::fromLatin1(d)));
                 ok += QChar(u'0' + p.cmdOK->isEnabled());
             }
             QTest::keyClick(p.cmdOK, Qt::Key_Return);
-            return p.result();
         });
         QVERIFY(s.demarrer(s.bac.chemin(u"nulle-part"_s)));
         QCOMPARE(ok, u"/=0001"_s);

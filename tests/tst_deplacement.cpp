@@ -43,14 +43,12 @@ struct Scene : SceneFenetre {
     void choisir(int regle, bool selectionSeule = false, const QString &dossier = {})
     {
         const QString d = dossier.isEmpty() ? destination : dossier;
-        seam.quandDialogue([regle, selectionSeule, d](QDialog &dialogue) {
-            auto &dv = dynamic_cast<frmDeplacerVers &>(dialogue);
+        seam.quand<frmDeplacerVers>([regle, selectionSeule, d](frmDeplacerVers &dv) {
             const bool choisi = dv.CheDossier->definirChemin(d);
             if (selectionSeule)
                 dv.optFichiers[0]->click();
             dv.optFichierExiste[regle]->click();
             QTest::mouseClick(choisi ? dv.cmdOK : dv.cmdAnnuler, Qt::LeftButton);
-            return dv.result();
         });
     }
 
@@ -59,8 +57,7 @@ struct Scene : SceneFenetre {
     void repondre(const QString &reponses)
     {
         for (QChar reponse : reponses)
-            seam.quandDialogue([this, reponse](QDialog &dialogue) {
-                auto &q = dynamic_cast<frmDemander &>(dialogue);
+            seam.quand<frmDemander>([this, reponse](frmDemander &q) {
                 questions << QString::number(Compteur) + u' ' + q.lbl1->text() + u'|' + q.lbl4->text() + u'|' +
                                  q.lbl7->text();
                 const qsizetype i = u"OTNS"_s.indexOf(reponse);
@@ -69,7 +66,6 @@ struct Scene : SceneFenetre {
                 else
                     QTest::mouseClick(QList<QPushButton *>{q.cmdOui, q.cmdOuiTous, q.cmdNon, q.cmdNonTous}[i],
                                       Qt::LeftButton);
-                return q.result();
             });
     }
 
@@ -452,14 +448,12 @@ private slots:
             qputenv("HOME", QFile::encodeName(s.bac.chemin()));
             s.consists({u"a.con"_s});
             QString ouvert;
-            s.seam.quandDialogue([&](QDialog &d) {
-                auto &dv = dynamic_cast<frmDeplacerVers &>(d);
+            s.seam.quand<frmDeplacerVers>([&](frmDeplacerVers &dv) {
                 ouvert = dv.txtDeplacerVers->text();
                 dv.CheDossier->definirChemin(s.destination);
                 maniere == 0   ? QTest::mouseClick(dv.cmdAnnuler, Qt::LeftButton)
                 : maniere == 1 ? QTest::keyClick(&dv, Qt::Key_Escape)
                                : void(dv.close());
-                return dv.result();
             });
             DeplacerConsists(*s.f);
             qputenv("HOME", maison);
@@ -555,13 +549,11 @@ private slots:
         QVERIFY(dv.CheDossier->definirChemin(s.destination));
         QString vu;
         bool ouvert = false;
-        s.seam.quandDialogue([&](QDialog &d) {
-            auto &nd = dynamic_cast<frmNouveauDossier &>(d);
+        s.seam.quand<frmNouveauDossier>([&](frmNouveauDossier &nd) {
             QTest::keyClicks(nd.txtNouveauDossier, saisie);
             QTest::mouseClick(nd.cmdOK, Qt::LeftButton);
             vu = nd.txtNouveauDossier->text();
             ouvert = nd.isVisible();
-            return nd.result();
         });
         QCOMPARE(codeDeFin([&] { QTest::mouseClick(dv.cmdNouveauDossier, Qt::LeftButton); }), -1);
 

@@ -80,14 +80,12 @@ struct Scene : SceneFenetre {
     // Every entry, overwrite rule, OK; `apres` runs once the choice is made.
     void choisirDestination(const std::function<void()> &apres = {})
     {
-        seam.quandDialogue([this, apres](QDialog &d) {
-            auto &dv = dynamic_cast<frmDeplacerVers &>(d);
+        seam.quand<frmDeplacerVers>([this, apres](frmDeplacerVers &dv) {
             if (!dv.CheDossier->definirChemin(destination))
                 qFatal("destination refused");
             QTest::mouseClick(dv.cmdOK, Qt::LeftButton);
             if (apres)
                 apres();
-            return dv.result();
         });
     }
     // One word per message: "?" a question, "fin" the end, "E<n>" a failure.

@@ -38,10 +38,7 @@ struct Scene : SceneFenetre {
     // Opens the dialog from its menu item and runs `pendant` while it shows.
     void ouvrir(const std::function<void(frmProprietesFichier &)> &pendant)
     {
-        seam.quandDialogue([pendant](QDialog &d) {
-            pendant(dynamic_cast<frmProprietesFichier &>(d));
-            return d.result();
-        });
+        seam.quand(pendant);
         f->mnuProprietesFichier->trigger();
     }
 };

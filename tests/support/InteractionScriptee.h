@@ -6,6 +6,7 @@
 #include "app/Interaction.h"
 #include "ui/Modal.h"
 
+#include <QDialog>
 #include <QList>
 
 #include <deque>
@@ -29,6 +30,14 @@ public:
     void choisirFichier(Choix c) { m_fichiers.push_back(std::move(c)); }
     // Runs while the next modal dialog is shown; its return value is exec()'s.
     void quandDialogue(std::function<int(QDialog &)> f) { m_dialogues.push_back(std::move(f)); }
+    // The same for a dialog of type D, whose own result exec() then gives.
+    template <typename D> void quand(std::function<void(D &)> f)
+    {
+        quandDialogue([f = std::move(f)](QDialog &d) {
+            f(dynamic_cast<D &>(d));
+            return d.result();
+        });
+    }
     void refuserDemarrage(const ErreurExecution &erreur) { m_erreurDemarrage = erreur; }
     void refuserOuverture(bool refuser = true) { m_refuserOuverture = refuser; }
 
