@@ -30,24 +30,6 @@ class TstDemarrage : public QObject {
     Q_OBJECT
 
 private slots:
-    // A language file that is gone gives way to the default, and the
-    // setting is written back.
-    void demarreSurLeDossierDonne()
-    {
-        Depart s;
-        s.reglerLangue(u"klingon.lng"_s);
-        const QString jeu = s.bac.creerJeu();
-        auto f = s.demarrer(jeu);
-        QVERIFY(f && f->isVisible());
-        QVERIFY(s.seam.messages.isEmpty());
-        QCOMPARE(f->txtDossierMSTS->text(), jeu);
-        QCOMPARE(NomFichierLangue, Francais);
-        QCOMPARE(FichierLangue, s.bac.chemin(u"programme/lang/"_s) + Francais);
-        QCOMPARE(s.langueReglee(), Francais);
-        // Qt's own buttons in the language of the file too.
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), u"&Oui"_s);
-    }
-
     void aucunFichierDeLangue()
     {
         Depart s;
@@ -71,19 +53,28 @@ private slots:
     }
 
     // One final separator however the folder is given, and the game's
-    // folders found whatever their letter case.
+    // folders found whatever their letter case. A language file that is gone
+    // gives way to the default, and the setting is written back.
     void dossierDuJeu()
     {
         QFETCH(QString, suffixe);
         Depart s;
+        s.reglerLangue(u"klingon.lng"_s);
         for (const char *f : {"Jeu MSTS/Train.EXE", "Jeu MSTS/LAUNCHER.exe", "Jeu MSTS/Trains/Consists/x",
                               "Jeu MSTS/Trains/TrainSet/x"})
             s.bac.ecrire(QString::fromLatin1(f), "MZ");
-        QVERIFY(s.demarrer(s.bac.chemin(u"Jeu MSTS"_s) + suffixe));
+        const auto f = s.demarrer(s.bac.chemin(u"Jeu MSTS"_s) + suffixe);
+        QVERIFY(f && f->isVisible());
         QVERIFY(s.seam.messages.isEmpty());
         QCOMPARE(DossierMSTS, s.bac.chemin(u"Jeu MSTS/"_s));
+        QCOMPARE(f->txtDossierMSTS->text(), DossierMSTS);
         QCOMPARE(DossierConsists, s.bac.chemin(u"Jeu MSTS/Trains/Consists/"_s));
         QCOMPARE(DossierTrainset, s.bac.chemin(u"Jeu MSTS/Trains/TrainSet/"_s));
+        QCOMPARE(FichierLangue, s.bac.chemin(u"programme/lang/"_s) + Francais);
+        QCOMPARE(NomFichierLangue, Francais);
+        QCOMPARE(s.langueReglee(), Francais);
+        // Qt's own buttons in the language of the file too.
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), u"&Oui"_s);
     }
 
     void dossierRefuseTermine_data()
