@@ -50,11 +50,14 @@ private slots:
         QTest::newRow("sans séparateur final") << QString();
         QTest::newRow("avec") << u"/"_s;
         QTest::newRow("doublé") << u"//"_s;
+        QTest::newRow("retenu, sans registre") << u"<retenu>"_s;
     }
 
     // One final separator however the folder is given, and the game's
-    // folders found whatever their letter case. A language file that is gone
-    // gives way to the default, and the setting is written back.
+    // folders found whatever their letter case; without one given nor a
+    // registry value, the folder last chosen while it still holds the game. A
+    // language file that is gone gives way to the default, and the setting is
+    // written back.
     void dossierDuJeu()
     {
         QFETCH(QString, suffixe);
@@ -63,7 +66,10 @@ private slots:
         for (const char *f : {"Jeu MSTS/Train.EXE", "Jeu MSTS/LAUNCHER.exe", "Jeu MSTS/Trains/Consists/x",
                               "Jeu MSTS/Trains/TrainSet/x"})
             s.bac.ecrire(QString::fromLatin1(f), "MZ");
-        const auto f = s.demarrer(s.bac.chemin(u"Jeu MSTS"_s) + suffixe);
+        const bool retenu = suffixe == u"<retenu>";
+        if (retenu)
+            s.bac.reglages().ecrire(u"Options"_s, u"DossierJeu"_s, s.bac.chemin(u"Jeu MSTS"_s));
+        const auto f = s.demarrer(retenu ? std::nullopt : std::optional(s.bac.chemin(u"Jeu MSTS"_s) + suffixe));
         QVERIFY(f && f->isVisible());
         QVERIFY(s.seam.messages.isEmpty());
         QCOMPARE(DossierMSTS, s.bac.chemin(u"Jeu MSTS/"_s));
@@ -79,8 +85,10 @@ private slots:
 
     void dossierRefuseTermine_data()
     {
-        QTest::addColumn<int>("maniere"); // -1: No to the question; else how the folder dialog is left
+        // maniere: -1: No to the question, -2: the same for the folder last chosen; else how the folder dialog is left
+        QTest::addColumn<int>("maniere");
         QTest::newRow("Non") << -1;
+        QTest::newRow("dossier retenu, Non") << -2;
         QTest::newRow("Annuler") << 0;
         QTest::newRow("case de fermeture") << 1;
         QTest::newRow("Échap") << 2;
@@ -93,13 +101,16 @@ private slots:
         QFETCH(int, maniere);
         Depart s;
         s.bac.ecrire(u"Jeu/train.exe"_s, "MZ");
+        if (maniere == -2)
+            s.bac.reglages().ecrire(u"Options"_s, u"DossierJeu"_s, s.bac.chemin(u"Jeu"_s));
         s.seam.repondre(maniere < 0 ? Reponse::Non : Reponse::Oui);
         s.seam.quand<frmParcourir1>([maniere](frmParcourir1 &p) {
             maniere == 0   ? QTest::mouseClick(p.cmdAnnuler, Qt::LeftButton)
             : maniere == 1 ? void(p.close())
                            : QTest::keyClick(&p, Qt::Key_Escape);
         });
-        QCOMPARE(codeDeFin([&] { s.demarrer(s.bac.chemin(u"Jeu"_s)); }), 1);
+        QCOMPARE(codeDeFin([&] { s.demarrer(maniere == -2 ? std::nullopt : std::optional(s.bac.chemin(u"Jeu"_s))); }),
+                 1);
         QCOMPARE(s.seam.dialoguesMontres, maniere < 0 ? 0 : 1);
         QCOMPARE(s.seam.messages, (QList<Message>{{texte("Errors", "Error01"), Boutons::OuiNon, Icone::Exclamation},
                                                   {texte("Errors", "Error02"), Boutons::OK, Icone::Critique}}));
@@ -131,28 +142,6 @@ private slots:
         QCOMPARE(DossierMSTS, jeu);
         QCOMPARE(s.bac.reglages().lire(u"Options"_s, u"DossierJeu"_s), jeu);
         QCOMPARE(DossierConsists, jeu + u"TRAINS/CONSISTS/"_s);
-    }
-
-    void dossierRetenu_data()
-    {
-        QTest::addColumn<QString>("retenu"); // the folder the setting holds
-        QTest::newRow("le jeu, sans registre") << "MSTS";
-        QTest::newRow("plus que train.exe: Error01, Non, la fin") << "Demi";
-    }
-
-    // Without a registry value, the folder last chosen is used while it still
-    // holds the game.
-    void dossierRetenu()
-    {
-        QFETCH(QString, retenu);
-        Depart s;
-        const QString jeu = s.bac.creerJeu();
-        s.bac.ecrire(u"Demi/TRAIN.EXE"_s, "MZ");
-        s.bac.reglages().ecrire(u"Options"_s, u"DossierJeu"_s, s.bac.chemin(retenu));
-        DossierMSTS.clear();
-        QCOMPARE(codeDeFin([&] { s.demarrer(std::nullopt); }), retenu == u"MSTS" ? -1 : 1);
-        if (retenu == u"MSTS")
-            QCOMPARE(DossierMSTS, jeu);
     }
 
     void secondeCopieSeTait()

@@ -22,8 +22,6 @@ struct Scene : SceneFenetre {
     QString destination = bac.creerDossier(u"Vieux consists é"_s) + u'/';
     QStringList questions; // each overwrite question: the loop's entry, its text, the two dates, split by |
 
-    ~Scene() override { sf::retirerPannes(); }
-
     QString source(const QString &nom) const { return DossierConsists + nom; }
     QString cible(const QString &nom) const { return destination + nom; }
 

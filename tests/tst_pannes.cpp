@@ -69,7 +69,6 @@ struct Scene : SceneFenetre {
     QMap<QString, QByteArray> consists; // every consist laid out, by name
 
     Scene() { ecrireVehicule(u"Set/Loco.eng"_s); }
-    ~Scene() override { sf::retirerPannes(); }
 
     void con(const QString &nom, const QByteArray &octets)
     {

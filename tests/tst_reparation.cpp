@@ -20,7 +20,6 @@ class TstReparation : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { sf::retirerPannes(); }
 
     void substitution_data()
     {

@@ -84,7 +84,6 @@ class TstSuppression : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { sf::retirerPannes(); }
 
     void suppressionConfirmee_data()
     {

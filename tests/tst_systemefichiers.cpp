@@ -54,7 +54,6 @@ class TstSystemeFichiers : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { sf::retirerPannes(); }
 
     void attributs_data()
     {

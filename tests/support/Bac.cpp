@@ -2,6 +2,7 @@
 
 #include "app/modDeclarations.h"
 #include "app/modSubMain.h"
+#include "fileops/SystemeFichiers.h"
 #include "platform/Texte.h"
 
 #include <QDir>
@@ -21,6 +22,8 @@ Bac::Bac() : m_donnees(qgetenv("XDG_DATA_HOME"))
 
 Bac::~Bac()
 {
+    // A fault injected for one test goes with its sandbox.
+    sf::retirerPannes();
     definirReglages(nullptr);
     delete m_reglages;
     reinitialiserDeclarations();
