@@ -143,21 +143,18 @@ private slots:
     {
         // parti: renamed once the list is made
         colonnes<QString, QString, QString>("commande", "parti", "messages");
-        const auto ligne = [](const char *nom, const char *c, const char *p, const char *m) {
-            QTest::newRow(nom) << QString::fromUtf8(c) << QString::fromUtf8(p) << QString::fromUtf8(m);
-        };
         // The entries are passed over as gone; the closing scan then finds
         // no consist folder, which ends the program like any scan.
-        ligne("supprimer, dossier des consists", "supprimer", "CONSISTS", "? fin E76");
-        ligne("déplacer, dossier des consists", "déplacer", "CONSISTS", "fin E76");
-        ligne("rapport, dossier des consists", "rapport", "CONSISTS", "E76");
+        QTest::newRow("supprimer, dossier des consists") << u"supprimer"_s << u"CONSISTS"_s << u"? fin E76"_s;
+        QTest::newRow("déplacer, dossier des consists") << u"déplacer"_s << u"CONSISTS"_s << u"fin E76"_s;
+        QTest::newRow("rapport, dossier des consists") << u"rapport"_s << u"CONSISTS"_s << u"E76"_s;
         // Told, and the end runs all the same.
-        ligne("nettoyer, dossier des consists", "nettoyer", "CONSISTS", "? E76 fin");
+        QTest::newRow("nettoyer, dossier des consists") << u"nettoyer"_s << u"CONSISTS"_s << u"? E76 fin"_s;
         // Chosen in the dialog, gone before the first copy: told, and the
         // consist stays.
-        ligne("déplacer, destination", "déplacer", "Destination", "E76 fin");
+        QTest::newRow("déplacer, destination") << u"déplacer"_s << u"Destination"_s << u"E76 fin"_s;
         // Every vehicle is missing now: listed, not a failure.
-        ligne("rechercher, dossier des véhicules", "rechercher", "TRAINSET", "");
+        QTest::newRow("rechercher, dossier des véhicules") << u"rechercher"_s << u"TRAINSET"_s << u""_s;
     }
 
     void dossierPartiAvantLaCommande()
@@ -205,17 +202,14 @@ private slots:
     void consistIllisible_data()
     {
         colonnes<QString, QString>("cas", "messages");
-        const auto ligne = [](const char *nom, const char *cas, const char *m) {
-            QTest::newRow(nom) << QString::fromUtf8(cas) << QString::fromUtf8(m);
-        };
         // Opening a pipe would wait for a writer for ever: no consist.
-        ligne("tube nommé en .con", "tube", "");
+        QTest::newRow("tube nommé en .con") << u"tube"_s << u""_s;
         // Every read fails at its start (EIO).
-        ligne("lecture refusée par le système", "illisible", "E57");
+        QTest::newRow("lecture refusée par le système") << u"illisible"_s << u"E57"_s;
         // Removed between the listing and its reading: passed over. Small
         // consists are read ahead, large ones where they are used.
-        ligne("petit consist retiré pendant la recherche", "petit", "");
-        ligne("gros consist retiré pendant la recherche", "gros", "");
+        QTest::newRow("petit consist retiré pendant la recherche") << u"petit"_s << u""_s;
+        QTest::newRow("gros consist retiré pendant la recherche") << u"gros"_s << u""_s;
     }
 
     // The scan and the report refresh meet the same consist.
@@ -264,36 +258,22 @@ private slots:
         s.rienPerdu();
     }
 
-    void destinationPleineOuFermee_data()
+    // The disk fills up part-way through the second of three: a.con and c.con
+    // fit, b.con is cut short; the failure is told and the move goes on.
+    void destinationPleine()
     {
-        // err: injected for every copy; 0: a real limit; etats: a.con, b.con, c.con
-        colonnes<int, QString, QString>("err", "messages", "etats");
-        // a.con fits, b.con is cut short part-way, c.con fits: each failure is
-        // told and the move goes on.
-        QTest::newRow("plein au milieu du deuxième") << 0 << u"E61 fin"_s << u"DLD"_s;
-        QTest::newRow("support en lecture seule") << EROFS << u"E70 E70 E70 fin"_s << "LLL";
-    }
-
-    void destinationPleineOuFermee()
-    {
-        auto [err, messages, etats] = donnees<int, QString, QString>("err", "messages", "etats");
         Scene s;
         s.con(u"a.con"_s, consist("EngineData ( A Set )", 40'000));
         s.con(u"b.con"_s, consist("EngineData ( B Set )", 300'000));
         s.con(u"c.con"_s, consist("EngineData ( C Set )", 40'000));
         s.rechercherEtToutChoisir();
         s.choisirDestination();
-        if (err != 0)
-            sf::injecterPanne(sf::Operation::Copie, u"/Destination/"_s, err);
-
         {
-            std::optional<LimiteTaille> limite;
-            if (err == 0)
-                limite.emplace(100'000);
+            const LimiteTaille limite(100'000);
             QCOMPARE(codeDeFin([&] { s.f->cmdDeplacerVers_Click(); }), -1);
         }
-        QCOMPARE(s.messages(), messages);
-        QCOMPARE(s.etats(), etats);
+        QCOMPARE(s.messages(), u"E61 fin"_s);
+        QCOMPARE(s.etats(), u"DLD"_s);
         s.rienPerdu();
     }
 
