@@ -3,7 +3,6 @@
 #include "fileops/frmDemander.h"
 #include "fileops/frmDeplacerVers.h"
 #include "fileops/frmNouveauDossier.h"
-#include "platform/Volumes.h"
 #include "support/Essai.h"
 #include "ui/Commandes.h"
 #include "ui/ListeDossiers.h"

@@ -81,11 +81,8 @@ struct Attendu {
 
 QString decrire(std::int64_t ligne, bool saine, bool existe, QStringView dossier, QStringView nom, QStringView ext)
 {
-    return QStringLiteral("%1 %2 %3 [%4] [%5%6]")
-        .arg(ligne)
-        .arg(saine)
-        .arg(existe)
-        .arg(dossier.toString(), nom.toString(), ext.toString());
+    return u"%1 %2 %3 [%4] [%5%6]"_s.arg(QString::number(ligne), QString::number(saine), QString::number(existe),
+                                         dossier.toString(), nom.toString(), ext.toString());
 }
 
 // The plain reading: whole files, a line at a time, two questions per line.

@@ -39,14 +39,11 @@ struct Scene : SceneFenetre {
     {
         return texte + u"\r\n"_s + remplacer(M("Msg96"), u"[num]", QString::number(n));
     }
-    QString finNettoyage(int fichiers, int dossiers) const
-    {
-        return avecSautsDeLigne(remplacer(remplacer(M("Msg26"), u"[numfile]", QString::number(fichiers)),
-                                          u"[numfolder]", QString::number(dossiers)));
-    }
     Message fin(int fichiers, int dossiers, int corbeille = -1) const
     {
-        return {avecCorbeille(finNettoyage(fichiers, dossiers), corbeille < 0 ? fichiers + dossiers : corbeille)};
+        const QString texte = remplacer(M("Msg26"), u"[numfile]", QString::number(fichiers));
+        return {avecCorbeille(avecSautsDeLigne(remplacer(texte, u"[numfolder]", QString::number(dossiers))),
+                              corbeille < 0 ? fichiers + dossiers : corbeille)};
     }
     Message question(const char *cle, const char *champ, const char *nom) const
     {
