@@ -32,49 +32,40 @@ class TstLecteurConsist : public QObject {
 private slots:
     void lignesVehicule_data()
     {
-        colonnes<QString, bool, bool, QString, QString, QString>("ligne", "vehicule", "saine", "nom", "dossier",
-                                                                 "extension");
-        const auto ligne = [](const char *tag, const char *texte, bool vehicule, bool saine, const char *nom,
-                              const char *dossier, const char *extension) {
-            QTest::newRow(tag) << QString::fromUtf8(texte) << vehicule << saine << QString::fromUtf8(nom)
-                               << QString::fromUtf8(dossier) << QString::fromLatin1(extension);
-        };
+        // lu: empty: no vehicle line; the extension alone: a vehicle line that cannot be taken apart; else
+        // "name|folder" then the extension
+        colonnes<QString, QString>("ligne", "lu");
         // The worked examples of the game's rules.
-        ligne("simple", "EngineData ( Loco1 SetA )", true, true, "Loco1", "SetA", ".eng");
-        ligne("deux entre guillemets", "WagonData ( \"Loco 1\" \"Set A\" )", true, true, "Loco 1", "Set A", ".wag");
-        ligne("mot en trop ignoré", "WagonData ( \"Loco 1\" SetA extra )", true, true, "Loco 1", "SetA", ".wag");
-        ligne("dossier entre guillemets", "EngineData ( Loco1 \"Set A\" )", true, true, "Loco1", "Set A", ".eng");
-        ligne("sans dossier", "EngineData ( Loco1 )", true, false, "", "", ".eng");
-        ligne("vide", "EngineData ( )", true, false, "", "", ".eng");
-        ligne("nom seul entre guillemets", "EngineData ( \"Loco1\" )", true, false, "", "", ".eng");
-        ligne("guillemet du nom non fermé", "EngineData ( \"Loco1 SetA )", true, false, "", "", ".eng");
-        ligne("guillemet du dossier non fermé", "EngineData ( Loco1 \"SetA )", true, false, "", "", ".eng");
-        ligne("nom vide entre guillemets", "EngineData ( \"\" SetA )", true, false, "", "", ".eng");
-        ligne("sans parenthèse ouvrante", "EngineData Loco1 SetA )", true, true, "EngineData", "Loco1", ".eng");
+        QTest::newRow("simple") << u"EngineData ( Loco1 SetA )"_s << u"Loco1|SetA.eng"_s;
+        QTest::newRow("deux entre guillemets") << u"WagonData ( \"Loco 1\" \"Set A\" )"_s << u"Loco 1|Set A.wag"_s;
+        QTest::newRow("mot en trop ignoré") << u"WagonData ( \"Loco 1\" SetA extra )"_s << u"Loco 1|SetA.wag"_s;
+        QTest::newRow("dossier entre guillemets") << u"EngineData ( Loco1 \"Set A\" )"_s << u"Loco1|Set A.eng"_s;
+        QTest::newRow("sans dossier") << u"EngineData ( Loco1 )"_s << u".eng"_s;
+        QTest::newRow("vide") << u"EngineData ( )"_s << u".eng"_s;
+        QTest::newRow("nom seul entre guillemets") << u"EngineData ( \"Loco1\" )"_s << u".eng"_s;
+        QTest::newRow("guillemet du nom non fermé") << u"EngineData ( \"Loco1 SetA )"_s << u".eng"_s;
+        QTest::newRow("guillemet du dossier non fermé") << u"EngineData ( Loco1 \"SetA )"_s << u".eng"_s;
+        QTest::newRow("nom vide entre guillemets") << u"EngineData ( \"\" SetA )"_s << u".eng"_s;
+        QTest::newRow("sans parenthèse ouvrante") << u"EngineData Loco1 SetA )"_s << u"EngineData|Loco1.eng"_s;
         // The original failed here and ended the program: now an unsound line.
-        ligne("sans parenthèse fermante", "EngineData ( Loco1 SetA", true, false, "", "", ".eng");
-        ligne("fermante avant ouvrante", "EngineData ) Loco1 ( SetA", true, false, "", "", ".eng");
+        QTest::newRow("sans parenthèse fermante") << u"EngineData ( Loco1 SetA"_s << u".eng"_s;
+        QTest::newRow("fermante avant ouvrante") << u"EngineData ) Loco1 ( SetA"_s << u".eng"_s;
         // Other rules worth keeping.
-        ligne("les deux mots-clés: moteur", "WagonData EngineData ( A B )", true, true, "A", "B", ".eng");
-        ligne("mot-clé en minuscules ignoré", "enginedata ( A B )", false, false, "", "", "");
-        ligne("mot-clé dans un nom affiché", "Name ( \"WagonData Loco1\" )", true, false, "", "", ".wag");
-        ligne("tabulation ne sépare pas", "EngineData ( Loco1\tSetA )", true, false, "", "", ".eng");
-        ligne("blancs gardés entre guillemets", "EngineData ( \" Loco1\" SetA )", true, true, " Loco1", "SetA", ".eng");
-        ligne("texte après la parenthèse", "EngineData ( A B ) Flip ( )", true, true, "A", "B", ".eng");
-        ligne("ligne ordinaire", "UiD ( 1 )", false, false, "", "", "");
+        QTest::newRow("les deux mots-clés: moteur") << u"WagonData EngineData ( A B )"_s << u"A|B.eng"_s;
+        QTest::newRow("mot-clé en minuscules ignoré") << u"enginedata ( A B )"_s << u""_s;
+        QTest::newRow("mot-clé dans un nom affiché") << u"Name ( \"WagonData Loco1\" )"_s << u".wag"_s;
+        QTest::newRow("tabulation ne sépare pas") << u"EngineData ( Loco1\tSetA )"_s << u".eng"_s;
+        QTest::newRow("blancs gardés entre guillemets") << u"EngineData ( \" Loco1\" SetA )"_s << u" Loco1|SetA.eng"_s;
+        QTest::newRow("texte après la parenthèse") << u"EngineData ( A B ) Flip ( )"_s << u"A|B.eng"_s;
+        QTest::newRow("ligne ordinaire") << u"UiD ( 1 )"_s << u""_s;
     }
 
     void lignesVehicule()
     {
-        auto [ligne, vehicule, saine, nom, dossier, extension] =
-            donnees<QString, bool, bool, QString, QString, QString>("ligne", "vehicule", "saine", "nom", "dossier",
-                                                                    "extension");
+        auto [ligne, lu] = donnees<QString, QString>("ligne", "lu");
         const LigneVehicule v = analyserLigne(ligne);
-        QCOMPARE(v.vehicule, vehicule);
-        QCOMPARE(v.saine, saine);
-        QCOMPARE(v.extension.toString(), extension);
-        if (saine)
-            QCOMPARE(v.nom.toString() + u'|' + v.dossier.toString(), nom + u'|' + dossier);
+        QCOMPARE(v.vehicule, !lu.isEmpty());
+        QCOMPARE((v.saine ? v.nom.toString() + u'|' + v.dossier.toString() : QString()) + v.extension.toString(), lu);
     }
 
     void codagesEtFinsDeLigne_data()
