@@ -292,34 +292,6 @@ private slots:
         s.verifierEtatFinal();
     }
 
-    // Each read-only or hidden item is asked about once. The window is busy
-    // meanwhile: a command started then would pull the folder from the walk.
-    void nettoyageLectureSeuleOuCache()
-    {
-        Scene s;
-        QVERIFY(QFile::setPermissions(s.fichier(u"readme.txt"_s), QFile::ReadOwner));
-        s.fichier(u".cache"_s);
-        s.fichier(u"autre.txt"_s);
-        sf::definirAttributs(s.dossier(u"vieux"_s), sf::Cache);
-        s.fichier(u"vieux/dedans.txt"_s);
-        QVERIFY(QFile::setPermissions(s.dossier(u"vieux2"_s), QFile::ReadOwner | QFile::ExeOwner));
-        s.dossier(u"zautre"_s);
-        s.seam.avantMessage = [&](const Message &m) {
-            if (m.boutons != Boutons::OuiNon || m.texte == s.M("Msg28"))
-                return;
-            QCOMPARE(pointeurActuel(), Pointeur::Sablier);
-            QVERIFY(s.commandes().startsWith(u"rdnmstxl foa"));
-        };
-
-        s.nettoyer({Reponse::Non, Reponse::Oui, Reponse::Oui, Reponse::Non});
-
-        QCOMPARE(s.restants(), (QStringList{".cache", "vieux2"}));
-        QCOMPARE(s.seam.messages.mid(1),
-                 (QList<Message>{s.question("Msg06", "[file]", ".cache"), s.question("Msg06", "[file]", "readme.txt"),
-                                 s.question("Msg25", "[folder]", "vieux"), s.question("Msg25", "[folder]", "vieux2"),
-                                 s.fin(2, 2)}));
-    }
-
     // Links go as links: what they point at is never touched.
     void nettoyageLiensRetiresCommeLiens()
     {
@@ -347,30 +319,45 @@ private slots:
         QCOMPARE(sf::lireAttributs(fichierDehors), int(sf::Cache));
     }
 
-    // An item that cannot go is reported and the walk goes on. A folder with a
-    // read-only file inside is refused whole, and stays hidden.
-    void nettoyageEchecSignaleEtParcoursPoursuivi()
+    // Each read-only or hidden item is asked about once; the window is busy
+    // meanwhile, as a command started then would pull the folder from the
+    // walk. An item that cannot go is reported and the walk goes on; a folder
+    // with a read-only file inside is refused whole, and stays hidden.
+    void nettoyageQuestionsEtEchecs()
     {
         Scene s;
+        QVERIFY(QFile::setPermissions(s.fichier(u"readme.txt"_s), QFile::ReadOwner));
+        s.fichier(u".cache"_s);
+        s.fichier(u"autre.txt"_s);
         const QString b = s.fichier(u"b.txt"_s);
-        s.fichier(u"c.txt"_s);
-        const QString vieux = s.dossier(u"vieux"_s);
-        sf::definirAttributs(vieux, sf::Cache);
-        QVERIFY(QFile::setPermissions(s.fichier(u"vieux/sous/ro.txt"_s), QFile::ReadOwner));
-        s.fichier(u"vieux/a.txt"_s);
-        s.dossier(u"zz"_s);
         sf::injecterPanne(sf::Operation::Suppression, u"b.txt"_s, EBUSY);
+        sf::definirAttributs(s.dossier(u"vieux"_s), sf::Cache);
+        s.fichier(u"vieux/dedans.txt"_s);
+        QVERIFY(QFile::setPermissions(s.dossier(u"vieux2"_s), QFile::ReadOwner | QFile::ExeOwner));
+        const QString garde = s.dossier(u"garde"_s);
+        sf::definirAttributs(garde, sf::Cache);
+        QVERIFY(QFile::setPermissions(s.fichier(u"garde/sous/ro.txt"_s), QFile::ReadOwner));
+        s.fichier(u"garde/a.txt"_s);
+        s.dossier(u"zautre"_s);
+        s.seam.avantMessage = [&](const Message &m) {
+            if (m.boutons != Boutons::OuiNon || m.texte == s.M("Msg28"))
+                return;
+            QCOMPARE(pointeurActuel(), Pointeur::Sablier);
+            QVERIFY(s.commandes().startsWith(u"rdnmstxl foa"));
+        };
 
-        s.nettoyer({Reponse::OK, Reponse::Oui});
+        s.nettoyer({Reponse::Non, Reponse::OK, Reponse::Oui, Reponse::Oui, Reponse::OK, Reponse::Oui, Reponse::Non});
 
-        QCOMPARE(s.restants(), (QStringList{"b.txt", "vieux"}));
+        QCOMPARE(s.restants(), (QStringList{".cache", "b.txt", "garde", "vieux2"}));
         QCOMPARE(s.seam.messages.mid(1),
-                 (QList<Message>{s.critique(texteEchec(b, sf::erreurSysteme(EBUSY))),
-                                 s.question("Msg25", "[folder]", "vieux"),
-                                 s.critique(texteEchec(vieux, ErreurExecution(70))), s.fin(1, 1)}));
-        QCOMPARE(sf::lireAttributs(vieux), sf::Dossier | sf::Cache);
-        QVERIFY(s.seam.messages[1].texte.contains(qt_error_string(EBUSY)));
-        QVERIFY(QFile::exists(vieux + u"/a.txt"_s));
+                 (QList<Message>{
+                     s.question("Msg06", "[file]", ".cache"), s.critique(texteEchec(b, sf::erreurSysteme(EBUSY))),
+                     s.question("Msg06", "[file]", "readme.txt"), s.question("Msg25", "[folder]", "garde"),
+                     s.critique(texteEchec(garde, ErreurExecution(70))), s.question("Msg25", "[folder]", "vieux"),
+                     s.question("Msg25", "[folder]", "vieux2"), s.fin(2, 2)}));
+        QVERIFY(s.seam.messages[2].texte.contains(qt_error_string(EBUSY)));
+        QCOMPARE(sf::lireAttributs(garde), sf::Dossier | sf::Cache);
+        QVERIFY(QFile::exists(garde + u"/a.txt"_s));
         s.verifierEtatFinal();
     }
 
