@@ -268,7 +268,8 @@ private slots:
     }
 
     // Every file but the consists goes (any letter case of ".con"), and every
-    // sub-folder, even one named like a consist; No to Msg28 touches nothing.
+    // sub-folder, even one named like a consist; links go as links, what they
+    // point at never touched. No to Msg28 touches nothing.
     void nettoyageExempleType()
     {
         Scene s;
@@ -276,26 +277,6 @@ private slots:
             s.fichier(QString::fromLatin1(n));
         QVERIFY(QFile::setPermissions(DossierConsists + u"B.CON"_s, QFile::ReadOwner));
         s.bac.ecrire(u"MSTS/TRAINS/CONSISTS/vieux.con/dedans/x.con"_s, "x");
-        s.lister({u"a.con"_s, u"z.con"_s});
-        s.f->cmdSupprimer->setEnabled(true);
-        s.f->lstLFI->setCurrentRow(1);
-        s.seam.repondre(Reponse::Non);
-        s.f->cmdNettoyer->click();
-        QCOMPARE(s.restants().size(), 8);
-        QCOMPARE(s.f->lstLFI->count(), 2);
-
-        s.nettoyer();
-
-        QCOMPARE(s.restants(), (QStringList{".con", "B.CON", "a.con", "c.cOn"}));
-        const Message msg28{s.M("Msg28"), Boutons::OuiNon, Icone::Question};
-        QCOMPARE(s.seam.messages, (QList<Message>{msg28, msg28, s.fin(3, 1)}));
-        s.verifierEtatFinal();
-    }
-
-    // Links go as links: what they point at is never touched.
-    void nettoyageLiensRetiresCommeLiens()
-    {
-        Scene s;
         const QString dehors = s.bac.creerDossier(u"ailleurs/vehicules"_s);
         s.bac.ecrire(u"ailleurs/vehicules/loco.eng"_s, "SIMISA");
         const QString fichierDehors = s.bac.ecrire(u"ailleurs/note.txt"_s, "garde");
@@ -308,15 +289,24 @@ private slots:
                                           {fichierDehors, "lien.con"}})
             QVERIFY(QFile::link(cible, DossierConsists + QString::fromLatin1(lien)));
         QVERIFY(QFile::link(dehors, s.dossier(u"vieux/sous"_s) + u"/vers-dehors"_s));
+        s.lister({u"a.con"_s, u"z.con"_s});
+        s.f->cmdSupprimer->setEnabled(true);
+        s.f->lstLFI->setCurrentRow(1);
+        s.seam.repondre(Reponse::Non);
+        s.f->cmdNettoyer->click();
+        QCOMPARE(s.restants().size(), 14);
+        QCOMPARE(s.f->lstLFI->count(), 2);
 
         s.nettoyer({Reponse::Oui});
 
-        QCOMPARE(s.restants(), QStringList{u"lien.con"_s});
-        QCOMPARE(s.seam.messages.mid(1),
-                 (QList<Message>{s.question("Msg25", "[folder]", ".vers-dossier-cache"), s.fin(2, 3, 4)}));
+        QCOMPARE(s.restants(), (QStringList{".con", "B.CON", "a.con", "c.cOn", "lien.con"}));
+        const Message msg28{s.M("Msg28"), Boutons::OuiNon, Icone::Question};
+        QCOMPARE(s.seam.messages, (QList<Message>{msg28, msg28, s.question("Msg25", "[folder]", ".vers-dossier-cache"),
+                                                  s.fin(5, 4, 8)}));
         QCOMPARE(QDir(dehors).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"loco.eng"_s});
         QCOMPARE(QFile::permissions(dehors) & QFile::WriteOwner, QFile::Permissions{});
         QCOMPARE(sf::lireAttributs(fichierDehors), int(sf::Cache));
+        s.verifierEtatFinal();
     }
 
     // Each read-only or hidden item is asked about once; the window is busy
