@@ -422,8 +422,6 @@ private slots:
         // Button, Escape, close box.
         for (int maniere : {0, 1, 2}) {
             Scene s;
-            const QByteArray maison = qgetenv("HOME");
-            qputenv("HOME", QFile::encodeName(s.bac.chemin()));
             s.consists({u"a.con"_s});
             QString ouvert;
             s.seam.quand<frmDeplacerVers>([&](frmDeplacerVers &dv) {
@@ -434,9 +432,8 @@ private slots:
                                : void(dv.close());
             });
             DeplacerConsists(*s.f);
-            qputenv("HOME", maison);
-            // Opened on the home folder, where the user may write, with one
-            // final separator.
+            // Opened on the home folder (the sandbox's), where the user may
+            // write, with one final separator.
             QCOMPARE(ouvert, s.bac.chemin() + u'/');
             QVERIFY(Annule && s.seam.messages.isEmpty());
             QCOMPARE(s.etats({u"a.con"_s}), u"L"_s);
