@@ -113,45 +113,33 @@ private slots:
             QVERIFY(QFile::exists(DossierConsists + n));
     }
 
-    // An entry deleted since the scan is passed over. While the loop lets
-    // events through, commands are held back and list clicks change nothing.
-    void suppressionGardeSaPlace()
+    // The loop over the selection. An entry deleted since the scan is passed
+    // over. A read-only or hidden one is asked about once, however many of the
+    // two attributes it has (hidden by its name too); Yes clears them and
+    // deletes it, No leaves it as it was; one taken away while its question is
+    // open is simply gone. While the loop lets events through, commands are
+    // held back and list clicks change nothing.
+    void suppressionDeLaSelection()
     {
         Scene s;
-        s.consists({"a.con", "b.con", "c.con", "d.con", "e.con"}, {1, 3});
+        s.consists({".x.con", "a.con", "b.con", "d.con", "r.con", "x y.con", "z.con"}, {0, 2, 3, 4, 5, 6});
         QVERIFY(QFile::remove(DossierConsists + u"d.con"_s));
-        s.seam.repondre(Reponse::Oui);
-        bool fini = false;
-        s.seam.avantMessage = [&](const Message &m) { fini = fini || m.texte.startsWith(s.M("Msg11")); };
-        s.seam.pendantEvenements = [&] {
-            if (fini)
-                return;
-            QVERIFY(s.commandes().startsWith(u"rdnmstxl foa"));
-            s.f->lstLFI->item(4)->setSelected(true);
-        };
-
-        QCOMPARE(codeDeFin([&] { s.f->cmdSupprimer->click(); }), -1);
-
-        QCOMPARE(s.seam.messages.mid(1), QList<Message>{{s.avecCorbeille(s.M("Msg11"), 1)}});
-        QCOMPARE(s.liste(), (QStringList{"a.con", "c.con", "e.con"}));
-        QVERIFY(s.f->cmdSupprimer->isEnabled());
-    }
-
-    // Asked once per file, however many of the two attributes it has (hidden
-    // by its name too); Yes clears them and deletes it, No leaves it as it was.
-    // One taken away while its question is open is simply gone.
-    void suppressionLectureSeuleOuCache()
-    {
-        Scene s;
-        s.consists({".x.con", "r.con", "x y.con", "z.con"}, {0, 1, 2, 3});
         const QString ro = DossierConsists + u"r.con"_s;
         sf::definirAttributs(ro, sf::LectureSeule);
         sf::definirAttributs(DossierConsists + u"x y.con"_s, sf::LectureSeule | sf::Cache);
         const QString parti = DossierConsists + u"z.con"_s;
         sf::definirAttributs(parti, sf::LectureSeule);
+        bool fini = false;
         s.seam.avantMessage = [&](const Message &m) {
+            fini = fini || m.texte.startsWith(s.M("Msg11"));
             if (m.texte.contains(u"z.con"_s))
                 QVERIFY(QFile::remove(parti));
+        };
+        s.seam.pendantEvenements = [&] {
+            if (fini)
+                return;
+            QVERIFY(s.commandes().startsWith(u"rdnmstxl foa"));
+            s.f->lstLFI->item(1)->setSelected(true);
         };
         for (Reponse r : {Reponse::Oui, Reponse::Non, Reponse::Non, Reponse::Oui, Reponse::Oui})
             s.seam.repondre(r);
@@ -161,10 +149,11 @@ private slots:
         QList<Message> attendus;
         for (const char *n : {".x.con", "r.con", "x y.con", "z.con"})
             attendus << s.question("Msg06", "[file]", n);
-        QCOMPARE(s.seam.messages.mid(1), attendus << Message{s.avecCorbeille(s.M("Msg11"), 1)});
+        QCOMPARE(s.seam.messages.mid(1), attendus << Message{s.avecCorbeille(s.M("Msg11"), 2)});
         QCOMPARE(sf::lireAttributs(DossierConsists + u".x.con"_s), int(sf::Cache));
         QCOMPARE(sf::lireAttributs(ro), int(sf::LectureSeule));
-        QCOMPARE(s.liste(), (QStringList{".x.con", "r.con"}));
+        QCOMPARE(s.liste(), (QStringList{".x.con", "a.con", "r.con"}));
+        QVERIFY(s.f->cmdSupprimer->isEnabled());
     }
 
     // Any other failure is the fatal report; what was deleted stays deleted,
