@@ -231,7 +231,9 @@ private slots:
         QCOMPARE(s.bac.reglages().lire(Options, Editeur), reglage);
     }
 
-    void aucunShellEntreLeConsistEtLEditeur()
+    // A real editor gets the consist's name as its one argument, no shell in
+    // between.
+    void editeurReel()
     {
         SceneFenetre s;
         // A real editor that writes down what it received.
@@ -253,6 +255,13 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recu), 10000);
         QCOMPARE(QString::fromUtf8(Bac::lire(recu)), u"1\n"_s + consist + u'\n');
         QVERIFY(!QFile::exists(temoin));
+
+        // What the system says of a program that cannot be started.
+        ErreurExecution e(0, {});
+        QVERIFY(!reelle.demarrerProgramme(s.bac.ecrire(u"bin/pas un programme"_s, "#!/bin/sh\n"), {}, &e));
+        QCOMPARE(e.numero(), NumErreur::PermissionRefusee);
+        QVERIFY(!reelle.demarrerProgramme(s.bac.chemin(u"bin/absent"_s), {}, &e));
+        QCOMPARE(e.numero(), NumErreur::FichierIntrouvable);
     }
 
     void programmeImpossibleADemarrer()
@@ -265,15 +274,8 @@ private slots:
         s.f->mnuEditerFichier->trigger();
         QCOMPARE(s.seam.demarrages.size(), 1);
         QCOMPARE(s.seam.demarrages[0].arguments, QStringList{DossierConsists + u"b b.con"_s});
-
-        // What the system says of a program that cannot be started...
-        InteractionQt reelle;
-        ErreurExecution e(0, {});
-        QVERIFY(!reelle.demarrerProgramme(s.bac.ecrire(u"bin/pas un programme"_s, "#!/bin/sh\n"), {}, &e));
-        QCOMPARE(e.numero(), NumErreur::PermissionRefusee);
-        QVERIFY(!reelle.demarrerProgramme(s.bac.chemin(u"bin/absent"_s), {}, &e));
-        QCOMPARE(e.numero(), NumErreur::FichierIntrouvable);
-        // ... ends the program with its number and description.
+        // One that cannot be started ends the program with its number and
+        // description.
         s.seam.refuserDemarrage(ErreurExecution::depuisErrno(EACCES));
         QCOMPARE(codeDeFin([&] { s.f->mnuEditerFichier_Click(); }), 1);
         QCOMPARE(s.seam.messages.size(), 1);

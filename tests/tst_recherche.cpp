@@ -33,12 +33,6 @@ private slots:
         s.f->cmdRechercher->click();
         QCOMPARE(s.liste(), invalides);
         QVERIFY(s.seam.messages.isEmpty());
-        // A share that hands out a few bytes per read: the same verdicts, no
-        // sound consist cut short and offered for deletion.
-        limiterLectures(5);
-        s.f->cmdRechercher->click();
-        limiterLectures(0);
-        QCOMPARE(s.liste(), invalides);
         // The copy goes with its temporary folder; a game folder that is not
         // a demo copy stays.
         supprimerDemo(copie);

@@ -80,6 +80,9 @@ private slots:
         sf::definirAttributs(ro, sf::LectureSeule);
         const QString echoue = bac.ecrire(u"MSTS/TRAINS/CONSISTS/x.con"_s, b);
         sf::injecterPanne(sf::Operation::Ecriture, u"CONSISTS/x.con"_s, ENOSPC, 5);
+        // Its original cannot be kept: the backup's write fails first.
+        const QString sansSauvegarde = bac.ecrire(u"MSTS/TRAINS/CONSISTS/y.con"_s, b);
+        sf::injecterPanne(sf::Operation::Ecriture, u"/y.con"_s, ENOSPC, 3);
         ::chmod(QFile::encodeName(consists + u"b.con"_s).constData(), 0640);
 
         DemandeRemplacement d;
@@ -89,18 +92,27 @@ private slots:
         d.nouveau = *vehiculeSurDisque(jeu + u"TRAINS/TRAINSET"_s, vehicule(u"neuf/v2.WAG"_s));
         QCOMPARE(d.nouveau.texte(), u"Neuf/V2.wag"_s);
         d.simulation = true;
-        QCOMPARE(remplacer(d).changes, QStringList({"a.con", "b.con", "x.con"}));
+        QCOMPARE(remplacer(d).changes, QStringList({"a.con", "b.con", "x.con", "y.con"}));
         QVERIFY(!QFileInfo::exists(dossierSauvegardes()));
 
         d.simulation = false;
+        // The backup must never land where the clean-up deletes and the game reads.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(consists));
+        QVERIFY_THROWS_EXCEPTION(SauvegardeImpossible, remplacer(d));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(bac.chemin(u"donnees"_s)));
+        QCOMPARE(Bac::lire(consists + u"a.con"_s), a);
         Bilan bilan = remplacer(d);
         QCOMPARE(bilan.changes, QStringList({"a.con", "b.con"}));
-        QCOMPARE(bilan.laisses.size(), 2);
+        QCOMPARE(bilan.laisses.size(), 3);
         QCOMPARE(bilan.laisses[0], (ConsistLaisse{"ro.con", Motif::LectureSeule, {}}));
         QCOMPARE(bilan.laisses[1].motif, Motif::Echec);
-        // Nothing half-written, no temporary file left beside it.
+        QCOMPARE(bilan.laisses[2].nom, u"y.con"_s);
+        // Nothing half-written, no temporary file left beside them; no backup
+        // of the consist left as it was.
         QCOMPARE(Bac::lire(echoue), b);
-        QCOMPARE(QDir(consists).entryList(QDir::Files | QDir::Hidden).size(), 5);
+        QCOMPARE(Bac::lire(sansSauvegarde), b);
+        QVERIFY(!QFileInfo::exists(bilan.sauvegarde + u"/y.con"_s));
+        QCOMPARE(QDir(consists).entryList(QDir::Files | QDir::Hidden).size(), 6);
         QCOMPARE(Bac::lire(consists + u"b.con"_s), QByteArray("WagonData ( V2 Neuf )\n"));
         QCOMPARE(QFileInfo(consists + u"b.con"_s).permissions() & 0x7777,
                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadUser |
@@ -119,45 +131,13 @@ private slots:
         QCOMPARE(annule.changes, QStringList({"a.con"}));
         QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"b.con", Motif::ModifieDepuis, {}}}));
         QVERIFY(Bac::lire(consists + u"a.con"_s) != aDeuxFois);
-        // Walks back to the first replacement: b.con is not what it wrote either.
+        // Walks back to the first replacement: b.con is not what it wrote
+        // either, and y.con, never written, is not undone.
         annule = annulerDernier(jeu, consists);
         QCOMPARE(annule.changes, QStringList({"a.con"}));
         QCOMPARE(Bac::lire(consists + u"a.con"_s), a);
         QCOMPARE(Bac::lire(consists + u"b.con"_s), QByteArray("edited by hand"));
         QVERIFY(annulerDernier(jeu, consists).sauvegarde.isEmpty());
-    }
-
-    void sauvegardeImpossible()
-    {
-        Bac bac;
-        InteractionScriptee seam;
-        const QString jeu = bac.creerJeu();
-        bac.ecrire(u"MSTS/TRAINS/TRAINSET/N/V2.wag"_s);
-        bac.ecrire(u"MSTS/TRAINS/CONSISTS/a.con"_s, "WagonData ( V1 Vieux )");
-        // The backup must never land where the clean-up deletes and the game reads.
-        qputenv("XDG_DATA_HOME", QFile::encodeName(jeu + u"TRAINS/CONSISTS"_s));
-        DemandeRemplacement d;
-        d.dossierJeu = jeu;
-        d.dossierConsists = jeu + u"TRAINS/CONSISTS/"_s;
-        d.ancien = vehicule(u"Vieux/V1.wag"_s);
-        d.nouveau = vehicule(u"N/V2.wag"_s);
-        QVERIFY_THROWS_EXCEPTION(SauvegardeImpossible, remplacer(d));
-        QCOMPARE(Bac::lire(jeu + u"TRAINS/CONSISTS/a.con"_s), QByteArray("WagonData ( V1 Vieux )"));
-
-        // A consist whose original could not be kept is not written; the
-        // others of its lot are, and only they are undone.
-        qputenv("XDG_DATA_HOME", QFile::encodeName(bac.chemin(u"donnees"_s)));
-        const QString b = bac.ecrire(u"MSTS/TRAINS/CONSISTS/b.con"_s, "WagonData ( V1 Vieux )");
-        sf::injecterPanne(sf::Operation::Ecriture, u"/b.con"_s, ENOSPC, 3);
-        const Bilan bilan = remplacer(d);
-        sf::retirerPannes();
-        QCOMPARE(bilan.changes, QStringList({"a.con"}));
-        QCOMPARE(bilan.laisses.size(), 1);
-        QCOMPARE(bilan.laisses[0].nom, u"b.con"_s);
-        QCOMPARE(Bac::lire(b), QByteArray("WagonData ( V1 Vieux )"));
-        QVERIFY(!QFileInfo::exists(bilan.sauvegarde + u"/b.con"_s));
-        QCOMPARE(annulerDernier(jeu, d.dossierConsists).changes, QStringList({"a.con"}));
-        QCOMPARE(Bac::lire(jeu + u"TRAINS/CONSISTS/a.con"_s), QByteArray("WagonData ( V1 Vieux )"));
     }
 
     void manquants()
