@@ -191,6 +191,10 @@ private slots:
         QCOMPARE(s.f->fraTFI->title(), LireLangue(langue, "Frame", "Frame04"));
         QCOMPARE(s.f->mnuAbout->text(), LireLangue(langue, "Menu", "Menu305"));
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), refuse ? u"&Oui"_s : u"&Yes"_s);
+        // A text added since the file was made: the default file's, and nothing ends.
+        if (sectionCle.value(1) == u"Msg50")
+            QCOMPARE(texte(u"Messages"_s, u"Msg50"_s),
+                     LireLangue(DossierAppli + u"lang/"_s + LangueParDefaut, "Messages", "Msg50"));
     }
 
     void editerFichier_data()

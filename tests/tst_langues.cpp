@@ -199,22 +199,6 @@ private slots:
         QCOMPARE(seam.messages, QList<Message>(2, {message, Boutons::OK, Icone::Critique}));
     }
 
-    // A translator's file made before a key was added keeps working: the
-    // default file's text shows, and nothing ends.
-    void cleNouvelleEmprunteeAuDefaut()
-    {
-        const auto nouvelle = std::find_if(catalogue().cbegin(), catalogue().cend(),
-                                           [](const EntreeCatalogue &e) { return e.repliDefaut; });
-        if (nouvelle == catalogue().cend())
-            QSKIP("no key has been added since the 1.0.7 language files");
-        Bac bac;
-        InteractionScriptee seam;
-        const QString defaut = bac.preparerProgramme() + u"lang/"_s + LangueParDefaut;
-        FichierLangue = bac.ecrire(u"ancien.lng"_s, "[Language]\r\nAuthor=x\r\n");
-        QCOMPARE(texte(nouvelle->section, nouvelle->cle), LireLangue(defaut, nouvelle->section, nouvelle->cle));
-        QVERIFY(seam.messages.isEmpty());
-    }
-
     // Start-up's own form of the fatal report; the others are checked where
     // their commands fail.
     void rapportDeDemarrage()
