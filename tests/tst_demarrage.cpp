@@ -187,6 +187,26 @@ private slots:
         for (QPushButton *b : f.findChildren<QPushButton *>())
             QVERIFY2(b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&')) < b->width(),
                      qPrintable(b->text()));
+
+        // Then a list: the selected count, the current row, and the items that
+        // follow the current entry.
+        s.lister({u"a.con"_s, u"b.con"_s, u"c.con"_s});
+        QListWidget *l = f.lstLFI;
+        const auto etat = [&] {
+            return u"%1 %2 "_s.arg(l->selectedItems().size()).arg(l->currentRow()) + s.commandes().right(3);
+        };
+        for (int i : {1, 2}) // a second click on another entry keeps the first selected
+            QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(l->item(i)).center());
+        QCOMPARE(etat(), u"2 2 EPg"_s);
+        s.f->cmdSelectionner_Click(0);
+        QCOMPARE(etat(), u"3 -1 epg"_s);
+        s.f->cmdSelectionner_Click(1);
+        QCOMPARE(etat(), u"0 -1 epg"_s);
+        // Emptying the list from code leaves no current entry and the items off.
+        l->setCurrentRow(0);
+        QCOMPARE(etat(), u"1 0 EPg"_s);
+        l->clear();
+        QCOMPARE(etat(), u"0 -1 epg"_s);
     }
 
     void positionGardeeSelonDemarrage_data()
@@ -238,29 +258,6 @@ private slots:
         frmCorvanel::activerMenu(f.mnuFichier, true);
         QCOMPARE(codeDeFin([&] { QTest::keyClick(&f, Qt::Key_Q, Qt::ControlModifier); }), 0);
         QVERIFY(!s.bac.reglages().lireSiPresent(u"Fenetre"_s, u"Top"_s));
-    }
-
-    void selectionEtEntreeCourante()
-    {
-        SceneFenetre s;
-        s.lister({u"a.con"_s, u"b.con"_s, u"c.con"_s});
-        QListWidget *l = s.f->lstLFI;
-        // Selected count, current row, and the items that follow the current entry.
-        const auto etat = [&] {
-            return u"%1 %2 "_s.arg(l->selectedItems().size()).arg(l->currentRow()) + s.commandes().right(3);
-        };
-        for (int i : {1, 2}) // a second click on another entry keeps the first selected
-            QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(l->item(i)).center());
-        QCOMPARE(etat(), u"2 2 EPg"_s);
-        s.f->cmdSelectionner_Click(0);
-        QCOMPARE(etat(), u"3 -1 epg"_s);
-        s.f->cmdSelectionner_Click(1);
-        QCOMPARE(etat(), u"0 -1 epg"_s);
-        // Emptying the list from code leaves no current entry and the items off.
-        l->setCurrentRow(0);
-        QCOMPARE(etat(), u"1 0 EPg"_s);
-        l->clear();
-        QCOMPARE(etat(), u"0 -1 epg"_s);
     }
 };
 
