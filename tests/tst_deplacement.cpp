@@ -245,10 +245,8 @@ private slots:
         s.seam.repondre(oui ? Reponse::Oui : Reponse::Non);
         DeplacerConsists(*s.f);
 
-        const Message question{QString::fromUtf8("Le fichier « Fret lourd.con » est en lecture seule ou caché.\r\n\r\n"
-                                                 "Voulez-vous le rendre normal afin de pouvoir le supprimer ou le "
-                                                 "déplacer ?"),
-                               Boutons::OuiNon, Icone::Question};
+        const Message question{avecSautsDeLigne(remplacer(s.M("Msg06"), u"[file]", noms[0])), Boutons::OuiNon,
+                               Icone::Question};
         QList<Message> attendus{question, s.termine(1, 1)};
         if (refusee)
             attendus.insert(1, s.critique(texteEchec(source, ErreurExecution(70))));
