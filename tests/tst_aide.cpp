@@ -200,13 +200,15 @@ private slots:
     void editerFichier_data()
     {
         // In the setting, "{E}" stands for an existing editor and "{D}" for a
-        // folder; the message is the key expected, or empty for a start.
+        // folder; the message is the key expected, empty for a start, "fatal"
+        // for a start the system refuses.
         colonnes<QString, QString>("reglage", "message");
         QTest::newRow("aucun éditeur") << QString() << "Error09";
         QTest::newRow("que des blancs") << u"   "_s << "Error09";
         QTest::newRow("éditeur disparu") << u"/nulle/part/editeur"_s << "Error10";
         QTest::newRow("un dossier") << u"{D}"_s << "Error10";
         QTest::newRow("éditeur entre blancs") << u"  {E}  "_s << QString();
+        QTest::newRow("démarrage refusé") << u"{E}"_s << u"fatal"_s;
     }
 
     void editerFichier()
@@ -220,14 +222,25 @@ private slots:
             s.bac.reglages().ecrire(Options, Editeur, reglage);
         }
         const QString piege = u"/jeu/TRAINS/CONSISTS/Mon \"beau\" train; rm -rf $HOME `id` 'x'.con"_s;
-        EditerFichier(u"  "_s + piege + u' ');
+        if (message == u"fatal")
+            s.seam.refuserDemarrage(ErreurExecution::depuisErrno(EACCES));
+        QCOMPARE(codeDeFin([&] { EditerFichier(u"  "_s + piege + u' '); }), message == u"fatal" ? 1 : -1);
 
         if (message.isEmpty()) {
-            // One argument, exactly the name, only the outer blanks removed.
+            // One argument, exactly the name, only the outer blanks removed;
+            // from the menu, the list's current entry in the consist folder.
             QVERIFY(s.seam.messages.isEmpty());
             QCOMPARE(s.seam.demarrages.size(), 1);
             QCOMPARE(s.seam.demarrages[0].programme, editeur);
             QCOMPARE(s.seam.demarrages[0].arguments, QStringList{piege});
+            s.lister({u"a.con"_s, u"b b.con"_s});
+            s.f->lstLFI->setCurrentRow(1);
+            s.f->mnuEditerFichier->trigger();
+            QCOMPARE(s.seam.demarrages.last().arguments, QStringList{DossierConsists + u"b b.con"_s});
+        } else if (message == u"fatal") { // the system's number and description
+            QCOMPARE(s.seam.messages, QList<Message>{s.critique(u"Erreur n° 70. Permission refusée\r\n\r\n"
+                                                                u"Si le problème persiste, veuillez contacter "
+                                                                u"l'auteur du programme."_s)});
         } else {
             QVERIFY(s.seam.demarrages.isEmpty());
             QCOMPARE(s.seam.messages, (QList<Message>{{s.L("Errors", message), Boutons::OK, Icone::Critique}}));
@@ -266,26 +279,6 @@ private slots:
         QCOMPARE(e.numero(), NumErreur::PermissionRefusee);
         QVERIFY(!reelle.demarrerProgramme(s.bac.chemin(u"bin/absent"_s), {}, &e));
         QCOMPARE(e.numero(), NumErreur::FichierIntrouvable);
-    }
-
-    void programmeImpossibleADemarrer()
-    {
-        SceneFenetre s;
-        s.bac.reglages().ecrire(Options, Editeur, programme(s.bac, u"bin/editeur"_s));
-        // The list's current entry is the one opened, in the consist folder.
-        s.lister({u"a.con"_s, u"b b.con"_s});
-        s.f->lstLFI->setCurrentRow(1);
-        s.f->mnuEditerFichier->trigger();
-        QCOMPARE(s.seam.demarrages.size(), 1);
-        QCOMPARE(s.seam.demarrages[0].arguments, QStringList{DossierConsists + u"b b.con"_s});
-        // One that cannot be started ends the program with its number and
-        // description.
-        s.seam.refuserDemarrage(ErreurExecution::depuisErrno(EACCES));
-        QCOMPARE(codeDeFin([&] { s.f->mnuEditerFichier_Click(); }), 1);
-        QCOMPARE(s.seam.messages.size(), 1);
-        QCOMPARE(s.seam.messages[0].texte,
-                 QString::fromUtf8("Erreur n° 70. Permission refusée\r\n\r\n"
-                                   "Si le problème persiste, veuillez contacter l'auteur du programme."));
     }
 
     void choixDeLEditeur()
