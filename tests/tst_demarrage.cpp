@@ -83,65 +83,57 @@ private slots:
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), u"&Oui"_s);
     }
 
-    void dossierRefuseTermine_data()
+    void dossierDemande_data()
     {
-        // maniere: -1: No to the question, -2: the same for the folder last chosen; else how the folder dialog is left
+        // maniere: -1: No to the question, -2: the same for the folder last chosen; else how the folder dialog is
+        // left: 0 Cancel, 1 its close box, 2 Escape, 3 OK on the game
         QTest::addColumn<int>("maniere");
         QTest::newRow("Non") << -1;
         QTest::newRow("dossier retenu, Non") << -2;
         QTest::newRow("Annuler") << 0;
         QTest::newRow("case de fermeture") << 1;
         QTest::newRow("Échap") << 2;
+        QTest::newRow("OK sur le jeu") << 3;
     }
 
-    // A folder without launcher.exe is no game folder: No to looking for one,
-    // or leaving the folder dialog without OK, ends start-up with Error02.
-    void dossierRefuseTermine()
+    // A folder without launcher.exe is no game folder: Error01 asks whether
+    // to look for one. No, or leaving the folder dialog without OK, ends
+    // start-up with Error02. The dialog enables OK on a game folder only; the
+    // one taken is used and remembered.
+    void dossierDemande()
     {
         QFETCH(int, maniere);
         Depart s;
         s.bac.ecrire(u"Jeu/train.exe"_s, "MZ");
+        const QString jeu = s.bac.creerJeu(u"Jeux/MSTS"_s);
         if (maniere == -2)
             s.bac.reglages().ecrire(u"Options"_s, u"DossierJeu"_s, s.bac.chemin(u"Jeu"_s));
         s.seam.repondre(maniere < 0 ? Reponse::Non : Reponse::Oui);
-        s.seam.quand<frmParcourir1>([maniere](frmParcourir1 &p) {
-            maniere == 0   ? QTest::mouseClick(p.cmdAnnuler, Qt::LeftButton)
-            : maniere == 1 ? void(p.close())
-                           : QTest::keyClick(&p, Qt::Key_Escape);
-        });
-        QCOMPARE(codeDeFin([&] { s.demarrer(maniere == -2 ? std::nullopt : std::optional(s.bac.chemin(u"Jeu"_s))); }),
-                 1);
-        QCOMPARE(s.seam.dialoguesMontres, maniere < 0 ? 0 : 1);
-        QCOMPARE(s.seam.messages, (QList<Message>{{texte("Errors", "Error01"), Boutons::OuiNon, Icone::Exclamation},
-                                                  {texte("Errors", "Error02"), Boutons::OK, Icone::Critique}}));
-        if (maniere >= 0) {
-            QVERIFY(Annule);
-            QCOMPARE(DossierMSTS, QString());
-        }
-    }
-
-    void dialogueNActiveOKQueSurLeJeu()
-    {
-        Depart s;
-        const QString jeu = s.bac.creerJeu(u"Jeux/MSTS"_s);
-        s.bac.ecrire(u"Demi/train.exe"_s, "MZ");
-        s.seam.repondre(Reponse::Oui);
-        QString ok; // OK's state at the root, then in each folder
+        QString ok; // OK's state where the dialog opens, then in each folder
         s.seam.quand<frmParcourir1>([&](frmParcourir1 &p) {
             ok += p.DirListBox->chemin() + u'=' + QChar(u'0' + p.cmdOK->isEnabled());
-            for (const char *d : {"Demi", "Jeux/MSTS/TRAINS", "Jeux/MSTS"}) {
+            for (const char *d : {"Jeu", "Jeux/MSTS/TRAINS", "Jeux/MSTS"}) {
                 p.DirListBox->definirChemin(s.bac.chemin(QString::fromLatin1(d)));
                 ok += QChar(u'0' + p.cmdOK->isEnabled());
             }
-            QTest::keyClick(p.cmdOK, Qt::Key_Return);
+            maniere == 0   ? QTest::mouseClick(p.cmdAnnuler, Qt::LeftButton)
+            : maniere == 1 ? void(p.close())
+            : maniere == 2 ? QTest::keyClick(&p, Qt::Key_Escape)
+                           : QTest::keyClick(p.cmdOK, Qt::Key_Return);
         });
-        QVERIFY(s.demarrer(s.bac.chemin(u"nulle-part"_s)));
-        QCOMPARE(ok, u"/=0001"_s);
-        QCOMPARE(s.seam.messages.size(), 1); // Error01 only
-        QVERIFY(!Annule);
-        QCOMPARE(DossierMSTS, jeu);
-        QCOMPARE(s.bac.reglages().lire(u"Options"_s, u"DossierJeu"_s), jeu);
-        QCOMPARE(DossierConsists, jeu + u"TRAINS/CONSISTS/"_s);
+        QCOMPARE(codeDeFin([&] { s.demarrer(maniere == -2 ? std::nullopt : std::optional(s.bac.chemin(u"Jeu"_s))); }),
+                 maniere == 3 ? -1 : 1);
+        QCOMPARE(ok, maniere < 0 ? QString() : u"/=0001"_s);
+        QList<Message> attendus{{texte("Errors", "Error01"), Boutons::OuiNon, Icone::Exclamation},
+                                {texte("Errors", "Error02"), Boutons::OK, Icone::Critique}};
+        QCOMPARE(s.seam.messages, maniere == 3 ? attendus.first(1) : attendus);
+        QCOMPARE(Annule, maniere >= 0 && maniere < 3);
+        if (maniere >= 0)
+            QCOMPARE(DossierMSTS, maniere == 3 ? jeu : QString());
+        if (maniere == 3) {
+            QCOMPARE(s.bac.reglages().lire(u"Options"_s, u"DossierJeu"_s), jeu);
+            QCOMPARE(DossierConsists, jeu + u"TRAINS/CONSISTS/"_s);
+        }
     }
 
     void secondeCopieSeTait()
