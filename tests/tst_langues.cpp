@@ -123,26 +123,25 @@ private slots:
     {
         // Every row reads key K of section M.
         colonnes<QByteArray, QString>("fichier", "attendu");
-        const auto ligne = [](const char *tag, const QByteArray &fichier, const QString &attendu) {
-            QTest::newRow(tag) << fichier << attendu;
-        };
-        ligne("une coupure", "[M]\r\nK=Un%nDeux\r\n", "Un\r\nDeux");
-        ligne("deux coupures font une ligne vide", "[M]\nK=Un%n%nDeux\n", "Un\r\n\r\nDeux");
-        ligne("casse des noms ignorée", "[m]\r\nk=&Rechercher\r\n", "&Rechercher");
-        ligne("texte après le premier égal", "[M]\r\nK = a=b = c \r\n", "a=b = c");
-        ligne("guillemets enlevés", "[M]\r\nK=\"  entre guillemets  \"\r\n", "entre guillemets");
-        ligne("apostrophes enlevées", "[M]\r\nK='dit'\r\n", "dit");
-        ligne("guillemet seul gardé", "[M]\r\nK=\"ouvert\r\n", "\"ouvert");
-        ligne("marque intacte", "[M]\r\nK=[num] fichiers\r\n", "[num] fichiers");
-        ligne("windows-1252", "[M]\r\nK=Propri\xe9t\xe9s \x80 \x9c\r\n", u"Propriétés € œ"_s);
-        ligne("autre section", "[A]\r\nK=a\r\n[M]\r\nK=b\r\n", "b");
+        QTest::newRow("une coupure") << QByteArray("[M]\r\nK=Un%nDeux\r\n") << u"Un\r\nDeux"_s;
+        QTest::newRow("deux coupures font une ligne vide") << QByteArray("[M]\nK=Un%n%nDeux\n") << u"Un\r\n\r\nDeux"_s;
+        QTest::newRow("casse des noms ignorée") << QByteArray("[m]\r\nk=&Rechercher\r\n") << u"&Rechercher"_s;
+        QTest::newRow("texte après le premier égal") << QByteArray("[M]\r\nK = a=b = c \r\n") << u"a=b = c"_s;
+        QTest::newRow("guillemets enlevés")
+            << QByteArray("[M]\r\nK=\"  entre guillemets  \"\r\n") << u"entre guillemets"_s;
+        QTest::newRow("apostrophes enlevées") << QByteArray("[M]\r\nK='dit'\r\n") << u"dit"_s;
+        QTest::newRow("guillemet seul gardé") << QByteArray("[M]\r\nK=\"ouvert\r\n") << u"\"ouvert"_s;
+        QTest::newRow("marque intacte") << QByteArray("[M]\r\nK=[num] fichiers\r\n") << u"[num] fichiers"_s;
+        QTest::newRow("windows-1252") << QByteArray("[M]\r\nK=Propri\xe9t\xe9s \x80 \x9c\r\n") << u"Propriétés € œ"_s;
+        QTest::newRow("autre section") << QByteArray("[A]\r\nK=a\r\n[M]\r\nK=b\r\n") << u"b"_s;
         // A translator's "[ Messages ]" must not make every key missing.
-        ligne("blancs dans les crochets", "[ M ]\r\nK=b\r\n", "b");
-        ligne("commentaire", "[M]\r\n;K=non\r\nK=oui\r\n", "oui");
-        ligne("fin de ligne CR seul", "[M]\rJ=a\rK=b\r", "b");
-        ligne("tabulations autour", "[M]\r\n\tK\t=\tx\t\r\n", "x");
-        ligne("254 caractères au plus", "[M]\r\nK=" + QByteArray(300, 'a') + "\r\n", QString(254, u'a'));
-        ligne("coupé avant les blancs de fin", "[M]\r\nK=" + QByteArray(250, 'a') + "     b\r\n", QString(250, u'a'));
+        QTest::newRow("blancs dans les crochets") << QByteArray("[ M ]\r\nK=b\r\n") << u"b"_s;
+        QTest::newRow("commentaire") << QByteArray("[M]\r\n;K=non\r\nK=oui\r\n") << u"oui"_s;
+        QTest::newRow("fin de ligne CR seul") << QByteArray("[M]\rJ=a\rK=b\r") << u"b"_s;
+        QTest::newRow("tabulations autour") << QByteArray("[M]\r\n\tK\t=\tx\t\r\n") << u"x"_s;
+        QTest::newRow("254 caractères au plus") << "[M]\r\nK=" + QByteArray(300, 'a') + "\r\n" << QString(254, u'a');
+        QTest::newRow("coupé avant les blancs de fin") << "[M]\r\nK=" + QByteArray(250, 'a') + "     b\r\n"
+                                                       << QString(250, u'a');
     }
 
     void lecture()
