@@ -330,6 +330,8 @@ BilanAnalyse MoteurAnalyse::analyser(Profondeur profondeur, const SuiviAnalyse &
     // before the listing, which may take long.
     if (suivi.battement)
         suivi.battement();
+    if (!octets)
+        etat.vehicules.listerDAvance();
     const QString dossier = etat.dossierConsists;
     const QList<EntreeDossier> fichiers =
         sansAttendre([&dossier] { return fichiersConsists(dossier); }, suivi.battement);

@@ -6,6 +6,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace corvanel {
 
@@ -51,13 +54,95 @@ VerificateurVehicules::VerificateurVehicules(QString dossierTrainset) : m_base(s
         m_base.chop(1);
 }
 
+// The folders listed ahead, each taken by whichever thread comes first: the
+// one listing ahead, or the one asking, which then waits for a listing under
+// way rather than making a second.
+struct VerificateurVehicules::Avance {
+    enum class Etat { Libre, EnCours, Pret };
+    struct Place {
+        QString chemin;
+        Etat etat = Etat::Libre;
+        std::shared_ptr<Repertoire> repertoire;
+    };
+    std::vector<Place> places;
+    QHash<QString, size_t> index; // chemin -> place; not changed once the thread runs
+    std::mutex verrou;
+    std::condition_variable pret;
+    bool arret = false;
+    std::thread fil;
+
+    void lister()
+    {
+        for (Place &p : places) {
+            {
+                const std::lock_guard<std::mutex> v(verrou);
+                if (arret)
+                    return;
+                if (p.etat != Etat::Libre)
+                    continue;
+                p.etat = Etat::EnCours;
+            }
+            auto r = VerificateurVehicules::lister(p.chemin);
+            const std::lock_guard<std::mutex> v(verrou);
+            p.repertoire = std::move(r);
+            p.etat = Etat::Pret;
+            pret.notify_all();
+        }
+    }
+
+    // The listing of `chemin` when it is one of the places: ready, waited
+    // for, or made here. Null when it is not.
+    std::shared_ptr<Repertoire> prendre(const QString &chemin)
+    {
+        const auto it = index.constFind(chemin);
+        if (it == index.constEnd())
+            return nullptr;
+        Place &p = places[*it];
+        std::unique_lock<std::mutex> v(verrou);
+        if (p.etat == Etat::Libre) {
+            p.etat = Etat::EnCours;
+            v.unlock();
+            return VerificateurVehicules::lister(chemin);
+        }
+        pret.wait(v, [&p] { return p.etat == Etat::Pret; });
+        return std::move(p.repertoire);
+    }
+
+    ~Avance()
+    {
+        {
+            const std::lock_guard<std::mutex> v(verrou);
+            arret = true;
+        }
+        if (fil.joinable())
+            fil.join();
+    }
+};
+
 VerificateurVehicules::~VerificateurVehicules() = default;
 
-const VerificateurVehicules::Repertoire &VerificateurVehicules::repertoire(const QString &chemin)
+void VerificateurVehicules::listerDAvance()
 {
-    auto it = m_cache.constFind(chemin);
-    if (it != m_cache.constEnd())
-        return **it;
+    if (m_avance || m_base.isEmpty())
+        return;
+    auto a = std::make_unique<Avance>();
+    for (const auto &[nom, e] : repertoire(m_base).exacts) {
+        if (!e.dossier)
+            continue;
+        const QString chemin = m_base + u'/' + e.nom;
+        if (m_cache.contains(chemin))
+            continue;
+        a->index.insert(chemin, a->places.size());
+        a->places.emplace_back().chemin = chemin;
+    }
+    if (a->places.empty())
+        return;
+    a->fil = std::thread([p = a.get()] { p->lister(); });
+    m_avance = std::move(a);
+}
+
+std::shared_ptr<VerificateurVehicules::Repertoire> VerificateurVehicules::lister(const QString &chemin)
+{
     auto r = std::make_shared<Repertoire>();
     try {
         for (EntreeDossier &e : listerDossier(chemin)) {
@@ -75,6 +160,17 @@ const VerificateurVehicules::Repertoire &VerificateurVehicules::repertoire(const
     } catch (const ErreurExecution &) {
         // A folder that cannot be listed holds nothing the game could load.
     }
+    return r;
+}
+
+const VerificateurVehicules::Repertoire &VerificateurVehicules::repertoire(const QString &chemin)
+{
+    auto it = m_cache.constFind(chemin);
+    if (it != m_cache.constEnd())
+        return **it;
+    std::shared_ptr<Repertoire> r = m_avance ? m_avance->prendre(chemin) : nullptr;
+    if (!r)
+        r = lister(chemin);
     return **m_cache.insert(chemin, std::move(r));
 }
 

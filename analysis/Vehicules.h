@@ -74,6 +74,12 @@ public:
     const ReponsesVehicules &reponses() const { return m_vehicules; }
     static size_t empreinteVehicule(QStringView cle) { return qHash(cle, 0); }
 
+    // Lists the folders directly under the trainset on another thread, ahead
+    // of the questions: on a large installation, listing a few thousand
+    // vehicle folders is most of what the first answers cost, and the thread
+    // asking has the rest of the scan to do.
+    void listerDAvance();
+
     bool dossierExiste(const QString &relatif);
     bool fichierExiste(const QString &relatif);
     // The file at `relatif` ("/" or "\\" between components, any letter
@@ -93,8 +99,12 @@ private:
     // The entry `nom` names in `r`: exactly, else in any letter case.
     const EntreeDossier *entree(const Repertoire &r, QStringView nom);
 
+    static std::shared_ptr<Repertoire> lister(const QString &chemin);
+
     QString m_base;
     QHash<QString, std::shared_ptr<Repertoire>> m_cache;
+    struct Avance;
+    std::unique_ptr<Avance> m_avance;
     // Whole answers of existe(), by "folder/name.ext" as the consist spells
     // it: a large installation names the same few thousand vehicles hundreds
     // of thousands of times. Looked up without building a string per line.
