@@ -239,8 +239,8 @@ int main(int argc, char *argv[])
     if (phases.size() != bench::NombrePhases || enfant.exitCode() != 0)
         std::printf("the window child stopped early (exit %d):\n%s\n", enfant.exitCode(),
                     enfant.readAllStandardError().constData());
-    std::printf("targets: CPU under %.0f ms, peak memory under %.0f MB in every phase: %s\n",
-                bench::ProcesseurCibleMs, bench::MemoireCibleMo, tenu ? "met" : "NOT met");
+    std::printf("targets: CPU under %.0f ms, peak memory under %.0f MB in every phase: %s\n", bench::ProcesseurCibleMs,
+                bench::MemoireCibleMo, tenu ? "met" : "NOT met");
 
     const auto temps = [](const Mesure &m) { return bench::Temps{m.secondes, m.memoireKo, m.code}; };
     bench::mesurerReparation(
