@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <dirent.h>
 #include <random>
 
 namespace corvanel::bench {
@@ -137,6 +138,20 @@ Bilan generer(const QString &racine, const Taille &t)
         ecrire(consists + QStringLiteral("Consist_%1.con").arg(c, 6, 10, QLatin1Char('0')), octets);
     }
     return bilan;
+}
+
+std::vector<QByteArray> nomsDuDossier(const QByteArray &dossier)
+{
+    DIR *d = opendir(dossier.constData());
+    if (!d)
+        qFatal("cannot list %s", dossier.constData());
+    std::vector<QByteArray> noms;
+    while (const dirent *e = readdir(d)) {
+        if (e->d_name[0] != '.')
+            noms.emplace_back(e->d_name);
+    }
+    closedir(d);
+    return noms;
 }
 
 } // namespace corvanel::bench

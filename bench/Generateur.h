@@ -3,9 +3,11 @@
 // (55% Windows-1252, 40% UTF-16 LE with its mark, 5% UTF-8), thousands of
 // trainset folders with distinct names, 5 to 40 vehicle lines a consist
 // spelt in mixed letter case, 23% of the consists invalid.
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
 namespace corvanel::bench {
 
@@ -25,5 +27,9 @@ struct Bilan {
 
 // Writes the tree under `racine` (which must exist), deterministically.
 Bilan generer(const QString &racine, const Taille &t);
+
+// The names in `dossier` (encoded, ending with "/"), hidden ones left out,
+// with plain system calls: what the floor and the copy time start with.
+std::vector<QByteArray> nomsDuDossier(const QByteArray &dossier);
 
 } // namespace corvanel::bench

@@ -1,5 +1,7 @@
 #include "bench/Reparation.h"
 
+#include "bench/Generateur.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -8,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
@@ -63,16 +64,7 @@ double copier(const QString &de, const QString &vers)
     chrono.start();
     const QByteArray source = QFile::encodeName(de) + '/';
     const QByteArray cible = QFile::encodeName(vers) + '/';
-    DIR *d = opendir(source.constData());
-    if (!d)
-        qFatal("cannot list %s", source.constData());
-    std::vector<QByteArray> noms;
-    while (const dirent *e = readdir(d)) {
-        if (e->d_name[0] != '.')
-            noms.emplace_back(e->d_name);
-    }
-    closedir(d);
-    for (const QByteArray &n : noms) {
+    for (const QByteArray &n : nomsDuDossier(source)) {
         const int entree = open((source + n).constData(), O_RDONLY | O_CLOEXEC);
         const int sortie = open((cible + n).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (entree < 0 || sortie < 0)

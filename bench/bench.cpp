@@ -21,7 +21,6 @@
 #include <QThread>
 
 #include <cstdio>
-#include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -90,17 +89,8 @@ double plancher(const QString &consists)
     chrono.start();
     qint64 total = 0;
     const QByteArray dossier = QFile::encodeName(consists) + '/';
-    DIR *d = opendir(dossier.constData());
-    if (!d)
-        qFatal("cannot list %s", dossier.constData());
-    std::vector<QByteArray> noms;
-    while (const dirent *e = readdir(d)) {
-        if (e->d_name[0] != '.')
-            noms.emplace_back(dossier + e->d_name);
-    }
-    closedir(d);
-    for (const QByteArray &n : noms) {
-        const int fd = open(n.constData(), O_RDONLY | O_CLOEXEC);
+    for (const QByteArray &n : bench::nomsDuDossier(dossier)) {
+        const int fd = open((dossier + n).constData(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             continue;
         ssize_t lus = 0;
