@@ -1,7 +1,7 @@
 #include "analysis/Analyse.h"
 
 #include "analysis/LecteurConsist.h"
-#include "app/Interaction.h"
+#include "commun/Interaction.h"
 #include "platform/Texte.h"
 
 #include <QDateTime>

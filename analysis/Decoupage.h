@@ -77,7 +77,7 @@ template <typename C> Decoupe<C> decouper(const C *debut, const C *fin)
 
     // The text between the first "(" and the first ")". Without a "(" it is
     // the text before the first ")"; with no ")" after the "(" the line
-    // cannot be taken apart (the original failed there and ended the program).
+    // cannot be taken apart and is reported as unsound, the scan going on.
     const C *ouvrante = chercher(debut, fin, '(');
     const C *fermante = chercher(debut, fin, ')');
     if (fermante == fin)

@@ -1,6 +1,6 @@
 #include "analysis/Ecriture.h"
 
-#include "app/modDeclarations.h"
+#include "commun/modDeclarations.h"
 #include "localisation/LireLangue.h"
 
 #include <QDir>

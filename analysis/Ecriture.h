@@ -1,7 +1,7 @@
 #pragma once
 // Writing a file the user chose (saved list, report export) in one piece,
 // and what both commands show around it.
-#include "app/Interaction.h"
+#include "commun/Interaction.h"
 
 #include <QByteArray>
 #include <QString>

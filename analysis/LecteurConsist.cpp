@@ -205,7 +205,7 @@ LigneVehicule analyserLigne(QStringView ligne)
 
     // The text between the first "(" and the first ")". Without a "(" it is
     // the text before the first ")"; with no ")" after the "(" the line
-    // cannot be taken apart (the original failed there and ended the program).
+    // cannot be taken apart and is reported as unsound, the scan going on.
     const qsizetype p1 = ligne.indexOf(u'(') + 1; // 1-based, 0 when absent
     const qsizetype p2 = ligne.indexOf(u')') + 1;
     const qsizetype longueur = p2 - p1 - 1;

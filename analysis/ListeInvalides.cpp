@@ -29,8 +29,8 @@ void EnregistrerListe(frmCorvanel &f)
                     texte(QStringLiteral("Messages"), QStringLiteral("Msg21")), QDateTime::currentDateTime());
     const std::optional<QString> echec = ecrireFichier(*choix, listeTexte(entete, noms));
     definirPointeur(Pointeur::ParDefaut);
-    // The original passed a failed save over in silence, leaving the user
-    // to believe the list was kept.
+    // A save that failed is said, so the user never believes a list was
+    // kept that is not on the disk.
     if (echec)
         signalerEchecEcriture(*choix, *echec);
 }

@@ -2,10 +2,10 @@
 // on this thread in steps, window events let through every 25 ms at most.
 #include "analysis/Analyse.h"
 #include "analysis/Remplacement.h"
+#include "analysis/TextesReparation.h"
 #include "analysis/frmManquants.h"
-#include "app/Interaction.h"
-#include "app/LigneDeCommandeReparation.h"
-#include "app/modDeclarations.h"
+#include "commun/Interaction.h"
+#include "commun/modDeclarations.h"
 #include "fileops/Echecs.h"
 #include "localisation/LireLangue.h"
 #include "platform/ErreurExecution.h"

@@ -3,8 +3,8 @@
 #include "analysis/Ecriture.h"
 #include "analysis/MoteurAnalyse.h"
 #include "analysis/frmRapportDetaille.h"
-#include "app/Interaction.h"
-#include "app/modDeclarations.h"
+#include "commun/Interaction.h"
+#include "commun/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "platform/ErreurExecution.h"
 #include "ui/Commandes.h"
@@ -101,7 +101,8 @@ void frmRapportDetaille::cmdEnregistrer_Click()
                                                             texte(QStringLiteral("Messages"), QStringLiteral("Msg21")),
                                                             QDateTime::currentDateTime()),
                                                 lignes);
-    // The original read the grid cell by cell and left the last one current.
+    // The export ends with the grid's last cell current, as Corvanel 1.0's
+    // export did, so the view shows where the saved text ends.
     if (!lignes.isEmpty())
         MSHFlexGrid->setCurrentIndex(m_modele->index(m_modele->rowCount() - 1, 2));
     const std::optional<QString> echec = ecrireFichier(*choix, octets);

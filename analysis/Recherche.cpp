@@ -2,8 +2,8 @@
 // consist folder, with progress, a summary and the list commands enabled.
 #include "analysis/Analyse.h"
 #include "analysis/MoteurAnalyse.h"
-#include "app/Interaction.h"
-#include "app/modDeclarations.h"
+#include "commun/Interaction.h"
+#include "commun/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "platform/ErreurExecution.h"
 #include "platform/Texte.h"

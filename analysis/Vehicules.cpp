@@ -317,7 +317,8 @@ bool VerificateurVehicules::existe(QStringView cle, qsizetype longueurDossier, s
 {
     if (const bool *connu = m_vehicules.trouver(vue(cle), empreinte))
         return *connu;
-    // Both questions are the original's: the folder, then the file in it.
+    // The folder first, then the file in it: a missing folder answers for
+    // every vehicle of it without looking for the file.
     const QStringView dossier = cle.first(longueurDossier);
     auto connuDossier = m_dossiers.find(vue(dossier));
     if (connuDossier == m_dossiers.end()) {

@@ -1,6 +1,6 @@
 #include "analysis/frmRapportDetaille.h"
 
-#include "app/modDeclarations.h"
+#include "commun/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "ui/Editeur.h"
 #include "ui/Geometrie.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The scan and the report from the command line, for scripts and for
 // checking content before it is shared. No display needed.
-#include "app/Interaction.h"
+#include "commun/Interaction.h"
 
 #include <QString>
 

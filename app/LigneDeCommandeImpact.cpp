@@ -5,7 +5,7 @@
 #include "analysis/MoteurAnalyse.h"
 #include "analysis/Utilisations.h"
 #include "app/LigneDeCommande.h"
-#include "app/modDeclarations.h"
+#include "commun/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "platform/Texte.h"
 

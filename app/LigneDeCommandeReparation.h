@@ -27,9 +27,4 @@ struct OptionsReparation {
 // and every consist left to `erreurs` (both UTF-8, LF).
 int executerReparation(const OptionsReparation &options, std::FILE *sortie, std::FILE *erreurs);
 
-// Texts shared with the window: why a consist was left ("[file]" and, for a
-// replacement, "[new]" filled in), and the summary of a replacement or undo.
-QString texteLaisse(const ConsistLaisse &l, const QString &nouveau);
-QStringList lignesBilan(const Bilan &b, const QString &nouveau, const QString &cleResume);
-
 } // namespace corvanel

@@ -1,7 +1,7 @@
 #include "app/frmParcourir1.h"
 
-#include "app/Interaction.h"
-#include "app/modDeclarations.h"
+#include "commun/Interaction.h"
+#include "commun/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "platform/Chemins.h"
 #include "platform/Texte.h"
@@ -17,7 +17,8 @@ namespace corvanel {
 
 bool estDossierMSTS(const QString &dossier)
 {
-    // Both tests always run, as the original's did.
+    // Both names are always looked up, so the answer never depends on
+    // which file a listing happens to reach first.
     const bool train = fichierExisteSansCasse(dossier, QStringLiteral("train.exe"));
     const bool launcher = fichierExisteSansCasse(dossier, QStringLiteral("launcher.exe"));
     return train && launcher;
@@ -57,7 +58,7 @@ void frmParcourir1::Form_Load()
     cmdAnnuler->setText(texte(QStringLiteral("Button"), QStringLiteral("Button09")));
     cmdOK->setEnabled(false);
     Annule = false;
-    // The original's "C:\" on Windows, the home folder elsewhere.
+    // "C:\" on Windows, the home folder elsewhere: see dossierDepart().
     const QString depart = dossierDepart();
     DriveListBox->afficherDisqueDe(depart);
     DirListBox->definirChemin(depart);

@@ -1,12 +1,12 @@
 // Parses the command line and hands over: to the scan or the report for
 // scripts (no display needed), otherwise to start-up and the main window.
 #include "app/Demo.h"
-#include "app/Interaction.h"
 #include "app/LigneDeCommande.h"
 #include "app/LigneDeCommandeReparation.h"
-#include "app/Reglages.h"
-#include "app/modDeclarations.h"
 #include "app/modSubMain.h"
+#include "commun/Interaction.h"
+#include "commun/Reglages.h"
+#include "commun/modDeclarations.h"
 #include "platform/Chemins.h"
 #include "platform/Instance.h"
 #include "ui/Geometrie.h"

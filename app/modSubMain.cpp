@@ -1,9 +1,9 @@
 #include "app/modSubMain.h"
 
-#include "app/Interaction.h"
-#include "app/Reglages.h"
 #include "app/frmParcourir1.h"
-#include "app/modDeclarations.h"
+#include "commun/Interaction.h"
+#include "commun/Reglages.h"
+#include "commun/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "localisation/TraductionsQt.h"
 #include "platform/Chemins.h"

@@ -2,9 +2,9 @@
 
 #include "analysis/frmManquants.h"
 #include "analysis/frmRapportDetaille.h"
-#include "app/Reglages.h"
-#include "app/modDeclarations.h"
 #include "app/modSubMain.h"
+#include "commun/Reglages.h"
+#include "commun/modDeclarations.h"
 #include "platform/Chemins.h"
 #include "ui/InteractionQt.h"
 #include "ui/frmCorvanel.h"

@@ -2,9 +2,9 @@
 add_library(corvanel_core STATIC
   platform/Texte.cpp
   platform/ErreurExecution.cpp
-  app/Interaction.cpp
-  app/modDeclarations.cpp
-  app/Reglages.cpp
+  commun/Interaction.cpp
+  commun/modDeclarations.cpp
+  commun/Reglages.cpp
   app/Demo.cpp
   app/LigneDeCommande.cpp
   app/LigneDeCommandeImpact.cpp
@@ -31,6 +31,7 @@ add_library(corvanel_core STATIC
   analysis/Manquants.cpp
   analysis/Remplacement.cpp
   analysis/Sauvegardes.cpp
+  analysis/TextesReparation.cpp
   app/LigneDeCommandeReparation.cpp
   analysis/Utilisations.cpp
 )

@@ -1,4 +1,4 @@
-#include "app/Interaction.h"
+#include "commun/Interaction.h"
 
 #include <cstdlib>
 

@@ -35,7 +35,7 @@ struct Message {
 // What a common open or save dialog is set up with.
 struct ChoixFichier {
     QString titre;
-    QString filtre; // in the "Name (*.ext)|*.ext|..." form of the original
+    QString filtre; // "Name (*.ext)|*.ext|...", as the language files write filters
     QString extensionParDefaut;
     QString dossierInitial;
     bool doitExister = false;         // open: only an existing file
@@ -65,7 +65,8 @@ public:
     virtual bool demarrerProgramme(const QString &programme, const QStringList &arguments, ErreurExecution *erreur) = 0;
     // Opens a document or address with its associated program.
     virtual bool ouvrirDocument(const QUrl &adresse) = 0;
-    // Lets pending window events run (the original's DoEvents).
+    // Lets pending window events run (QCoreApplication::processEvents), so a
+    // long command keeps the window painted and its Cancel button live.
     virtual void laisserPasserEvenements() = 0;
     // Ends the program at once: no closing step of any window runs.
     [[noreturn]] virtual void terminer(int code) = 0;

@@ -1,4 +1,4 @@
-#include "app/Reglages.h"
+#include "commun/Reglages.h"
 
 #include <QSettings>
 
@@ -8,7 +8,8 @@ namespace corvanel {
 
 Reglages::Reglages()
 #ifdef Q_OS_WIN
-    // Where the original's GetSetting kept them, so a user's choices carry over.
+    // Where Corvanel has always kept them on Windows, so a user's choices
+    // carry over from one version to the next.
     : m_settings(std::make_unique<QSettings>(
           QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\Corvanel"),
           QSettings::NativeFormat))

@@ -1,4 +1,4 @@
-#include "app/modDeclarations.h"
+#include "commun/modDeclarations.h"
 
 namespace corvanel {
 

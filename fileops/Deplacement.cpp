@@ -3,8 +3,8 @@
 // the consist folder only those whose copy is complete.
 #include "ui/Commandes.h"
 
-#include "app/Interaction.h"
-#include "app/modDeclarations.h"
+#include "commun/Interaction.h"
+#include "commun/modDeclarations.h"
 #include "fileops/Echecs.h"
 #include "fileops/Impact.h"
 #include "fileops/SystemeFichiers.h"
@@ -31,8 +31,9 @@ namespace corvanel {
 
 namespace {
 
-// The original's file dates had whole seconds; a consist changed within the
-// same second as the destination file is not newer.
+// Dates are compared to the second, the precision FAT sticks and Windows'
+// dialogs give: a consist changed within the same second as the destination
+// file is not newer.
 bool plusRecent(const QString &source, const QString &destination)
 {
     return sf::dateModification(source).toSecsSinceEpoch() > sf::dateModification(destination).toSecsSinceEpoch();

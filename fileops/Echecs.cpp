@@ -1,6 +1,6 @@
 #include "fileops/Echecs.h"
 
-#include "app/Interaction.h"
+#include "commun/Interaction.h"
 #include "fileops/SystemeFichiers.h"
 #include "localisation/LireLangue.h"
 #include "platform/Texte.h"

@@ -2,9 +2,9 @@
 
 #include "analysis/Analyse.h"
 #include "analysis/Utilisations.h"
-#include "app/Interaction.h"
-#include "app/Reglages.h"
-#include "app/modDeclarations.h"
+#include "commun/Interaction.h"
+#include "commun/Reglages.h"
+#include "commun/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "platform/Texte.h"
 #include "ui/frmCorvanel.h"

@@ -1,8 +1,8 @@
 // The directory clean-up behind "Nettoyer le répertoire": removes from the
 // consist folder every file that is not a consist and every sub-folder,
 // asking again for read-only and hidden ones, and reports the counts.
-#include "app/Interaction.h"
-#include "app/modDeclarations.h"
+#include "commun/Interaction.h"
+#include "commun/modDeclarations.h"
 #include "fileops/Echecs.h"
 #include "fileops/Impact.h"
 #include "fileops/SystemeFichiers.h"

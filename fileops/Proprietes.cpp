@@ -1,6 +1,6 @@
 // The "Propriétés du fichier" menu command: the properties dialog for the
 // list's current entry.
-#include "app/Interaction.h"
+#include "commun/Interaction.h"
 #include "fileops/frmProprietesFichier.h"
 #include "ui/Commandes.h"
 #include "ui/Modal.h"

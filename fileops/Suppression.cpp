@@ -1,8 +1,8 @@
 // The delete command behind "Supprimer": removes the selected invalid
 // consists after one confirmation, asking again for each read-only or
 // hidden one, then scans the folder again.
-#include "app/Interaction.h"
-#include "app/modDeclarations.h"
+#include "commun/Interaction.h"
+#include "commun/modDeclarations.h"
 #include "fileops/Echecs.h"
 #include "fileops/Impact.h"
 #include "fileops/SystemeFichiers.h"

@@ -488,8 +488,8 @@ std::vector<Entree> entrees(int fd)
         ::close(copie);
         throw erreurSysteme(err);
     }
-    // The copy shares the original's position, which an earlier listing
-    // left at the end.
+    // The duplicated descriptor shares the first one's position, which an
+    // earlier listing left at the end.
     ::rewinddir(d);
     std::vector<Entree> liste;
     errno = 0;

@@ -1,6 +1,6 @@
 #include "fileops/frmDemander.h"
 
-#include "app/modDeclarations.h"
+#include "commun/modDeclarations.h"
 #include "fileops/SystemeFichiers.h"
 #include "fileops/frmDeplacerVers.h"
 #include "localisation/LireLangue.h"

@@ -1,7 +1,7 @@
 #include "fileops/frmDeplacerVers.h"
 
-#include "app/Interaction.h"
-#include "app/modDeclarations.h"
+#include "commun/Interaction.h"
+#include "commun/modDeclarations.h"
 #include "fileops/Echecs.h"
 #include "fileops/frmNouveauDossier.h"
 #include "localisation/LireLangue.h"
@@ -137,8 +137,8 @@ void frmDeplacerVers::Form_Load()
     optFichierExiste[2]->setText(cle("OptionButton", "OptionButton05"));
     optFichierExiste[3]->setText(cle("OptionButton", "OptionButton06"));
 
-    // The original's "C:\" on Windows; elsewhere nobody may write to the
-    // root, and the home folder stands in for it.
+    // "C:\" on Windows; elsewhere nobody may write to the root, and the
+    // home folder stands in for it (dossierDepart()).
     const QString depart = dossierDepart();
     CheDisque->afficherDisqueDe(depart);
     CheDossier->definirChemin(depart);
@@ -147,8 +147,9 @@ void frmDeplacerVers::Form_Load()
 
 void frmDeplacerVers::CheDisque_Change()
 {
-    // The drive list keeps the drive picked even when it cannot be read,
-    // as the original's did; the folder list and the text stay as they were.
+    // The drive list keeps the drive picked even when it cannot be read, so
+    // the user sees what was tried; the folder list and the text stay as they
+    // were, still pointing at a usable folder.
     QString erreur;
     if (!CheDossier->definirChemin(CheDisque->disque(), &erreur))
         interaction().erreur(erreur + u'.');
@@ -156,9 +157,9 @@ void frmDeplacerVers::CheDisque_Change()
 
 void frmDeplacerVers::CheDossier_Change()
 {
-    // The original trimmed blanks from the path, which cost nothing where
-    // names cannot end in a blank; here a folder "Old " exists apart from
-    // "Old", and trimming would send the consists to the wrong folder.
+    // The path is kept as it is, blanks included: a folder "Old " exists
+    // apart from "Old", and trimming would send the consists to the wrong
+    // folder.
     txtDeplacerVers->setText(avecSeparateurFinal(QDir::toNativeSeparators(CheDossier->chemin())));
 }
 

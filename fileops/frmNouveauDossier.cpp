@@ -1,6 +1,6 @@
 #include "fileops/frmNouveauDossier.h"
 
-#include "app/Interaction.h"
+#include "commun/Interaction.h"
 #include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
 #include "fileops/frmDeplacerVers.h"
@@ -23,8 +23,9 @@ namespace {
 constexpr int Largeur = 5400;
 constexpr int Hauteur = 1830;
 
-// Tested in this order; the broken bar is the code page's character 166,
-// not the vertical bar, which the original let through.
+// Tested in this order; the broken bar is the code page's character 166.
+// The vertical bar is left to the system, which refuses it where names
+// cannot hold it (Windows) and keeps it where they can.
 constexpr char16_t Refuses[] = {u'"', u'/', u'\\', u':', u'?', u'<', u'>', u'*', u'\u00A6'};
 
 // The line shown under Error13: each character after one blank, the double
@@ -88,8 +89,8 @@ void frmNouveauDossier::Form_Load()
     setWindowTitle(texte(QStringLiteral("Form"), QStringLiteral("Form02")));
     cmdOK->setText(texte(QStringLiteral("Button"), QStringLiteral("Button08")));
     cmdAnnuler->setText(texte(QStringLiteral("Button"), QStringLiteral("Button09")));
-    // The original read both labels from the one key; the language files
-    // have no text of their own for the name box.
+    // Both labels read the one key: the language files have no text of
+    // their own for the name box.
     lbl1->setText(texte(QStringLiteral("Label"), QStringLiteral("Label03")));
     lbl3->setText(texte(QStringLiteral("Label"), QStringLiteral("Label03")));
     lbl2->setText(QDir::toNativeSeparators(m_destination.CheDossier->chemin()));
@@ -122,9 +123,9 @@ void frmNouveauDossier::cmdOK_Click()
         if (!liste.definirChemin(chemin))
             throw ErreurExecution(NumErreur::CheminIntrouvable);
     } catch (const ErreurExecution &e) {
-        // The original ended the program here. A folder the system refuses
-        // (no right to write there, a name it will not take, a path too
-        // long) is an ordinary event: the user picks another name or place.
+        // A folder the system refuses (no right to write there, a name it
+        // will not take, a path too long) is an ordinary event: it is
+        // reported and the user picks another name or place.
         signalerEchec(chemin, e);
         return;
     }

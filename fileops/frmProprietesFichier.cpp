@@ -1,6 +1,6 @@
 #include "fileops/frmProprietesFichier.h"
 
-#include "app/modDeclarations.h"
+#include "commun/modDeclarations.h"
 #include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
 #include "localisation/LireLangue.h"

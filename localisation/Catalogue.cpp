@@ -1,6 +1,6 @@
 #include "localisation/Catalogue.h"
 
-#include "app/modDeclarations.h"
+#include "commun/modDeclarations.h"
 #include "localisation/FichierIni.h"
 #include "platform/Texte.h"
 

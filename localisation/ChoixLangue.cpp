@@ -1,9 +1,9 @@
 // Tools > Language: the user picks another language file, remembered for the
 // next start; the main window then puts the new texts on itself.
 #include "localisation/ChoixLangue.h"
-#include "app/Interaction.h"
-#include "app/Reglages.h"
-#include "app/modDeclarations.h"
+#include "commun/Interaction.h"
+#include "commun/Reglages.h"
+#include "commun/modDeclarations.h"
 #include "localisation/Catalogue.h"
 #include "localisation/LireLangue.h"
 #include "localisation/TraductionsQt.h"
@@ -42,7 +42,8 @@ bool ChoisirLangue()
     }
     NomFichierLangue = info.fileName();
     FichierLangue = info.absoluteFilePath();
-    // Written before the texts are applied, as the original did.
+    // Written before the texts are applied, so the choice is kept even if
+    // applying them ends the program on a broken file.
     reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Langue"), NomFichierLangue);
     chargerTraductionsQt(FichierLangue);
     return true;

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Interaction.h"
+#include "commun/Interaction.h"
 
 namespace corvanel {
 

@@ -1,7 +1,7 @@
 #include "localisation/LireLangue.h"
 
-#include "app/Interaction.h"
-#include "app/modDeclarations.h"
+#include "commun/Interaction.h"
+#include "commun/modDeclarations.h"
 #include "localisation/Catalogue.h"
 #include "localisation/FichierIni.h"
 #include "platform/ErreurExecution.h"

@@ -1,6 +1,6 @@
 #include "localisation/TraductionsQt.h"
 
-#include "app/modDeclarations.h"
+#include "commun/modDeclarations.h"
 #include "localisation/LireLangue.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,6 @@
 #pragma once
-// Run-time failures, numbered as users of the original platform know them,
+// Run-time failures, numbered as Corvanel's messages have always numbered
+// them ("Erreur n° 70"), so users and the FAQ keep speaking of the same codes,
 // and the fatal-error report by which a command answers one.
 #include <QFileDevice>
 #include <QString>

@@ -20,10 +20,10 @@ QString racineDuVolume(const QString &chemin, const QList<Volume> &volumes);
 // The file-system root (the system drive's root on Windows).
 QString racineSysteme();
 
-// Where the folder choosers open. On Windows the original's "C:\"; elsewhere
-// nobody may write to the root, and the user's home folder stands in for it:
-// a place the user knows and can write to. The root when the home folder
-// cannot be listed.
+// Where the folder choosers open. On Windows "C:\", as Corvanel has always
+// opened them there; elsewhere nobody may write to the root, and the user's
+// home folder stands in for it: a place the user knows and can write to.
+// The root when the home folder cannot be listed.
 QString dossierDepart();
 
 // Why a folder cannot be opened in a folder list, in the system's words;

@@ -47,7 +47,7 @@ private slots:
         QTest::newRow("guillemet du dossier non fermé") << u"EngineData ( Loco1 \"SetA )"_s << u".eng"_s;
         QTest::newRow("nom vide entre guillemets") << u"EngineData ( \"\" SetA )"_s << u".eng"_s;
         QTest::newRow("sans parenthèse ouvrante") << u"EngineData Loco1 SetA )"_s << u"EngineData|Loco1.eng"_s;
-        // The original failed here and ended the program: now an unsound line.
+        // An unclosed line is unsound, never the end of the program.
         QTest::newRow("sans parenthèse fermante") << u"EngineData ( Loco1 SetA"_s << u".eng"_s;
         QTest::newRow("fermante avant ouvrante") << u"EngineData ) Loco1 ( SetA"_s << u".eng"_s;
         // Other rules worth keeping.

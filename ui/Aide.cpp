@@ -2,8 +2,8 @@
 // file, the web site, and the About box.
 #include "ui/Aide.h"
 
-#include "app/Interaction.h"
-#include "app/modDeclarations.h"
+#include "commun/Interaction.h"
+#include "commun/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "platform/Chemins.h"
 #include "ui/Commandes.h"
@@ -29,9 +29,8 @@ void ouvrirDocument(const char *cle, const char *erreur)
 {
     const QString chemin = document(cle);
     const bool ouvert = interaction().ouvrirDocument(QUrl::fromLocalFile(chemin));
-    // The help asked for the file again after the request, as the original
-    // did; the FAQ and the history are tested the same way, so a missing
-    // document no longer goes unreported.
+    // The file is looked for again after the request, for the help, the FAQ
+    // and the history alike, so a missing document is always reported.
     if (!ouvert || !QFileInfo(document(cle)).isFile())
         interaction().erreur(texte(QStringLiteral("Errors"), QString::fromLatin1(erreur)));
 }

@@ -1,9 +1,9 @@
 // The external text editor: opening a consist in it and choosing it.
 #include "ui/Editeur.h"
 
-#include "app/Interaction.h"
-#include "app/Reglages.h"
-#include "app/modDeclarations.h"
+#include "commun/Interaction.h"
+#include "commun/Reglages.h"
+#include "commun/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "platform/ErreurExecution.h"
 #include "platform/Texte.h"

@@ -1,8 +1,8 @@
 #pragma once
-// Window layouts are designed in twips, as the original's were (15 twips to a
-// pixel at 96 dpi). A Disposition remembers each control's design rectangle
-// and places them all at one scale, so a window can grow evenly when a
-// translation needs more room, keeping its arrangement and proportions.
+// Window layouts are designed in twips (1/1440 inch, 15 to a pixel at 96 dpi):
+// fine enough to place each control exactly, whatever the screen's density. A Disposition remembers each control's
+// design rectangle and places them all at one scale, so a window can grow evenly when a translation needs more room,
+// keeping its arrangement and proportions.
 #include <QFont>
 #include <QRect>
 #include <QSize>
@@ -51,7 +51,7 @@ void preparerDialogue(QWidget &dialogue);
 // The dark blue rule the choosers draw above their buttons.
 QFrame *ligneBleue(QWidget *parent);
 // A grid of the report windows: read-only, no row headers, one line of
-// text a row, as tight as the original grid's rows.
+// text a row, tight, so a long report shows many rows at once.
 void preparerGrille(QTableView &grille);
 // A progress bar without text, at rest (0 of 1).
 QProgressBar *jaugeAuRepos(QWidget *parent);

@@ -36,7 +36,7 @@ QMessageBox::Icon iconeQt(Icone i)
     return QMessageBox::NoIcon;
 }
 
-// Texts carry CR LF line breaks, as the original's did; Qt wants LF.
+// Texts carry CR LF line breaks, as the language files write them; Qt wants LF.
 QString pourAffichage(QString t)
 {
     return t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -201,7 +201,8 @@ void InteractionQt::laisserPasserEvenements()
 
 void InteractionQt::terminer(int code)
 {
-    // The original's End: nothing else runs, no window closing step.
+    // Ends at once: nothing else runs, no window closing step, so a fatal
+    // error cannot be followed by a write on the user's files.
     if (avantFin)
         avantFin();
     std::fflush(nullptr);

@@ -1,6 +1,6 @@
 #pragma once
-// The drive, folder and file lists of the choosers, as the original's
-// controls behaved: the folder list shows the open path from the volume's
+// The drive, folder and file lists of the choosers, as they have always
+// behaved in Corvanel: the folder list shows the open path from the volume's
 // root down, then the sub-folders of the open folder; a double click (or
 // Enter) opens a folder, a single click only highlights it; typing a name's
 // first letters highlights the first folder it begins.

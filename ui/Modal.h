@@ -2,7 +2,7 @@
 // Modal dialogs: the window side of the interaction seam, kept out of the
 // core so that the command line and the core's tests need nothing of the
 // widgets.
-#include "app/Interaction.h"
+#include "commun/Interaction.h"
 
 class QDialog;
 

@@ -1,5 +1,5 @@
 #pragma once
-// The screen's mouse pointer, as the original set it: the arrow with
+// The screen's mouse pointer, telling the user the program is busy: the arrow with
 // hourglass during start-up, the hourglass during long commands.
 namespace corvanel {
 

@@ -1,8 +1,8 @@
 #include "ui/frmCorvanel.h"
 
-#include "app/Interaction.h"
-#include "app/Reglages.h"
-#include "app/modDeclarations.h"
+#include "commun/Interaction.h"
+#include "commun/Reglages.h"
+#include "commun/modDeclarations.h"
 #include "localisation/ChoixLangue.h"
 #include "ui/Commandes.h"
 #include "ui/ListeNoms.h"

@@ -67,8 +67,8 @@ public:
     QAction *mnuSiteInternet = nullptr;
     QAction *mnuAbout = nullptr;
 
-    // Enabling a top menu as the original did: its items, shortcuts
-    // included, are out of reach while it is disabled.
+    // A disabled top menu puts its items out of reach, shortcuts included,
+    // so no command starts while another holds the window.
     static void activerMenu(QMenu *menu, bool actif);
     static bool menuActif(const QMenu *menu);
 
@@ -129,8 +129,8 @@ private:
 // The program's icon, in every size it ships.
 QIcon iconeProgramme();
 
-// Puts the captions of the language file on the main window, in the
-// original's order; a missing text ends the program.
+// Puts the captions of the language file on the main window, in the order
+// the language files list them; a missing text ends the program.
 void TraduireFenetrePrincipale(frmCorvanel &fenetre, const QString &Fichier);
 
 } // namespace corvanel

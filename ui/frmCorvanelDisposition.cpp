@@ -1,7 +1,7 @@
 // The main window's controls, menus and captions.
 #include "ui/frmCorvanel.h"
 
-#include "app/modDeclarations.h"
+#include "commun/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "ui/ListeNoms.h"
 
@@ -141,8 +141,8 @@ QAction *frmCorvanel::article(QMenu *menu, const QString &legende, const QKeySeq
 {
     QAction *a = menu->addAction(legende);
     a->setShortcut(raccourci);
-    // A shortcut would still fire while its menu is disabled; the original's
-    // did not, so the item answers only while its menu is usable.
+    // Qt fires a shortcut even while its menu is disabled; the item answers
+    // only while its menu is usable, so no command starts over another.
     connect(a, &QAction::triggered, this, [this, menu, a, procedure] {
         if (menuActif(menu) && a->isEnabled())
             (this->*procedure)();

@@ -1,7 +1,7 @@
 #include "ui/frmParcourir2.h"
 
-#include "app/Interaction.h"
-#include "app/Reglages.h"
+#include "commun/Interaction.h"
+#include "commun/Reglages.h"
 #include "localisation/LireLangue.h"
 #include "platform/Texte.h"
 #include "platform/Volumes.h"
@@ -48,7 +48,7 @@ void frmParcourir2::Form_Load()
     setWindowTitle(texte(QStringLiteral("Form"), QStringLiteral("Form06")));
     cmdOK->setText(texte(QStringLiteral("Button"), QStringLiteral("Button08")));
     cmdAnnuler->setText(texte(QStringLiteral("Button"), QStringLiteral("Button09")));
-    // The original's "C:\" on Windows, the home folder elsewhere.
+    // "C:\" on Windows, the home folder elsewhere: see dossierDepart().
     const QString depart = dossierDepart();
     DriveListBox->afficherDisqueDe(depart);
     DirListBox->definirChemin(depart);

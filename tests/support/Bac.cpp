@@ -1,7 +1,7 @@
 #include "support/Bac.h"
 
-#include "app/modDeclarations.h"
 #include "app/modSubMain.h"
+#include "commun/modDeclarations.h"
 #include "fileops/SystemeFichiers.h"
 #include "platform/Texte.h"
 

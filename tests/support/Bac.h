@@ -2,7 +2,7 @@
 // A sandbox for one test: a temporary folder with a settings file of its own,
 // a program folder holding copies of the shipped language files, and helpers
 // to lay out game folders with real files.
-#include "app/Reglages.h"
+#include "commun/Reglages.h"
 
 #include <QByteArray>
 #include <QDateTime>

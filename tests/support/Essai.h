@@ -3,7 +3,7 @@
 // the scripted seam, the program's shared state, texts and file operations,
 // and a data table's columns declared and read in one line each rather than
 // one line a column.
-#include "app/modDeclarations.h"
+#include "commun/modDeclarations.h"
 #include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
 #include "platform/Texte.h"

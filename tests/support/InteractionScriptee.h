@@ -3,7 +3,7 @@
 // and title; answers come from a script; modal dialogs are handed to a
 // scripted function that drives the real widget; the program's end throws
 // FinProgramme instead of leaving the process.
-#include "app/Interaction.h"
+#include "commun/Interaction.h"
 #include "ui/Modal.h"
 
 #include <QDialog>

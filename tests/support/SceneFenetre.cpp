@@ -1,7 +1,7 @@
 #include "support/SceneFenetre.h"
 
-#include "app/modDeclarations.h"
 #include "app/modSubMain.h"
+#include "commun/modDeclarations.h"
 #include "localisation/LireLangue.h"
 
 #include <QAction>

@@ -1,0 +1,15 @@
+#pragma once
+// What the window and the command line both say of a replacement or an undo.
+#include "analysis/Remplacement.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace corvanel {
+
+// Texts shared with the window: why a consist was left ("[file]" and, for a
+// replacement, "[new]" filled in), and the summary of a replacement or undo.
+QString texteLaisse(const ConsistLaisse &l, const QString &nouveau);
+QStringList lignesBilan(const Bilan &b, const QString &nouveau, const QString &cleResume);
+
+} // namespace corvanel
