@@ -1,8 +1,9 @@
 #pragma once
 // Window layouts are designed in twips (1/1440 inch, 15 to a pixel at 96 dpi):
-// fine enough to place each control exactly, whatever the screen's density. A Disposition remembers each control's
-// design rectangle and places them all at one scale, so a window can grow evenly when a translation needs more room,
-// keeping its arrangement and proportions.
+// fine enough to place each control exactly, whatever the screen's density.
+// A Disposition remembers each control's design rectangle and places them all
+// at one scale, so a window can grow evenly when a translation needs more
+// room, keeping its arrangement and proportions.
 #include <QFont>
 #include <QRect>
 #include <QSize>
