@@ -141,6 +141,29 @@ private slots:
         QVERIFY(!QFileInfo::exists(bac.chemin(u"config/Corvanel"_s)));
     }
 
+    // The manual pages, in both languages, describe every option --help
+    // lists, and none that the program does not have.
+    void manuelsEtAide()
+    {
+        Bac bac;
+        const Sortie s = lancer(bac, {"--help"});
+        QCOMPARE(s.code, 0);
+        const auto options = [](QString texte) {
+            texte.replace(u"\\-"_s, u"-"_s); // the man page's escaped hyphens
+            QStringList liste;
+            const QRegularExpression motif(u"(?<![\\w-])--[a-z]+(-[a-z]+)*"_s);
+            for (auto it = motif.globalMatch(texte); it.hasNext();)
+                liste << it.next().captured();
+            liste.removeDuplicates();
+            liste.sort();
+            return liste;
+        };
+        const QStringList attendues = options(QString::fromUtf8(s.out));
+        QVERIFY(attendues.contains(u"--replace"_s));
+        for (const char *page : {"doc/man/corvanel.1", "doc/man/fr/corvanel.1"})
+            QCOMPARE(options(QString::fromUtf8(Bac::lire(QStringLiteral(CORVANEL_SOURCE_DIR "/") + page))), attendues);
+    }
+
     void reparation()
     {
         Bac bac;
