@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace corvanel {
 
@@ -162,6 +163,7 @@ EcrivainSauvegarde::EcrivainSauvegarde(const QString &dossierJeu, const QString 
                                              {"date", maintenant.toString(Qt::ISODateWithMs)}});
         // Written through to the disk: not on the window's thread.
         sansBloquer([&] { sf::ecrireContenu(m_manifeste, entete); });
+        m_ignoreCasse = sf::existe(m_dossier + u'/' + NomManifeste.toUpper());
     } catch (const ErreurExecution &e) {
         throw SauvegardeImpossible(e, m_dossier);
     }
@@ -174,6 +176,12 @@ QList<std::optional<ErreurExecution>> EcrivainSauvegarde::garder(const QList<AGa
     QList<qsizetype> prepares;
     for (qsizetype i = 0; i < consists.size(); ++i) {
         try {
+            if (m_ignoreCasse) {
+                const QString pli = consists[i].nom.normalized(QString::NormalizationForm_C).toCaseFolded();
+                if (m_plisGardes.contains(pli))
+                    throw sf::erreurSysteme(EEXIST);
+                m_plisGardes.insert(pli);
+            }
             lot.preparer(m_dossier + u'/' + consists[i].nom, consists[i].original);
             prepares.append(i);
         } catch (const ErreurExecution &e) {

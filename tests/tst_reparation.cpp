@@ -140,6 +140,46 @@ private slots:
         QVERIFY(annulerDernier(jeu, consists).sauvegarde.isEmpty());
     }
 
+    // A backups folder that ignores letter case holds one backup for "a.con"
+    // and "A.con": the second consist is left as it was rather than
+    // rewritten with no way back, and the undo restores the first byte for
+    // byte.
+    void sauvegardesSansCasse()
+    {
+        Bac bac;
+        InteractionScriptee seam;
+        QString raison;
+        const QString donnees = bac.monterSansCasse(u"Cle USB"_s, &raison);
+        if (donnees.isEmpty())
+            QSKIP(qPrintable(u"no case-insensitive FUSE folder: "_s + raison));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(donnees));
+        const QString jeu = bac.creerJeu();
+        bac.ecrire(u"MSTS/TRAINS/TRAINSET/Neuf/V2.wag"_s);
+        const QString consists = jeu + u"TRAINS/CONSISTS/"_s;
+        const QByteArray petit = "WagonData ( V1 Vieux )\n", grand = "\tWagonData ( V1 Vieux )\r\n";
+        bac.ecrire(u"MSTS/TRAINS/CONSISTS/a.con"_s, petit);
+        bac.ecrire(u"MSTS/TRAINS/CONSISTS/A.con"_s, grand);
+        DemandeRemplacement d;
+        d.dossierJeu = jeu;
+        d.dossierConsists = consists;
+        d.ancien = vehicule(u"Vieux/V1.wag"_s);
+        d.nouveau = vehicule(u"Neuf/V2.wag"_s);
+        const Bilan bilan = remplacer(d);
+        QCOMPARE(bilan.changes.size(), 1);
+        QCOMPARE(bilan.laisses.size(), 1);
+        const QString change = bilan.changes[0], laisse = bilan.laisses[0].nom;
+        QCOMPARE(QSet<QString>({change, laisse}), QSet<QString>({u"a.con"_s, u"A.con"_s}));
+        const QByteArray avantLaisse = laisse == u"a.con" ? petit : grand;
+        QCOMPARE(Bac::lire(consists + laisse), avantLaisse);
+        QCOMPARE(Bac::lire(bilan.sauvegarde + u'/' + change), change == u"a.con" ? petit : grand);
+
+        const Bilan annule = annulerDernier(jeu, consists);
+        QCOMPARE(annule.changes, QStringList{change});
+        QVERIFY(annule.laisses.isEmpty());
+        QCOMPARE(Bac::lire(consists + u"a.con"_s), petit);
+        QCOMPARE(Bac::lire(consists + u"A.con"_s), grand);
+    }
+
     void manquants()
     {
         Bac bac;
