@@ -60,6 +60,7 @@ enum class Motif {
     LectureSeule,  // read-only or hidden, and no one to ask (command line)
     Refuse,        // read-only or hidden, and the user said No
     ModifieDepuis, // undo: changed since the replacement
+    Disparu,       // undo: no longer in the consist folder
     Echec,         // a failure of the system; `detail` describes it
 };
 

@@ -332,7 +332,7 @@ Bilan annulerDernier(const QString &dossierJeu, const QString &dossierConsists, 
         try {
             QFile courant(chemin);
             if (!courant.exists()) {
-                laisser(Motif::ModifieDepuis);
+                laisser(Motif::Disparu);
                 continue;
             }
             if (!courant.open(QIODevice::ReadOnly))

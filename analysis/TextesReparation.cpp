@@ -38,6 +38,9 @@ QString texteLaisse(const ConsistLaisse &l, const QString &nouveau)
     case Motif::ModifieDepuis:
         numero = 70;
         break;
+    case Motif::Disparu:
+        numero = 77;
+        break;
     case Motif::Echec:
         break;
     }

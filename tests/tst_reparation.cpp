@@ -126,6 +126,7 @@ private slots:
         QCOMPARE(remplacer(d).changes, QStringList({"a.con", "b.con"}));
         const QByteArray aDeuxFois = Bac::lire(consists + u"a.con"_s);
         bac.ecrire(u"MSTS/TRAINS/CONSISTS/b.con"_s, "edited by hand");
+        QVERIFY(QFile::remove(consists + u"c.con"_s)); // not in this replacement: no word of it
 
         Bilan annule = annulerDernier(jeu, consists);
         QCOMPARE(annule.changes, QStringList({"a.con"}));
@@ -138,6 +139,14 @@ private slots:
         QCOMPARE(Bac::lire(consists + u"a.con"_s), a);
         QCOMPARE(Bac::lire(consists + u"b.con"_s), QByteArray("edited by hand"));
         QVERIFY(annulerDernier(jeu, consists).sauvegarde.isEmpty());
+
+        // A consist gone since is said to be gone, not changed.
+        d.ancien = vehicule(u"Vieux/V1.wag"_s);
+        d.nouveau = vehicule(u"Neuf/V2.wag"_s);
+        QCOMPARE(remplacer(d).changes, QStringList({"a.con"}));
+        QVERIFY(QFile::remove(consists + u"a.con"_s));
+        annule = annulerDernier(jeu, consists);
+        QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"a.con", Motif::Disparu, {}}}));
     }
 
     // A backups folder that ignores letter case holds one backup for "a.con"
@@ -240,7 +249,14 @@ private slots:
         QCOMPARE(choix, QStringList({"Inoui/TGV.wag", "Autre/A.wag"}));
         const QList<Message> &m = s.seam.messages;
         QCOMPARE(m.size(), 6);
-        QVERIFY(m[0].texte.startsWith(u'2') && m[1].texte.contains(u"2.con") && m[3].texte.contains(u"800 v2"));
+        // The replace's own question about a protected consist, and the
+        // plural of the count.
+        const auto cle = [&](const char *k) {
+            return s.M(k).replace(u"%n"_s, u"\r\n"_s).replace(u"[old]"_s, u"800 v2/TGV.wag"_s);
+        };
+        QCOMPARE(m[0].texte, cle("Msg62").replace(u"[num]"_s, u"2"_s).replace(u"[new]"_s, u"Inoui/TGV.wag"_s));
+        QCOMPARE(m[1].texte, cle("Msg78").replace(u"[file]"_s, u"2.con"_s));
+        QVERIFY(m[3].texte.contains(u"800 v2") && m[4].texte == m[1].texte);
         QCOMPARE(m[5].texte, u"Consists restaurés : 2"_s);
         QCOMPARE(Bac::lire(ro), QByteArray("WagonData ( TGV \"800 v2\" )"));
         QCOMPARE(sf::lireAttributs(ro) & sf::Cache, int(sf::Cache));
