@@ -198,6 +198,33 @@ private slots:
         }
     }
 
+    // The save dialogs' file types speak the window's language; an older
+    // language file without them borrows the default file's.
+    void typesDeFichiers()
+    {
+        for (const bool ancien : {false, true}) {
+            SceneFenetre s(u"crv-1.0.7-english.lng"_s);
+            if (ancien) { // the English file as it was before the file types had keys of their own
+                const QString fichier = DossierAppli + u"lang/crv-1.0.7-english.lng"_s;
+                QByteArray octets = Bac::lire(fichier);
+                octets.replace("\r\n[Filter]\r\n", "\r\n[Ancien]\r\n");
+                QFile f(fichier);
+                QVERIFY(f.open(QIODevice::WriteOnly) && f.write(octets) == octets.size());
+            }
+            s.lister({u"a.con"_s});
+            s.f->mnuEnregistrerListe_Click();
+            frmRapportDetaille r;
+            r.cmdEnregistrer_Click();
+            QCOMPARE(s.seam.choixDemandes.size(), 2);
+            QCOMPARE(s.seam.choixDemandes[0].filtre, ancien
+                                                         ? u"Fichier texte (*.txt)|*.txt|Tous les fichiers (*.*)|*.*"_s
+                                                         : u"Text file (*.txt)|*.txt|All files (*.*)|*.*"_s);
+            QVERIFY(
+                s.seam.choixDemandes[1].filtre.startsWith(ancien ? u"Fichier CSV (*.csv)"_s : u"CSV file (*.csv)"_s));
+            QVERIFY(s.seam.messages.isEmpty());
+        }
+    }
+
     void dialogueEnregistrement_data()
     {
         // filtre: CSV, text, all files; attendu: empty: refused, the dialog open
