@@ -17,6 +17,7 @@ add_library(corvanel_core STATIC
   platform/Instance.cpp
   platform/Lancement.cpp
   platform/Volumes.cpp
+  platform/SignauxDeFin.cpp
   fileops/SystemeFichiers.cpp
   fileops/SystemeFichiersCopie.cpp
   fileops/SystemeFichiersCorbeille.cpp
