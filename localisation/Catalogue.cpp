@@ -99,6 +99,7 @@ QList<EntreeCatalogue> construire()
     ajouterNouvelles(c, M, {"Msg80"}, {"[old]", "[new]", "[date]", "[time]"});
     // The file types of the save and open dialogs, in the user's language.
     ajouterNouvelles(c, QStringLiteral("Filter"), {"Filter01", "Filter02", "Filter03"});
+    ajouterNouvelles(c, QStringLiteral("ToolTip"), {"ToolTip01", "ToolTip02"});
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error30"}, {"[new]"});
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error31"}, {"[old]", "[new]"});
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error32"}, {"[file]"});

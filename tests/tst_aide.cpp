@@ -94,7 +94,8 @@ private slots:
         QTest::newRow("anglais") << Anglais;
     }
 
-    // Alt and a letter reach one control in every window, in each language.
+    // Alt and a letter reach one control in every window, in each language;
+    // the buttons without a word have a tip.
     void touchesDAcces()
     {
         const auto [langue] = donnees<QString>("langue");
@@ -111,6 +112,10 @@ private slots:
                  s.f.get(), &rapport, &manquants, &choix, &destination, &nouveau, &proprietes, &jeu, &programme})
             QVERIFY2(touchesEnDouble(*w).isEmpty(),
                      qPrintable(w->metaObject()->className() + u" "_s + touchesEnDouble(*w).join(u"; "_s)));
+        // The buttons that show only a letter say what they do, in the same language.
+        QCOMPARE(s.f->cmdSelectionner[0]->toolTip(), s.L(u"ToolTip"_s, u"ToolTip01"_s));
+        QCOMPARE(s.f->cmdSelectionner[1]->toolTip(), s.L(u"ToolTip"_s, u"ToolTip02"_s));
+        QVERIFY(!s.f->cmdSelectionner[0]->toolTip().isEmpty());
     }
 
     void aPropos_data()
