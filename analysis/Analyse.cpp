@@ -142,7 +142,7 @@ QByteArray listeTexte(const QStringList &entete, const QStringList &noms)
 
 QStringList enteteListe(const QString &msg20, const QString &msg21, const QDateTime &quand)
 {
-    const QLocale locale = QLocale::system();
+    const QLocale locale; // the language file's, see chargerTraductionsQt()
     QString date = remplacer(msg21, u"[date]", locale.toString(quand.date(), QLocale::ShortFormat));
     date = remplacer(date, u"[time]", locale.toString(quand.time(), QLocale::ShortFormat));
     return {msg20, date, QString(62, u'-'), QStringLiteral(" ")};

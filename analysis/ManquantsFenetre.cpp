@@ -229,7 +229,7 @@ void frmManquants::cmdAnnuler_Click()
         cmdAnnuler->setEnabled(false);
         return;
     }
-    const QLocale locale = QLocale::system();
+    const QLocale locale; // the language file's, see chargerTraductionsQt()
     const QDateTime quand = s->date.toLocalTime();
     QString question = remplacer(message(s->consists.size() == 1 ? 80 : 72), u"[old]", s->ancien);
     question = remplacer(question, u"[new]", s->nouveau);

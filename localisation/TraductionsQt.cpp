@@ -19,6 +19,11 @@ void chargerTraductionsQt(const QString &fichier)
         QCoreApplication::removeTranslator(enUsage.get());
         enUsage.reset();
     }
+    // Dates follow the language of the window too (month names and their
+    // order in the properties and the overwrite question), from the file's
+    // optional Locale key; without it, the system's.
+    const QString regional = LireLangue(fichier, QStringLiteral("Language"), QStringLiteral("Locale"), false);
+    QLocale::setDefault(regional.isEmpty() ? QLocale::system() : QLocale(regional));
     const QString langue = LireLangue(fichier, QStringLiteral("Language"), QStringLiteral("Qt"), false);
     const QLocale locale = langue.isEmpty() ? QLocale::system() : QLocale(langue);
     auto traducteur = std::make_unique<QTranslator>();

@@ -279,6 +279,11 @@ private slots:
         QCOMPARE(s.f->fraTFI->title(), LireLangue(langue, "Frame", "Frame04"));
         QCOMPARE(s.f->mnuAbout->text(), LireLangue(langue, "Menu", "Menu305"));
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), refuse ? u"&Oui"_s : u"&Yes"_s);
+        // Dates in the window's language: the French file names its country, the English one leaves it to the system.
+        const QDateTime quand(QDate(2026, 12, 7), QTime(9, 5, 3));
+        QCOMPARE(dateGenerale(quand), refuse ? u"07/12/2026 09:05:03"_s
+                                             : QLocale::system().toString(quand.date(), QLocale::ShortFormat) + u' ' +
+                                                   QLocale::system().toString(quand.time(), u"HH:mm:ss"_s));
         // A text added since the file was made: the default file's, and nothing ends.
         if (sectionCle.value(1) == u"Msg50")
             QCOMPARE(texte(u"Messages"_s, u"Msg50"_s),

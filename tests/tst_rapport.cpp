@@ -34,7 +34,7 @@ struct Scene : SceneFenetre {
     // In Windows-1252 (Latin-1 here), or UTF-8 with its byte-order mark.
     bool enTexte(const QByteArray &vu, const QString &lignes, bool utf8 = false) const
     {
-        const QLocale l = QLocale::system();
+        const QLocale l;
         for (const QDateTime &t : {avant, QDateTime::currentDateTime()}) {
             const QString attendu =
                 u"Corvanel - Consists invalides\r\nCréé le "_s + l.toString(t.date(), QLocale::ShortFormat) + u" à "_s +
