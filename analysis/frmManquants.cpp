@@ -76,6 +76,7 @@ QVariant ModeleManquants::headerData(int section, Qt::Orientation orientation, i
 frmManquants::frmManquants(frmCorvanel *principale, QWidget *parent) : QDialog(parent), m_principale(principale)
 {
     preparerDialogue(*this);
+    setWindowFlag(Qt::WindowMaximizeButtonHint); // a long report is read better large
     Disposition d;
     m_modele = new ModeleManquants(this);
     m_tri = new QSortFilterProxyModel(this);
@@ -90,27 +91,27 @@ frmManquants::frmManquants(frmCorvanel *principale, QWidget *parent) : QDialog(p
     // The rows come most-named first; a click on a header sorts by it.
     MSHFlexGrid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     MSHFlexGrid->setSortingEnabled(true);
-    d.placer(MSHFlexGrid, 105, 105, 9690, 3570);
+    d.placer(MSHFlexGrid, 105, 105, 9690, 3570, Ancre::Largeur | Ancre::Hauteur);
 
     lblInformations = new QLabel(this);
-    d.placer(lblInformations, 105, 3750, 9690, 255);
+    d.placer(lblInformations, 105, 3750, 9690, 255, Ancre::Bas | Ancre::Largeur);
     lblConsists = new QLabel(this);
-    d.placer(lblConsists, 105, 4050, 9690, 255);
+    d.placer(lblConsists, 105, 4050, 9690, 255, Ancre::Bas | Ancre::Largeur);
     lstConsists = new QListWidget(this);
     lstConsists->setSelectionMode(QAbstractItemView::NoSelection);
-    d.placer(lstConsists, 105, 4320, 9690, 1230);
+    d.placer(lstConsists, 105, 4320, 9690, 1230, Ancre::Bas | Ancre::Largeur);
 
     pbJauge = jaugeAuRepos(this);
-    d.placer(pbJauge, 105, 5640, 9690, 240);
+    d.placer(pbJauge, 105, 5640, 9690, 240, Ancre::Bas | Ancre::Largeur);
 
     cmdActualiser = new QPushButton(QStringLiteral("Actualiser"), this);
-    d.placer(cmdActualiser, 105, 6000, 1455, 375);
+    d.placer(cmdActualiser, 105, 6000, 1455, 375, Ancre::Bas);
     cmdRemplacer = new QPushButton(QStringLiteral("Remplacer par..."), this);
-    d.placer(cmdRemplacer, 1665, 6000, 2235, 375);
+    d.placer(cmdRemplacer, 1665, 6000, 2235, 375, Ancre::Bas);
     cmdAnnuler = new QPushButton(QStringLiteral("Annuler le dernier remplacement"), this);
-    d.placer(cmdAnnuler, 4005, 6000, 3150, 375);
+    d.placer(cmdAnnuler, 4005, 6000, 3150, 375, Ancre::Bas);
     cmdFermer = new QPushButton(QStringLiteral("Fermer"), this);
-    d.placer(cmdFermer, 8340, 6000, 1455, 375);
+    d.placer(cmdFermer, 8340, 6000, 1455, 375, Ancre::Bas | Ancre::Droite);
     for (QPushButton *b : {cmdActualiser, cmdRemplacer, cmdAnnuler, cmdFermer})
         b->setAutoDefault(false);
 
@@ -122,7 +123,7 @@ frmManquants::frmManquants(frmCorvanel *principale, QWidget *parent) : QDialog(p
             &frmManquants::MSHFlexGrid_SelectionChange);
 
     Form_Load();
-    setFixedSize(d.appliquer(d.echelleNecessaire(), 9900, 6480));
+    rendreExtensible(*this, d, 9900, 6480);
     const int largeur = MSHFlexGrid->width();
     for (int c = 0; c < 3; ++c)
         MSHFlexGrid->setColumnWidth(c, largeur * (c == 2 ? 1 : 3) / 10);

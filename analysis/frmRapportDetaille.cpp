@@ -90,6 +90,7 @@ frmRapportDetaille::frmRapportDetaille(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QString::fromUtf8("Rapport détaillé"));
     preparerDialogue(*this);
+    setWindowFlag(Qt::WindowMaximizeButtonHint); // a long report is read better large
 
     // Wide enough for three columns of names as long as real consists and
     // vehicle folders have (about 30 characters).
@@ -105,17 +106,17 @@ frmRapportDetaille::frmRapportDetaille(QWidget *parent) : QDialog(parent)
     MSHFlexGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     MSHFlexGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     MSHFlexGrid->installEventFilter(this);
-    d.placer(MSHFlexGrid, 105, 105, 9690, 5040);
+    d.placer(MSHFlexGrid, 105, 105, 9690, 5040, Ancre::Largeur | Ancre::Hauteur);
 
     pbJauge = jaugeAuRepos(this);
-    d.placer(pbJauge, 105, 5250, 9690, 240);
+    d.placer(pbJauge, 105, 5250, 9690, 240, Ancre::Bas | Ancre::Largeur);
 
     cmdActualiser = new QPushButton(QStringLiteral("Actualiser"), this);
-    d.placer(cmdActualiser, 105, 5625, 1455, 375);
+    d.placer(cmdActualiser, 105, 5625, 1455, 375, Ancre::Bas);
     cmdEnregistrer = new QPushButton(QStringLiteral("Enregistrer..."), this);
-    d.placer(cmdEnregistrer, 1665, 5625, 1455, 375);
+    d.placer(cmdEnregistrer, 1665, 5625, 1455, 375, Ancre::Bas);
     cmdFermer = new QPushButton(QStringLiteral("Fermer"), this);
-    d.placer(cmdFermer, 8340, 5625, 1455, 375);
+    d.placer(cmdFermer, 8340, 5625, 1455, 375, Ancre::Bas | Ancre::Droite);
 
     connect(cmdActualiser, &QPushButton::clicked, this, &frmRapportDetaille::cmdActualiser_Click);
     connect(cmdEnregistrer, &QPushButton::clicked, this, &frmRapportDetaille::cmdEnregistrer_Click);
@@ -123,7 +124,7 @@ frmRapportDetaille::frmRapportDetaille(QWidget *parent) : QDialog(parent)
     connect(MSHFlexGrid, &QAbstractItemView::doubleClicked, this, &frmRapportDetaille::MSHFlexGrid_Click);
 
     Form_Load();
-    setFixedSize(d.appliquer(d.echelleNecessaire(), 9900, 6105));
+    rendreExtensible(*this, d, 9900, 6105);
 }
 
 void frmRapportDetaille::Form_Load()

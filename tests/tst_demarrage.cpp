@@ -174,11 +174,23 @@ private slots:
         QVERIFY(!f.windowIcon().isNull());
         // Only search, report and clean-up, with the menus and their free items.
         QCOMPARE(s.commandes(), u"RDNmstxl FOA epg"_s);
-        // Fixed size; no caption is clipped by its control.
-        QCOMPARE(f.minimumSize(), f.maximumSize());
+        // Opens at its designed size, no caption clipped by its control; made
+        // larger, the list takes the room and the commands keep their size
+        // at the right edge.
+        QCOMPARE(f.size(), f.minimumSizeHint());
         for (QPushButton *b : f.findChildren<QPushButton *>())
             QVERIFY2(b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&')) < b->width(),
                      qPrintable(b->text()));
+        const QSize liste = f.lstLFI->size(), bouton = f.cmdRechercher->size();
+        const int marge = f.centralWidget()->width() - f.pbJauge->geometry().right();
+        const int sousLesBoutons = f.lstLFI->parentWidget()->height() - f.cmdSelectionner[0]->geometry().bottom();
+        f.resize(f.size() + QSize(300, 200));
+        QCoreApplication::processEvents();
+        QCOMPARE(f.lstLFI->size(), liste + QSize(300, 200));
+        QCOMPARE(f.cmdRechercher->size(), bouton);
+        QCOMPARE(f.centralWidget()->width() - f.pbJauge->geometry().right(), marge);
+        QCOMPARE(f.lstLFI->parentWidget()->height() - f.cmdSelectionner[0]->geometry().bottom(), sousLesBoutons);
+        f.resize(f.minimumSizeHint());
 
         // Then a list: the selected count, the current row, and the items that
         // follow the current entry.

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -66,18 +67,67 @@ int enPixels(int twips, double echelle)
     return static_cast<int>(std::lround(twips / TwipsParPixel * echelle));
 }
 
-void Disposition::placer(QWidget *w, int gauche, int haut, int largeur, int hauteur)
+void Disposition::placer(QWidget *w, int gauche, int haut, int largeur, int hauteur, int ancres)
 {
-    m_places.push_back({w, QRect(gauche, haut, largeur, hauteur)});
+    m_places.push_back({w, QRect(gauche, haut, largeur, hauteur), ancres});
 }
 
-QSize Disposition::appliquer(double echelle, int largeur, int hauteur) const
+QSize Disposition::appliquer(double echelle, int largeur, int hauteur, QSize surplus) const
 {
+    const int dx = std::max(0, surplus.width()), dy = std::max(0, surplus.height());
     for (const Place &p : m_places) {
-        p.widget->setGeometry(enPixels(p.twips.x(), echelle), enPixels(p.twips.y(), echelle),
-                              enPixels(p.twips.width(), echelle), enPixels(p.twips.height(), echelle));
+        const auto plus = [&p](int ancre, int d) { return (p.ancres & ancre) ? d : 0; };
+        p.widget->setGeometry(enPixels(p.twips.x(), echelle) + plus(Ancre::Droite, dx),
+                              enPixels(p.twips.y(), echelle) + plus(Ancre::Bas, dy),
+                              enPixels(p.twips.width(), echelle) + plus(Ancre::Largeur, dx),
+                              enPixels(p.twips.height(), echelle) + plus(Ancre::Hauteur, dy));
     }
     return {enPixels(largeur, echelle), enPixels(hauteur, echelle)};
+}
+
+namespace {
+
+// Lays the controls out again at each resize of the window's client area.
+class Extension : public QObject {
+public:
+    Extension(QWidget &client, const Disposition &d, double echelle, int largeur, int hauteur, QSize taille)
+        : QObject(&client), m_client(client), m_disposition(d), m_echelle(echelle), m_largeur(largeur),
+          m_hauteur(hauteur), m_taille(taille)
+    {
+        setObjectName(QStringLiteral("corvanel-extension"));
+        client.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *objet, QEvent *evenement) override
+    {
+        if (objet == &m_client && evenement->type() == QEvent::Resize)
+            m_disposition.appliquer(m_echelle, m_largeur, m_hauteur, m_client.size() - m_taille);
+        return false;
+    }
+
+private:
+    QWidget &m_client;
+    Disposition m_disposition;
+    double m_echelle;
+    int m_largeur, m_hauteur;
+    QSize m_taille;
+};
+
+} // namespace
+
+void rendreExtensible(QWidget &client, const Disposition &d, int largeur, int hauteur)
+{
+    delete client.findChild<QObject *>(QStringLiteral("corvanel-extension"), Qt::FindDirectChildrenOnly);
+    const double echelle = d.echelleNecessaire();
+    const QSize taille = d.appliquer(echelle, largeur, hauteur);
+    client.setMinimumSize(taille);
+    new Extension(client, d, echelle, largeur, hauteur, taille);
+    // Not yet shown or sized, a widget's size means nothing: the design's.
+    const QSize actuelle =
+        client.isVisible() || client.testAttribute(Qt::WA_Resized) ? client.size().expandedTo(taille) : taille;
+    d.appliquer(echelle, largeur, hauteur, actuelle - taille);
+    client.resize(actuelle);
 }
 
 double Disposition::echelleNecessaire() const

@@ -25,12 +25,20 @@ inline constexpr double TwipsParPixel = 15.0;
 // Arial 8.25 points, the font of every window (Liberation Sans stands in).
 QFont policeFenetres(bool gras = false);
 
+// How a control follows a window the user makes larger than designed: it
+// keeps its place and size unless it moves with the right or bottom edge, or
+// stretches with the window's width or height.
+namespace Ancre {
+enum : int { Droite = 1, Bas = 2, Largeur = 4, Hauteur = 8 };
+}
+
 class Disposition {
 public:
-    void placer(QWidget *w, int gauche, int haut, int largeur, int hauteur);
-    // Places every control at the scale; returns the client size of a
+    void placer(QWidget *w, int gauche, int haut, int largeur, int hauteur, int ancres = 0);
+    // Places every control at the scale, moved and stretched by `surplus`
+    // pixels the window has beyond its design; returns the client size of a
     // window designed as `largeur` x `hauteur` twips.
-    QSize appliquer(double echelle, int largeur, int hauteur) const;
+    QSize appliquer(double echelle, int largeur, int hauteur, QSize surplus = {}) const;
 
     // The smallest scale (at least 1, at most 2) at which every button's
     // caption, frame's title and label marked with the property "legende"
@@ -41,11 +49,18 @@ private:
     struct Place {
         QWidget *widget;
         QRect twips;
+        int ancres;
     };
     std::vector<Place> m_places;
 };
 
 int enPixels(int twips, double echelle = 1.0);
+
+// A window the user may resize and maximise: `client` (a dialog, or a main
+// window's central widget) opens at its designed size, never gets smaller,
+// and its controls follow their anchors as it grows. Called again (a new
+// language, a new scale), it replaces the earlier arrangement.
+void rendreExtensible(QWidget &client, const Disposition &d, int largeur, int hauteur);
 
 // Every dialog: a fixed frame with a close box only, in the windows' font.
 void preparerDialogue(QWidget &dialogue);

@@ -58,37 +58,38 @@ void frmCorvanel::construire()
     LineMenu = new QFrame(client);
     LineMenu->setFrameShape(QFrame::HLine);
     LineMenu->setStyleSheet(QStringLiteral("color: #0000ff; background: #0000ff;"));
-    d.placer(LineMenu, 0, 0, LargeurClient, 15);
+    d.placer(LineMenu, 0, 0, LargeurClient, 15, Ancre::Largeur);
 
     fraDossierMSTS = cadre(client, QStringLiteral("Emplacement de Train Simulator"));
-    d.placer(fraDossierMSTS, 105, 105, 7890, 855);
+    d.placer(fraDossierMSTS, 105, 105, 7890, 855, Ancre::Largeur);
     Picture4 = panneau(fraDossierMSTS);
-    d.placer(Picture4, 105, 210, 7680, 540);
+    d.placer(Picture4, 105, 210, 7680, 540, Ancre::Largeur);
     txtDossierMSTS = new QLineEdit(fraDossierMSTS);
     txtDossierMSTS->setReadOnly(true);
-    d.placer(txtDossierMSTS, 210, 315, 7470, 330);
+    d.placer(txtDossierMSTS, 210, 315, 7470, 330, Ancre::Largeur);
 
     fraLFI = cadre(client, QStringLiteral("Liste des fichiers invalides"));
-    d.placer(fraLFI, 105, 1050, 3795, 4005);
+    // The list takes what the window gains; the commands keep to its right.
+    d.placer(fraLFI, 105, 1050, 3795, 4005, Ancre::Largeur | Ancre::Hauteur);
     Picture1 = panneau(fraLFI);
-    d.placer(Picture1, 105, 210, 3585, 3690);
+    d.placer(Picture1, 105, 210, 3585, 3690, Ancre::Largeur | Ancre::Hauteur);
     lstLFI = new QListWidget(Picture1);
     // Each click changes one entry; several can be selected at once.
     lstLFI->setSelectionMode(QAbstractItemView::MultiSelection);
     m_noms = new DelegueListeNoms(lstLFI);
     lstLFI->setEnabled(false);
-    d.placer(lstLFI, 105, 105, 3375, 3180);
+    d.placer(lstLFI, 105, 105, 3375, 3180, Ancre::Largeur | Ancre::Hauteur);
     cmdSelectionner[0] = bouton(Picture1, QStringLiteral("V"));
-    d.placer(cmdSelectionner[0], 210, 3360, 330, 330);
+    d.placer(cmdSelectionner[0], 210, 3360, 330, 330, Ancre::Bas);
     cmdSelectionner[1] = bouton(Picture1, QStringLiteral("X"));
-    d.placer(cmdSelectionner[1], 630, 3360, 330, 330);
+    d.placer(cmdSelectionner[1], 630, 3360, 330, 330, Ancre::Bas);
     for (QPushButton *b : cmdSelectionner) {
         b->setFont(policeFenetres(true));
         b->setEnabled(false);
     }
 
     fraRFI = cadre(client, QStringLiteral("Recherche des fichiers invalides"));
-    d.placer(fraRFI, 4095, 1050, 3900, 1590);
+    d.placer(fraRFI, 4095, 1050, 3900, 1590, Ancre::Droite);
     Picture2 = panneau(fraRFI);
     d.placer(Picture2, 105, 210, 3690, 1275);
     cmdRechercher = bouton(Picture2, QStringLiteral("&Rechercher"));
@@ -99,7 +100,7 @@ void frmCorvanel::construire()
     d.placer(cmdNettoyer, 945, 945, 1800, 330);
 
     fraTFI = cadre(client, QStringLiteral("Traitement des fichiers invalides"));
-    d.placer(fraTFI, 4095, 2730, 3900, 1170);
+    d.placer(fraTFI, 4095, 2730, 3900, 1170, Ancre::Droite);
     Picture3 = panneau(fraTFI);
     d.placer(Picture3, 105, 210, 3690, 855);
     cmdDeplacerVers = bouton(Picture3, QStringLiteral("&Deplacer Vers..."));
@@ -115,13 +116,13 @@ void frmCorvanel::construire()
         QStringLiteral("QLabel { background: white; color: #0000c0; border: 1px solid #a0a0a0; padding: 0 3px; }"));
     lblInformations->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblInformations->setWordWrap(true);
-    d.placer(lblInformations, 4095, 4095, 3900, 645);
+    d.placer(lblInformations, 4095, 4095, 3900, 645, Ancre::Droite | Ancre::Hauteur);
 
     pbJauge = new QProgressBar(client);
     pbJauge->setTextVisible(false);
     pbJauge->setRange(0, 100);
     pbJauge->setValue(0);
-    d.placer(pbJauge, 4095, 4830, 3900, 225);
+    d.placer(pbJauge, 4095, 4830, 3900, 225, Ancre::Droite | Ancre::Bas);
 
     connect(cmdRechercher, &QPushButton::clicked, this, &frmCorvanel::cmdRechercher_Click);
     connect(cmdRapportDetaille, &QPushButton::clicked, this, &frmCorvanel::cmdRapportDetaille_Click);
@@ -199,9 +200,10 @@ bool frmCorvanel::menuActif(const QMenu *menu)
 
 void frmCorvanel::disposer()
 {
-    const QSize client = m_disposition.appliquer(m_disposition.echelleNecessaire(), LargeurClient, HauteurClient);
-    centralWidget()->setFixedSize(client);
-    setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height());
+    rendreExtensible(*centralWidget(), m_disposition, LargeurClient, HauteurClient);
+    // The designed size at first; afterwards the user's, unless too small
+    // for a translation's longer captions.
+    resize(testAttribute(Qt::WA_Resized) ? size().expandedTo(minimumSizeHint()) : minimumSizeHint());
 }
 
 void TraduireFenetrePrincipale(frmCorvanel &f, const QString &Fichier)
