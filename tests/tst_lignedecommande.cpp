@@ -86,7 +86,7 @@ private slots:
                    "C\xc3\xb4te d'Azur.con\t|\t\"S\"\t|\t\"Absent.wag\"\n"
             << QByteArray();
         // The language file is checked before a line is written, in every mode.
-        for (const char *mode : {"--scan", "--report", "--missing", "--used-by"})
+        for (const char *mode : {"--scan", "--report", "--missing", "--used-by", "--routes"})
             QTest::newRow(mode) << QStringList{mode, "jeu", "--lang", "absent.lng"} << 2 << QByteArray("")
                                 << QByteArray("absent.lng");
         // RFC 4180 fields; only invalid consists count.
@@ -94,10 +94,18 @@ private slots:
                                   << QByteArray(
                                          "b.con,\"R,1\",\"s\"\"1\",\nC\xc3\xb4te d'Azur.con,\"R,1\",T,x;\xc3\xa9\n")
                                   << QByteArray("Consists invalides utilis\xc3\xa9s par des services : 2\n");
+        // The player's consist has no first vehicle: the activity cannot
+        // start. The counts come from the language file.
+        QTest::newRow("lignes")
+            << QStringList{"--routes", "jeu", "--lang", "crv-1.0.7-english.lng"} << 1
+            << QByteArray("\"R,1\",x.act,blocks,S/Absent.wag\n")
+            << QByteArray("Activities and timetables checked: 3\nThat cannot start: 1\nThat run with gaps: 0\n");
+        QTest::newRow("lignes, rien ne manque")
+            << QStringList{"--routes", "sain"} << 0 << QByteArray("") << QByteArray("s : 0\nQui ne peuvent pas");
         QTest::newRow("services, aucun") << QStringList{"--used-by", "sain"} << 0 << QByteArray("")
                                          << QByteArray("services : 0\n");
         // A folder that is not there, or holds no TRAINS/CONSISTS: named on standard error, nothing written.
-        for (const char *mode : {"--scan", "--report", "--used-by", "--missing", "--replace", "--undo"})
+        for (const char *mode : {"--scan", "--report", "--used-by", "--routes", "--missing", "--replace", "--undo"})
             for (const char *dossier : {"absent", "vide"})
                 QTest::addRow("%s %s", mode, dossier)
                     << QStringList{mode, dossier} << 2 << QByteArray("") << QByteArray("<dossier>");
