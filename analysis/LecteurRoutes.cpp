@@ -1,5 +1,9 @@
 #include "analysis/LecteurRoutes.h"
 
+#include "platform/Texte.h"
+
+#include <QStringDecoder>
+
 #include <optional>
 
 namespace corvanel {
@@ -260,6 +264,27 @@ QString cheminDeCellule(QStringView cellule)
 }
 
 } // namespace
+
+QString decoderTexte(QByteArrayView octets)
+{
+    if (octets.startsWith("\xEF\xBB\xBF")) {
+        // The mark was taken off the file's start; one further on is text.
+        QStringDecoder utf8(QStringConverter::Utf8,
+                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        return utf8.decode(octets.sliced(3));
+    }
+    const bool le = octets.startsWith("\xFF\xFE");
+    if (!le && !octets.startsWith("\xFE\xFF"))
+        return depuisAnsi(octets);
+    // Code units as they stand (a lone surrogate reads as itself); an odd
+    // last byte is no character.
+    const auto *o = reinterpret_cast<const unsigned char *>(octets.data());
+    QString texte((octets.size() - 2) / 2, Qt::Uninitialized);
+    QChar *sortie = texte.data();
+    for (qsizetype k = 2; k + 1 < octets.size(); k += 2)
+        *sortie++ = QChar(char16_t(le ? (o[k] | (o[k + 1] << 8)) : ((o[k] << 8) | o[k + 1])));
+    return texte;
+}
 
 ContenuActivite lireActivite(QStringView texte)
 {

@@ -3,6 +3,7 @@
 // and Open Rails timetables (.timetable_or, .timetable-or), from their text
 // already decoded. Nothing here touches a file: the route check reads each
 // file once and hands its text over, and the fuzz target drives these alone.
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -51,6 +52,11 @@ struct ContenuHoraire {
     bool lisible = false;       // false: empty, or its first character is no separator
     QList<TrainHoraire> trains; // in column order
 };
+
+// A whole file's bytes decoded as the consist reader decodes them (UTF-16 LE
+// or BE after its mark, UTF-8 after its mark, else Windows-1252), its line
+// ends left as they are: the readers below take any of them.
+QString decoderTexte(QByteArrayView octets);
 
 ContenuActivite lireActivite(QStringView texte);
 ContenuService lireService(QStringView texte);

@@ -1,9 +1,8 @@
 #include "analysis/Routes.h"
 
-#include "analysis/LecteurConsist.h"
+#include "analysis/ConsistsNommes.h"
 #include "analysis/LecteurRoutes.h"
 #include "analysis/Manquants.h"
-#include "analysis/MoteurAnalyse.h"
 #include "analysis/Vehicules.h"
 #include "platform/ErreurExecution.h"
 
@@ -23,28 +22,8 @@ namespace corvanel {
 
 namespace {
 
-// What the check keeps of a file it has read, whichever activity or
-// timetable named it first.
-enum class Etat { Absent, Illisible, Lu };
-
-struct VehiculeAbsent {
-    QString ecrit;        // "Folder/Name.ext", as the consist spells it
-    bool premier = false; // the consist's first vehicle
-};
-
-// "Folder/Name.ext", as the consist spells the vehicle.
-QString ecritVehicule(QStringView dossier, QStringView nom, QStringView extension)
-{
-    return dossier.toString() + u'/' + nom.toString() + extension.toString();
-}
-
-struct ConsistLu {
-    Etat etat = Etat::Absent;
-    QList<VehiculeAbsent> absents;
-};
-
 struct ServiceLu {
-    Etat etat = Etat::Absent;
+    EtatFichier etat = EtatFichier::Absent;
     ContenuService contenu;
 };
 
@@ -54,7 +33,7 @@ ServiceLu lireServiceLu(const QString &dossier, const QString &surDisque)
     const std::optional<QString> texte = texteDeFichier(dossier, EntreeDossier{surDisque, {}, true});
     if (texte)
         s.contenu = lireService(*texte);
-    s.etat = texte && s.contenu.lisible ? Etat::Lu : Etat::Illisible;
+    s.etat = texte && s.contenu.lisible ? EtatFichier::Lu : EtatFichier::Illisible;
     return s;
 }
 
@@ -75,13 +54,6 @@ template <typename Fonction> void enParallele(qsizetype n, Fonction travail)
     boucle();
     for (std::thread &f : fils)
         f.join();
-}
-
-// A file name relative to a folder of the game, as a key: letter case
-// ignored, "\" and "/" alike.
-QString cle(QChar genre, const QString &relatif)
-{
-    return genre + QString(relatif).replace(u'\\', u'/').toCaseFolded();
 }
 
 // What `lire` gives for key `c`, worked out the first time only: each file is
@@ -115,136 +87,40 @@ private:
     QList<std::pair<QString, EffetManque>> m_lignes;
 };
 
+// The missing things the consists and loose vehicles an activity or a
+// timetable names add to its rows.
 class Verification {
 public:
     Verification(const QString &dossierConsists, const QString &dossierTrainset)
-        : m_consists(dossierConsists), m_racineConsists(dossierConsists), m_racineTrainset(dossierTrainset),
-          m_trainset(dossierTrainset)
+        : m_consists(dossierConsists, dossierTrainset)
     {
     }
 
-    // A consist some file names, told before any is read.
-    void annoncer(const QString &nom) { m_annonces.insert(cle(u'c', nom), nom); }
-
-    // Reads the consists told so far, when they are a good part of the
-    // consist folder, through the scan's engine: it reads the folder on
-    // other threads while this one resolves the vehicles. A few consists
-    // are read one by one as they are asked for, and so is any the engine
-    // did not hand over (one it could not read stops it).
-    void lireAnnonces()
-    {
-        QSet<QString> voulus; // as on disk, directly in the consist folder
-        for (const QString &nom : std::as_const(m_annonces)) {
-            const auto surDisque = m_consists.fichierSurDisque(nom);
-            if (surDisque && !surDisque->contains(u'/') && estNomConsist(*surDisque))
-                voulus.insert(*surDisque);
-        }
-        m_annonces.clear();
-        qsizetype fichiers = 0;
-        try {
-            fichiers = voulus.isEmpty() ? 0 : listerDossier(m_racineConsists).size();
-        } catch (const ErreurExecution &) {
-        }
-        if (voulus.isEmpty() || voulus.size() * 4 < fichiers)
-            return;
-        MoteurAnalyse moteur(m_racineConsists, m_racineTrainset);
-        ConsistLu courant;
-        bool premier = true;
-        SuiviAnalyse suivi;
-        suivi.consist = [&](const ConsistJuge &c) {
-            if (!voulus.contains(c.entree->nom))
-                return;
-            for (const VehiculeLu &v : c.vehicules) {
-                if (!v.saine)
-                    continue;
-                if (!v.existe)
-                    courant.absents.append({ecritVehicule(v.dossier, v.nom, v.extension), premier});
-                premier = false;
-            }
-            if (c.partiel)
-                return;
-            courant.etat = c.disparu ? Etat::Absent : Etat::Lu;
-            m_lusAvance.insert(c.entree->nom, std::exchange(courant, {}));
-            premier = true;
-        };
-        try {
-            moteur.analyser(Profondeur::Entiere, suivi);
-        } catch (const ErreurExecution &) {
-        }
-    }
-
-    // The consist `nom` (relative to the consist folder, extension included),
-    // read once whoever names it.
-    const ConsistLu &consist(const QString &nom)
-    {
-        return unique(m_lus, cle(u'c', nom), [&] {
-            const auto surDisque = m_consists.fichierSurDisque(nom);
-            if (!surDisque)
-                return ConsistLu{};
-            const auto lu = m_lusAvance.constFind(*surDisque);
-            return lu != m_lusAvance.cend() ? *lu : lire(*surDisque);
-        });
-    }
+    ConsistsNommes &consists() { return m_consists; }
 
     // The consist's missing things, with `effetPremier` for its first vehicle.
     void consist(Manques &m, const QString &nom, EffetManque effetPremier)
     {
         const QString ecrit = QStringLiteral("CONSISTS/") + nom;
-        const ConsistLu &lu = consist(nom);
-        if (lu.etat != Etat::Lu) {
-            m.ajouter(cle(u'c', nom), ecrit, lu.etat == Etat::Absent ? EffetManque::Bloque : EffetManque::Illisible);
+        const ConsistNomme &lu = m_consists.consist(nom);
+        if (lu.etat != EtatFichier::Lu) {
+            m.ajouter(cleDeNom(u'c', nom), ecrit,
+                      lu.etat == EtatFichier::Absent ? EffetManque::Bloque : EffetManque::Illisible);
             return;
         }
         for (const VehiculeAbsent &v : lu.absents)
-            m.ajouter(cle(u'v', v.ecrit), v.ecrit, v.premier ? effetPremier : EffetManque::Degrade);
+            m.ajouter(cleDeNom(u'v', v.ecrit), v.ecrit, v.premier ? effetPremier : EffetManque::Degrade);
     }
 
     void vehicule(Manques &m, const VehiculeNomme &v)
     {
         const QString ecrit = v.dossier + u'/' + v.nom + (v.moteur ? QStringLiteral(".eng") : QStringLiteral(".wag"));
-        if (!m_trainset.existe(ecrit, v.dossier.size()))
-            m.ajouter(cle(u'v', ecrit), ecrit, EffetManque::Degrade);
+        if (!m_consists.vehiculeExiste(ecrit, v.dossier.size()))
+            m.ajouter(cleDeNom(u'v', ecrit), ecrit, EffetManque::Degrade);
     }
 
 private:
-    ConsistLu lire(const QString &surDisque)
-    {
-        ConsistLu lu;
-        int err = 0;
-        const std::unique_ptr<QIODevice> source =
-            ouvrirEntree(m_racineConsists, EntreeDossier{surDisque, {}, true}, err);
-        if (!source) {
-            lu.etat = Etat::Illisible;
-            return lu;
-        }
-        try {
-            LecteurConsist lecteur(*source);
-            QStringView ligne;
-            bool premier = true;
-            while (lecteur.lire(ligne)) {
-                const LigneVehicule v = analyserLigne(ligne);
-                if (!v.vehicule || !v.saine)
-                    continue;
-                if (!m_trainset.existe(v)) {
-                    lu.absents.append({ecritVehicule(v.dossier, v.nom, v.extension), premier});
-                }
-                premier = false;
-            }
-            lu.etat = Etat::Lu;
-        } catch (const ErreurExecution &) {
-            lu.etat = Etat::Illisible;
-            lu.absents.clear();
-        }
-        return lu;
-    }
-
-    VerificateurVehicules m_consists;
-    QString m_racineConsists;
-    QString m_racineTrainset;
-    VerificateurVehicules m_trainset;
-    QHash<QString, QString> m_annonces;    // by key, as first named
-    QHash<QString, ConsistLu> m_lusAvance; // by name on disk
-    QHash<QString, ConsistLu> m_lus;       // by key
+    ConsistsNommes m_consists;
 };
 
 // One route: its PATHS and SERVICES looked up in any letter case, each
@@ -257,17 +133,21 @@ public:
     {
         const QString ecrit = QStringLiteral("PATHS/") + nom;
         if (!m_fichiers.fichierExiste(ecrit))
-            m.ajouter(cle(u'p', nom), ecrit, EffetManque::Bloque);
+            m.ajouter(cleDeNom(u'p', nom), ecrit, EffetManque::Bloque);
     }
 
     const QString &dossier() const { return m_dossier; }
+    qsizetype nombreDeServices() const
+    {
+        return fichiersRoute(m_dossier, u"SERVICES", {QStringLiteral(".srv")}).size();
+    }
 
     // The service `nom`'s file as on disk (relative to the route), when it
     // has not been read yet and exists; a missing one is kept as such.
     std::optional<QString> serviceALire(const QString &nom)
     {
         const QString ecrit = QStringLiteral("SERVICES/") + nom + QStringLiteral(".srv");
-        const QString c = cle(u's', ecrit);
+        const QString c = cleDeNom(u's', ecrit);
         if (m_services.contains(c))
             return std::nullopt;
         const auto surDisque = m_fichiers.fichierSurDisque(ecrit);
@@ -277,14 +157,14 @@ public:
     }
     void garderService(const QString &nom, ServiceLu lu)
     {
-        m_services.insert(cle(u's', QStringLiteral("SERVICES/") + nom + QStringLiteral(".srv")), std::move(lu));
+        m_services.insert(cleDeNom(u's', QStringLiteral("SERVICES/") + nom + QStringLiteral(".srv")), std::move(lu));
     }
 
     // The consist the service `nom` runs, when it can be read and names one.
     std::optional<QString> consistDe(const QString &nom)
     {
         const ServiceLu &s = lu(QStringLiteral("SERVICES/") + nom + QStringLiteral(".srv"));
-        if (s.etat != Etat::Lu || s.contenu.consist.isEmpty())
+        if (s.etat != EtatFichier::Lu || s.contenu.consist.isEmpty())
             return std::nullopt;
         return s.contenu.consist + QStringLiteral(".con");
     }
@@ -294,8 +174,9 @@ public:
     {
         const QString ecrit = QStringLiteral("SERVICES/") + nom + QStringLiteral(".srv");
         const ServiceLu &s = lu(ecrit);
-        if (s.etat != Etat::Lu) {
-            m.ajouter(cle(u's', nom), ecrit, s.etat == Etat::Absent ? EffetManque::Bloque : EffetManque::Illisible);
+        if (s.etat != EtatFichier::Lu) {
+            m.ajouter(cleDeNom(u's', nom), ecrit,
+                      s.etat == EtatFichier::Absent ? EffetManque::Bloque : EffetManque::Illisible);
             return;
         }
         if (const auto c = consistDe(nom))
@@ -307,7 +188,7 @@ public:
 private:
     const ServiceLu &lu(const QString &ecrit)
     {
-        return unique(m_services, cle(u's', ecrit), [&] {
+        return unique(m_services, cleDeNom(u's', ecrit), [&] {
             const auto surDisque = m_fichiers.fichierSurDisque(ecrit);
             return surDisque ? lireServiceLu(m_dossier, *surDisque) : ServiceLu{};
         });
@@ -385,6 +266,16 @@ BilanRoutes verifierRoutes(const QString &dossierJeu, const QString &dossierCons
     }
     if (avancement)
         avancement->total += aExaminer.size();
+    // Services and timetables many beside the consist folder name a good
+    // part of it (a timetable counted as the tens of trains it usually
+    // holds): the engine then reads it whole while the routes are read.
+    qsizetype nomsPossibles = 0;
+    for (const auto &r : routes)
+        nomsPossibles += r->nombreDeServices();
+    for (const AExaminer &a : std::as_const(aExaminer))
+        nomsPossibles += a.horaire ? 50 : 0;
+    if (nomsPossibles > 0 && nomsPossibles * 4 >= verification.consists().nombreDeFichiers())
+        verification.consists().lireToutEnAvance();
     QList<Examen> examens(aExaminer.size());
     // Each thread writes its own elements, through a pointer taken once.
     Examen *const examinees = examens.data();
@@ -420,7 +311,7 @@ BilanRoutes verifierRoutes(const QString &dossierJeu, const QString &dossierCons
                 continue;
             if (const auto surDisque = e.route->serviceALire(s)) {
                 services.append({e.route, s, *surDisque, {}});
-                e.route->garderService(s, ServiceLu{Etat::Illisible, {}}); // taken, read below
+                e.route->garderService(s, ServiceLu{EtatFichier::Illisible, {}}); // taken, read below
             }
         }
     }
@@ -436,16 +327,16 @@ BilanRoutes verifierRoutes(const QString &dossierJeu, const QString &dossierCons
         if (e.horaire) {
             for (const TrainHoraire &t : e.horaire->trains) {
                 for (const QString &c : t.consists)
-                    verification.annoncer(c);
+                    verification.consists().annoncer(c);
             }
         } else if (e.activite) {
             for (const QString &s : QStringList{e.activite->servicePrincipal} + e.activite->services) {
                 if (const auto c = s.isEmpty() ? std::nullopt : e.route->consistDe(s))
-                    verification.annoncer(*c);
+                    verification.consists().annoncer(*c);
             }
         }
     }
-    verification.lireAnnonces();
+    verification.consists().lireAnnonces();
 
     BilanRoutes bilan;
     for (const Examen &e : std::as_const(examens)) {

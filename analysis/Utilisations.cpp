@@ -213,7 +213,7 @@ std::optional<QString> texteDeFichier(const QString &dossier, const EntreeDossie
             break;
         octets.append(tampon, lus);
     }
-    return decoderConsist(octets);
+    return decoderTexte(octets);
 }
 
 QList<HoraireUtilisateur> horairesUtilisant(const QString &dossierJeu, const QStringList &consists,

@@ -35,6 +35,7 @@ add_library(corvanel_core STATIC
   app/LigneDeCommandeReparation.cpp
   analysis/Utilisations.cpp
   analysis/LecteurRoutes.cpp
+  analysis/ConsistsNommes.cpp
   analysis/Routes.cpp
 )
 target_include_directories(corvanel_core PUBLIC ${CMAKE_SOURCE_DIR})
