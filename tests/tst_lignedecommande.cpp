@@ -155,7 +155,8 @@ private slots:
         bac.ecrire(u"jeu/TRAINS/TRAINSET/Inoui/TGV.wag"_s, "x");
         bac.ecrire(u"jeu/TRAINS/TRAINSET/S/E.eng"_s, "x");
         const QByteArray a = consist({"WagonData ( tgv \"800, v2\" )", "EngineData ( Manque S )"});
-        const QString ro = bac.ecrire(u"jeu/TRAINS/CONSISTS/ro.con"_s, consist({"WagonData ( TGV \"800, v2\" )"}));
+        // An upper-case extension: a consist all the same, for each command.
+        const QString ro = bac.ecrire(u"jeu/TRAINS/CONSISTS/ro.CON"_s, consist({"WagonData ( TGV \"800, v2\" )"}));
         bac.ecrire(u"jeu/TRAINS/CONSISTS/a.con"_s, a);
         const QString jeu = bac.chemin(u"jeu"_s);
         Sortie s = lancer(bac, {"--missing", jeu});
@@ -167,12 +168,12 @@ private slots:
         s = lancer(bac, remplacer + QStringList{"--dry-run"});
         QCOMPARE(s.code, 1);
         QCOMPARE(s.out, QByteArray("a.con\n"));
-        QVERIFY(s.err.contains("ro.con"));
+        QVERIFY(s.err.contains("ro.CON"));
         QCOMPARE(Bac::lire(bac.chemin(u"jeu/TRAINS/CONSISTS/a.con"_s)), a);
         QFile::setPermissions(ro, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         s = lancer(bac, remplacer);
         QCOMPARE(s.code, 0);
-        QCOMPARE(s.out, QByteArray("a.con\nro.con\n"));
+        QCOMPARE(s.out, QByteArray("a.con\nro.CON\n"));
         QCOMPARE(Bac::lire(ro), consist({"WagonData ( TGV \"Inoui\" )"}));
         QCOMPARE(lancer(bac, remplacer).code, 1); // none names it now
 
@@ -181,7 +182,7 @@ private slots:
 
         s = lancer(bac, {"--undo", jeu});
         QCOMPARE(s.code, 0);
-        QCOMPARE(s.out, QByteArray("a.con\nro.con\n"));
+        QCOMPARE(s.out, QByteArray("a.con\nro.CON\n"));
         QCOMPARE(lancer(bac, {"--undo", jeu}).code, 1); // that backup is used up
     }
 
