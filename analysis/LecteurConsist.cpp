@@ -246,7 +246,9 @@ LigneVehicule analyserLigne(QStringView ligne)
 
 bool estNomConsist(QStringView nom)
 {
-    return nom.endsWith(u".con", Qt::CaseSensitive);
+    // The game and Open Rails open "X.CON" as they open "x.con": a consist
+    // left out for its letter case would be a broken one called sound.
+    return nom.endsWith(u".con", Qt::CaseInsensitive);
 }
 
 } // namespace corvanel

@@ -69,7 +69,8 @@ struct LigneVehicule {
 
 LigneVehicule analyserLigne(QStringView ligne);
 
-// A consist name ends in ".con" exactly, lower case.
+// A consist name ends in ".con" in any letter case (".CON", ".Con"...):
+// the one rule every command follows.
 bool estNomConsist(QStringView nom);
 
 } // namespace corvanel

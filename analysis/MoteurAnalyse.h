@@ -62,7 +62,8 @@ struct SuiviAnalyse {
     std::function<void(qsizetype fichiers)> liste;
     // One more file of the listing passed (consist or not), in order.
     std::function<void(qsizetype passes)> avance;
-    // A consist judged ("[name].con", exact letter case), in listing order.
+    // A consist judged (a name ending in ".con" in any letter case, as on
+    // disk), in listing order.
     std::function<void(const ConsistJuge &)> consist;
     // Called often (each consist, each line of a consist too large to hold,
     // and every few milliseconds while it waits for its threads): where a

@@ -1,6 +1,7 @@
 #include "analysis/Utilisations.h"
 
 #include "analysis/LecteurConsist.h"
+#include "analysis/LecteurRoutes.h"
 #include "platform/ErreurExecution.h"
 #include "platform/ListeDossier.h"
 
@@ -13,62 +14,13 @@ namespace corvanel {
 
 namespace {
 
-struct Fichier {
-    QString dossier;
-    EntreeDossier entree;
-};
+using Fichier = FichierRoute;
 
 struct Route {
     QString nom;
     QList<Fichier> services;
     QList<Fichier> activites;
 };
-
-QString joindre(const QString &dossier, const QString &nom)
-{
-#ifdef Q_OS_WIN
-    const bool separateur = dossier.endsWith(u'/') || dossier.endsWith(u'\\');
-#else
-    const bool separateur = dossier.endsWith(u'/');
-#endif
-    return separateur ? dossier + nom : dossier + u'/' + nom;
-}
-
-// A folder that cannot be listed holds nothing: one unreadable route must
-// not hide what the others say.
-QList<EntreeDossier> entrees(const QString &dossier)
-{
-    try {
-        return listerDossier(dossier);
-    } catch (const ErreurExecution &) {
-        return {};
-    }
-}
-
-// The sub-folders of `dossier` called `nom` in any letter case (on a
-// case-sensitive file system there may be more than one).
-QList<EntreeDossier> sousDossiers(const QString &dossier, QStringView nom)
-{
-    QList<EntreeDossier> trouves = entrees(dossier);
-    trouves.removeIf([&](const EntreeDossier &e) {
-        return !e.dossier || nomInjoignable(e) || e.nom.compare(nom, Qt::CaseInsensitive) != 0;
-    });
-    return trouves;
-}
-
-QList<Fichier> fichiers(const QString &route, QStringView sousDossier, QStringView extension)
-{
-    QList<Fichier> trouves;
-    for (const EntreeDossier &d : sousDossiers(route, sousDossier)) {
-        const QString dossier = joindre(route, d.nom);
-        for (const EntreeDossier &e : entrees(dossier)) {
-            // The extension and at least one character before it.
-            if (e.fichier && e.nom.size() > extension.size() && e.nom.endsWith(extension, Qt::CaseInsensitive))
-                trouves.append({dossier, e});
-        }
-    }
-    return trouves;
-}
 
 QString sansExtension(const Fichier &f)
 {
@@ -164,6 +116,155 @@ bool estBlanc(QChar c)
 
 } // namespace
 
+QString joindre(const QString &dossier, const QString &nom)
+{
+#ifdef Q_OS_WIN
+    const bool separateur = dossier.endsWith(u'/') || dossier.endsWith(u'\\');
+#else
+    const bool separateur = dossier.endsWith(u'/');
+#endif
+    return separateur ? dossier + nom : dossier + u'/' + nom;
+}
+
+namespace {
+
+// A folder that cannot be listed holds nothing: one unreadable route must
+// not hide what the others say.
+QList<EntreeDossier> entreesOuRien(const QString &dossier)
+{
+    try {
+        return listerDossier(dossier);
+    } catch (const ErreurExecution &) {
+        return {};
+    }
+}
+
+QList<EntreeDossier> sousDossiers(const QString &dossier, QStringView nom)
+{
+    QList<EntreeDossier> trouves = entreesOuRien(dossier);
+    trouves.removeIf([&](const EntreeDossier &e) {
+        return !e.dossier || nomInjoignable(e) || e.nom.compare(nom, Qt::CaseInsensitive) != 0;
+    });
+    return trouves;
+}
+
+} // namespace
+
+QList<DossierRoute> dossiersRoutes(const QString &dossierJeu)
+{
+    QList<DossierRoute> routes;
+    for (const EntreeDossier &r : sousDossiers(dossierJeu, u"ROUTES")) {
+        const QString dossierRoutes = joindre(dossierJeu, r.nom);
+        for (const EntreeDossier &e : entreesOuRien(dossierRoutes)) {
+            if (e.dossier && !nomInjoignable(e))
+                routes.append({e.nom, joindre(dossierRoutes, e.nom)});
+        }
+    }
+    return routes;
+}
+
+QList<FichierRoute> fichiersRoute(const QString &route, QStringView sousDossier, const QStringList &extensions)
+{
+    QStringList dossiers{route};
+    for (const QStringView nom : sousDossier.split(u'/')) {
+        QStringList suivants;
+        for (const QString &d : std::as_const(dossiers)) {
+            for (const EntreeDossier &e : sousDossiers(d, nom))
+                suivants.append(joindre(d, e.nom));
+        }
+        dossiers = suivants;
+    }
+    QList<FichierRoute> trouves;
+    for (const QString &dossier : std::as_const(dossiers)) {
+        for (const EntreeDossier &e : entreesOuRien(dossier)) {
+            if (!e.fichier)
+                continue;
+            // The extension and at least one character before it.
+            for (const QString &extension : extensions) {
+                if (e.nom.size() > extension.size() && e.nom.endsWith(extension, Qt::CaseInsensitive)) {
+                    trouves.append({dossier, e});
+                    break;
+                }
+            }
+        }
+    }
+    return trouves;
+}
+
+const QStringList &extensionsHoraires()
+{
+    static const QStringList extensions{QStringLiteral(".timetable_or"), QStringLiteral(".timetable-or")};
+    return extensions;
+}
+
+std::optional<QString> texteDeFichier(const QString &dossier, const EntreeDossier &entree)
+{
+    int err = 0;
+    const std::unique_ptr<QIODevice> source = ouvrirEntree(dossier, entree, err);
+    if (!source)
+        return std::nullopt;
+    QByteArray octets;
+    char tampon[64 * 1024];
+    for (;;) {
+        const qint64 lus = source->read(tampon, sizeof tampon);
+        if (lus < 0)
+            return std::nullopt;
+        if (lus == 0)
+            break;
+        octets.append(tampon, lus);
+    }
+    return decoderTexte(octets);
+}
+
+QList<HoraireUtilisateur> horairesUtilisant(const QString &dossierJeu, const QStringList &consists,
+                                            Progression *avancement)
+{
+    QHash<QString, qsizetype> rangs;
+    for (qsizetype i = 0; i < consists.size(); ++i)
+        rangs.insert(consists[i].toCaseFolded(), i);
+    struct Trouve {
+        qsizetype rang;
+        HoraireUtilisateur horaire;
+    };
+    QList<Trouve> trouves;
+    QList<std::pair<DossierRoute, QList<FichierRoute>>> routes;
+    for (const DossierRoute &r : dossiersRoutes(dossierJeu)) {
+        routes.append({r, fichiersRoute(r.chemin, u"ACTIVITIES/OpenRails", extensionsHoraires())});
+        if (avancement)
+            avancement->total += routes.constLast().second.size();
+    }
+    for (const auto &[route, horaires] : std::as_const(routes)) {
+        for (const FichierRoute &f : horaires) {
+            if (avancement)
+                ++avancement->faits;
+            const std::optional<QString> texte = texteDeFichier(f.dossier, f.entree);
+            if (!texte)
+                continue;
+            QSet<qsizetype> vus;
+            for (const TrainHoraire &t : lireHoraire(*texte).trains) {
+                for (const QString &c : t.consists) {
+                    const auto it = rangs.constFind(c.toCaseFolded());
+                    if (it != rangs.cend() && !vus.contains(*it)) {
+                        vus.insert(*it);
+                        trouves.append({*it, {consists[*it], route.nom, f.entree.nom}});
+                    }
+                }
+            }
+        }
+    }
+    std::stable_sort(trouves.begin(), trouves.end(), [](const Trouve &a, const Trouve &b) {
+        if (a.rang != b.rang)
+            return a.rang < b.rang;
+        if (const int c = a.horaire.route.compare(b.horaire.route, Qt::CaseInsensitive))
+            return c < 0;
+        return a.horaire.horaire.compare(b.horaire.horaire, Qt::CaseInsensitive) < 0;
+    });
+    QList<HoraireUtilisateur> resultat;
+    for (Trouve &t : trouves)
+        resultat.append(std::move(t.horaire));
+    return resultat;
+}
+
 QStringView jetonApres(QStringView ligne, qsizetype fin)
 {
     qsizetype i = fin;
@@ -202,16 +303,11 @@ QList<ServiceUtilisateur> servicesUtilisant(const QString &dossierJeu, const QSt
     }
 
     QList<Route> routes;
-    for (const EntreeDossier &r : sousDossiers(dossierJeu, u"ROUTES")) {
-        const QString dossierRoutes = joindre(dossierJeu, r.nom);
-        for (const EntreeDossier &e : entrees(dossierRoutes)) {
-            if (!e.dossier || nomInjoignable(e))
-                continue;
-            const QString dossier = joindre(dossierRoutes, e.nom);
-            routes.append({e.nom, fichiers(dossier, u"SERVICES", u".srv"), fichiers(dossier, u"ACTIVITIES", u".act")});
-            if (avancement)
-                avancement->total += routes.constLast().services.size() + routes.constLast().activites.size();
-        }
+    for (const DossierRoute &r : dossiersRoutes(dossierJeu)) {
+        routes.append({r.nom, fichiersRoute(r.chemin, u"SERVICES", {QStringLiteral(".srv")}),
+                       fichiersRoute(r.chemin, u"ACTIVITIES", {QStringLiteral(".act")})});
+        if (avancement)
+            avancement->total += routes.constLast().services.size() + routes.constLast().activites.size();
     }
 
     QList<Trouve> trouves;

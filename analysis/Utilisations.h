@@ -9,6 +9,8 @@
 // any letter case; names in the files are compared with case ignored. A
 // file that cannot be read, is empty or does not follow the layout uses
 // nothing; nothing here ever fails.
+#include "platform/ListeDossier.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -16,6 +18,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
 namespace corvanel {
 
@@ -45,6 +48,36 @@ struct Progression {
 QList<ServiceUtilisateur> servicesUtilisant(const QString &dossierJeu, const QStringList &consists,
                                             Progression *avancement = nullptr);
 
+// A file of a route's sub-folder: the folder as found, the entry as listed.
+struct FichierRoute {
+    QString dossier;
+    EntreeDossier entree;
+};
+
+struct DossierRoute {
+    QString nom;    // as on disk
+    QString chemin; // the route's folder
+};
+
+// Every folder of the game's ROUTES folder (its name in any letter case; on
+// a case-sensitive file system, every folder of that name).
+QList<DossierRoute> dossiersRoutes(const QString &dossierJeu);
+// The files of `route`'s sub-folder `sousDossier` ("A/B": each component in
+// any letter case) whose name ends in one of `extensions` in any letter case,
+// with at least one character before it. Not sub-folders.
+QList<FichierRoute> fichiersRoute(const QString &route, QStringView sousDossier, const QStringList &extensions);
+
+// The names an Open Rails timetable's file ends in: ".timetable_or",
+// ".timetable-or".
+const QStringList &extensionsHoraires();
+
+// The whole text of a route's file, decoded as consists are; none when it
+// cannot be opened or read.
+std::optional<QString> texteDeFichier(const QString &dossier, const EntreeDossier &entree);
+
+// `dossier` and `nom` joined by one separator.
+QString joindre(const QString &dossier, const QString &nom);
+
 // The token that follows a keyword ending at `fin` in `ligne`: blanks or
 // tabs, "(", blanks or tabs, then a quoted token (up to the next quote) or a
 // bare one (up to a blank, tab, "(", ")" or quote). Empty when the line does
@@ -54,5 +87,18 @@ QStringView jetonApres(QStringView ligne, qsizetype fin);
 // Letter case ignored, then exactly: a stable order for names that differ
 // only in case.
 bool avantSansCasse(const QString &a, const QString &b);
+
+// A timetable of the routes whose trains use a consist.
+struct HoraireUtilisateur {
+    QString consist; // as given
+    QString route;   // as on disk
+    QString horaire; // the timetable's file name, as on disk
+};
+
+// The timetables of `dossierJeu` whose trains use one of `consists` (file
+// names directly in the consist folder), consist by consist in the order
+// given, then by route and timetable, letter case ignored.
+QList<HoraireUtilisateur> horairesUtilisant(const QString &dossierJeu, const QStringList &consists,
+                                            Progression *avancement = nullptr);
 
 } // namespace corvanel

@@ -94,6 +94,8 @@ int executerAnalyse(const OptionsAnalyse &options, std::FILE *sortie, std::FILE 
     try {
         if (options.mode == OptionsAnalyse::Mode::Utilisations)
             return executerUtilisations(sortie, erreurs);
+        if (options.mode == OptionsAnalyse::Mode::Routes)
+            return executerRoutes(sortie, erreurs);
         MoteurAnalyse moteur(DossierConsists, DossierTrainset);
         SuiviAnalyse suivi;
         if (options.mode == OptionsAnalyse::Mode::Scan) {

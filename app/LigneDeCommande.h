@@ -10,7 +10,7 @@
 namespace corvanel {
 
 struct OptionsAnalyse {
-    enum class Mode { Scan, RapportCsv, RapportTexte, Utilisations };
+    enum class Mode { Scan, RapportCsv, RapportTexte, Utilisations, Routes };
     Mode mode = Mode::Scan;
     QString dossierJeu;
     QString langue; // a path, or a bare name looked for in lang/; empty: as the window would

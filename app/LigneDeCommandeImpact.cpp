@@ -3,6 +3,7 @@
 #include "analysis/Analyse.h"
 #include "analysis/Manquants.h"
 #include "analysis/MoteurAnalyse.h"
+#include "analysis/Routes.h"
 #include "analysis/Utilisations.h"
 #include "app/LigneDeCommande.h"
 #include "commun/modDeclarations.h"
@@ -53,6 +54,22 @@ int executerUtilisations(std::FILE *sortie, std::FILE *erreurs)
                                   QString::number(utilises.size())) +
                             u'\n');
     return services.isEmpty() ? SortieSain : SortieInvalides;
+}
+
+int executerRoutes(std::FILE *sortie, std::FILE *erreurs)
+{
+    // The summary's texts before any row: a language file without them
+    // ends the run with nothing on the standard output.
+    const auto message = [](const char *cle) { return texte(QStringLiteral("Messages"), QLatin1String(cle)); };
+    const QStringList textes{message("Msg100"), message("Msg101"), message("Msg102")};
+    const BilanRoutes bilan = verifierRoutes(DossierMSTS, DossierConsists, DossierTrainset);
+    ecrireUtf8(sortie, csvRoutes(bilan.manques));
+    QString resume;
+    for (const auto &[texteResume, nombre] : {std::pair{textes[0], bilan.fichiers}, std::pair{textes[1], bilan.bloques},
+                                              std::pair{textes[2], bilan.lacunaires}})
+        resume += remplacer(texteResume, u"[num]", QString::number(nombre)) + u'\n';
+    ecrireUtf8(erreurs, resume);
+    return bilan.manques.isEmpty() ? SortieSain : SortieInvalides;
 }
 
 } // namespace corvanel

@@ -1,6 +1,7 @@
 #pragma once
 // "--used-by": which services of the game's routes use an invalid consist,
-// and which activities run them, as CSV for scripts.
+// and which activities run them; "--routes": whether each activity and
+// timetable will run. CSV for scripts.
 #include <QString>
 #include <QStringList>
 
@@ -14,5 +15,11 @@ namespace corvanel {
 // Returns SortieSain when no invalid consist is used, SortieInvalides when
 // one is. Throws ErreurExecution when the consist folder cannot be read.
 int executerUtilisations(std::FILE *sortie, std::FILE *erreurs);
+
+// "--routes": one line "route,file,effect,missing" per activity or timetable
+// and thing it names that is missing (or the file unreadable), to `sortie`;
+// the counts to `erreurs`. SortieSain when nothing is missing, else
+// SortieInvalides.
+int executerRoutes(std::FILE *sortie, std::FILE *erreurs);
 
 } // namespace corvanel

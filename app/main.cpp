@@ -45,11 +45,19 @@ struct Options {
         QStringLiteral("Print, as CSV, the services of GAMEDIR's routes that use an invalid consist and the "
                        "activities that run them, and exit (0: none used, 1: some, 2: the folder cannot be used)."),
         QStringLiteral("GAMEDIR")};
+    QCommandLineOption routes{
+        QStringLiteral("routes"),
+        QStringLiteral(
+            "Print, as CSV (route,file,effect,missing), what each activity and timetable of GAMEDIR's routes "
+            "names that is missing, and exit (0: nothing missing, 1: something, 2: the folder cannot be "
+            "used)."),
+        QStringLiteral("GAMEDIR")};
     QCommandLineOption texte{QStringLiteral("text"), QStringLiteral("With --report: the text layout instead of CSV.")};
-    QCommandLineOption langue{QStringLiteral("lang"),
-                              QStringLiteral("With --scan, --report, --used-by, --missing, --replace or --undo: "
-                                             "the language file (a path, or a name in lang/)."),
-                              QStringLiteral("FILE")};
+    QCommandLineOption langue{
+        QStringLiteral("lang"),
+        QStringLiteral("With --scan, --report, --used-by, --routes, --missing, --replace or --undo: "
+                       "the language file (a path, or a name in lang/)."),
+        QStringLiteral("FILE")};
     QCommandLineOption manquants{QStringLiteral("missing"),
                                  QStringLiteral("Print the missing vehicles of GAMEDIR as CSV (folder, file, "
                                                 "consists naming it, where a file of that name stands) and exit "
@@ -78,7 +86,7 @@ struct Options {
             QStringLiteral("Finds the consists of a Train Simulator folder that name missing engines or wagons."));
         p.addHelpOption();
         p.addVersionOption();
-        p.addOptions({msts, demo, scan, rapport, utilisations, texte, langue, manquants, remplacer, de, vers,
+        p.addOptions({msts, demo, scan, rapport, utilisations, routes, texte, langue, manquants, remplacer, de, vers,
                       simulation, annuler});
     }
 };
@@ -86,8 +94,8 @@ struct Options {
 bool pourLaConsole(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
-        for (const char *o : {"--scan", "--report", "--used-by", "--missing", "--replace", "--undo", "--help", "-h",
-                              "-?", "--help-all", "--version", "-v"}) {
+        for (const char *o : {"--scan", "--report", "--used-by", "--routes", "--missing", "--replace", "--undo",
+                              "--help", "-h", "-?", "--help-all", "--version", "-v"}) {
             if (std::strcmp(argv[i], o) == 0 ||
                 (std::strncmp(argv[i], o, std::strlen(o)) == 0 && argv[i][std::strlen(o)] == '='))
                 return true;
@@ -134,6 +142,9 @@ int console(int argc, char *argv[])
     a.langue = p.value(o.langue);
     if (p.isSet(o.scan)) {
         a.dossierJeu = p.value(o.scan);
+    } else if (p.isSet(o.routes)) {
+        a.dossierJeu = p.value(o.routes);
+        a.mode = OptionsAnalyse::Mode::Routes;
     } else if (p.isSet(o.utilisations)) {
         a.dossierJeu = p.value(o.utilisations);
         a.mode = OptionsAnalyse::Mode::Utilisations;

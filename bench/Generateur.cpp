@@ -4,7 +4,9 @@
 #include <QFile>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <random>
+#include <unistd.h>
 
 namespace corvanel::bench {
 
@@ -138,6 +140,20 @@ Bilan generer(const QString &racine, const Taille &t)
         ecrire(consists + QStringLiteral("Consist_%1.con").arg(c, 6, 10, QLatin1Char('0')), octets);
     }
     return bilan;
+}
+
+qint64 lireEnEntier(const QByteArray &chemin)
+{
+    static char tampon[1 << 20];
+    const int fd = open(chemin.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    qint64 total = 0;
+    ssize_t lus = 0;
+    while ((lus = read(fd, tampon, sizeof tampon)) > 0)
+        total += lus;
+    close(fd);
+    return total;
 }
 
 std::vector<QByteArray> nomsDuDossier(const QByteArray &dossier)

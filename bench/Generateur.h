@@ -32,4 +32,8 @@ Bilan generer(const QString &racine, const Taille &t);
 // with plain system calls: what the floor and the copy time start with.
 std::vector<QByteArray> nomsDuDossier(const QByteArray &dossier);
 
+// Opens the file, reads it to its end and closes it with plain system calls;
+// the bytes read (0 when it cannot be opened). What every floor is made of.
+qint64 lireEnEntier(const QByteArray &chemin);
+
 } // namespace corvanel::bench

@@ -3,10 +3,14 @@
 // `corvanel --scan`, `corvanel --report`, then the windows (main window's
 // scan, its list in use, the detailed report window): how long the event
 // loop was held up at most and the peak memory.
-// Then the routes' services and activities a delete or move reads first.
-// Usage: corvanel-bench [--consists N] [--dossiers N] [--garder DIR] [--routes]
-// (--routes: that last figure alone.)
+// Then `corvanel --routes` on the same folder given routes, activities,
+// services and timetables; then the routes' services and activities a delete
+// or move reads first.
+// Usage: corvanel-bench [--consists N] [--dossiers N] [--garder DIR] [--routes] [--activites]
+// (--routes: that last figure alone; --activites: the generated folder and
+// the `--routes` figure alone.)
 // (20,000 consists by default; --consists 100000 is the scale run.)
+#include "bench/Activites.h"
 #include "bench/Fenetre.h"
 #include "bench/Generateur.h"
 #include "bench/Reparation.h"
@@ -84,20 +88,12 @@ QByteArray charge()
 // and close every consist, with plain system calls on one thread.
 double plancher(const QString &consists)
 {
-    static char tampon[1 << 20];
     QElapsedTimer chrono;
     chrono.start();
     qint64 total = 0;
     const QByteArray dossier = QFile::encodeName(consists) + '/';
-    for (const QByteArray &n : bench::nomsDuDossier(dossier)) {
-        const int fd = open((dossier + n).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            continue;
-        ssize_t lus = 0;
-        while ((lus = read(fd, tampon, sizeof tampon)) > 0)
-            total += lus;
-        close(fd);
-    }
+    for (const QByteArray &n : bench::nomsDuDossier(dossier))
+        total += bench::lireEnEntier(dossier + n);
     if (total == 0)
         qFatal("nothing read");
     return chrono.nsecsElapsed() / 1e9;
@@ -137,6 +133,7 @@ int main(int argc, char *argv[])
     bench::Taille t;
     QString garder;
     bool routesSeules = false;
+    bool activitesSeules = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArray a = argv[i];
         if (a == "--fenetre" && i + 1 < argc)
@@ -151,6 +148,8 @@ int main(int argc, char *argv[])
             garder = QString::fromLocal8Bit(argv[++i]);
         else if (a == "--routes")
             routesSeules = true;
+        else if (a == "--activites")
+            activitesSeules = true;
     }
     QCoreApplication app(argc, argv);
     QTemporaryDir temp;
@@ -170,11 +169,6 @@ int main(int argc, char *argv[])
                 static_cast<long long>(b.lignesVehicule), b.invalidesAttendus, chrono.nsecsElapsed() / 1e9);
     const QString jeu = racine + QStringLiteral("/MSTS");
     const QString programme = QStringLiteral(CORVANEL_BIN_DIR "/corvanel");
-
-    plancher(jeu + QStringLiteral("/TRAINS/CONSISTS")); // warm the page cache
-    double sol = 1e9;
-    for (int i = 0; i < 3; ++i)
-        sol = std::min(sol, plancher(jeu + QStringLiteral("/TRAINS/CONSISTS")));
     auto meilleure = [&](const QStringList &args) {
         Mesure m = executer(args);
         for (int i = 0; i < 2; ++i) {
@@ -184,6 +178,17 @@ int main(int argc, char *argv[])
         }
         return m;
     };
+    const auto temps = [](const Mesure &m) { return bench::Temps{m.secondes, m.memoireKo, m.code}; };
+    const bench::Lanceur meilleurTemps = [&](const QStringList &a) { return temps(meilleure(a)); };
+    if (activitesSeules) {
+        bench::mesurerActivites(programme, jeu, meilleurTemps);
+        return 0;
+    }
+
+    plancher(jeu + QStringLiteral("/TRAINS/CONSISTS")); // warm the page cache
+    double sol = 1e9;
+    for (int i = 0; i < 3; ++i)
+        sol = std::min(sol, plancher(jeu + QStringLiteral("/TRAINS/CONSISTS")));
     const Mesure scan = meilleure({programme, QStringLiteral("--scan"), jeu});
     const Mesure rapport = meilleure({programme, QStringLiteral("--report"), jeu});
     // The windows run in a child: their peak memory is then theirs alone.
@@ -232,10 +237,8 @@ int main(int argc, char *argv[])
     std::printf("targets: CPU under %.0f ms, peak memory under %.0f MB in every phase: %s\n", bench::ProcesseurCibleMs,
                 bench::MemoireCibleMo, tenu ? "met" : "NOT met");
 
-    const auto temps = [](const Mesure &m) { return bench::Temps{m.secondes, m.memoireKo, m.code}; };
     bench::mesurerReparation(
-        programme, jeu, racine, 10000, [&](const QStringList &a) { return temps(executer(a)); },
-        [&](const QStringList &a) { return temps(meilleure(a)); });
+        programme, jeu, racine, 10000, [&](const QStringList &a) { return temps(executer(a)); }, meilleurTemps);
 
     // One huge consist: time should double with its size, memory stay put.
     std::printf("\nOne huge consist, `corvanel --report` (best of three):\n%-34s %9s %9s %12s\n", "", "seconds",
@@ -249,6 +252,7 @@ int main(int argc, char *argv[])
                     m.memoireKo / 1024.0, m.code);
         QDir(dossierEnorme).removeRecursively();
     }
+    bench::mesurerActivites(programme, jeu, meilleurTemps);
     bench::mesurerUtilisations(racine);
     return 0;
 }

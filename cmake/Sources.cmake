@@ -35,6 +35,9 @@ add_library(corvanel_core STATIC
   analysis/TextesReparation.cpp
   app/LigneDeCommandeReparation.cpp
   analysis/Utilisations.cpp
+  analysis/LecteurRoutes.cpp
+  analysis/ConsistsNommes.cpp
+  analysis/Routes.cpp
 )
 target_include_directories(corvanel_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(corvanel_core PUBLIC Qt6::Core Threads::Threads)

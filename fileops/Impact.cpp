@@ -74,7 +74,12 @@ private:
     bool m_enCours = false;
 };
 
-QList<ServiceUtilisateur> lire(frmCorvanel &f, const QStringList &consists)
+struct Utilisateurs {
+    QList<ServiceUtilisateur> services;
+    QList<HoraireUtilisateur> horaires;
+};
+
+Utilisateurs lire(frmCorvanel &f, const QStringList &consists)
 {
     const EtatFenetre etat(f);
     f.occuper();
@@ -88,7 +93,11 @@ QList<ServiceUtilisateur> lire(frmCorvanel &f, const QStringList &consists)
     });
     minuteur.start(40);
     const QString jeu = DossierMSTS;
-    return sansBloquer([&] { return servicesUtilisant(jeu, consists, &avancement); });
+    return sansBloquer([&] {
+        Utilisateurs u{servicesUtilisant(jeu, consists, &avancement), {}};
+        u.horaires = horairesUtilisant(jeu, consists, &avancement);
+        return u;
+    });
 }
 
 QString ligne(const ServiceUtilisateur &s)
@@ -98,6 +107,13 @@ QString ligne(const ServiceUtilisateur &s)
     l = remplacer(l, u"[file]", s.consist);
     l = remplacer(l, u"[route]", s.route);
     return remplacer(l, u"[service]", s.service);
+}
+
+QString ligne(const HoraireUtilisateur &h)
+{
+    QString l = remplacer(message("Msg98"), u"[file]", h.consist);
+    l = remplacer(l, u"[route]", h.route);
+    return remplacer(l, u"[timetable]", h.horaire);
 }
 
 } // namespace
@@ -128,14 +144,19 @@ bool confirmerUtilisations(frmCorvanel &f, const QStringList &consists)
 {
     if (consists.isEmpty())
         return true;
-    const QList<ServiceUtilisateur> services = lire(f, consists);
-    if (services.isEmpty())
+    const Utilisateurs u = lire(f, consists);
+    QStringList lignes;
+    for (const ServiceUtilisateur &s : u.services)
+        lignes << ligne(s);
+    for (const HoraireUtilisateur &h : u.horaires)
+        lignes << ligne(h);
+    if (lignes.isEmpty())
         return true;
     QString question = message("Msg91") + Saut;
-    for (qsizetype i = 0; i < std::min(services.size(), LignesMontrees); ++i)
-        question += Saut + ligne(services[i]);
-    if (services.size() > LignesMontrees)
-        question += Saut + remplacer(message("Msg94"), u"[num]", QString::number(services.size() - LignesMontrees));
+    for (qsizetype i = 0; i < std::min(lignes.size(), LignesMontrees); ++i)
+        question += Saut + lignes[i];
+    if (lignes.size() > LignesMontrees)
+        question += Saut + remplacer(message("Msg94"), u"[num]", QString::number(lignes.size() - LignesMontrees));
     question += Saut + Saut + message("Msg95");
     return interaction().message({question, Boutons::OuiNon, Icone::Exclamation, QStringLiteral("Corvanel"), true}) ==
            Reponse::Oui;

@@ -7,10 +7,11 @@ namespace corvanel {
 
 class frmCorvanel;
 
-// When a service of the game's routes uses one of `consists` (file names as
-// the list shows them), asks whether to go on: Yes/No, No the default,
-// exclamation icon, up to ten lines "consist: route / service (N
-// activities)" and how many more. The routes are read once, off the
+// When a service or an Open Rails timetable of the game's routes uses one of
+// `consists` (file names as the list shows them), asks whether to go on:
+// Yes/No, No the default, exclamation icon, up to ten lines "consist: route /
+// service (N activities)" then "consist: route / timetable (timetable)", and
+// how many more. The routes are read once, off the
 // window's thread, with the progress bar moving; the window's commands and
 // status are as before when it returns. True when the command may go on.
 bool confirmerUtilisations(frmCorvanel &f, const QStringList &consists);

@@ -1,6 +1,7 @@
 // The directory clean-up behind "Nettoyer le répertoire": removes from the
 // consist folder every file that is not a consist and every sub-folder,
 // asking again for read-only and hidden ones, and reports the counts.
+#include "analysis/LecteurConsist.h"
 #include "commun/Interaction.h"
 #include "commun/modDeclarations.h"
 #include "fileops/Echecs.h"
@@ -35,13 +36,6 @@ struct Element {
     bool lien = false;
     bool injoignable = false; // see nomInjoignable()
 };
-
-// The game reads a name ending in ".con" as a consist whatever its letter
-// case, so such a file is never the clean-up's to remove.
-bool nomDeConsist(const QString &nom)
-{
-    return nom.endsWith(QStringLiteral(".con"), Qt::CaseInsensitive);
-}
 
 // Files and sub-folders of the consist folder, hidden ones included, in the
 // order the game's platform lists them. A link to a folder is walked with the
@@ -114,7 +108,7 @@ void parcourir(frmCorvanel &f, const QList<Element> &elements, bool dossiers, st
     f.pbJauge->setValue(0);
     for (const Element &e : elements) {
         f.pbJauge->setValue(f.pbJauge->value() + 1);
-        if (!dossiers && nomDeConsist(e.nom))
+        if (!dossiers && estNomConsist(e.nom))
             continue;
         if (retirer(e, dossiers, bilan))
             ++compte;

@@ -62,7 +62,10 @@ QList<EntreeCatalogue> construire()
     ajouterNouvelles(c, M, {"Msg90", "Msg91", "Msg95"});
     ajouterNouvelles(c, M, {"Msg92"}, {"[file]", "[route]", "[service]", "[num]"});
     ajouterNouvelles(c, M, {"Msg93"}, {"[file]", "[route]", "[service]"});
+    ajouterNouvelles(c, M, {"Msg98"}, {"[file]", "[route]", "[timetable]"});
     ajouterNouvelles(c, M, {"Msg94", "Msg96", "Msg97"}, {"[num]"});
+    // Whether the routes' activities and timetables will run.
+    ajouterNouvelles(c, M, {"Msg100", "Msg101", "Msg102"}, {"[num]"});
 
     ajouter(c, QStringLiteral("Errors"),
             {"Error01", "Error02", "Error06", "Error07", "Error08", "Error09", "Error10", "Error11", "Error12",

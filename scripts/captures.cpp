@@ -129,6 +129,11 @@ void ecrireRoute(const QString &jeu, const QString &consist)
         ecrire(route + QStringLiteral("ACTIVITIES/") + activite + QStringLiteral(".act"),
                QStringLiteral("SIMISA@@@@@@@@@@JINX0a0t______\r\n\r\nTr_Activity (\r\n"
                               "\tPlayer_Service_Definition ( \"Express du soir\" )\r\n)\r\n"));
+    // An Open Rails timetable whose evening train runs it too.
+    ecrire(route + QStringLiteral("ACTIVITIES/OpenRails/Semaine.timetable_or"),
+           QStringLiteral(";Matin;Soir\r\n#consist;CRV_Light_Engine;%1 $reverse\r\n#path;Aller;Retour\r\n"
+                          "#start;07:10;18:40\r\n")
+               .arg(consist));
 }
 
 } // namespace

@@ -350,22 +350,25 @@ private slots:
 
     void questionAvantDeSortir_data()
     {
-        // services: that run a.con; etats: of a.con and z.con, as etats() gives them
-        colonnes<bool, int, bool, QString>("deplacer", "services", "oui", "etats");
-        QTest::newRow("suppression, non") << false << 1 << false << u"LL"_s;
-        QTest::newRow("suppression, oui") << false << 1 << true << u"?L"_s;
-        QTest::newRow("déplacement, douze services, non") << true << 12 << false << u"LL"_s;
-        QTest::newRow("déplacement, oui") << true << 1 << true << u"DL"_s;
-        QTest::newRow("aucun service") << true << 0 << false << u"DL"_s;
+        // services: that run a.con; horaire: a timetable's train runs it too;
+        // etats: of a.con and z.con, as etats() gives them
+        colonnes<bool, int, bool, bool, QString>("deplacer", "services", "horaire", "oui", "etats");
+        QTest::newRow("suppression, non") << false << 1 << false << false << u"LL"_s;
+        QTest::newRow("suppression, oui") << false << 1 << false << true << u"?L"_s;
+        QTest::newRow("déplacement, douze services et un horaire, non") << true << 12 << true << false << u"LL"_s;
+        QTest::newRow("déplacement, oui") << true << 1 << false << true << u"DL"_s;
+        QTest::newRow("un horaire seul, non") << true << 0 << true << false << u"LL"_s;
+        QTest::newRow("aucun service") << true << 0 << false << false << u"DL"_s;
     }
 
     // Before a consist leaves the consist folder, the services that run it
-    // and how many activities run them: ten at most, then how many more. No,
-    // the default, leaves the files and the window as they were.
+    // and how many activities run them, then the timetables whose trains run
+    // it: ten at most, then how many more. No, the default, leaves the files
+    // and the window as they were.
     void questionAvantDeSortir()
     {
-        auto [deplacer, services, oui, etats] =
-            donnees<bool, int, bool, QString>("deplacer", "services", "oui", "etats");
+        auto [deplacer, services, horaire, oui, etats] =
+            donnees<bool, int, bool, bool, QString>("deplacer", "services", "horaire", "oui", "etats");
         Scene s;
         const QString route = u"MSTS/ROUTES/Côte/"_s;
         s.bac.ecrire(route + u"SERVICES/S00.srv"_s, utf16(u"Train_Config ( z )"_s));
@@ -374,6 +377,8 @@ private slots:
                          "Service_Definition (\r\n\tTrain_Config ( \"A\" )");
         s.bac.ecrire(route + u"ACTIVITIES/A1.act"_s, "Player_Service_Definition ( S01\nService_Definition ( S02 )");
         s.bac.ecrire(route + u"ACTIVITIES/A2.act"_s, utf16(u"Service_Definition ( \"s01\" )"_s));
+        s.bac.ecrire(route + u"ACTIVITIES/OpenRails/Soir.timetable_or"_s,
+                     horaire ? ";T1;T2\r\n#consist;loco + A $reverse;Z\r\n#path;p;p" : ";T1\r\n#consist;Z\r\n#path;p");
         s.consists({u"a.con"_s, u"z.con"_s}, {0});
         if (deplacer)
             s.choisir(1, true);
@@ -399,19 +404,21 @@ private slots:
             s.f->cmdSupprimer_Click();
 
         QStringList lignes{u"a.con : Côte / S01 (2 activités)"_s, u"a.con : Côte / S02 (1 activité)"_s};
-        for (int i = 3; i <= std::min(services, 10); ++i)
+        for (int i = 3; i <= services; ++i)
             lignes << u"a.con : Côte / S%1 (0 activités)"_s.arg(i, 2, 10, QLatin1Char('0'));
-        if (services > 10)
-            lignes << u"... et 2 de plus"_s;
-        const Message question{s.M("Msg91") + u"\r\n\r\n"_s + lignes.mid(0, services).join(u"\r\n") + u"\r\n\r\n"_s +
-                                   s.M("Msg95"),
+        lignes = lignes.mid(0, services);
+        if (horaire)
+            lignes << u"a.con : Côte / Soir.timetable_or (horaire)"_s;
+        if (lignes.size() > 10)
+            lignes = lignes.mid(0, 10) << u"... et %1 de plus"_s.arg(lignes.size() - 10);
+        const Message question{s.M("Msg91") + u"\r\n\r\n"_s + lignes.join(u"\r\n") + u"\r\n\r\n"_s + s.M("Msg95"),
                                Boutons::OuiNon, Icone::Exclamation, u"Corvanel"_s, true};
-        QCOMPARE(s.seam.messages.contains(question), services > 0);
+        QCOMPARE(s.seam.messages.contains(question), services > 0 || horaire);
         QCOMPARE(s.etats({u"a.con"_s, u"z.con"_s}), etats);
         QVERIFY(retenues);
         if (etats[0] == u'D')
             QCOMPARE(valeurs, (QList<int>{1, 2, 0}));
-        if (!oui && services > 0) {
+        if (!oui && (services > 0 || horaire)) {
             QCOMPARE(s.seam.messages.last(), question);
             QCOMPARE(s.commandes() + s.f->lblInformations->text() + QString::number(s.f->pbJauge->maximum()), avant);
         }

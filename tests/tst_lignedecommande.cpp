@@ -124,7 +124,7 @@ private slots:
                    "C\xc3\xb4te d'Azur.con\t|\t\"S\"\t|\t\"Absent.wag\"\n"
             << QByteArray();
         // The language file is checked before a line is written, in every mode.
-        for (const char *mode : {"--scan", "--report", "--missing", "--used-by"})
+        for (const char *mode : {"--scan", "--report", "--missing", "--used-by", "--routes"})
             QTest::newRow(mode) << QStringList{mode, "jeu", "--lang", "absent.lng"} << 2 << QByteArray("")
                                 << QByteArray("absent.lng");
         // RFC 4180 fields; only invalid consists count.
@@ -132,10 +132,18 @@ private slots:
                                   << QByteArray(
                                          "b.con,\"R,1\",\"s\"\"1\",\nC\xc3\xb4te d'Azur.con,\"R,1\",T,x;\xc3\xa9\n")
                                   << QByteArray("Consists invalides utilis\xc3\xa9s par des services : 2\n");
+        // The player's consist has no first vehicle: the activity cannot
+        // start. The counts come from the language file.
+        QTest::newRow("lignes")
+            << QStringList{"--routes", "jeu", "--lang", "crv-1.0.7-english.lng"} << 1
+            << QByteArray("\"R,1\",x.act,blocks,S/Absent.wag\n")
+            << QByteArray("Activities and timetables checked: 3\nThat cannot start: 1\nThat run with gaps: 0\n");
+        QTest::newRow("lignes, rien ne manque")
+            << QStringList{"--routes", "sain"} << 0 << QByteArray("") << QByteArray("s : 0\nQui ne peuvent pas");
         QTest::newRow("services, aucun") << QStringList{"--used-by", "sain"} << 0 << QByteArray("")
                                          << QByteArray("services : 0\n");
         // A folder that is not there, or holds no TRAINS/CONSISTS: named on standard error, nothing written.
-        for (const char *mode : {"--scan", "--report", "--used-by", "--missing", "--replace", "--undo"})
+        for (const char *mode : {"--scan", "--report", "--used-by", "--routes", "--missing", "--replace", "--undo"})
             for (const char *dossier : {"absent", "vide"})
                 QTest::addRow("%s %s", mode, dossier)
                     << QStringList{mode, dossier} << 2 << QByteArray("") << QByteArray("<dossier>");
@@ -208,7 +216,8 @@ private slots:
         bac.ecrire(u"jeu/TRAINS/TRAINSET/Inoui/TGV.wag"_s, "x");
         bac.ecrire(u"jeu/TRAINS/TRAINSET/S/E.eng"_s, "x");
         const QByteArray a = consist({"WagonData ( tgv \"800, v2\" )", "EngineData ( Manque S )"});
-        const QString ro = bac.ecrire(u"jeu/TRAINS/CONSISTS/ro.con"_s, consist({"WagonData ( TGV \"800, v2\" )"}));
+        // An upper-case extension: a consist all the same, for each command.
+        const QString ro = bac.ecrire(u"jeu/TRAINS/CONSISTS/ro.CON"_s, consist({"WagonData ( TGV \"800, v2\" )"}));
         bac.ecrire(u"jeu/TRAINS/CONSISTS/a.con"_s, a);
         const QString jeu = bac.chemin(u"jeu"_s);
         Sortie s = lancer(bac, {"--missing", jeu});
@@ -220,12 +229,12 @@ private slots:
         s = lancer(bac, remplacer + QStringList{"--dry-run"});
         QCOMPARE(s.code, 1);
         QCOMPARE(s.out, QByteArray("a.con\n"));
-        QVERIFY(s.err.contains("ro.con"));
+        QVERIFY(s.err.contains("ro.CON"));
         QCOMPARE(Bac::lire(bac.chemin(u"jeu/TRAINS/CONSISTS/a.con"_s)), a);
         QFile::setPermissions(ro, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         s = lancer(bac, remplacer);
         QCOMPARE(s.code, 0);
-        QCOMPARE(s.out, QByteArray("a.con\nro.con\n"));
+        QCOMPARE(s.out, QByteArray("a.con\nro.CON\n"));
         QCOMPARE(Bac::lire(ro), consist({"WagonData ( TGV \"Inoui\" )"}));
         QCOMPARE(lancer(bac, remplacer).code, 1); // none names it now
 
@@ -234,7 +243,7 @@ private slots:
 
         s = lancer(bac, {"--undo", jeu});
         QCOMPARE(s.code, 0);
-        QCOMPARE(s.out, QByteArray("a.con\nro.con\n"));
+        QCOMPARE(s.out, QByteArray("a.con\nro.CON\n"));
         QCOMPARE(lancer(bac, {"--undo", jeu}).code, 1); // that backup is used up
     }
 

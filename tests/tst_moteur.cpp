@@ -63,7 +63,7 @@ void generer(Arbre &a, int graine, int nombre, bool enorme, int noms)
         const QByteArray bout = codage == u"utf16le" && tirer(5) == 0 ? "E" : "";
         a.bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/c%1.con").arg(c), encoder(t, codage) + bout);
     }
-    a.bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/pas-un-consist.CON"), "EngineData ( X Y )");
+    a.bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/majuscules.CON"), "EngineData ( X Y )");
     if (enorme) {
         // Over the size held whole: read as a stream, handed over in parts.
         QByteArray o;

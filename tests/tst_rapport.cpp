@@ -65,7 +65,8 @@ private slots:
             << QByteArrayList{consist(
                    {"UiD ( 1 )", "EngineData ( Loco1 )", "UiD ( 2 )", Present, "WagonData ( Gone \"Set B\" )"})}
             << QStringList{"c.con|Ligne 5 illisible|Ligne 5 illisible", "c.con|\"Set B\"|\"Gone.wag\""} << QByteArray();
-        // The game's listing order, only names ending in ".con", UTF-16 read
+        // The game's listing order, only names ending in ".con" (in any
+        // letter case, shown as on disk), UTF-16 read
         // as well as ANSI; a missing wagon is one row for each consist naming
         // it, however often, and two missing from one folder are two rows.
         const QByteArray absent = consist({Absent});
@@ -73,7 +74,8 @@ private slots:
             << QStringList{"b.con", "A.con", "notes.txt", "C.CON", "a.con.bak"}
             << QByteArrayList{consist({Loco, Absent, Absent, "WagonData ( W2 SetA )", Absent}),
                               consist({Loco, Absent}, true), absent, absent, absent}
-            << QStringList{"A.con|\"SetA\"|\"W1.wag\"", "b.con|\"SetA\"|\"W1.wag\"", "b.con|\"SetA\"|\"W2.wag\""}
+            << QStringList{"A.con|\"SetA\"|\"W1.wag\"", "b.con|\"SetA\"|\"W1.wag\"", "b.con|\"SetA\"|\"W2.wag\"",
+                           "C.CON|\"SetA\"|\"W1.wag\""}
             << QByteArray();
         // A name holding a comma or a quote stays one CSV field (RFC 4180);
         // one the code page cannot hold makes the file UTF-8, mark first.

@@ -99,7 +99,8 @@ private slots:
         for (int i = 0; i < invalides; ++i)
             s.ecrireConsist(u"casse%1.con"_s.arg(i), consist({"EngineData ( E Absent )"}));
         s.ecrireConsist(u"b.txt"_s, "x");
-        s.ecrireConsist(u"c.CON"_s, consist({"EngineData ( Absent Absent )"}));
+        // Counted as the game loads it, whatever the extension's letter case.
+        s.ecrireConsist(u"c.CON"_s, consist({"EngineData ( E S )"}));
         s.ecrireConsist(u"sous-dossier.con/d.con"_s, consist({"EngineData ( X Y )"}));
         QList<int> valeurs;
         bool occupee = true;
@@ -119,12 +120,12 @@ private slots:
         QVERIFY(std::is_sorted(valeurs.begin(), valeurs.end()));
         QVERIFY(occupee && refus == valeurs.size() && s.f->isVisible());
         QCOMPARE(s.f->pbJauge->value(), 0);
-        QCOMPARE(Compteur, 4 + invalides);
+        QCOMPARE(Compteur, 5 + invalides);
         const QString suite = invalides == 0   ? s.M("Msg03")
                               : invalides == 1 ? s.M("Msg04")
                                                : remplacer(s.M("Msg05"), u"[num]", u"3");
         QCOMPARE(s.f->lblInformations->text(),
-                 QString(remplacer(s.M("Msg02"), u"[num]", QString::number(4 + invalides)) + "\r\n\r\n" + suite)
+                 QString(remplacer(s.M("Msg02"), u"[num]", QString::number(5 + invalides)) + "\r\n\r\n" + suite)
                      .replace("\r\n", "\n"));
         // The commands on the list only with something in it, and none that
         // needs a current entry.

@@ -1,0 +1,257 @@
+// Whether activities and timetables will run, on real trees: what each names,
+// in every encoding, letter case and spelling the game accepts, and the effect
+// Open Rails gives each missing thing.
+#include "analysis/LecteurRoutes.h"
+#include "analysis/Routes.h"
+#include "support/Essai.h"
+
+using Fichiers = QList<std::pair<QString, QByteArray>>;
+
+namespace {
+
+QByteArray ansi(const char *t)
+{
+    return encoder(QString::fromUtf8(t), u"ansi"_s);
+}
+
+// An activity as the game's editor lays it out: `entete` inside the header,
+// `fichier` inside Tr_Activity_File.
+QByteArray activite(const QString &entete, const QString &fichier, const QString &codage = u"utf16le"_s)
+{
+    return encoder(
+        u"SIMISA@@@@@@@@@@JINX0a0t______\r\n\r\nTr_Activity (\r\n\tSerial ( 1 )\r\n\tTr_Activity_Header (\r\n"
+        "\t\tRouteID ( R )\r\n\t\tName ( \"Essai (1)\" )\r\n%1\r\n\t)\r\n\tTr_Activity_File (\r\n%2\r\n\t)\r\n)\r\n"_s
+            .arg(entete, fichier),
+        codage);
+}
+
+QString joueur(const QString &service)
+{
+    return u"\t\tPlayer_Service_Definition ( %1\r\n\t\t\tPlayer_Traffic_Definition ( 0 )\r\n\t\t\tUiD ( 0 )\r\n\t\t)"_s
+        .arg(service);
+}
+
+QString trafic(const QStringList &services)
+{
+    QString t = u"\t\tTraffic_Definition ( \"Trafic\"\r\n"_s;
+    for (const QString &s : services)
+        t += u"\t\t\tService_Definition ( %1 100\r\n\t\t\t\tUiD ( 1 )\r\n\t\t\t)\r\n"_s.arg(s);
+    return t + u"\t\t)"_s;
+}
+
+// Loose consists: each entry "EngineData ( ... )" or "WagonData ( ... )".
+QString objets(const QStringList &vehicules)
+{
+    QString t = u"\t\tActivityObjects (\r\n\t\t\tActivityObject (\r\n\t\t\t\tObjectType ( WagonsList )\r\n"
+                "\t\t\t\tTrain_Config (\r\n\t\t\t\t\tTrainCfg ( \"libre\"\r\n"_s;
+    for (const QString &v : vehicules)
+        t += u"\t\t\t\t\t\tWagon (\r\n\t\t\t\t\t\t\t%1\r\n\t\t\t\t\t\t\tUiD ( 2 )\r\n\t\t\t\t\t\t)\r\n"_s.arg(v);
+    return t + u"\t\t\t\t\t)\r\n\t\t\t\t)\r\n\t\t\t\tID ( 32768 )\r\n\t\t\t)\r\n\t\t)"_s;
+}
+
+QByteArray service(const QString &consist, const QString &chemin, const QString &codage = u"utf16le"_s)
+{
+    return encoder(
+        u"SIMISA@@@@@@@@@@JINX0v0t______\r\n\r\nService_Definition (\r\n\tSerial ( 1 )\r\n\tName ( \"x\" )\r\n"
+        "\tTrain_Config ( %1 )\r\n\tPathID ( %2 )\r\n\tMaxWheelAcceleration ( 0 )\r\n)\r\n"_s.arg(consist, chemin),
+        codage);
+}
+
+} // namespace
+
+class TstRoutes : public QObject {
+    Q_OBJECT
+
+private slots:
+    void verifier_data()
+    {
+        // attendu: route|file|effect|missing, in the order the check gives
+        colonnes<Fichiers, QStringList>("fichiers", "attendu");
+        const QString R = u"ROUTES/R/"_s;
+
+        // Every rule on one activity: a missing path, service or consist
+        // blocks, as does the first vehicle of the player's consist; any other
+        // vehicle degrades; a thing met twice keeps its worse effect and its
+        // first spelling; names in quotes hold blanks, brackets, "#$&".
+        QTest::newRow("chaque effet")
+            << Fichiers{{R + "ACTIVITIES/A.act",
+                         activite(u"\t\tPathID ( \"Voie (1) #2 & $x\" )"_s,
+                                  joueur(u"Joueur"_s) + trafic({u"IA"_s, u"\"Sans service\""_s, u"IA2"_s}) +
+                                      objets({u"EngineData ( Absente Set )"_s, u"WagonData ( Wag Set )"_s,
+                                              u"WagonData ( \"Wagon absent\" \"Set 2\" )"_s}))},
+                        {R + "SERVICES/Joueur.srv", service(u"\"Tete absente\""_s, u"P"_s)},
+                        {R + "SERVICES/IA.srv", service(u"Queue"_s, u"\"Sans voie\""_s, u"utf16be"_s)},
+                        {R + "SERVICES/IA2.srv", service(u"\"Sans consist\""_s, u"P"_s, u"utf8"_s)},
+                        {R + "PATHS/P.pat", "x"},
+                        {"TRAINS/CONSISTS/Tete absente.con",
+                         consist({"EngineData ( LOCO Perdu )", "WagonData ( wag set )", "WagonData ( GONE SET )"})},
+                        {"TRAINS/CONSISTS/Queue.con",
+                         consist({"EngineData ( Loco Set )", "WagonData ( Gone Set )", "EngineData ( loco perdu )"},
+                                 true)}}
+            << QStringList{"R|A.act|blocks|CONSISTS/Sans consist.con",  "R|A.act|blocks|PATHS/Sans voie.pat",
+                           "R|A.act|blocks|PATHS/Voie (1) #2 & $x.pat", "R|A.act|blocks|Perdu/LOCO.eng",
+                           "R|A.act|blocks|SERVICES/Sans service.srv",  "R|A.act|degrades|Set 2/Wagon absent.wag",
+                           "R|A.act|degrades|Set/Absente.eng",          "R|A.act|degrades|SET/GONE.wag"};
+        // The game's lookups ignore letter case: folders, files, extensions
+        // (".CON" too), and names within the files.
+        QTest::newRow("toute casse") << Fichiers{{"Routes/r/Activities/a.ACT",
+                                                  activite(u"\t\tpathid ( \"p\" )"_s, joueur(u"s"_s) + trafic({u"S"_s}),
+                                                           u"ansi"_s)},
+                                                 {"Routes/r/Services/S.SRV", service(u"c"_s, u"P"_s, u"ansi"_s)},
+                                                 {"Routes/r/paths/P.Pat", "x"},
+                                                 {"TRAINS/CONSISTS/C.CON", consist({"EngineData ( LOCO set )"})}}
+                                     << QStringList{};
+        // Only .act files directly in ACTIVITIES; a service file read once
+        // for every activity naming it.
+        QTest::newRow("autres fichiers, plusieurs activités")
+            << Fichiers{{R + "ACTIVITIES/vieux.was_act", activite({}, joueur(u"X"_s))},
+                        {R + "ACTIVITIES/sous/B.act", activite({}, joueur(u"X"_s))},
+                        {R + "ACTIVITIES/b.act", activite({}, joueur(u"X"_s), u"utf8"_s)},
+                        {R + "ACTIVITIES/a.act", activite({}, joueur(u"x"_s))}}
+            << QStringList{"R|a.act|blocks|SERVICES/x.srv", "R|b.act|blocks|SERVICES/X.srv"};
+        // Timetables: the separator is the first character; "<...>" names
+        // whole, "$reverse" and qualifiers dropped, ".con" and ".pat" added
+        // without an extension, sub-folders either way; #comment columns and
+        // rows ignored, an empty heading continues the train before it.
+        const QString OR = R + u"ACTIVITIES/OpenRails/"_s;
+        QTest::newRow("horaires")
+            << Fichiers{{OR + "t1.timetable_or",
+                         ansi(";T1;;#comment;T2\r\n#comment;;;Absent1;\r\n#consist;<a+b$c>$reverse + Queue;+ Manque "
+                              "$reverse;Absent2;sous/c\r\n#path/binary;P /binary;;Absent3;Q.pat $endatlastsignal\r\n"
+                              "#start;10:00;;;10:05")},
+                        {OR + "t2.timetable-or",
+                         encoder(
+                             u",A,B,C\n#consist,sous\\d.con,Autre.txt $reverse,Queue $inverse + Perdu\n#path,P,P,P"_s,
+                             u"utf16le"_s)},
+                        {OR + "t3.Timetable_OR", ansi("\tA\n#consist\tqueue\n#path\tVOIE")},
+                        {OR + "t4.timetablelist-or", ansi(";x")},
+                        {R + "PATHS/P.pat", "x"},
+                        {"TRAINS/CONSISTS/Queue.con", consist({"EngineData ( Loco Set )", "WagonData ( Gone Set )"})},
+                        {"TRAINS/CONSISTS/sous/c.con", consist({"WagonData ( wag set )"})}}
+            << QStringList{
+                   "R|t1.timetable_or|blocks|CONSISTS/a+b$c.con", "R|t1.timetable_or|blocks|CONSISTS/Manque.con",
+                   "R|t1.timetable_or|blocks|PATHS/Q.pat",        "R|t1.timetable_or|degrades|Set/Gone.wag",
+                   "R|t2.timetable-or|blocks|CONSISTS/Autre.txt", "R|t2.timetable-or|blocks|CONSISTS/sous\\d.con",
+                   "R|t2.timetable-or|degrades|Set/Gone.wag",     "R|t3.Timetable_OR|blocks|PATHS/VOIE.pat",
+                   "R|t3.Timetable_OR|degrades|Set/Gone.wag"};
+        // A file that cannot be read or taken apart is a row of its own, and
+        // the check goes on; so is a service or consist it names.
+        QTest::newRow("illisibles")
+            << Fichiers{{R + "ACTIVITIES/ouverte.act", ansi("Tr_Activity ( Tr_Activity_Header ( PathID ( P ) )")},
+                        {R + "ACTIVITIES/guillemet.act", ansi("Tr_Activity ( PathID ( \"P ) )")},
+                        {R + "ACTIVITIES/ferme.act", ansi("Tr_Activity ( ) )")},
+                        {R + "ACTIVITIES/vide.act", ""},
+                        {R + "ACTIVITIES/octets.act", QByteArray("Tr_Activity ( \x01\x02 )", 18)},
+                        {R + "ACTIVITIES/saine.act", activite({}, joueur(u"casse"_s) + trafic({u"bon"_s}))},
+                        {R + "SERVICES/casse.srv", ansi("Service_Definition ( Train_Config ( C )")},
+                        {R + "SERVICES/bon.srv", service(u"illisible"_s, {})},
+                        {OR + "sep.timetable_or", ansi("T1;T2\r\n#consist;a;b\r\n#path;p;p")},
+                        {OR + "rien.timetable_or", ""}}
+            << QStringList{"R|ferme.act|unreadable|",
+                           "R|guillemet.act|unreadable|",
+                           "R|lien.act|unreadable|",
+                           "R|octets.act|unreadable|",
+                           "R|ouverte.act|unreadable|",
+                           "R|rien.timetable_or|unreadable|",
+                           "R|saine.act|unreadable|CONSISTS/illisible.con",
+                           "R|saine.act|unreadable|SERVICES/casse.srv",
+                           "R|sep.timetable_or|unreadable|",
+                           "R|vide.act|unreadable|"};
+    }
+
+    void verifier()
+    {
+        auto [fichiers, attendu] = donnees<Fichiers, QStringList>("fichiers", "attendu");
+        Bac jeu;
+        for (const char *v : {"TRAINS/TRAINSET/Set/Loco.eng", "TRAINS/TRAINSET/Set/Wag.wag"})
+            jeu.ecrire(QString::fromLatin1(v), "x");
+        jeu.creerDossier(u"TRAINS/CONSISTS"_s);
+        for (const auto &[chemin, octets] : fichiers)
+            jeu.ecrire(chemin, octets);
+        // Every read of it fails: a consist, and an activity.
+        QFile::link(u"/proc/self/mem"_s, jeu.chemin(u"TRAINS/CONSISTS/illisible.con"_s));
+        if (qstrcmp(QTest::currentDataTag(), "illisibles") == 0)
+            QFile::link(u"/proc/self/mem"_s, jeu.chemin(u"ROUTES/R/ACTIVITIES/lien.act"_s));
+
+        Progression avancement;
+        const BilanRoutes bilan = verifierRoutes(jeu.chemin(), jeu.chemin(u"TRAINS/CONSISTS"_s),
+                                                 jeu.chemin(u"TRAINS/TRAINSET"_s), &avancement);
+        QStringList lu;
+        for (const ManqueRoute &m : bilan.manques)
+            lu << m.route + u'|' + m.fichier + u'|' + motEffet(m.effet) + u'|' + m.manquant;
+        QCOMPARE(lu, attendu);
+        QCOMPARE(avancement.faits.load(), avancement.total.load());
+        QCOMPARE(avancement.faits.load(), bilan.fichiers);
+    }
+
+    // The counts the summary gives, and the CSV's quoting and order: by
+    // route, file and missing thing in any letter case, then exactly.
+    void bilanEtCsv()
+    {
+        Bac jeu;
+        jeu.ecrire(u"TRAINS/TRAINSET/Set/Loco.eng"_s, "x");
+        jeu.ecrire(u"TRAINS/CONSISTS/Sain.con"_s, consist({"EngineData ( Loco Set )"}));
+        jeu.ecrire(u"TRAINS/CONSISTS/Lacune.con"_s, consist({"EngineData ( Loco Set )", "WagonData ( \"W, x\" Set )"}));
+        const auto ecrireService = [&](const QString &route, const QString &nom, const QString &c) {
+            jeu.ecrire(u"ROUTES/%1/SERVICES/%2.srv"_s.arg(route, nom), service(c, {}));
+        };
+        for (const QString &route : {u"b"_s, u"A"_s, u"a"_s, u"x,\"y\""_s}) {
+            ecrireService(route, u"sain"_s, u"Sain"_s);
+            ecrireService(route, u"lacune"_s, u"Lacune"_s);
+            jeu.ecrire(u"ROUTES/%1/ACTIVITIES/sain.act"_s.arg(route), activite({}, joueur(u"sain"_s)));
+            jeu.ecrire(u"ROUTES/%1/ACTIVITIES/Z.act"_s.arg(route), activite({}, trafic({u"lacune"_s})));
+            jeu.ecrire(u"ROUTES/%1/ACTIVITIES/y.act"_s.arg(route), activite({}, joueur(u"absent"_s)));
+        }
+        const BilanRoutes bilan =
+            verifierRoutes(jeu.chemin(), jeu.chemin(u"TRAINS/CONSISTS"_s), jeu.chemin(u"TRAINS/TRAINSET"_s));
+        QCOMPARE(bilan.fichiers, 12);
+        QCOMPARE(bilan.bloques, 4);
+        QCOMPARE(bilan.lacunaires, 4);
+        // Routes "A" and "a" differ in letter case alone: the rows of both
+        // stand together, file by file.
+        const QString y = u",y.act,blocks,SERVICES/absent.srv\n"_s;
+        const QString z = u",Z.act,degrades,\"Set/W, x.wag\"\n"_s;
+        QString attendu = u"A"_s + y + u"a"_s + y + u"A"_s + z + u"a"_s + z;
+        for (const char *route : {"b", "\"x,\"\"y\"\"\""})
+            attendu += QString::fromLatin1(route) + y + QString::fromLatin1(route) + z;
+        QCOMPARE(csvRoutes(bilan.manques), attendu);
+    }
+
+    // Cells of #consist as Open Rails takes them apart.
+    void cellules_data()
+    {
+        colonnes<QString, QStringList>("cellule", "noms");
+        QTest::newRow("seul") << u"  c_loco "_s << QStringList{"c_loco"};
+        QTest::newRow("joints, inversés")
+            << u"c_loco $reverse + c_wagons $reverse+c_add"_s << QStringList{"c_loco", "c_wagons", "c_add"};
+        QTest::newRow("entre chevrons") << u"<loco+wagon>+<$loco+wagon>$reverse"_s
+                                        << QStringList{"loco+wagon", "$loco+wagon"};
+        QTest::newRow("chevron ouvert") << u"a + <b$c"_s << QStringList{"a", "b$c"};
+        QTest::newRow("commande inconnue") << u"a $Reverse + b"_s << QStringList{"a"};
+        QTest::newRow("vide") << u" + "_s << QStringList{};
+    }
+
+    void cellules()
+    {
+        auto [cellule, noms] = donnees<QString, QStringList>("cellule", "noms");
+        QCOMPARE(consistsDeCellule(cellule), noms);
+    }
+
+    // Before a delete or a move: the timetables whose trains use a consist
+    // about to leave, whatever the letter case.
+    void horairesUtilisateurs()
+    {
+        Bac jeu;
+        jeu.ecrire(u"Routes/B/Activities/OpenRails/t.timetable_or"_s,
+                   ansi(";T1;T2\n#consist;x + Y $reverse;<y>\n#path;p;p"));
+        jeu.ecrire(u"Routes/a/Activities/OpenRails/u.timetable-or"_s, ansi(";T1\n#consist;sous/y\n#path;p"));
+        jeu.ecrire(u"Routes/a/Activities/OpenRails/v.timetable-or"_s, ansi(",T1\n#consist,Y.CON\n#path,p"));
+        QStringList lu;
+        for (const HoraireUtilisateur &h : horairesUtilisant(jeu.chemin(), {u"y.con"_s, u"z.con"_s, u"X.con"_s}))
+            lu << h.consist + u'|' + h.route + u'|' + h.horaire;
+        QCOMPARE(lu, (QStringList{"y.con|a|v.timetable-or", "y.con|B|t.timetable_or", "X.con|B|t.timetable_or"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstRoutes)
+#include "tst_routes.moc"
