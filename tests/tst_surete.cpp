@@ -71,9 +71,10 @@ struct Scene : SceneFenetre {
         return code;
     }
     // Vieux/V1.wag replaced by Neuf/V2.wag in the consist folder.
-    Bilan remplacerV1() const
+    Bilan remplacerV1(Autorisation autoriser = {}) const
     {
         DemandeRemplacement d;
+        d.autoriser = std::move(autoriser);
         d.dossierJeu = jeu;
         d.dossierConsists = consists();
         d.ancien = *analyserCheminVehicule(u"Vieux/V1.wag"_s);
@@ -268,6 +269,24 @@ private slots:
         QCOMPARE(sf::lireAttributs(s.bac.chemin(u"ailleurs/"_s + element)) & sf::Cache, int(sf::Cache));
         QCOMPARE(Bac::lire(consists + u".vu/"_s + element + interieur), dossier ? QByteArray("y") : Invalide);
         QCOMPARE(QDir(destination).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    }
+
+    // The replacement's question about a hidden consist is where the folder
+    // is swapped: the consist is written in the folder that was listed,
+    // nothing in the one now at its path.
+    void echangeRemplacement()
+    {
+        Scene s;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(s.bac.chemin(u"donnees"_s)));
+        const QString consists = QDir::cleanPath(s.consists());
+        sf::definirAttributs(consists + u"/a.con"_s, sf::Cache);
+        const QString ailleurs = s.bac.ecrire(u"ailleurs/a.con"_s, Invalide);
+        const Bilan b = s.remplacerV1([&](const QString &) {
+            return QDir().rename(consists, consists + u".vu"_s) && QFile::link(QFileInfo(ailleurs).path(), consists);
+        });
+        QCOMPARE(b.changes, QStringList{u"a.con"_s});
+        QCOMPARE(Bac::lire(ailleurs), Invalide);
+        QCOMPARE(Bac::lire(consists + u".vu/a.con"_s), QByteArray("WagonData ( V2 Neuf )\r\n"));
     }
 
     void liensSortants_data()
