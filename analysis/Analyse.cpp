@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include <algorithm>
+
 namespace corvanel {
 
 namespace {
@@ -81,14 +83,27 @@ void Rapport::ajouter(const ConsistJuge &consist)
 
 namespace {
 
-QByteArray lignesAnsi(const QStringList &lignes)
+// Windows-1252 where it holds every character, so files read by older tools
+// stay as they have always been; otherwise UTF-8 with its byte-order mark,
+// which spreadsheets and editors recognise, rather than names turned to "?".
+QByteArray lignesFichier(const QStringList &lignes)
 {
-    QByteArray octets;
+    const bool ansi = std::all_of(lignes.begin(), lignes.end(), [](const QString &l) { return tientEnAnsi(l); });
+    QByteArray octets = ansi ? QByteArray() : QByteArray("\xEF\xBB\xBF");
     for (const QString &l : lignes) {
-        octets += versAnsi(l);
+        octets += ansi ? versAnsi(l) : l.toUtf8();
         octets += "\r\n";
     }
     return octets;
+}
+
+// A consist's name as one CSV field (RFC 4180): quoted, its quotes doubled,
+// when it holds a comma or a quote; as it is otherwise.
+QString champCsv(const QString &nom)
+{
+    if (!nom.contains(u',') && !nom.contains(u'"'))
+        return nom;
+    return u'"' + QString(nom).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
 } // namespace
@@ -98,7 +113,7 @@ QStringList lignesCsv(const QList<LigneRapport> &lignes)
     QStringList texte;
     texte.reserve(lignes.size());
     for (const LigneRapport &l : lignes)
-        texte << l.consist + u',' + l.dossier + u',' + l.fichier;
+        texte << champCsv(l.consist) + u',' + l.dossier + u',' + l.fichier;
     return texte;
 }
 
@@ -112,17 +127,17 @@ QStringList lignesTexte(const QStringList &entete, const QList<LigneRapport> &li
 
 QByteArray exportCsv(const QList<LigneRapport> &lignes)
 {
-    return lignesAnsi(lignesCsv(lignes));
+    return lignesFichier(lignesCsv(lignes));
 }
 
 QByteArray exportTexte(const QStringList &entete, const QList<LigneRapport> &lignes)
 {
-    return lignesAnsi(lignesTexte(entete, lignes));
+    return lignesFichier(lignesTexte(entete, lignes));
 }
 
 QByteArray listeTexte(const QStringList &entete, const QStringList &noms)
 {
-    return lignesAnsi(entete + noms);
+    return lignesFichier(entete + noms);
 }
 
 QStringList enteteListe(const QString &msg20, const QString &msg21, const QDateTime &quand)

@@ -92,8 +92,10 @@ private:
     QHash<QString, bool> m_vues;
 };
 
-// The two export layouts, as lines and as file bytes (Windows-1252, CR LF),
-// and the saved list.
+// The two export layouts, as lines and as file bytes (CR LF; Windows-1252
+// where it holds every character, else UTF-8 with its byte-order mark), and
+// the saved list. In CSV a consist's name holding a comma or a quote is
+// quoted (RFC 4180).
 QStringList lignesCsv(const QList<LigneRapport> &lignes);
 QStringList lignesTexte(const QStringList &entete, const QList<LigneRapport> &lignes);
 QByteArray exportCsv(const QList<LigneRapport> &lignes);

@@ -14,7 +14,7 @@ namespace corvanel {
 void EnregistrerListe(frmCorvanel &f)
 {
     const Choix choix = interaction().enregistrerFichier(
-        choixEnregistrement(QStringLiteral("Fichier texte (*.txt)|*.txt|Tous les fichiers (*.*)|*.*")));
+        choixEnregistrement(texte(QStringLiteral("Filter"), QStringLiteral("Filter01"))));
     if (!choix)
         return;
 

@@ -68,10 +68,10 @@ private:
     qsizetype m_total = 1;
 };
 
-// A read-only or hidden consist is asked about as the delete asks.
+// A read-only or hidden consist is asked about before it is changed.
 bool autoriser(const QString &nom)
 {
-    return interaction().question(avecSautsDeLigne(remplacer(message(6), u"[file]", nom)));
+    return interaction().question(avecSautsDeLigne(remplacer(message(78), u"[file]", nom)));
 }
 
 } // namespace
@@ -204,7 +204,8 @@ void frmManquants::cmdRemplacer_Click()
                                           : lignesBilan(b, nouveau->texte(), QStringLiteral("Msg65")).join(u"\r\n"));
             return;
         }
-        QString question = remplacer(message(62), u"[num]", QString::number(b.changes.size()));
+        QString question =
+            remplacer(message(b.changes.size() == 1 ? 79 : 62), u"[num]", QString::number(b.changes.size()));
         question = remplacer(remplacer(question, u"[old]", ancien->texte()), u"[new]", nouveau->texte());
         if (!interaction().question(question))
             return;
@@ -237,7 +238,7 @@ void frmManquants::cmdAnnuler_Click()
         return;
     const QLocale locale = QLocale::system();
     const QDateTime quand = s->date.toLocalTime();
-    QString question = remplacer(message(72), u"[old]", s->ancien);
+    QString question = remplacer(message(s->consists.size() == 1 ? 80 : 72), u"[old]", s->ancien);
     question = remplacer(question, u"[new]", s->nouveau);
     question = remplacer(question, u"[date]", locale.toString(quand.date(), QLocale::ShortFormat));
     question = remplacer(question, u"[time]", locale.toString(quand.time(), QLocale::ShortFormat));

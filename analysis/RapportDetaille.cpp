@@ -87,8 +87,8 @@ void frmRapportDetaille::cmdActualiser_Click()
 
 void frmRapportDetaille::cmdEnregistrer_Click()
 {
-    const Choix choix = interaction().enregistrerFichier(choixEnregistrement(
-        QStringLiteral("Fichier CSV (*.csv)|*.csv|Fichier texte (*.txt)|*.txt|Tous les fichiers (*.*)|*.*")));
+    const Choix choix = interaction().enregistrerFichier(
+        choixEnregistrement(texte(QStringLiteral("Filter"), QStringLiteral("Filter02"))));
     if (!choix)
         return;
 

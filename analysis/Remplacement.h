@@ -62,6 +62,7 @@ enum class Motif {
     ModifieDepuis, // undo: changed since the replacement
     LienSortant,   // a symbolic link to a file outside the consist folder
     NomRefuse,     // undo: the manifest names no plain file of the consist folder
+    Disparu,       // undo: no longer in the consist folder
     Echec,         // a failure of the system; `detail` describes it
 };
 

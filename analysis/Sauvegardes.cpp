@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace corvanel {
 
@@ -178,6 +179,7 @@ EcrivainSauvegarde::EcrivainSauvegarde(const QString &dossierJeu, const QString 
                                              {"date", maintenant.toString(Qt::ISODateWithMs)}});
         // Written through to the disk: not on the window's thread.
         sansBloquer([&] { sf::ecrireContenu(m_manifeste, entete, false, true); });
+        m_ignoreCasse = sf::existe(m_dossier + u'/' + NomManifeste.toUpper());
     } catch (const ErreurExecution &e) {
         throw SauvegardeImpossible(e, m_dossier);
     }
@@ -190,6 +192,12 @@ QList<std::optional<ErreurExecution>> EcrivainSauvegarde::garder(const QList<AGa
     QList<qsizetype> prepares;
     for (qsizetype i = 0; i < consists.size(); ++i) {
         try {
+            if (m_ignoreCasse) {
+                const QString pli = consists[i].nom.normalized(QString::NormalizationForm_C).toCaseFolded();
+                if (m_plisGardes.contains(pli))
+                    throw sf::erreurSysteme(EEXIST);
+                m_plisGardes.insert(pli);
+            }
             lot.preparer(m_dossier + u'/' + consists[i].nom, consists[i].original, false, true);
             prepares.append(i);
         } catch (const ErreurExecution &e) {
@@ -352,7 +360,7 @@ Bilan annulerDernier(const QString &dossierJeu, const QString &dossierConsists, 
             } catch (const ErreurExecution &e) {
                 if (e.numero() != NumErreur::FichierIntrouvable)
                     throw;
-                laisser(Motif::ModifieDepuis);
+                laisser(Motif::Disparu);
                 continue;
             }
             QFile copie(b.sauvegarde + u'/' + nom);

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -43,6 +44,12 @@ public:
 private:
     QString m_dossier;
     QString m_manifeste;
+    // A backups folder that ignores letter case (a FAT stick, a share, a
+    // case-folding FUSE folder) holds one backup for "a.con" and "A.con":
+    // the second consist would be written with the first one's bytes as its
+    // only way back. Such a consist is left instead.
+    bool m_ignoreCasse = false;
+    QSet<QString> m_plisGardes;
 };
 
 // Writes the consists a replacement or an undo changes, in lots: one wait

@@ -44,6 +44,9 @@ QString texteLaisse(const ConsistLaisse &l, const QString &nouveau)
     case Motif::NomRefuse:
         numero = 121;
         break;
+    case Motif::Disparu:
+        numero = 77;
+        break;
     case Motif::Echec:
         break;
     }

@@ -9,6 +9,7 @@
 #include "commun/modDeclarations.h"
 #include "platform/Chemins.h"
 #include "platform/Instance.h"
+#include "platform/SignauxDeFin.h"
 #include "ui/Geometrie.h"
 #include "ui/InteractionQt.h"
 #include "ui/frmCorvanel.h"
@@ -193,6 +194,9 @@ int main(int argc, char *argv[])
         instance.reset();
     };
     seam.avantFin = finir;
+    // Closing the terminal a demo was started from ends it the same way.
+    if (!demo.isEmpty())
+        surSignalDeFin([&seam](int numero) { seam.terminer(128 + numero); });
 
     auto fenetre = Main(d, *instance);
     int code = 0;

@@ -17,6 +17,7 @@ add_library(corvanel_core STATIC
   platform/Instance.cpp
   platform/Lancement.cpp
   platform/Volumes.cpp
+  platform/SignauxDeFin.cpp
   fileops/SystemeFichiers.cpp
   fileops/SystemeFichiersCopie.cpp
   fileops/SystemeFichiersCorbeille.cpp
@@ -95,8 +96,10 @@ add_dependencies(corvanel corvanel_donnees)
 
 install(TARGETS corvanel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY lang/ DESTINATION ${CORVANEL_DATA_DIR}/lang)
-install(DIRECTORY doc/ DESTINATION ${CORVANEL_DATA_DIR}/doc)
-install(DIRECTORY demo/ DESTINATION ${CORVANEL_DATA_DIR}/demo)
+install(DIRECTORY doc/ DESTINATION ${CORVANEL_DATA_DIR}/doc PATTERN man EXCLUDE PATTERN debian EXCLUDE)
+# The demo as a player receives it: the repository's own attributes file is
+# not part of it.
+install(DIRECTORY demo/ DESTINATION ${CORVANEL_DATA_DIR}/demo PATTERN .gitattributes EXCLUDE)
 install(FILES ui/bureau/org.corvanel.Corvanel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ui/bureau/org.corvanel.Corvanel.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ui/bureau/corvanel.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
@@ -104,6 +107,34 @@ foreach(taille 16 32 48 64 128 256)
   install(FILES ui/bureau/corvanel-${taille}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${taille}x${taille}/apps
           RENAME corvanel.png)
 endforeach()
+
+# What Debian's policy asks of a package beside the program: the manual pages
+# and the changelog compressed without a time stamp (gzip -9n), the changelog
+# told from the version history the help shows, the copyright and the reasoned
+# lintian override.
+find_program(CORVANEL_GZIP gzip)
+find_package(Python3 COMPONENTS Interpreter)
+if(UNIX AND CORVANEL_GZIP AND Python3_Interpreter_FOUND)
+  set(corvanel_debian ${CMAKE_BINARY_DIR}/debian)
+  add_custom_command(
+    OUTPUT ${corvanel_debian}/corvanel.1.gz ${corvanel_debian}/fr/corvanel.1.gz ${corvanel_debian}/changelog.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${corvanel_debian}/fr
+    COMMAND sh -c "\"$0\" -9n -c \"$1\" > \"$2\"" ${CORVANEL_GZIP} ${CMAKE_SOURCE_DIR}/doc/man/corvanel.1
+            ${corvanel_debian}/corvanel.1.gz
+    COMMAND sh -c "\"$0\" -9n -c \"$1\" > \"$2\"" ${CORVANEL_GZIP} ${CMAKE_SOURCE_DIR}/doc/man/fr/corvanel.1
+            ${corvanel_debian}/fr/corvanel.1.gz
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/changelog.py ${CMAKE_SOURCE_DIR}/doc/history-en.html
+            ${PROJECT_VERSION} ${corvanel_debian}/changelog
+    COMMAND ${CORVANEL_GZIP} -9nf ${corvanel_debian}/changelog
+    DEPENDS doc/man/corvanel.1 doc/man/fr/corvanel.1 doc/history-en.html scripts/changelog.py
+    COMMENT "Compressing the manual pages and the changelog"
+    VERBATIM)
+  add_custom_target(corvanel_debian ALL DEPENDS ${corvanel_debian}/corvanel.1.gz ${corvanel_debian}/changelog.gz)
+  install(FILES ${corvanel_debian}/corvanel.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${corvanel_debian}/fr/corvanel.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/fr/man1)
+  install(FILES ${corvanel_debian}/changelog.gz doc/debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/corvanel)
+  install(FILES doc/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME corvanel)
+endif()
 
 # Offscreen pictures of every window, for review (scripts/screenshots).
 add_executable(corvanel-captures EXCLUDE_FROM_ALL scripts/captures.cpp)

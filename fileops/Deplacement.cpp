@@ -17,10 +17,13 @@
 #include "ui/Modal.h"
 #include "ui/frmCorvanel.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMultiHash>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -39,23 +42,112 @@ bool plusRecent(const QString &source, const QString &destination)
     return sf::dateModification(source).toSecsSinceEpoch() > sf::dateModification(destination).toSecsSinceEpoch();
 }
 
+// The copy as read back by its own name holds the consist's bytes.
+bool memesOctets(const QString &source, const QString &copie)
+{
+    QFile a(source), b(copie);
+    if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly) || a.size() != b.size())
+        return false;
+    constexpr qint64 Bloc = 1 << 20;
+    while (!a.atEnd()) {
+        const QByteArray x = a.read(Bloc);
+        if (x.isEmpty() || x != b.read(Bloc))
+            return false;
+    }
+    return b.atEnd();
+}
+
 QString erreur(const char *cle, const QString &nom)
 {
     return avecSautsDeLigne(remplacer(texte(QStringLiteral("Errors"), QString::fromLatin1(cle)), u"[file]", nom));
+}
+
+// A name as a folder that ignores letter case and Unicode normalisation
+// compares it.
+QString plie(const QString &nom)
+{
+    return nom.normalized(QString::NormalizationForm_C).toCaseFolded();
 }
 
 // What one run has done so far.
 struct Bilan {
     std::int64_t deplaces = 0;
     std::int64_t laisses = 0;
-    // The files this run wrote: on a folder that does not tell "A.con" from
-    // "a.con" the next consist's name leads to one of them.
+    // The files this run wrote, by identity: on a folder that does not tell
+    // "A.con" from "a.con" and keeps one inode for both (FAT sticks, SMB
+    // shares) the next consist's name leads to one of them.
     QList<sf::Identite> ecrits;
+    // And by name: a FUSE folder without fixed inode numbers that ignores
+    // case gives "a.con" an inode of its own although it leads to the "A.con"
+    // written before, and only the folder's listing tells. Listed once, when
+    // a name first leads to a file already there, then kept up to date.
+    QMultiHash<QString, QString> ecritsParPli; // folded name -> name written
 
-    bool ecritIci(const QString &chemin) const
+    bool ecritIci(const QString &dossier, const QString &nom)
     {
-        const auto i = sf::identite(chemin);
-        return i && std::any_of(ecrits.begin(), ecrits.end(), [&](const sf::Identite &e) { return e.memeFichier(*i); });
+        const auto i = sf::identite(dossier + nom);
+        if (!i)
+            return false;
+        if (std::any_of(ecrits.begin(), ecrits.end(), [&](const sf::Identite &e) { return e.memeFichier(*i); }))
+            return true;
+        const QString cle = plie(nom);
+        const QList<QString> ecritsMemePli = ecritsParPli.values(cle);
+        if (ecritsMemePli.isEmpty())
+            return false;
+        const Liste &l = lister(dossier);
+        // Unlisted, or a name written that the listing shows under another
+        // spelling: which entry that was cannot be told, so none is written
+        // over.
+        if (l.illisible || ecritsMemePli.contains(nom) ||
+            std::any_of(ecritsMemePli.begin(), ecritsMemePli.end(),
+                        [&](const QString &e) { return !l.noms.contains(e); }))
+            return true;
+        if (l.noms.contains(nom))
+            return false; // a file of its own beside the ones written
+        // Matched another way: it is the entry listed under the same fold.
+        const QList<QString> listes = l.parPli.values(cle);
+        return std::any_of(listes.begin(), listes.end(), [&](const QString &n) { return ecritsMemePli.contains(n); });
+    }
+
+    void noterEcrit(const QString &dossier, const QString &nom)
+    {
+        const QString cle = plie(nom);
+        ecritsParPli.insert(cle, nom);
+        if (!m_liste || m_liste->noms.contains(nom))
+            return;
+        if (m_liste->parPli.contains(cle)) {
+            // Beside a name that folds the same: whether it went there or
+            // beside it, only the folder can say.
+            m_liste.reset();
+            lister(dossier);
+        } else {
+            m_liste->noms.insert(nom);
+            m_liste->parPli.insert(cle, nom);
+        }
+    }
+
+private:
+    struct Liste {
+        QSet<QString> noms;
+        QMultiHash<QString, QString> parPli;
+        bool illisible = false;
+    };
+    std::optional<Liste> m_liste;
+
+    const Liste &lister(const QString &dossier)
+    {
+        if (!m_liste) {
+            m_liste.emplace();
+            try {
+                for (const EntreeDossier &e : listerDossier(dossier)) {
+                    m_liste->noms.insert(e.nom);
+                    m_liste->parPli.insert(plie(e.nom), e.nom);
+                }
+            } catch (const ErreurExecution &) {
+                m_liste->illisible = true;
+            }
+        }
+        return *m_liste;
     }
 };
 
@@ -161,7 +253,7 @@ bool deplacerEntree(frmCorvanel &f, frmDeplacerVers &dv, const sf::DossierOuvert
     if (cible && cible->memeFichier(*avant))
         return laisser();
     // A move never overwrites what it wrote itself.
-    if (bilan.ecritIci(destination)) {
+    if (bilan.ecritIci(dv.txtDeplacerVers->text(), nom)) {
         interaction().erreur(erreur("Error18", nom));
         return laisser();
     }
@@ -175,16 +267,19 @@ bool deplacerEntree(frmCorvanel &f, frmDeplacerVers &dv, const sf::DossierOuvert
 
     // Deleted only if it is still the file that was read, and the copy is
     // not that very file: through a second mount the "copy" was put in place
-    // of the consist.
+    // of the consist. The copy is read back by its own name: on a folder
+    // that gives each name its own inode, the identity alone cannot tell it
+    // from another file.
     const auto apres = sf::identite(source);
     const auto copie = sf::identite(destination);
     if (copie)
         bilan.ecrits.append(*copie);
+    bilan.noterEcrit(dv.txtDeplacerVers->text(), nom);
     if (!apres) {
         ++bilan.deplaces; // taken away meanwhile: the copy is all there is
         return true;
     }
-    if (*apres != *avant || !copie || copie->memeFichier(*apres)) {
+    if (*apres != *avant || !copie || copie->memeFichier(*apres) || !memesOctets(source, destination)) {
         interaction().erreur(erreur("Error19", nom));
         return laisser();
     }

@@ -92,6 +92,14 @@ QList<EntreeCatalogue> construire()
     ajouterNouvelles(c, M, {"Msg68", "Msg69", "Msg70", "Msg75"}, {"[file]"});
     ajouterNouvelles(c, M, {"Msg71"}, {"[file]", "[error]"});
     ajouterNouvelles(c, M, {"Msg72"}, {"[old]", "[new]", "[date]", "[time]", "[num]"});
+    // A consist gone since a replacement, the replace's own question about a
+    // protected consist, and the singular of the counts.
+    ajouterNouvelles(c, M, {"Msg77", "Msg78"}, {"[file]"});
+    ajouterNouvelles(c, M, {"Msg79"}, {"[old]", "[new]"});
+    ajouterNouvelles(c, M, {"Msg80"}, {"[old]", "[new]", "[date]", "[time]"});
+    // The file types of the save and open dialogs, in the user's language.
+    ajouterNouvelles(c, QStringLiteral("Filter"), {"Filter01", "Filter02", "Filter03"});
+    ajouterNouvelles(c, QStringLiteral("ToolTip"), {"ToolTip01", "ToolTip02"});
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error30"}, {"[new]"});
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error31"}, {"[old]", "[new]"});
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error32"}, {"[file]"});

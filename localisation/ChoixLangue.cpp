@@ -17,7 +17,7 @@ ChoixFichier choixFichierLangue()
     ChoixFichier c;
     c.titre = texte(QStringLiteral("Messages"), QStringLiteral("Msg22"));
     c.extensionParDefaut = QStringLiteral("lng");
-    c.filtre = QStringLiteral("Fichier de langue Corvanel (*.lng)|*.lng");
+    c.filtre = texte(QStringLiteral("Filter"), QStringLiteral("Filter03"));
     c.doitExister = true;
     c.dossierInitial = DossierAppli + QStringLiteral("lang");
     return c;

@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
 
 namespace corvanel {
@@ -32,6 +33,18 @@ QString depuisAnsi(QByteArrayView octets)
     QString texte;
     ajouterAnsi(texte, octets);
     return texte;
+}
+
+bool tientEnAnsi(QStringView texte)
+{
+    for (const QChar c : texte) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+            continue;
+        if (std::find(Haut1252.begin(), Haut1252.end(), u) == Haut1252.end())
+            return false;
+    }
+    return true;
 }
 
 QByteArray versAnsi(QStringView texte)

@@ -18,6 +18,8 @@ void ajouterAnsi(QString &texte, QByteArrayView octets);
 
 // Unicode to Windows-1252; a character the code page cannot hold becomes "?".
 QByteArray versAnsi(QStringView texte);
+// True when Windows-1252 holds every character of the text.
+bool tientEnAnsi(QStringView texte);
 
 // The line break the program puts into texts ("%n" in language files).
 inline constexpr QStringView SautDeLigne = u"\r\n";

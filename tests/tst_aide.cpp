@@ -1,6 +1,12 @@
 // The Help and Tools menus: the documents, the About box, the language
 // choice, and the external text editor (what reaches it, the messages when
 // none can be used, choosing one with the program chooser).
+#include "analysis/frmManquants.h"
+#include "analysis/frmRapportDetaille.h"
+#include "app/frmParcourir1.h"
+#include "fileops/frmDeplacerVers.h"
+#include "fileops/frmNouveauDossier.h"
+#include "fileops/frmProprietesFichier.h"
 #include "localisation/LireLangue.h"
 #include "localisation/TraductionsQt.h"
 #include "support/Essai.h"
@@ -9,6 +15,9 @@
 #include "ui/InteractionQt.h"
 #include "ui/ListeDossiers.h"
 #include "ui/frmParcourir2.h"
+
+#include <QGroupBox>
+#include <QMenuBar>
 
 namespace {
 const QString Francais = u"crv-1.0.7-french.lng"_s;
@@ -24,12 +33,91 @@ QString programme(Bac &bac, const QString &relatif, const QByteArray &contenu = 
     return chemin;
 }
 
+// The access keys of one window that more than one control answers to:
+// "r: &Refresh, &Replace with...". Buttons, labels that lead to a control,
+// frames and the menu bar share the window's Alt keys; each menu's items
+// have their own.
+QStringList touchesEnDouble(const QWidget &fenetre)
+{
+    QStringList doubles;
+    const auto verifier = [&doubles](const QStringList &textes) {
+        QMultiMap<QChar, QString> parTouche;
+        for (const QString &t : textes) {
+            for (qsizetype i = 0; i + 1 < t.size(); ++i) {
+                if (t[i] == u'&' && t[i + 1] != u'&') {
+                    parTouche.insert(t[i + 1].toLower(), t);
+                    break;
+                }
+                if (t[i] == u'&')
+                    ++i; // "&&" is a plain ampersand
+            }
+        }
+        for (const QChar touche : parTouche.uniqueKeys())
+            if (parTouche.count(touche) > 1)
+                doubles << QString(touche) + u": "_s + QStringList(parTouche.values(touche)).join(u", "_s);
+    };
+    QStringList textes;
+    // Only the window's own: a dialog it owns has keys of its own.
+    for (const QAbstractButton *b : fenetre.findChildren<QAbstractButton *>())
+        if (b->window() == &fenetre)
+            textes << b->text();
+    for (const QLabel *l : fenetre.findChildren<QLabel *>())
+        if (l->buddy() && l->window() == &fenetre)
+            textes << l->text();
+    for (const QGroupBox *g : fenetre.findChildren<QGroupBox *>())
+        if (g->window() == &fenetre)
+            textes << g->title();
+    for (const QMenuBar *barre : fenetre.findChildren<QMenuBar *>()) {
+        for (const QAction *menu : barre->actions()) {
+            textes << menu->text();
+            QStringList items;
+            if (menu->menu())
+                for (const QAction *a : menu->menu()->actions())
+                    items << a->text();
+            verifier(items);
+        }
+    }
+    verifier(textes);
+    return doubles;
+}
+
 } // namespace
 
 class TstAide : public QObject {
     Q_OBJECT
 
 private slots:
+    void touchesDAcces_data()
+    {
+        colonnes<QString>("langue");
+        QTest::newRow("français") << Francais;
+        QTest::newRow("anglais") << Anglais;
+    }
+
+    // Alt and a letter reach one control in every window, in each language;
+    // the buttons without a word have a tip.
+    void touchesDAcces()
+    {
+        const auto [langue] = donnees<QString>("langue");
+        Scene s(langue);
+        frmRapportDetaille rapport;
+        frmManquants manquants(s.f.get());
+        frmChoixVehicule choix(u"Vieux/V1.wag"_s, {}, {u"Neuf/V2.wag"_s});
+        frmDeplacerVers destination(*s.f);
+        frmNouveauDossier nouveau(destination);
+        frmProprietesFichier proprietes;
+        frmParcourir1 jeu;
+        frmParcourir2 programme;
+        for (const QWidget *w : std::initializer_list<const QWidget *>{
+                 s.f.get(), &rapport, &manquants, &choix, &destination, &nouveau, &proprietes, &jeu, &programme})
+            QVERIFY2(touchesEnDouble(*w).isEmpty(),
+                     qPrintable(w->metaObject()->className() + u" "_s + touchesEnDouble(*w).join(u"; "_s)));
+        // The buttons that show only a letter say what they do, in the same language.
+        QCOMPARE(s.f->cmdSelectionner[0]->toolTip(), s.L(u"ToolTip"_s, u"ToolTip01"_s));
+        QCOMPARE(s.f->cmdSelectionner[1]->toolTip(), s.L(u"ToolTip"_s, u"ToolTip02"_s));
+        QVERIFY(!s.f->cmdSelectionner[0]->toolTip().isEmpty());
+    }
+
     void aPropos_data()
     {
         colonnes<QString, QString, bool>("fichier", "nomEnUsage", "traducteur");

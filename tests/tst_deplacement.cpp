@@ -163,30 +163,45 @@ private slots:
     // Whatever stands at the destination under the consist's name is a file
     // already there for the rules. On a FAT stick or an SMB share "a.con" is
     // the "A.con" this move has just written: shown by a second name for that
-    // very file, as such a folder shows it.
+    // very file, as such a folder shows it. A case-insensitive FUSE folder
+    // mounted without fixed inode numbers gives "a.con" an inode of its own:
+    // the same rows run on one.
     void destinationInattendue_data()
     {
-        // entree: what stands in a.con's place
-        colonnes<QString, int, QString>("entree", "regle", "reponses");
-        QTest::newRow("sans casse, écraser") << "A.con" << 1 << QString();
-        QTest::newRow("sans casse, si plus récent") << "A.con" << 2 << QString();
-        QTest::newRow("sans casse, demander, Oui") << "A.con" << 0 << u"O"_s;
-        QTest::newRow("lien cassé, passer") << "lien cassé" << 3 << QString();
-        QTest::newRow("lien vers un dossier, demander, Non") << "lien dossier" << 0 << u"N"_s;
-        QTest::newRow("tube, passer") << "tube" << 3 << QString();
+        // entree: what stands in a.con's place; fuse: the destination is such a FUSE folder
+        colonnes<QString, int, QString, bool>("entree", "regle", "reponses", "fuse");
+        for (const bool fuse : {false, true}) {
+            const char *sur = fuse ? "FUSE, " : "";
+            QTest::addRow("%ssans casse, écraser", sur) << "A.con" << 1 << QString() << fuse;
+            QTest::addRow("%ssans casse, si plus récent", sur) << "A.con" << 2 << QString() << fuse;
+            QTest::addRow("%ssans casse, demander, Oui", sur) << "A.con" << 0 << u"O"_s << fuse;
+            QTest::addRow("%ssans casse, demander, Oui pour tous", sur) << "A.con" << 0 << u"T"_s << fuse;
+            QTest::addRow("%slien cassé, passer", sur) << "lien cassé" << 3 << QString() << fuse;
+            QTest::addRow("%stube, passer", sur) << "tube" << 3 << QString() << fuse;
+        }
+        QTest::newRow("lien vers un dossier, demander, Non") << "lien dossier" << 0 << u"N"_s << false;
         // The consist folder through a link passes the dialog's check, which
         // compares path texts; copying each consist over itself and deleting
         // it would lose them all. Over FUSE, NFS or SMB loopback (other device
         // and file numbers) the copy is put in place of the consist and only
         // the identity it had before tells.
-        QTest::newRow("dossier des consists par un lien") << "consists" << 1 << QString();
-        QTest::newRow("dossier des consists, second montage") << "consists, second montage" << 1 << QString();
+        QTest::newRow("dossier des consists par un lien") << "consists" << 1 << QString() << false;
+        QTest::newRow("dossier des consists, second montage") << "consists, second montage" << 1 << QString() << false;
     }
 
     void destinationInattendue()
     {
-        auto [entree, regle, reponses] = donnees<QString, int, QString>("entree", "regle", "reponses");
+        auto [entree, regle, reponses, fuse] =
+            donnees<QString, int, QString, bool>("entree", "regle", "reponses", "fuse");
         Scene s;
+        QString dessous;
+        if (fuse) {
+            QString raison;
+            s.destination = s.bac.monterSansCasse(u"Partage"_s, &raison);
+            if (s.destination.isEmpty())
+                QSKIP(qPrintable(u"no case-insensitive FUSE folder: "_s + raison));
+            dessous = s.bac.chemin(u"Partage"_s);
+        }
         const QString A = u"A.con"_s, a = u"a.con"_s, cible = s.cible(a);
         const bool casse = entree == A, consists = entree.startsWith(u"consists"),
                    montage = entree.endsWith(u"montage");
@@ -201,7 +216,7 @@ private slots:
         else
             QVERIFY(QFile::link(entree == u"lien cassé" ? s.bac.chemin(u"rien"_s) : s.bac.chemin(), cible));
         s.seam.pendantEvenements = [&] {
-            if (casse && QFile::exists(s.cible(A)) && !sf::existe(cible))
+            if (casse && !fuse && QFile::exists(s.cible(A)) && !sf::existe(cible))
                 QCOMPARE(::link(QFile::encodeName(s.cible(A)).constData(), QFile::encodeName(cible).constData()), 0);
         };
         if (montage)
@@ -223,6 +238,8 @@ private slots:
             QCOMPARE(QDir(DossierConsists).entryList(QDir::Files | QDir::Hidden), QStringList{a});
         else
             QVERIFY(entree == u"tube" ? sf::existe(cible) && !QFileInfo(cible).isFile() : sf::estLien(cible));
+        if (fuse && casse) // what the file system holds, below the names it answers to
+            QCOMPARE(QDir(dessous).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{A});
     }
 
     void consistProtege_data()

@@ -6,6 +6,8 @@
 
 #include <sys/resource.h>
 
+#include <csignal>
+
 namespace {
 
 struct Sortie {
@@ -58,6 +60,42 @@ private slots:
         QVERIFY2(!s.err.contains("demo"), s.err.constData());
         QVERIFY(QDir(temp).isEmpty());
         QVERIFY(!QFileInfo::exists(bac.chemin(u"config"_s)));
+    }
+
+    void demoFermee_data()
+    {
+        colonnes<int>("signal");
+        QTest::newRow("terminal fermé") << SIGHUP;
+        QTest::newRow("kill") << SIGTERM;
+    }
+
+    // Closing the terminal a demo runs from, or killing it, removes its copy
+    // as closing its window does.
+    void demoFermee()
+    {
+        const auto [numero] = donnees<int>("signal");
+        Bac bac;
+        const QString temp = bac.creerDossier(u"tmp"_s);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"TMPDIR"_s, temp);
+        env.insert(u"XDG_CONFIG_HOME"_s, bac.chemin(u"config"_s));
+        const QString runtime = bac.creerDossier(u"run"_s);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env.insert(u"XDG_RUNTIME_DIR"_s, runtime);
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(CORVANEL_BIN_DIR "/corvanel"), {u"--demo"_s});
+        QByteArray err;
+        while (!err.contains("copied to") && p.waitForReadyRead(30000))
+            err += p.readAllStandardError();
+        QVERIFY2(!QDir(temp).isEmpty(), err.constData());
+        QTest::qWait(300); // the window's event loop running
+        QCOMPARE(::kill(static_cast<pid_t>(p.processId()), numero), 0);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 128 + numero);
+        QVERIFY2(QDir(temp).isEmpty(),
+                 qPrintable(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(u' ')));
     }
 
     void sorties_data()
@@ -139,6 +177,29 @@ private slots:
             QCOMPARE(s.out, sortie);
         QVERIFY2(s.err.contains(erreur), s.err.constData());
         QVERIFY(!QFileInfo::exists(bac.chemin(u"config/Corvanel"_s)));
+    }
+
+    // The manual pages, in both languages, describe every option --help
+    // lists, and none that the program does not have.
+    void manuelsEtAide()
+    {
+        Bac bac;
+        const Sortie s = lancer(bac, {"--help"});
+        QCOMPARE(s.code, 0);
+        const auto options = [](QString texte) {
+            texte.replace(u"\\-"_s, u"-"_s); // the man page's escaped hyphens
+            QStringList liste;
+            const QRegularExpression motif(u"(?<![\\w-])--[a-z]+(-[a-z]+)*"_s);
+            for (auto it = motif.globalMatch(texte); it.hasNext();)
+                liste << it.next().captured();
+            liste.removeDuplicates();
+            liste.sort();
+            return liste;
+        };
+        const QStringList attendues = options(QString::fromUtf8(s.out));
+        QVERIFY(attendues.contains(u"--replace"_s));
+        for (const char *page : {"doc/man/corvanel.1", "doc/man/fr/corvanel.1"})
+            QCOMPARE(options(QString::fromUtf8(Bac::lire(QStringLiteral(CORVANEL_SOURCE_DIR "/") + page))), attendues);
     }
 
     void reparation()

@@ -31,15 +31,17 @@ struct Scene : SceneFenetre {
     }
     // A saved list: its head dated as the regional settings write it, then
     // the rows; the minute may turn during the save, so both ends are tried.
-    bool enTexte(const QByteArray &vu, const QByteArray &lignes) const
+    // In Windows-1252 (Latin-1 here), or UTF-8 with its byte-order mark.
+    bool enTexte(const QByteArray &vu, const QString &lignes, bool utf8 = false) const
     {
         const QLocale l = QLocale::system();
-        for (const QDateTime &t : {avant, QDateTime::currentDateTime()})
-            if (vu == "Corvanel - Consists invalides\r\nCr\xe9\xe9 le " +
-                          l.toString(t.date(), QLocale::ShortFormat).toLatin1() + " \xe0 " +
-                          l.toString(t.time(), QLocale::ShortFormat).toLatin1() + "\r\n" + QByteArray(62, '-') +
-                          "\r\n \r\n" + lignes)
+        for (const QDateTime &t : {avant, QDateTime::currentDateTime()}) {
+            const QString attendu =
+                u"Corvanel - Consists invalides\r\nCréé le "_s + l.toString(t.date(), QLocale::ShortFormat) + u" à "_s +
+                l.toString(t.time(), QLocale::ShortFormat) + u"\r\n"_s + QString(62, u'-') + u"\r\n \r\n"_s + lignes;
+            if (vu == (utf8 ? "\xEF\xBB\xBF" + attendu.toUtf8() : attendu.toLatin1()))
                 return true;
+        }
         return false;
     }
     QDateTime avant;
@@ -53,7 +55,8 @@ class TstRapport : public QObject {
 private slots:
     void grille_data()
     {
-        colonnes<QStringList, QByteArrayList, QStringList>("noms", "contenus", "attendu");
+        // csv: the CSV export when it is not the grid's rows joined by commas in Windows-1252
+        colonnes<QStringList, QByteArrayList, QStringList, QByteArray>("noms", "contenus", "attendu", "csv");
 
         // Line 5 cannot be taken apart, line 8 names a missing wagon (quoted
         // folder); the other lines give nothing.
@@ -61,7 +64,7 @@ private slots:
             << QStringList{"c.con"}
             << QByteArrayList{consist(
                    {"UiD ( 1 )", "EngineData ( Loco1 )", "UiD ( 2 )", Present, "WagonData ( Gone \"Set B\" )"})}
-            << QStringList{"c.con|Ligne 5 illisible|Ligne 5 illisible", "c.con|\"Set B\"|\"Gone.wag\""};
+            << QStringList{"c.con|Ligne 5 illisible|Ligne 5 illisible", "c.con|\"Set B\"|\"Gone.wag\""} << QByteArray();
         // The game's listing order, only names ending in ".con", UTF-16 read
         // as well as ANSI; a missing wagon is one row for each consist naming
         // it, however often, and two missing from one folder are two rows.
@@ -70,13 +73,23 @@ private slots:
             << QStringList{"b.con", "A.con", "notes.txt", "C.CON", "a.con.bak"}
             << QByteArrayList{consist({Loco, Absent, Absent, "WagonData ( W2 SetA )", Absent}),
                               consist({Loco, Absent}, true), absent, absent, absent}
-            << QStringList{"A.con|\"SetA\"|\"W1.wag\"", "b.con|\"SetA\"|\"W1.wag\"", "b.con|\"SetA\"|\"W2.wag\""};
+            << QStringList{"A.con|\"SetA\"|\"W1.wag\"", "b.con|\"SetA\"|\"W1.wag\"", "b.con|\"SetA\"|\"W2.wag\""}
+            << QByteArray();
+        // A name holding a comma or a quote stays one CSV field (RFC 4180);
+        // one the code page cannot hold makes the file UTF-8, mark first.
+        QTest::newRow("virgule et guillemet") << QStringList{"BR 218, \"DB\".con"} << QByteArrayList{absent}
+                                              << QStringList{"BR 218, \"DB\".con|\"SetA\"|\"W1.wag\""}
+                                              << QByteArray("\"BR 218, \"\"DB\"\".con\",\"SetA\",\"W1.wag\"\r\n");
+        QTest::newRow("hors de la page de code")
+            << QStringList{"Pociąg Łódź.con"} << QByteArrayList{absent}
+            << QStringList{"Pociąg Łódź.con|\"SetA\"|\"W1.wag\""}
+            << "\xEF\xBB\xBF" + u"Pociąg Łódź.con,\"SetA\",\"W1.wag\"\r\n"_s.toUtf8();
     }
 
     void grille()
     {
-        auto [noms, contenus, attendu] =
-            donnees<QStringList, QByteArrayList, QStringList>("noms", "contenus", "attendu");
+        auto [noms, contenus, attendu, csv] =
+            donnees<QStringList, QByteArrayList, QStringList, QByteArray>("noms", "contenus", "attendu", "csv");
         Scene s;
         for (qsizetype i = 0; i < noms.size(); ++i)
             s.ecrireConsist(noms[i], contenus[i]);
@@ -98,10 +111,11 @@ private slots:
             return s.enregistrer(s.bac.chemin(nom), [&] { QTest::mouseClick(r.cmdEnregistrer, Qt::LeftButton); });
         };
         const QString rangees = attendu.join(u"\r\n") + u"\r\n"_s;
-        QCOMPARE(exporter(u"rapport.csv"_s), QString(rangees).replace(u'|', u',').toLatin1());
-        const QByteArray texte = QString(rangees).replace(u"|"_s, u"\t|\t"_s).toLatin1();
-        QVERIFY(s.enTexte(exporter(u"rapport.CSV"_s), texte));
-        QVERIFY(s.enTexte(exporter(u"sortie.csv/rapport"_s), texte));
+        QCOMPARE(exporter(u"rapport.csv"_s), csv.isNull() ? QString(rangees).replace(u'|', u',').toLatin1() : csv);
+        const QString texte = QString(rangees).replace(u"|"_s, u"\t|\t"_s);
+        const bool utf8 = csv.startsWith("\xEF\xBB\xBF");
+        QVERIFY(s.enTexte(exporter(u"rapport.CSV"_s), texte, utf8));
+        QVERIFY(s.enTexte(exporter(u"sortie.csv/rapport"_s), texte, utf8));
     }
 
     // The report window: it cannot be closed during a refresh, events being
@@ -162,18 +176,53 @@ private slots:
     // The list saved, byte for byte.
     void enregistrerLaListe()
     {
-        Scene s;
-        // Every entry of the list is written, selected or not; names the code
-        // page cannot hold get "?" for those characters. An existing file is
-        // replaced from its first line, never unasked.
-        s.lister({u"a.con"_s, u"b b.con"_s, u"Łódź.con"_s, u"€uro.con"_s}, {0});
-        const QByteArray vu = s.enregistrer(s.bac.ecrire(u"sortie/liste.txt"_s, QByteArray(4000, 'x')),
-                                            [&] { s.f->mnuEnregistrerListe_Click(); });
-        QVERIFY2(s.enTexte(vu, "a.con\r\nb b.con\r\n?\xf3"
-                               "d?.con\r\n\x80uro.con\r\n"),
-                 vu.constData());
-        QVERIFY(s.seam.choixDemandes.last().confirmerEcrasement && s.seam.messages.isEmpty());
-        QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
+        // Every entry of the list is written, selected or not, in Windows-1252
+        // while it holds every name (the euro sign is its byte 0x80), in UTF-8
+        // with its mark otherwise. An existing file is replaced from its first
+        // line, never unasked.
+        for (const bool utf8 : {false, true}) {
+            Scene s;
+            const QStringList noms{u"a.con"_s, utf8 ? u"Łódź.con"_s : u"b b.con"_s, u"€uro.con"_s};
+            s.lister(noms, {0});
+            QByteArray vu = s.enregistrer(s.bac.ecrire(u"sortie/liste.txt"_s, QByteArray(4000, 'x')),
+                                          [&] { s.f->mnuEnregistrerListe_Click(); });
+            QString lignes = noms.join(u"\r\n") + u"\r\n"_s;
+            if (!utf8) { // Latin-1 has no euro sign: compared as "?"
+                QVERIFY(vu.endsWith("\r\n\x80uro.con\r\n"));
+                vu.replace('\x80', '?');
+                lignes.replace(u'€', u'?');
+            }
+            QVERIFY2(s.enTexte(vu, lignes, utf8), vu.constData());
+            QVERIFY(s.seam.choixDemandes.last().confirmerEcrasement && s.seam.messages.isEmpty());
+            QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
+        }
+    }
+
+    // The save dialogs' file types speak the window's language; an older
+    // language file without them borrows the default file's.
+    void typesDeFichiers()
+    {
+        for (const bool ancien : {false, true}) {
+            SceneFenetre s(u"crv-1.0.7-english.lng"_s);
+            if (ancien) { // the English file as it was before the file types had keys of their own
+                const QString fichier = DossierAppli + u"lang/crv-1.0.7-english.lng"_s;
+                QByteArray octets = Bac::lire(fichier);
+                octets.replace("\r\n[Filter]\r\n", "\r\n[Ancien]\r\n");
+                QFile f(fichier);
+                QVERIFY(f.open(QIODevice::WriteOnly) && f.write(octets) == octets.size());
+            }
+            s.lister({u"a.con"_s});
+            s.f->mnuEnregistrerListe_Click();
+            frmRapportDetaille r;
+            r.cmdEnregistrer_Click();
+            QCOMPARE(s.seam.choixDemandes.size(), 2);
+            QCOMPARE(s.seam.choixDemandes[0].filtre, ancien
+                                                         ? u"Fichier texte (*.txt)|*.txt|Tous les fichiers (*.*)|*.*"_s
+                                                         : u"Text file (*.txt)|*.txt|All files (*.*)|*.*"_s);
+            QVERIFY(
+                s.seam.choixDemandes[1].filtre.startsWith(ancien ? u"Fichier CSV (*.csv)"_s : u"CSV file (*.csv)"_s));
+            QVERIFY(s.seam.messages.isEmpty());
+        }
     }
 
     void dialogueEnregistrement_data()

@@ -126,6 +126,7 @@ private slots:
         QCOMPARE(remplacer(d).changes, QStringList({"a.con", "b.con"}));
         const QByteArray aDeuxFois = Bac::lire(consists + u"a.con"_s);
         bac.ecrire(u"MSTS/TRAINS/CONSISTS/b.con"_s, "edited by hand");
+        QVERIFY(QFile::remove(consists + u"c.con"_s)); // not in this replacement: no word of it
 
         Bilan annule = annulerDernier(jeu, consists);
         QCOMPARE(annule.changes, QStringList({"a.con"}));
@@ -138,6 +139,54 @@ private slots:
         QCOMPARE(Bac::lire(consists + u"a.con"_s), a);
         QCOMPARE(Bac::lire(consists + u"b.con"_s), QByteArray("edited by hand"));
         QVERIFY(annulerDernier(jeu, consists).sauvegarde.isEmpty());
+
+        // A consist gone since is said to be gone, not changed.
+        d.ancien = vehicule(u"Vieux/V1.wag"_s);
+        d.nouveau = vehicule(u"Neuf/V2.wag"_s);
+        QCOMPARE(remplacer(d).changes, QStringList({"a.con"}));
+        QVERIFY(QFile::remove(consists + u"a.con"_s));
+        annule = annulerDernier(jeu, consists);
+        QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"a.con", Motif::Disparu, {}}}));
+    }
+
+    // A backups folder that ignores letter case holds one backup for "a.con"
+    // and "A.con": the second consist is left as it was rather than
+    // rewritten with no way back, and the undo restores the first byte for
+    // byte.
+    void sauvegardesSansCasse()
+    {
+        Bac bac;
+        InteractionScriptee seam;
+        QString raison;
+        const QString donnees = bac.monterSansCasse(u"Cle USB"_s, &raison);
+        if (donnees.isEmpty())
+            QSKIP(qPrintable(u"no case-insensitive FUSE folder: "_s + raison));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(donnees));
+        const QString jeu = bac.creerJeu();
+        bac.ecrire(u"MSTS/TRAINS/TRAINSET/Neuf/V2.wag"_s);
+        const QString consists = jeu + u"TRAINS/CONSISTS/"_s;
+        const QByteArray petit = "WagonData ( V1 Vieux )\n", grand = "\tWagonData ( V1 Vieux )\r\n";
+        bac.ecrire(u"MSTS/TRAINS/CONSISTS/a.con"_s, petit);
+        bac.ecrire(u"MSTS/TRAINS/CONSISTS/A.con"_s, grand);
+        DemandeRemplacement d;
+        d.dossierJeu = jeu;
+        d.dossierConsists = consists;
+        d.ancien = vehicule(u"Vieux/V1.wag"_s);
+        d.nouveau = vehicule(u"Neuf/V2.wag"_s);
+        const Bilan bilan = remplacer(d);
+        QCOMPARE(bilan.changes.size(), 1);
+        QCOMPARE(bilan.laisses.size(), 1);
+        const QString change = bilan.changes[0], laisse = bilan.laisses[0].nom;
+        QCOMPARE(QSet<QString>({change, laisse}), QSet<QString>({u"a.con"_s, u"A.con"_s}));
+        const QByteArray avantLaisse = laisse == u"a.con" ? petit : grand;
+        QCOMPARE(Bac::lire(consists + laisse), avantLaisse);
+        QCOMPARE(Bac::lire(bilan.sauvegarde + u'/' + change), change == u"a.con" ? petit : grand);
+
+        const Bilan annule = annulerDernier(jeu, consists);
+        QCOMPARE(annule.changes, QStringList{change});
+        QVERIFY(annule.laisses.isEmpty());
+        QCOMPARE(Bac::lire(consists + u"a.con"_s), petit);
+        QCOMPARE(Bac::lire(consists + u"A.con"_s), grand);
     }
 
     void manquants()
@@ -200,7 +249,14 @@ private slots:
         QCOMPARE(choix, QStringList({"Inoui/TGV.wag", "Autre/A.wag"}));
         const QList<Message> &m = s.seam.messages;
         QCOMPARE(m.size(), 6);
-        QVERIFY(m[0].texte.startsWith(u'2') && m[1].texte.contains(u"2.con") && m[3].texte.contains(u"800 v2"));
+        // The replace's own question about a protected consist, and the
+        // plural of the count.
+        const auto cle = [&](const char *k) {
+            return s.M(k).replace(u"%n"_s, u"\r\n"_s).replace(u"[old]"_s, u"800 v2/TGV.wag"_s);
+        };
+        QCOMPARE(m[0].texte, cle("Msg62").replace(u"[num]"_s, u"2"_s).replace(u"[new]"_s, u"Inoui/TGV.wag"_s));
+        QCOMPARE(m[1].texte, cle("Msg78").replace(u"[file]"_s, u"2.con"_s));
+        QVERIFY(m[3].texte.contains(u"800 v2") && m[4].texte == m[1].texte);
         QCOMPARE(m[5].texte, u"Consists restaurés : 2"_s);
         QCOMPARE(Bac::lire(ro), QByteArray("WagonData ( TGV \"800 v2\" )"));
         QCOMPARE(sf::lireAttributs(ro) & sf::Cache, int(sf::Cache));

@@ -240,6 +240,10 @@ void TraduireFenetrePrincipale(frmCorvanel &f, const QString &Fichier)
         l.poser(LireLangue(Fichier, QString::fromLatin1(l.section), QString::fromLatin1(l.cle), true));
     // Newer than the 1.0.7 files: a file without it takes the default's text.
     f.mnuManquants->setText(texte(QStringLiteral("Menu"), QStringLiteral("Menu206")));
+    // The select-all and select-none buttons show only a letter: the tip says
+    // what they do.
+    f.cmdSelectionner[0]->setToolTip(texte(QStringLiteral("ToolTip"), QStringLiteral("ToolTip01")));
+    f.cmdSelectionner[1]->setToolTip(texte(QStringLiteral("ToolTip"), QStringLiteral("ToolTip02")));
     f.disposer();
 }
 

@@ -8,6 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+#include <sys/vfs.h>
 
 namespace corvanel::test {
 
@@ -22,6 +26,8 @@ Bac::Bac() : m_donnees(qgetenv("XDG_DATA_HOME"))
 
 Bac::~Bac()
 {
+    for (const QString &point : std::as_const(m_montages))
+        QProcess::execute(QStringLiteral("fusermount3"), {QStringLiteral("-u"), QStringLiteral("-z"), point});
     // A fault injected for one test goes with its sandbox.
     sf::retirerPannes();
     definirReglages(nullptr);
@@ -104,6 +110,39 @@ QByteArray encoder(const QString &texte, const QString &codage)
     if (codage == u"utf8")
         return "\xEF\xBB\xBF" + texte.toUtf8();
     return utf16(texte, codage == u"utf16le");
+}
+
+QString Bac::monterSansCasse(const QString &relatif, QString *raison)
+{
+#ifdef CORVANEL_FUSECASSE
+    if (!QFileInfo::exists(QStringLiteral("/dev/fuse"))) {
+        *raison = QStringLiteral("/dev/fuse is missing");
+        return {};
+    }
+    const QString dessous = creerDossier(relatif);
+    const QString point = creerDossier(relatif + QStringLiteral(" (sans casse)"));
+    QProcess p;
+    p.start(QStringLiteral(CORVANEL_FUSECASSE), {dessous, point});
+    // The helper returns once mounted, leaving the file system to its child.
+    if (!p.waitForFinished(20000) || p.exitCode() != 0) {
+        *raison = QStringLiteral("mounting was refused: ") + QString::fromLocal8Bit(p.readAllStandardError());
+        return {};
+    }
+    m_montages << point;
+    constexpr long MagieFuse = 0x65735546;
+    for (int i = 0; i < 200; ++i) {
+        struct statfs st {};
+        if (::statfs(QFile::encodeName(point).constData(), &st) == 0 && st.f_type == MagieFuse)
+            return point + u'/';
+        QThread::msleep(10);
+    }
+    *raison = QStringLiteral("the mount did not appear");
+    return {};
+#else
+    Q_UNUSED(relatif);
+    *raison = QStringLiteral("built without libfuse3");
+    return {};
+#endif
 }
 
 } // namespace corvanel::test

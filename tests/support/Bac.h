@@ -35,6 +35,13 @@ public:
     // TRAINS/TRAINSET; ends in "/".
     QString creerJeu(const QString &relatif = QStringLiteral("MSTS"));
 
+    // `relatif` (made if missing) shown at a new folder through a
+    // case-insensitive FUSE file system that gives each name its own inode
+    // number (tests/fuse); unmounted with the sandbox. The mount point, ending
+    // in "/", or the reason it cannot be had (no FUSE here, mount refused)
+    // in `raison` and an empty text.
+    QString monterSansCasse(const QString &relatif, QString *raison);
+
     Reglages &reglages() { return *m_reglages; }
     QString fichierReglages() const { return chemin(QStringLiteral("reglages/Corvanel.ini")); }
 
@@ -43,6 +50,7 @@ public:
 private:
     QTemporaryDir m_dir;
     QByteArray m_donnees;
+    QStringList m_montages;
     Reglages *m_reglages;
 };
 
