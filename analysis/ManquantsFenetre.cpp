@@ -6,6 +6,7 @@
 #include "analysis/frmManquants.h"
 #include "commun/Interaction.h"
 #include "commun/modDeclarations.h"
+#include "fileops/DossierOuvert.h"
 #include "fileops/Echecs.h"
 #include "localisation/LireLangue.h"
 #include "platform/ErreurExecution.h"
@@ -157,7 +158,7 @@ void frmManquants::cmdRemplacer_Click()
         return;
     const VehiculeManquant l = m_modele->lignes()[ligne];
     const auto ancien = analyserCheminVehicule(l.dossier + u'/' + l.fichier);
-    if (!ancien)
+    if (!ancien || refuserAdministrateur({DossierConsists}))
         return;
     const QString trainset = DossierTrainset;
     const QString extension = ancien->extension;
@@ -209,6 +210,10 @@ void frmManquants::cmdRemplacer_Click()
         if (!interaction().question(question))
             return;
         b = executer(false, autoriser);
+    } catch (const sf::NomDeplace &n) {
+        occuper(false);
+        interaction().erreur(texteNomDeplace(n.chemin));
+        return;
     } catch (const SauvegardeImpossible &e) {
         occuper(false);
         QString t = remplacer(texte(QStringLiteral("Errors"), QStringLiteral("Error33")), u"[folder]", e.dossier);
@@ -229,6 +234,8 @@ void frmManquants::cmdAnnuler_Click()
         cmdAnnuler->setEnabled(false);
         return;
     }
+    if (refuserAdministrateur({DossierConsists}))
+        return;
     const QLocale locale; // the language file's, see chargerTraductionsQt()
     const QDateTime quand = s->date.toLocalTime();
     QString question = remplacer(message(s->consists.size() == 1 ? 80 : 72), u"[old]", s->ancien);
@@ -239,8 +246,19 @@ void frmManquants::cmdAnnuler_Click()
     if (!interaction().question(question))
         return;
     occuper(true);
-    Progression p(pbJauge);
-    const Bilan b = annulerDernier(DossierMSTS, DossierConsists, autoriser, p.avancement(), p.battement());
+    Bilan b;
+    try {
+        Progression p(pbJauge);
+        b = annulerDernier(DossierMSTS, DossierConsists, autoriser, p.avancement(), p.battement());
+    } catch (const sf::NomDeplace &n) {
+        occuper(false);
+        interaction().erreur(texteNomDeplace(n.chemin));
+        return;
+    } catch (const ErreurExecution &e) {
+        occuper(false);
+        signalerEchec(DossierConsists, e);
+        return;
+    }
     occuper(false);
     apresChangement(lignesBilan(b, {}, QStringLiteral("Msg73")).join(u"\r\n"));
 }

@@ -4,6 +4,7 @@
 #include "analysis/MoteurAnalyse.h"
 #include "commun/Interaction.h"
 #include "commun/modDeclarations.h"
+#include "fileops/DossierOuvert.h"
 #include "localisation/LireLangue.h"
 #include "platform/ErreurExecution.h"
 #include "platform/Texte.h"
@@ -55,6 +56,18 @@ void Rechercher(frmCorvanel &f)
             if (c.invalide)
                 f.ajouterInvalide(c.entree->nom);
         };
+        // Noted before the listing: a folder swapped in afterwards is not the
+        // one whose names the list shows.
+        VolumeConsistsListes = NumeroConsistsListes = 0;
+        try {
+            const sf::DossierOuvert liste(DossierConsists);
+            VolumeConsistsListes = liste.identite().volume;
+            NumeroConsistsListes = liste.identite().numero;
+        } catch (const sf::NomDeplace &) {
+            // A link in its place: no command that changes files acts there.
+        } catch (const ErreurExecution &) {
+            // Missing: the listing below says so.
+        }
         auto moteur = std::make_unique<MoteurAnalyse>(DossierConsists, DossierTrainset);
         moteur->analyser(Profondeur::PremiereFaute, suivi);
         libererSansBloquer(moteur);

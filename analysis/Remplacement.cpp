@@ -4,6 +4,7 @@
 #include "analysis/MoteurAnalyse.h"
 #include "analysis/Sauvegardes.h"
 #include "analysis/Vehicules.h"
+#include "fileops/DossierOuvert.h"
 #include "fileops/SystemeFichiers.h"
 #include "platform/ErreurExecution.h"
 #include "platform/Texte.h"
@@ -185,8 +186,11 @@ Bilan remplacer(const DemandeRemplacement &d)
 {
     Bilan b;
     const QString dossier = d.dossierConsists;
+    // Held from before the listing to the last write: every consist is
+    // written into this folder, whatever its path leads to meanwhile.
+    const sf::DossierOuvert consists(dossier);
     std::optional<EcrivainSauvegarde> sauvegarde;
-    EcrituresConsists ecritures(b, d.battement);
+    EcrituresConsists ecritures(b, d.battement, consists);
     qsizetype total = 0;
     SuiviAnalyse suivi;
     suivi.liste = [&total](qsizetype fichiers) { total = fichiers; };
@@ -213,6 +217,9 @@ Bilan remplacer(const DemandeRemplacement &d)
             // A name on disk that no path reaches cannot be written back.
             if (nomInjoignable(f))
                 throw sf::erreurSysteme(EILSEQ);
+            // A link out of the folder would have the replacement write a
+            // file the game folder does not hold.
+            consists.verifierLien(f.nom);
             if (sf::lireAttributs(chemin) & (sf::LectureSeule | sf::Cache)) {
                 if (!d.autoriser) {
                     laisser(Motif::LectureSeule);
@@ -234,9 +241,11 @@ Bilan remplacer(const DemandeRemplacement &d)
                 b.sauvegarde = sauvegarde->dossier();
                 ecritures.sauvegarderDans(&*sauvegarde);
             }
-            ecritures.ecrire(f.nom, chemin, octets, s.octets);
+            ecritures.ecrire(f.nom, octets, s.octets);
         } catch (const SauvegardeImpossible &) {
             throw;
+        } catch (const sf::LienSortant &) {
+            laisser(Motif::LienSortant);
         } catch (const ErreurExecution &e) {
             laisser(Motif::Echec, descriptionEchec(e));
         }

@@ -60,6 +60,8 @@ enum class Motif {
     LectureSeule,  // read-only or hidden, and no one to ask (command line)
     Refuse,        // read-only or hidden, and the user said No
     ModifieDepuis, // undo: changed since the replacement
+    LienSortant,   // a symbolic link to a file outside the consist folder
+    NomRefuse,     // undo: the manifest names no plain file of the consist folder
     Disparu,       // undo: no longer in the consist folder
     Echec,         // a failure of the system; `detail` describes it
 };

@@ -2,6 +2,7 @@
 
 #include "analysis/Analyse.h"
 #include "analysis/Remplacement.h"
+#include "fileops/DossierOuvert.h"
 #include "fileops/SystemeFichiers.h"
 
 #include <QCryptographicHash>
@@ -38,7 +39,7 @@ QString sansBarreFinale(QString chemin)
     return chemin;
 }
 
-void creerChemin(const QString &chemin)
+void creerChemin(const QString &chemin, bool prive = false)
 {
     if (sf::dossierExiste(chemin))
         return;
@@ -46,7 +47,7 @@ void creerChemin(const QString &chemin)
     if (parent != chemin)
         creerChemin(parent);
     try {
-        sf::creerDossier(chemin);
+        sf::creerDossier(chemin, prive);
     } catch (const ErreurExecution &) {
         if (!sf::dossierExiste(chemin)) // made meanwhile by another copy of the program
             throw;
@@ -135,6 +136,17 @@ QString identiteJeu(const QString &dossierJeu)
     return sansBarreFinale(canonique.isEmpty() ? info.absoluteFilePath() : canonique);
 }
 
+bool nomDeConsistSimple(const QString &nom)
+{
+#ifdef Q_OS_WIN
+    const bool separateur = nom.contains(u'\\') || nom.contains(u':');
+#else
+    const bool separateur = false;
+#endif
+    return !nom.isEmpty() && nom != u"." && nom != u".." && !nom.contains(u'/') && !nom.contains(QChar(0)) &&
+           !separateur;
+}
+
 QString descriptionEchec(const ErreurExecution &e)
 {
     return QStringLiteral("Erreur n° ") + QString::number(e.numero()) + QStringLiteral(". ") + e.description() + u'.';
@@ -150,11 +162,15 @@ EcrivainSauvegarde::EcrivainSauvegarde(const QString &dossierJeu, const QString 
         const QString consists = sansBarreFinale(QFileInfo(dossierConsists).canonicalFilePath());
         if (dedans(racine, consists) || dedans(racine, sansBarreFinale(QDir::cleanPath(dossierConsists))))
             throw ErreurExecution(NumErreur::AccesChemin);
-        creerChemin(racine);
+        creerChemin(racine, true);
+        // Made open to all by an earlier version: closed now, before a copy
+        // of a consist goes in.
+        if (!sf::estLien(racine))
+            QFile::setPermissions(racine, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         const QString base = m_dossier;
         for (int n = 2; sf::existe(m_dossier); ++n)
             m_dossier = base + u'_' + QString::number(n);
-        sf::creerDossier(m_dossier);
+        sf::creerDossier(m_dossier, true);
         m_manifeste = m_dossier + u'/' + NomManifeste;
         const QByteArray entete = ligneJson({{"jeu", identiteJeu(dossierJeu)},
                                              {"consists", dossierConsists},
@@ -162,7 +178,7 @@ EcrivainSauvegarde::EcrivainSauvegarde(const QString &dossierJeu, const QString 
                                              {"nouveau", nouveau},
                                              {"date", maintenant.toString(Qt::ISODateWithMs)}});
         // Written through to the disk: not on the window's thread.
-        sansBloquer([&] { sf::ecrireContenu(m_manifeste, entete); });
+        sansBloquer([&] { sf::ecrireContenu(m_manifeste, entete, false, true); });
         m_ignoreCasse = sf::existe(m_dossier + u'/' + NomManifeste.toUpper());
     } catch (const ErreurExecution &e) {
         throw SauvegardeImpossible(e, m_dossier);
@@ -182,7 +198,7 @@ QList<std::optional<ErreurExecution>> EcrivainSauvegarde::garder(const QList<AGa
                     throw sf::erreurSysteme(EEXIST);
                 m_plisGardes.insert(pli);
             }
-            lot.preparer(m_dossier + u'/' + consists[i].nom, consists[i].original);
+            lot.preparer(m_dossier + u'/' + consists[i].nom, consists[i].original, false, true);
             prepares.append(i);
         } catch (const ErreurExecution &e) {
             resultats[i] = e;
@@ -211,15 +227,15 @@ QList<std::optional<ErreurExecution>> EcrivainSauvegarde::garder(const QList<AGa
     return resultats;
 }
 
-EcrituresConsists::EcrituresConsists(Bilan &bilan, std::function<void()> battement)
-    : m_bilan(bilan), m_battement(std::move(battement))
+EcrituresConsists::EcrituresConsists(Bilan &bilan, std::function<void()> battement, const sf::DossierOuvert &consists)
+    : m_bilan(bilan), m_battement(std::move(battement)), m_consists(consists)
 {
 }
 
-void EcrituresConsists::ecrire(const QString &nom, const QString &chemin, QByteArray original, QByteArray nouveau)
+void EcrituresConsists::ecrire(const QString &nom, QByteArray original, QByteArray nouveau)
 {
     m_octetsLot += original.size() + nouveau.size();
-    m_lot.append({m_rang++, chemin, {nom, std::move(original), std::move(nouveau)}});
+    m_lot.append({m_rang++, {nom, std::move(original), std::move(nouveau)}});
     // Enough to make the waits for the disk short, little enough to hold
     // (each file of a lot stays open until the lot is written).
     if (m_lot.size() >= 128 || m_octetsLot >= 32 * 1024 * 1024)
@@ -270,7 +286,7 @@ void EcrituresConsists::ecrireLot()
         QList<const Ecriture *> prepares;
         for (const Ecriture &e : lot) {
             try {
-                ecritures.preparer(e.chemin, e.consist.nouveau, true);
+                ecritures.preparer(m_consists, e.consist.nom, e.consist.nouveau, true);
                 prepares.append(&e);
             } catch (const ErreurExecution &err) {
                 echec(e, err);
@@ -319,7 +335,8 @@ Bilan annulerDernier(const QString &dossierJeu, const QString &dossierConsists, 
     if (!m)
         return b;
     b.sauvegarde = m->sauvegarde.dossier;
-    EcrituresConsists ecritures(b, battement);
+    const sf::DossierOuvert dossier(dossierConsists);
+    EcrituresConsists ecritures(b, battement, dossier);
     const QStringList &consists = m->sauvegarde.consists;
     for (qsizetype i = 0; i < consists.size(); ++i) {
         if (avancement)
@@ -327,18 +344,25 @@ Bilan annulerDernier(const QString &dossierJeu, const QString &dossierConsists, 
         if (battement)
             battement();
         const QString &nom = consists[i];
-        const QString chemin = dossierConsists + nom;
         const auto laisser = [&](Motif motif, const QString &detail = {}) { ecritures.laisser({nom, motif, detail}); };
+        // Nothing read or written by a name that could leave the folder.
+        if (!nomDeConsistSimple(nom)) {
+            laisser(Motif::NomRefuse);
+            continue;
+        }
         try {
-            QFile courant(chemin);
-            if (!courant.exists()) {
+            QByteArray actuels;
+            try {
+                actuels = dossier.lire(nom);
+            } catch (const sf::LienSortant &) {
+                laisser(Motif::LienSortant);
+                continue;
+            } catch (const ErreurExecution &e) {
+                if (e.numero() != NumErreur::FichierIntrouvable)
+                    throw;
                 laisser(Motif::Disparu);
                 continue;
             }
-            if (!courant.open(QIODevice::ReadOnly))
-                throw ErreurExecution::depuisFichier(courant);
-            const QByteArray actuels = courant.readAll();
-            courant.close();
             QFile copie(b.sauvegarde + u'/' + nom);
             if (!copie.open(QIODevice::ReadOnly))
                 throw ErreurExecution::depuisFichier(copie);
@@ -350,7 +374,7 @@ Bilan annulerDernier(const QString &dossierJeu, const QString &dossierConsists, 
                 laisser(Motif::ModifieDepuis);
                 continue;
             }
-            if (sf::lireAttributs(chemin) & (sf::LectureSeule | sf::Cache)) {
+            if (sf::lireAttributs(dossier.chemin(nom)) & (sf::LectureSeule | sf::Cache)) {
                 if (!autoriser) {
                     laisser(Motif::LectureSeule);
                     continue;
@@ -360,7 +384,7 @@ Bilan annulerDernier(const QString &dossierJeu, const QString &dossierConsists, 
                     continue;
                 }
             }
-            ecritures.ecrire(nom, chemin, {}, originaux);
+            ecritures.ecrire(nom, {}, originaux);
         } catch (const ErreurExecution &e) {
             laisser(Motif::Echec, descriptionEchec(e));
         }

@@ -15,9 +15,15 @@
 
 namespace corvanel {
 
+namespace sf {
+class DossierOuvert;
+}
+
 class EcrivainSauvegarde {
 public:
-    // Makes a new "<date-time>" folder under dossierSauvegardes(); throws
+    // Makes a new "<date-time>" folder under dossierSauvegardes(), both for
+    // the user alone, as every file in them (they hold copies of the user's
+    // files, which other accounts need not read); throws
     // SauvegardeImpossible when it cannot, or when that place lies inside the
     // consist folder (where the clean-up would delete it and the game read it).
     EcrivainSauvegarde(const QString &dossierJeu, const QString &dossierConsists, const QString &ancien,
@@ -52,14 +58,15 @@ private:
 // in the Bilan in the scan's order whatever lot they were written in.
 class EcrituresConsists {
 public:
-    // `battement`: let the window breathe between two files.
-    EcrituresConsists(Bilan &bilan, std::function<void()> battement);
+    // `battement`: let the window breathe between two files. Every consist
+    // is written relative to `consists`, held open for the whole command.
+    EcrituresConsists(Bilan &bilan, std::function<void()> battement, const sf::DossierOuvert &consists);
 
     // From the first consist to write on: its backup goes there.
     void sauvegarderDans(EcrivainSauvegarde *sauvegarde) { m_sauvegarde = sauvegarde; }
     // The next consist of the scan: written with the lot, or already as it
     // should be, or left.
-    void ecrire(const QString &nom, const QString &chemin, QByteArray original, QByteArray nouveau);
+    void ecrire(const QString &nom, QByteArray original, QByteArray nouveau);
     void dejaFait(const QString &nom);
     void laisser(ConsistLaisse laisse);
     // Writes the last lot and puts the outcomes in order.
@@ -68,13 +75,13 @@ public:
 private:
     struct Ecriture {
         qsizetype rang;
-        QString chemin;
         EcrivainSauvegarde::AGarder consist;
     };
     void ecrireLot();
 
     Bilan &m_bilan;
     std::function<void()> m_battement;
+    const sf::DossierOuvert &m_consists;
     EcrivainSauvegarde *m_sauvegarde = nullptr;
     qsizetype m_rang = 0;
     qsizetype m_octetsLot = 0;
@@ -82,6 +89,11 @@ private:
     QList<std::pair<qsizetype, QString>> m_changes;
     QList<std::pair<qsizetype, ConsistLaisse>> m_laisses;
 };
+
+// A consist's name as a manifest may give it: a bare file name of the
+// consist folder (no separator, not "." or ".."). Anything else (a manifest
+// edited, or made elsewhere) would lead the undo out of the folder.
+bool nomDeConsistSimple(const QString &nom);
 
 // The game folder as backups name it: absolute, links resolved.
 QString identiteJeu(const QString &dossierJeu);

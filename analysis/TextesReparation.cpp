@@ -38,6 +38,12 @@ QString texteLaisse(const ConsistLaisse &l, const QString &nouveau)
     case Motif::ModifieDepuis:
         numero = 70;
         break;
+    case Motif::LienSortant:
+        numero = 120;
+        break;
+    case Motif::NomRefuse:
+        numero = 121;
+        break;
     case Motif::Disparu:
         numero = 77;
         break;

@@ -4,6 +4,8 @@
 #include "analysis/TextesReparation.h"
 #include "app/LigneDeCommande.h"
 #include "commun/modDeclarations.h"
+#include "fileops/DossierOuvert.h"
+#include "fileops/Echecs.h"
 #include "localisation/LireLangue.h"
 #include "platform/Texte.h"
 
@@ -56,8 +58,20 @@ std::optional<QString> verifier(const OptionsReparation &o, CheminVehicule &anci
     return std::nullopt;
 }
 
+// Run as administrator, a folder another account could swap stops a command
+// that writes, before anything is read.
+bool refuse(std::FILE *erreurs)
+{
+    const auto refus = refusAdministrateur({DossierConsists});
+    if (refus)
+        dire(erreurs, QStringLiteral("corvanel: ") + *refus);
+    return refus.has_value();
+}
+
 int remplacement(const OptionsReparation &o, std::FILE *sortie, std::FILE *erreurs)
 {
+    if (!o.simulation && refuse(erreurs))
+        return SortieInutilisable;
     CheminVehicule ancien, nouveau;
     if (const auto raison = verifier(o, ancien, nouveau)) {
         dire(erreurs, QStringLiteral("corvanel: ") + *raison);
@@ -90,6 +104,8 @@ int remplacement(const OptionsReparation &o, std::FILE *sortie, std::FILE *erreu
 
 int annulation(std::FILE *sortie, std::FILE *erreurs)
 {
+    if (refuse(erreurs))
+        return SortieInutilisable;
     const Bilan b = annulerDernier(DossierMSTS, DossierConsists);
     if (b.sauvegarde.isEmpty()) {
         dire(erreurs, message(74));
@@ -119,6 +135,8 @@ int executerReparation(const OptionsReparation &options, std::FILE *sortie, std:
         }
     } catch (const ErreurExecution &e) {
         dire(erreurs, QStringLiteral("corvanel: ") + texteRapportFatal(VarianteRapport::ErreurNo, e));
+    } catch (const sf::NomDeplace &n) {
+        dire(erreurs, QStringLiteral("corvanel: ") + texteNomDeplace(n.chemin));
     }
     return SortieInutilisable;
 }

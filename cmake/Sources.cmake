@@ -22,6 +22,7 @@ add_library(corvanel_core STATIC
   fileops/SystemeFichiersCopie.cpp
   fileops/SystemeFichiersCorbeille.cpp
   fileops/SystemeFichiersWin.cpp
+  fileops/DossierOuvert.cpp
   fileops/Echecs.cpp
   platform/ListeDossier.cpp
   analysis/LecteurConsist.cpp

@@ -17,6 +17,10 @@ extern QString FichierLangue;
 extern QString DossierMSTS;
 extern QString DossierConsists;
 extern QString DossierTrainset;
+// The consist folder the last scan listed (volume and file number; 0 and 0
+// before any scan): the delete and the move act on that folder alone.
+extern std::uint64_t VolumeConsistsListes;
+extern std::uint64_t NumeroConsistsListes;
 // Cancel flag of the modal dialogs.
 extern bool Annule;
 // Shared list-loop counter; wide enough for the largest installations.

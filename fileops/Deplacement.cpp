@@ -189,7 +189,8 @@ bool copier(frmCorvanel &f, frmDeplacerVers &dv, std::int64_t index, const QStri
 // moved stays in the consist folder as it was, attributes included; a copy
 // that fails is told and the run goes on. What was not copied, or what might
 // be the copy itself, is never deleted.
-bool deplacerEntree(frmCorvanel &f, frmDeplacerVers &dv, std::int64_t index, Bilan &bilan)
+bool deplacerEntree(frmCorvanel &f, frmDeplacerVers &dv, const sf::DossierOuvert *dossier, std::int64_t index,
+                    Bilan &bilan)
 {
     const QListWidgetItem *entree = f.lstLFI->item(static_cast<int>(index));
     if (!entree || !(dv.optFichiers[1]->isChecked() || entree->isSelected()))
@@ -206,12 +207,27 @@ bool deplacerEntree(frmCorvanel &f, frmDeplacerVers &dv, std::int64_t index, Bil
         }
         return false;
     }
+    // The folder was gone when the command began: this is not it.
+    if (!dossier) {
+        interaction().erreur(texteNomDeplace(source));
+        ++bilan.laisses;
+        return false;
+    }
 
     std::optional<sf::EtatAttributs> attributs;
     if (sf::lireAttributs(source) & (sf::Cache | sf::LectureSeule)) {
         const QString question =
             avecSautsDeLigne(remplacer(texte(QStringLiteral("Messages"), QStringLiteral("Msg06")), u"[file]", nom));
         if (!interaction().question(question)) {
+            ++bilan.laisses;
+            return false;
+        }
+        // The folder may have been swapped while the question was open: its
+        // path leads elsewhere, and nothing is changed or put back through it.
+        try {
+            dossier->verifier(nom);
+        } catch (const sf::NomDeplace &n) {
+            interaction().erreur(texteNomDeplace(n.chemin));
             ++bilan.laisses;
             return false;
         }
@@ -268,7 +284,12 @@ bool deplacerEntree(frmCorvanel &f, frmDeplacerVers &dv, std::int64_t index, Bil
         return laisser();
     }
     try {
-        sf::supprimerFichier(source);
+        dossier->retirer(nom, false);
+    } catch (const sf::NomDeplace &n) {
+        // The copy is made; the consist stays where the scan listed it.
+        interaction().erreur(texteNomDeplace(n.chemin));
+        ++bilan.laisses;
+        return false;
     } catch (const ErreurExecution &) {
         laisser();
         throw;
@@ -277,7 +298,7 @@ bool deplacerEntree(frmCorvanel &f, frmDeplacerVers &dv, std::int64_t index, Bil
     return true;
 }
 
-void deplacer(frmCorvanel &f, frmDeplacerVers &dv)
+void deplacer(frmCorvanel &f, frmDeplacerVers &dv, const sf::DossierOuvert *dossier)
 {
     // Other commands started from the events the loop lets through would
     // share Compteur and the list with it; the closing scan gives them back.
@@ -296,7 +317,7 @@ void deplacer(frmCorvanel &f, frmDeplacerVers &dv)
         Compteur = i;
         interaction().laisserPasserEvenements();
         Compteur = i;
-        deplacerEntree(f, dv, i, bilan);
+        deplacerEntree(f, dv, dossier, i, bilan);
         f.pbJauge->setValue(static_cast<int>(i + 1));
     }
 
@@ -312,16 +333,24 @@ void deplacer(frmCorvanel &f, frmDeplacerVers &dv)
 
 void DeplacerConsists(frmCorvanel &f)
 {
+    if (refuserAdministrateur({DossierConsists}))
+        return;
     Annule = true;
     auto dialogue = std::make_unique<frmDeplacerVers>(f);
     montrerModal(*dialogue);
     if (Annule)
         return;
+    if (refuserAdministrateur({dialogue->txtDeplacerVers->text()}))
+        return;
     if (!confirmerUtilisations(f, consistsChoisis(f, dialogue->optFichiers[1]->isChecked())))
         return;
 
     try {
-        deplacer(f, *dialogue);
+        // Opened once: every consist leaves the folder the scan listed.
+        const auto dossier = ouvrirConsistsListes();
+        deplacer(f, *dialogue, dossier.get());
+    } catch (const sf::NomDeplace &n) {
+        interaction().erreur(texteNomDeplace(n.chemin));
     } catch (const ErreurExecution &e) {
         rapportFatal(VarianteRapport::ErreurNo, e);
     }

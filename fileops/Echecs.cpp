@@ -1,6 +1,8 @@
 #include "fileops/Echecs.h"
 
 #include "commun/Interaction.h"
+#include "commun/modDeclarations.h"
+#include "fileops/DossierOuvert.h"
 #include "fileops/SystemeFichiers.h"
 #include "localisation/LireLangue.h"
 #include "platform/Texte.h"
@@ -29,6 +31,54 @@ bool refuserDossierSansEcriture(const QString &dossier)
                                 QDir::toNativeSeparators(dossier));
     interaction().erreur(avecSautsDeLigne(t) + QStringLiteral("\r\n\r\n") + raison);
     return true;
+}
+
+std::optional<QString> refusAdministrateur(const QStringList &dossiers)
+{
+    if (!sf::privilegie())
+        return std::nullopt;
+    for (const QString &dossier : dossiers) {
+        const auto r = sf::cheminRisque(dossier);
+        if (!r)
+            continue;
+        const QString raison = r->autreCompte ? remplacer(texte(QStringLiteral("Errors"), QStringLiteral("Error41")),
+                                                          u"[owner]", r->compte)
+                                              : texte(QStringLiteral("Errors"), QStringLiteral("Error42"));
+        QString t = remplacer(texte(QStringLiteral("Errors"), QStringLiteral("Error40")), u"[reason]", raison);
+        return avecSautsDeLigne(remplacer(t, u"[folder]", QDir::toNativeSeparators(r->chemin)));
+    }
+    return std::nullopt;
+}
+
+bool refuserAdministrateur(const QStringList &dossiers)
+{
+    const auto refus = refusAdministrateur(dossiers);
+    if (refus)
+        interaction().erreur(*refus);
+    return refus.has_value();
+}
+
+std::unique_ptr<sf::DossierOuvert> ouvrirConsistsListes()
+{
+    std::optional<sf::Identite> liste;
+    if (VolumeConsistsListes != 0 || NumeroConsistsListes != 0) {
+        liste.emplace();
+        liste->volume = VolumeConsistsListes;
+        liste->numero = NumeroConsistsListes;
+    }
+    try {
+        return std::make_unique<sf::DossierOuvert>(DossierConsists, liste);
+    } catch (const ErreurExecution &e) {
+        if (e.numero() != NumErreur::CheminIntrouvable)
+            throw;
+        return nullptr;
+    }
+}
+
+QString texteNomDeplace(const QString &chemin)
+{
+    return avecSautsDeLigne(remplacer(texte(QStringLiteral("Errors"), QStringLiteral("Error43")), u"[file]",
+                                      QDir::toNativeSeparators(chemin)));
 }
 
 } // namespace corvanel

@@ -52,10 +52,12 @@ void lister(const QString &dossier, QList<Element> &fichiers, QList<Element> &do
     }
 }
 
-// Whether the walk sends to the trash, and how much went there.
+// Whether the walk sends to the trash, and how much went there; the folder
+// it works in, held open from before the listing.
 struct Bilan {
     bool corbeille = true;
     qsizetype dansLaCorbeille = 0;
+    const sf::DossierOuvert *dossier = nullptr;
 };
 
 // One item: asked about when read-only or hidden, then removed. True when it
@@ -63,7 +65,7 @@ struct Bilan {
 // the item stays and is not counted.
 bool retirer(const Element &e, bool dossier, Bilan &bilan)
 {
-    const QString chemin = DossierConsists + e.nom;
+    const QString chemin = bilan.dossier->chemin(e.nom);
     // What is mounted there (another disk, or the consist folder itself seen
     // a second time) is not the clean-up's: told, and left whole.
     const auto autreMontage = [](const QString &dossier) {
@@ -82,13 +84,19 @@ bool retirer(const Element &e, bool dossier, Bilan &bilan)
                                              : remplacer(message("Msg06"), u"[file]", e.nom);
             if (!interaction().question(avecSautsDeLigne(question)))
                 return false;
+            // The folder may have been swapped while the question was open.
+            bilan.dossier->verifier(e.nom);
             attributs = sf::rendreNormal(chemin);
         }
         // A link goes as a link: what it points at may lie outside the
         // consist folder, and nothing there is the clean-up's.
-        if (sf::retirer(chemin, bilan.corbeille))
+        if (bilan.dossier->retirer(e.nom, bilan.corbeille))
             ++bilan.dansLaCorbeille;
         return true;
+    } catch (const sf::NomDeplace &n) {
+        // Its path leads elsewhere now: nothing is put back through it.
+        interaction().erreur(texteNomDeplace(n.chemin));
+        return false;
     } catch (const ErreurExecution &err) {
         sf::remettre(chemin, attributs);
         signalerEchec(chemin, err);
@@ -119,7 +127,7 @@ void parcourir(frmCorvanel &f, const QList<Element> &elements, bool dossiers, st
 
 void NettoyerRepertoire(frmCorvanel &f)
 {
-    if (!interaction().question(message("Msg28")))
+    if (refuserAdministrateur({DossierConsists}) || !interaction().question(message("Msg28")))
         return;
 
     definirPointeur(Pointeur::Sablier);
@@ -133,12 +141,21 @@ void NettoyerRepertoire(frmCorvanel &f)
     Compteur2 = 0;
     QList<Element> fichiers;
     QList<Element> dossiers;
+    std::optional<sf::DossierOuvert> dossier;
     try {
+        dossier.emplace(DossierConsists);
         lister(DossierConsists, fichiers, dossiers);
+        dossier->verifier(QString());
     } catch (const ErreurExecution &e) {
         signalerEchec(DossierConsists, e);
+        fichiers.clear();
+        dossiers.clear();
+    } catch (const sf::NomDeplace &n) {
+        interaction().erreur(texteNomDeplace(n.chemin));
+        fichiers.clear();
+        dossiers.clear();
     }
-    Bilan bilan{corbeilleVoulue()};
+    Bilan bilan{corbeilleVoulue(), 0, dossier ? &*dossier : nullptr};
     parcourir(f, fichiers, false, Compteur, bilan);
     f.informations(QStringLiteral(" \r\n") + message("Msg24"));
     parcourir(f, dossiers, true, Compteur2, bilan);

@@ -30,7 +30,7 @@ QString message(const char *cle)
 // One selected consist; returns once it is deleted or left by the user's
 // choice. A failure other than a vanished file ends the program. True when
 // it went to the trash.
-bool supprimerConsist(const QString &nom, bool corbeille)
+bool supprimerConsist(const sf::DossierOuvert *dossier, const QString &nom, bool corbeille)
 {
     const QString chemin = DossierConsists + nom;
     std::optional<sf::EtatAttributs> attributs;
@@ -46,16 +46,25 @@ bool supprimerConsist(const QString &nom, bool corbeille)
                 signalerEchec(chemin, sf::erreurSysteme(EILSEQ));
             return false;
         }
+        // The folder was gone when the command began: this is not it.
+        if (!dossier)
+            throw sf::NomDeplace{chemin};
         if (sf::lireAttributs(chemin) & (sf::LectureSeule | sf::Cache)) {
             const QString question = avecSautsDeLigne(remplacer(message("Msg06"), u"[file]", nom));
             if (!interaction().question(question))
                 return false;
+            // The folder may have been swapped while the question was open.
+            dossier->verifier(nom);
             attributs = sf::rendreNormal(chemin);
         }
         // A folder put there since the scan is not the consist the user chose.
         if (sf::dossierExiste(chemin) && !sf::estLien(chemin))
             throw sf::erreurSysteme(EISDIR);
-        return sf::retirer(chemin, corbeille);
+        return dossier->retirer(nom, corbeille);
+    } catch (const sf::NomDeplace &n) {
+        // Its path leads elsewhere now: nothing is put back through it.
+        interaction().erreur(texteNomDeplace(n.chemin));
+        return false;
     } catch (const ErreurExecution &e) {
         // It may have gone while the question was open.
         if (!sf::existe(chemin))
@@ -74,6 +83,8 @@ void SupprimerConsists(frmCorvanel &f)
         interaction().erreur(message("Msg23"));
         return;
     }
+    if (refuserAdministrateur({DossierConsists}))
+        return;
     const QString avertissement = message("Msg07") + QStringLiteral("\r\n\r\n");
     const QString confirmation = choisis == 1
                                      ? avertissement + message("Msg08")
@@ -88,6 +99,19 @@ void SupprimerConsists(frmCorvanel &f)
     // closing scan gives every control its state back.
     f.occuper();
     f.informations(QStringLiteral(" \r\n") + message("Msg10"));
+
+    // Opened once: every consist is deleted from the folder the scan listed,
+    // whatever its path leads to by the time of each.
+    std::unique_ptr<sf::DossierOuvert> dossier;
+    try {
+        dossier = ouvrirConsistsListes();
+    } catch (const sf::NomDeplace &n) {
+        interaction().erreur(texteNomDeplace(n.chemin));
+        f.cmdRechercher_Click();
+        return;
+    } catch (const ErreurExecution &e) {
+        rapportFatal(VarianteRapport::ErreurNo, e);
+    }
 
     // The entries as they stand now, read once: the loop keeps its place
     // whatever the events let through do to the list.
@@ -107,7 +131,7 @@ void SupprimerConsists(frmCorvanel &f)
     for (qsizetype i = 0; i < entrees.size(); ++i) {
         Compteur = i;
         interaction().laisserPasserEvenements();
-        if (entrees[i].choisie && supprimerConsist(entrees[i].nom, corbeille))
+        if (entrees[i].choisie && supprimerConsist(dossier.get(), entrees[i].nom, corbeille))
             ++dansLaCorbeille;
         f.pbJauge->setValue(static_cast<int>(i + 1));
     }

@@ -595,6 +595,33 @@ void interne::verifierRetrait(const QString &chemin)
         throw ErreurExecution(NumErreur::PermissionRefusee);
 }
 
+void interne::supprimerDans(int dossier, const QByteArray &nom, const QString &chemin)
+{
+    verifierPanne(Operation::Suppression, chemin);
+    struct stat st {};
+    if (::fstatat(dossier, nom.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        throw erreurSysteme(errno);
+    if (!S_ISDIR(st.st_mode)) {
+        if (!S_ISLNK(st.st_mode) && (st.st_mode & BitsEcriture) == 0)
+            throw ErreurExecution(NumErreur::PermissionRefusee);
+        if (::unlinkat(dossier, nom.constData(), 0) != 0)
+            throw erreurSysteme(errno);
+        return;
+    }
+    if ((st.st_mode & BitsEcriture) == 0)
+        throw ErreurExecution(NumErreur::PermissionRefusee);
+    const Montage ici = montage(dossier, ".");
+    if (pannePour(Operation::Montage, chemin) || montage(dossier, nom.constData()) != ici)
+        throw AutreMontage{chemin};
+    {
+        const Descripteur d{ouvrirDossier(dossier, nom.constData())};
+        verifierSupprimable(d.fd, chemin, ici);
+        vider(d.fd);
+    }
+    if (::unlinkat(dossier, nom.constData(), AT_REMOVEDIR) != 0)
+        throw erreurSysteme(errno);
+}
+
 void supprimerDossier(const QString &chemin)
 {
     verifierPanne(Operation::Suppression, chemin);
@@ -614,10 +641,10 @@ void supprimerDossier(const QString &chemin)
         throw erreurSysteme(errno);
 }
 
-void creerDossier(const QString &chemin)
+void creerDossier(const QString &chemin, bool prive)
 {
     verifierPanne(Operation::CreationDossier, chemin);
-    if (::mkdir(natif(chemin).constData(), 0777) == 0)
+    if (::mkdir(natif(chemin).constData(), prive ? 0700 : 0777) == 0)
         return;
     const int err = errno;
     // MkDir's own numbers: an existing path is an access error, a missing

@@ -16,6 +16,8 @@
 
 namespace corvanel::sf {
 
+class DossierOuvert; // fileops/DossierOuvert.h
+
 // Attribute bits as the game's platform has them.
 enum Attribut : int {
     LectureSeule = 0x1,
@@ -67,14 +69,20 @@ bool retirer(const QString &chemin, bool corbeille);
 // Works across file systems.
 void copierFichier(const QString &source, const QString &destination);
 // MkDir: 75 when the path exists, 76 when its parent folder is missing.
-void creerDossier(const QString &chemin);
+// `prive`: for the owner alone (0700), as backups of the user's files are.
+void creerDossier(const QString &chemin, bool prive = false);
 // Gives a file new contents, or creates it: written in full to a temporary
 // file beside it and renamed into place, so a failure at any point leaves the
 // file as it was. An existing file keeps its permissions, owner and hidden,
-// system and archive state; a symbolic link keeps pointing where it did (its
-// target gets the contents). A read-only file is refused (70) unless
-// `lectureSeuleAdmise`, and stays read-only when written.
-void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise = false);
+// system and archive state; a new one is readable by all, or with `prive`
+// by its owner alone (0600). A symbolic link keeps pointing where it did and
+// its target gets the contents, only when that target is a regular file of
+// the same folder: any other link is refused (LienSortant), since writing
+// through it would change a file the folder does not hold. Every step is
+// taken relative to the folder, opened once. A read-only file is refused (70)
+// unless `lectureSeuleAdmise`, and stays read-only when written.
+void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise = false,
+                   bool prive = false);
 // Adds bytes at the end of a file of the program's own (a log), creating it,
 // and waits until they are on the disk.
 void ajouterContenu(const QString &chemin, const QByteArray &octets);
@@ -91,7 +99,10 @@ public:
 
     // Checks `chemin` and writes `octets` beside it as ecrireContenu does,
     // throwing what it would throw; the file itself is not changed yet.
-    void preparer(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise = false);
+    void preparer(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise = false, bool prive = false);
+    // The same for the entry `nom` of a folder held open.
+    void preparer(const DossierOuvert &dossier, const QString &nom, const QByteArray &octets,
+                  bool lectureSeuleAdmise = false);
     // Puts every prepared content on the disk, then each in its file's
     // place. For each prepared file, in order: its failure, or none. The
     // lot is empty afterwards.

@@ -4,15 +4,18 @@
 // destination, the rename never crosses file systems, whatever the source.
 #include "fileops/SystemeFichiers.h"
 
+#include "fileops/DossierOuvert.h"
 #include "fileops/SystemeFichiersInterne.h"
 
 #ifndef Q_OS_WIN
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 
 #include <fcntl.h>
@@ -29,33 +32,43 @@ namespace {
 
 using namespace interne;
 
-// Owns the temporary file until it has been renamed into place.
+// Owns the temporary file until it has been renamed into place. Made and
+// renamed relative to its folder, held open: what becomes of the folder's
+// path meanwhile does not move the write elsewhere.
 class Temporaire {
 public:
+    // In the folder `dossier` holds (its own duplicate kept).
+    explicit Temporaire(int dossier, bool prive = false)
+    {
+        m_dossier = ::fcntl(dossier, F_DUPFD_CLOEXEC, 0);
+        if (m_dossier < 0)
+            throw erreurSysteme(errno);
+        creer(prive);
+    }
+    // Beside `destination`, in the folder its path names.
     explicit Temporaire(const QString &destination)
     {
-        const QFileInfo info(destination);
-        // Hidden, and not ending in ".con": a copy left behind by a crash is
-        // never taken for a consist, and the clean-up removes it. Short: the
-        // consist's own name may already be as long as a name can be.
-        m_chemin = QFile::encodeName(info.absolutePath() + QStringLiteral("/.crv-XXXXXX"));
-        m_fd = ::mkostemp(m_chemin.data(), O_CLOEXEC);
-        if (m_fd < 0) {
+        const QByteArray dossier = QFile::encodeName(QFileInfo(destination).absolutePath());
+        m_dossier = ::open(dossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (m_dossier < 0) {
             const int err = errno;
             throw err == ENOENT ? ErreurExecution(NumErreur::CheminIntrouvable) : erreurSysteme(err);
         }
+        creer(false);
     }
     ~Temporaire()
     {
         if (m_fd >= 0)
             ::close(m_fd);
-        if (!m_place)
-            ::unlink(m_chemin.constData());
+        if (!m_place && !m_nom.isEmpty())
+            ::unlinkat(m_dossier, m_nom.constData(), 0);
+        ::close(m_dossier);
     }
     Temporaire(const Temporaire &) = delete;
     Temporaire &operator=(const Temporaire &) = delete;
 
     int fd() const { return m_fd; }
+    int dossier() const { return m_dossier; }
     void fermer()
     {
         const int fd = m_fd;
@@ -63,15 +76,45 @@ public:
         if (::close(fd) != 0)
             throw erreurSysteme(errno);
     }
-    void placer(const QByteArray &destination)
+    // `nom`: an entry of the same folder, replaced whatever it is (a link
+    // there is replaced, never followed).
+    void placer(const QByteArray &nom)
     {
-        if (::rename(m_chemin.constData(), destination.constData()) != 0)
+        if (::renameat(m_dossier, m_nom.constData(), m_dossier, nom.constData()) != 0)
             throw erreurSysteme(errno);
         m_place = true;
     }
 
 private:
-    QByteArray m_chemin;
+    // Hidden, and not ending in ".con": a copy left behind by a crash is
+    // never taken for a consist, and the clean-up removes it. Short: the
+    // consist's own name may already be as long as a name can be. Created
+    // new (O_EXCL), never through something already there.
+    void creer(bool prive)
+    {
+        static constexpr char Chiffres[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        for (int essai = 0; essai < 100; ++essai) {
+            QByteArray nom = ".crv-";
+            for (int i = 0; i < 6; ++i)
+                nom += Chiffres[QRandomGenerator::system()->bounded(int(sizeof Chiffres - 1))];
+            m_fd = ::openat(m_dossier, nom.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                            prive ? 0600 : 0666);
+            if (m_fd >= 0) {
+                m_nom = nom;
+                return;
+            }
+            if (errno != EEXIST) {
+                const int err = errno;
+                ::close(m_dossier);
+                throw err == ENOENT ? ErreurExecution(NumErreur::CheminIntrouvable) : erreurSysteme(err);
+            }
+        }
+        ::close(m_dossier);
+        throw erreurSysteme(EEXIST);
+    }
+
+    int m_dossier = -1;
+    QByteArray m_nom;
     int m_fd = -1;
     bool m_place = false;
 };
@@ -107,18 +150,9 @@ void copierAttributsDos(int source, int destination)
 }
 
 // A new name is durable only once the folder itself is on disk.
-void synchroniserDossier(const QByteArray &dossier)
+void synchroniserDossier(int dossier)
 {
-    const int fd = ::open(dossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-void synchroniserDossier(const QString &fichier)
-{
-    synchroniserDossier(QFile::encodeName(QFileInfo(fichier).absolutePath()));
+    ::fsync(dossier);
 }
 
 } // namespace
@@ -193,8 +227,8 @@ void copierFichier(const QString &source, const QString &destination)
     if (::futimens(tmp.fd(), dates) != 0)
         throw erreurSysteme(errno);
     tmp.fermer();
-    tmp.placer(dest);
-    synchroniserDossier(destination);
+    tmp.placer(QFile::encodeName(QFileInfo(destination).fileName()));
+    synchroniserDossier(tmp.dossier());
 }
 
 namespace {
@@ -202,34 +236,78 @@ namespace {
 // A new content written beside its file, not yet in its place.
 struct Preparee {
     std::unique_ptr<Temporaire> tmp;
-    QByteArray cible;
+    QByteArray cible; // the entry of tmp's folder it replaces
 };
 
-// Everything ecrireContenu does before the rename; `attendre`: wait until
-// the content is on the disk.
-Preparee preparerContenu(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise, bool attendre)
+} // namespace
+
+// A link's other targets (another folder, a chain of links, nothing) are
+// refused: writing there would change a file the folder does not hold.
+QByteArray interne::cibleDans(int dossier, const QByteArray &nom, std::optional<struct stat> &st)
+{
+    struct stat e {};
+    if (::fstatat(dossier, nom.constData(), &e, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT)
+            throw erreurSysteme(errno);
+        st.reset();
+        return nom;
+    }
+    st = e;
+    if (!S_ISLNK(e.st_mode))
+        return nom;
+    QByteArray lien(PATH_MAX, Qt::Uninitialized);
+    const ssize_t n = ::readlinkat(dossier, nom.constData(), lien.data(), lien.size());
+    if (n < 0 || n >= lien.size())
+        throw LienSortant();
+    lien.truncate(n);
+    const qsizetype barre = lien.lastIndexOf('/');
+    const QByteArray base = lien.mid(barre + 1);
+    if (base.isEmpty() || base == "." || base == "..")
+        throw LienSortant();
+    if (barre >= 0) {
+        // A target written with a folder ("./b.con", a full path): that
+        // folder must be this very one.
+        const QByteArray chemin = barre == 0 ? QByteArray("/") : lien.left(barre);
+        const int autre = ::openat(dossier, chemin.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (autre < 0)
+            throw LienSortant();
+        struct stat a {};
+        struct stat d {};
+        const bool meme =
+            ::fstat(autre, &a) == 0 && ::fstat(dossier, &d) == 0 && a.st_dev == d.st_dev && a.st_ino == d.st_ino;
+        ::close(autre);
+        if (!meme)
+            throw LienSortant();
+    }
+    if (::fstatat(dossier, base.constData(), &e, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(e.st_mode))
+        throw LienSortant();
+    st = e;
+    return base;
+}
+
+namespace {
+
+// Everything ecrireContenu does before the rename, relative to the folder
+// `dossier` holds; `chemin` names the entry for injected failures.
+// `attendre`: wait until the content is on the disk.
+Preparee preparerContenu(int dossier, const QByteArray &nom, const QString &chemin, const QByteArray &octets,
+                         bool lectureSeuleAdmise, bool attendre, bool prive)
 {
     const auto panne = pannePour(Operation::Ecriture, chemin);
     if (panne && panne->apresOctets < 0)
         throw erreurSysteme(panne->err);
 
     // Through a link, the file it names is the one written: the link stays.
-    QString cible = chemin;
-    struct stat avant {};
-    bool existant = ::stat(QFile::encodeName(chemin).constData(), &avant) == 0;
-    if (!existant && errno != ENOENT)
-        throw erreurSysteme(errno);
-    if (existant) {
-        if (S_ISDIR(avant.st_mode))
+    std::optional<struct stat> avant;
+    const QByteArray cible = cibleDans(dossier, nom, avant);
+    if (avant) {
+        if (S_ISDIR(avant->st_mode))
             throw erreurSysteme(EISDIR);
-        if (!lectureSeuleAdmise && (avant.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        if (!lectureSeuleAdmise && (avant->st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
             throw ErreurExecution(NumErreur::PermissionRefusee);
-        const QString lien = QFileInfo(chemin).symLinkTarget();
-        if (!lien.isEmpty())
-            cible = lien;
     }
 
-    Preparee p{std::make_unique<Temporaire>(cible), QFile::encodeName(cible)};
+    Preparee p{std::make_unique<Temporaire>(dossier, prive), cible};
     Temporaire &tmp = *p.tmp;
     const qsizetype aEcrire = panne ? std::min<qsizetype>(octets.size(), panne->apresOctets) : octets.size();
     ecrireTout(tmp.fd(), octets.constData(), aEcrire);
@@ -237,16 +315,16 @@ Preparee preparerContenu(const QString &chemin, const QByteArray &octets, bool l
         throw erreurSysteme(panne->err);
     if (attendre && ::fsync(tmp.fd()) != 0)
         throw erreurSysteme(errno);
-    if (existant) {
-        const Source ancien{::open(p.cible.constData(), O_RDONLY | O_CLOEXEC)};
+    if (avant) {
+        const Source ancien{::openat(dossier, cible.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)};
         if (ancien.fd >= 0)
             copierAttributsDos(ancien.fd, tmp.fd());
         // Root writes files it does not own: the owner stays who it was.
-        if (::fchown(tmp.fd(), avant.st_uid, avant.st_gid) != 0 && errno != EPERM)
+        if (::fchown(tmp.fd(), avant->st_uid, avant->st_gid) != 0 && errno != EPERM)
             throw erreurSysteme(errno);
-        ::fchmod(tmp.fd(), avant.st_mode & 07777);
+        ::fchmod(tmp.fd(), avant->st_mode & 07777);
     } else {
-        ::fchmod(tmp.fd(), 0666 & ~masqueCreation());
+        ::fchmod(tmp.fd(), (prive ? 0600 : 0666) & ~masqueCreation());
     }
     if (attendre) {
         tmp.fermer();
@@ -259,19 +337,32 @@ Preparee preparerContenu(const QString &chemin, const QByteArray &octets, bool l
     return p;
 }
 
-QByteArray dossierDe(const QByteArray &chemin)
-{
-    const qsizetype barre = chemin.lastIndexOf('/');
-    return barre <= 0 ? QByteArray("/") : chemin.left(barre);
-}
+// The folder a path names, opened for the while of one write.
+struct Parent {
+    int fd;
+    QByteArray nom;
+    explicit Parent(const QString &chemin) : nom(QFile::encodeName(QFileInfo(chemin).fileName()))
+    {
+        fd =
+            ::open(QFile::encodeName(QFileInfo(chemin).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            const int err = errno;
+            throw err == ENOENT ? ErreurExecution(NumErreur::CheminIntrouvable) : erreurSysteme(err);
+        }
+    }
+    ~Parent() { ::close(fd); }
+    Parent(const Parent &) = delete;
+    Parent &operator=(const Parent &) = delete;
+};
 
 } // namespace
 
-void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise)
+void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise, bool prive)
 {
-    Preparee p = preparerContenu(chemin, octets, lectureSeuleAdmise, true);
+    const Parent parent(chemin);
+    Preparee p = preparerContenu(parent.fd, parent.nom, chemin, octets, lectureSeuleAdmise, true, prive);
     p.tmp->placer(p.cible);
-    synchroniserDossier(dossierDe(p.cible));
+    synchroniserDossier(p.tmp->dossier());
 }
 
 struct LotEcritures::Prive {
@@ -286,9 +377,17 @@ qsizetype LotEcritures::taille() const
     return qsizetype(d->preparees.size());
 }
 
-void LotEcritures::preparer(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise)
+void LotEcritures::preparer(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise, bool prive)
 {
-    d->preparees.push_back(preparerContenu(chemin, octets, lectureSeuleAdmise, false));
+    const Parent parent(chemin);
+    d->preparees.push_back(preparerContenu(parent.fd, parent.nom, chemin, octets, lectureSeuleAdmise, false, prive));
+}
+
+void LotEcritures::preparer(const DossierOuvert &dossier, const QString &nom, const QByteArray &octets,
+                            bool lectureSeuleAdmise)
+{
+    d->preparees.push_back(preparerContenu(dossier.descripteur(), QFile::encodeName(nom), dossier.chemin(nom), octets,
+                                           lectureSeuleAdmise, false, false));
 }
 
 QList<std::optional<ErreurExecution>> LotEcritures::placer()
@@ -310,7 +409,7 @@ QList<std::optional<ErreurExecution>> LotEcritures::placer()
             resultats[qsizetype(i)] = e;
         }
     }
-    std::vector<QByteArray> dossiers;
+    std::vector<std::pair<dev_t, ino_t>> synchronises;
     for (size_t i = 0; i < preparees.size(); ++i) {
         if (resultats[qsizetype(i)])
             continue;
@@ -320,12 +419,17 @@ QList<std::optional<ErreurExecution>> LotEcritures::placer()
             resultats[qsizetype(i)] = e;
             continue;
         }
-        const QByteArray dossier = dossierDe(preparees[i].cible);
-        if (std::find(dossiers.begin(), dossiers.end(), dossier) == dossiers.end())
-            dossiers.push_back(dossier);
+        // Each folder once: most lots write into one.
+        const int dossier = preparees[i].tmp->dossier();
+        struct stat st {};
+        if (::fstat(dossier, &st) != 0)
+            continue;
+        const std::pair cle{st.st_dev, st.st_ino};
+        if (std::find(synchronises.begin(), synchronises.end(), cle) == synchronises.end()) {
+            synchronises.push_back(cle);
+            synchroniserDossier(dossier);
+        }
     }
-    for (const QByteArray &dossier : dossiers)
-        synchroniserDossier(dossier);
     return resultats;
 }
 

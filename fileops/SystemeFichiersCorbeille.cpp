@@ -31,7 +31,9 @@ bool corbeilleMaisonPrete()
 }
 #endif
 
-bool versLaCorbeille(const QString &chemin)
+} // namespace
+
+bool interne::versLaCorbeille(const QString &chemin)
 {
     if (interne::pannePour(Operation::Corbeille, chemin))
         return false;
@@ -59,13 +61,11 @@ bool versLaCorbeille(const QString &chemin)
     return true;
 }
 
-} // namespace
-
 bool retirer(const QString &chemin, bool corbeille)
 {
     if (corbeille) {
         interne::verifierRetrait(chemin);
-        if (versLaCorbeille(chemin))
+        if (interne::versLaCorbeille(chemin))
             return true;
     }
     if (estLien(chemin))

@@ -5,6 +5,10 @@
 
 #include <optional>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
 namespace corvanel::sf::interne {
 
 struct Panne {
@@ -39,6 +43,24 @@ QString cheminEssai(const QString &dossier);
 // Throws what deleting `chemin` would refuse (force False), before anything
 // is removed: the trash takes only what deletion would have taken.
 void verifierRetrait(const QString &chemin);
+
+// Moves an item to the system's trash; false when there is none for it or
+// it refuses the item (nothing moved then).
+bool versLaCorbeille(const QString &chemin);
+
+#ifndef Q_OS_WIN
+// The entry of the open folder `dossier` that writing to `nom` changes:
+// itself, or when it is a symbolic link, its target if that is a regular
+// file of the same folder; LienSortant for any other link. `st`: what stands
+// at that entry (not followed), none when nothing does.
+QByteArray cibleDans(int dossier, const QByteArray &nom, std::optional<struct stat> &st);
+
+// Removes the entry `nom` of the open folder `dossier` as supprimerFichier,
+// supprimerLien or supprimerDossier would, every step relative to it (a
+// folder is opened without following a link, and emptied through its own
+// descriptor). `chemin` names it for injected failures and reports.
+void supprimerDans(int dossier, const QByteArray &nom, const QString &chemin);
+#endif
 
 // The attribute bits stored in "user.DOSATTRIB".
 int analyserAttributsDos(QByteArrayView brut);

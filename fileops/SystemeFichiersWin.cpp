@@ -5,6 +5,7 @@
 
 #ifdef Q_OS_WIN
 
+#include "fileops/DossierOuvert.h"
 #include "fileops/SystemeFichiersInterne.h"
 
 #include <QDir>
@@ -376,7 +377,9 @@ void copierFichier(const QString &source, const QString &destination)
         SetFileAttributesW(natif(destination).c_str(), a & BitsGeres);
 }
 
-void creerDossier(const QString &chemin)
+// `prive` asks nothing more here: a folder made in the user's profile
+// inherits its access list, which other accounts cannot read.
+void creerDossier(const QString &chemin, bool)
 {
     verifierPanne(Operation::CreationDossier, chemin);
     if (CreateDirectoryW(natif(chemin).c_str(), nullptr))
@@ -389,13 +392,17 @@ void creerDossier(const QString &chemin)
     throw erreurWindows(code);
 }
 
-void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise)
+void ecrireContenu(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise, bool)
 {
     const auto panne = pannePour(Operation::Ecriture, chemin);
     if (panne && panne->apresOctets < 0)
         throw erreurSysteme(panne->err);
     const DWORD avant = GetFileAttributesW(natif(chemin).c_str());
     const bool existant = avant != INVALID_FILE_ATTRIBUTES;
+    // A reparse point (a symbolic link, a junction) is never written
+    // through: where it leads is not the folder's to change.
+    if (existant && estReparation(avant))
+        throw LienSortant();
     if (existant && (avant & FILE_ATTRIBUTE_DIRECTORY))
         throw ErreurExecution(NumErreur::PermissionRefusee);
     if (existant && (avant & FILE_ATTRIBUTE_READONLY) && !lectureSeuleAdmise)
@@ -447,9 +454,16 @@ qsizetype LotEcritures::taille() const
     return qsizetype(d->demandes.size());
 }
 
-void LotEcritures::preparer(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise)
+void LotEcritures::preparer(const QString &chemin, const QByteArray &octets, bool lectureSeuleAdmise, bool)
 {
     d->demandes.push_back({chemin, octets, lectureSeuleAdmise});
+}
+
+void LotEcritures::preparer(const DossierOuvert &dossier, const QString &nom, const QByteArray &octets,
+                            bool lectureSeuleAdmise)
+{
+    dossier.verifierLien(nom);
+    d->demandes.push_back({dossier.chemin(nom), octets, lectureSeuleAdmise});
 }
 
 QList<std::optional<ErreurExecution>> LotEcritures::placer()

@@ -1,5 +1,6 @@
 #include "fileops/frmProprietesFichier.h"
 
+#include "commun/Interaction.h"
 #include "commun/modDeclarations.h"
 #include "fileops/Echecs.h"
 #include "fileops/SystemeFichiers.h"
@@ -141,7 +142,15 @@ void frmProprietesFichier::cmdAppliquer_Click()
 {
     const int voulus = (chkLectureSeule->isChecked() ? sf::LectureSeule : 0) | (chkCache->isChecked() ? sf::Cache : 0) |
                        (chkArchive->isChecked() ? sf::Archive : 0);
+    if (refuserAdministrateur({DossierConsists}))
+        return;
     try {
+        // The dialog stayed open for a while: the folder must still be the
+        // one the scan listed, and the name lead to the entry it holds.
+        const auto dossier = ouvrirConsistsListes();
+        if (!dossier)
+            throw sf::NomDeplace{CheminFichier};
+        dossier->verifier(QFileInfo(CheminFichier).fileName());
         // Step by step on fresh reads, as the game's tool does. A bit is
         // added with "or": on a file system without extended attributes a
         // "." name stays hidden after the clearing, and adding 2 to it would
@@ -159,6 +168,9 @@ void frmProprietesFichier::cmdAppliquer_Click()
             throw sf::erreurSysteme(ENOTSUP);
     } catch (const ErreurExecution &e) {
         signalerEchec(CheminFichier, e);
+        return;
+    } catch (const sf::NomDeplace &n) {
+        interaction().erreur(texteNomDeplace(n.chemin));
         return;
     }
     cmdAppliquer->setEnabled(false);

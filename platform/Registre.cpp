@@ -376,11 +376,18 @@ QString traduireCheminWine(const QString &prefixe, const QString &cheminWindows)
         return {};
 
     const QString reste = cheminWindows.mid(2);
+    // Read as Windows reads it: "." is nothing and ".." goes up one, never
+    // above the drive's root, so the path stays in the drive's folder.
     QStringList noms;
     for (const QString &nom : reste.split(u'\\'))
-        for (const QString &partie : nom.split(u'/'))
-            if (!partie.isEmpty())
+        for (const QString &partie : nom.split(u'/')) {
+            if (partie == u"..") {
+                if (!noms.isEmpty())
+                    noms.removeLast();
+            } else if (!partie.isEmpty() && partie != u".") {
                 noms.append(partie);
+            }
+        }
 
     // As much as exists is taken with the case it has on disk; the rest is
     // kept as the registry spells it.

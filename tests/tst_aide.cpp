@@ -194,34 +194,39 @@ private slots:
 
     void documents_data()
     {
-        // erreur: empty: opened without a word; commeWindows: HelpFile written "DOC\..." for Windows
-        colonnes<int, QString, bool>("commande", "erreur", "commeWindows");
-        QTest::newRow("aide") << 0 << QString() << false;
-        QTest::newRow("aide nommée comme sous Windows") << 0 << QString() << true;
-        QTest::newRow("aide absente") << 0 << "Error11" << false;
-        QTest::newRow("FAQ absente") << 1 << "Error16" << false;
-        QTest::newRow("historique absent") << 2 << "Error15" << false;
-        QTest::newRow("site") << 3 << QString() << false;
-        QTest::newRow("site refusé") << 3 << "Error14" << false;
+        // erreur: empty: opened without a word; ecrit: HelpFile's "doc/" written so in the language file
+        colonnes<int, QString, QByteArray>("commande", "erreur", "ecrit");
+        QTest::newRow("aide") << 0 << QString() << QByteArray();
+        QTest::newRow("aide nommée comme sous Windows") << 0 << QString() << QByteArray("DOC\\");
+        // Up and out of the documents folder: the file is there, never opened.
+        QTest::newRow("aide hors du dossier") << 0 << "Error11" << QByteArray("doc/../../");
+        QTest::newRow("aide absente") << 0 << "Error11" << QByteArray();
+        QTest::newRow("FAQ absente") << 1 << "Error16" << QByteArray();
+        QTest::newRow("historique absent") << 2 << "Error15" << QByteArray();
+        QTest::newRow("site") << 3 << QString() << QByteArray();
+        QTest::newRow("site refusé") << 3 << "Error14" << QByteArray();
     }
 
     // Asked to open first, then found missing or refused.
     void documents()
     {
-        auto [commande, erreur, commeWindows] = donnees<int, QString, bool>("commande", "erreur", "commeWindows");
+        auto [commande, erreur, ecrit] = donnees<int, QString, QByteArray>("commande", "erreur", "ecrit");
         Scene s;
-        const QString aide = DossierAppli + s.L("Language", "HelpFile");
-        if (commeWindows) {
+        QString aide = DossierAppli + s.L("Language", "HelpFile");
+        const bool dehors = ecrit.contains("..");
+        if (!ecrit.isEmpty()) {
             QByteArray contenu = Bac::lire(FichierLangue);
-            contenu.replace("HelpFile=doc/", "HelpFile=DOC\\");
+            contenu.replace("HelpFile=doc/", "HelpFile=" + ecrit);
             s.bac.ecrire(u"programme/lang/"_s + Francais, contenu);
+            if (dehors)
+                aide = QDir::cleanPath(DossierAppli + QString::fromLatin1(ecrit) + QFileInfo(aide).fileName());
         }
-        if (erreur.isEmpty())
+        if (erreur.isEmpty() || dehors)
             s.bac.ecrire(aide.mid(s.bac.chemin().size() + 1), "<html></html>");
         s.seam.refuserOuverture(commande == 3 && !erreur.isEmpty());
         QAction *articles[] = {s.f->mnuAfficher, s.f->mnuFAQ, s.f->mnuHistorique, s.f->mnuSiteInternet};
         articles[commande]->trigger();
-        QCOMPARE(s.seam.documents.size(), 1);
+        QCOMPARE(s.seam.documents.size(), dehors ? 0 : 1);
         if (!erreur.isEmpty())
             QCOMPARE(s.seam.messages, (QList<Message>{{s.L("Errors", erreur), Boutons::OK, Icone::Critique}}));
         else // the help file as the language file names it

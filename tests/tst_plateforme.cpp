@@ -188,6 +188,8 @@ private slots:
         // only it.
         QVERIFY(QDir(prefixe + "/dosdevices").removeRecursively());
         QCOMPARE(corvanel::traduireCheminWine(prefixe, "c:\\msts-wow\\"), driveC + "/MSTS-Wow/");
+        // Up and out of the drive: normalised, it stays in the drive's folder.
+        QCOMPARE(corvanel::traduireCheminWine(prefixe, "C:\\..\\..\\.\\msts-wow\\"), driveC + "/MSTS-Wow/");
         QCOMPARE(corvanel::traduireCheminWine(prefixe, "D:\\Jeux\\"), QString());
 
         // No prefix at all: nothing, and nothing made.

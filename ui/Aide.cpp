@@ -17,9 +17,16 @@ namespace {
 
 // Named as every other path read from a file: "\" or "/" between the
 // parts, and a file written for Windows may not match the letter case on disk.
-QString document(const char *cle)
+// A language file is passed from user to user: what it names must be one of
+// the program's own documents, in its documents folder, never a path up and
+// out of it. None otherwise.
+std::optional<QString> document(const char *cle)
 {
     const QString relatif = texte(QStringLiteral("Language"), QString::fromLatin1(cle));
+    const QStringList parties = QString(relatif).replace(u'\\', u'/').split(u'/');
+    if (parties.size() < 2 || parties[0].compare(u"doc", Qt::CaseInsensitive) != 0 || parties.contains(u"..") ||
+        relatif.contains(u':'))
+        return std::nullopt;
     return trouverSansCasse(DossierAppli, relatif).value_or(DossierAppli + relatif);
 }
 
@@ -27,11 +34,11 @@ QString document(const char *cle)
 // the system refuses, shows the command's error.
 void ouvrirDocument(const char *cle, const char *erreur)
 {
-    const QString chemin = document(cle);
-    const bool ouvert = interaction().ouvrirDocument(QUrl::fromLocalFile(chemin));
+    const auto chemin = document(cle);
+    const bool ouvert = chemin && interaction().ouvrirDocument(QUrl::fromLocalFile(*chemin));
     // The file is looked for again after the request, for the help, the FAQ
     // and the history alike, so a missing document is always reported.
-    if (!ouvert || !QFileInfo(document(cle)).isFile())
+    if (!ouvert || !QFileInfo(document(cle).value_or(QString())).isFile())
         interaction().erreur(texte(QStringLiteral("Errors"), QString::fromLatin1(erreur)));
 }
 

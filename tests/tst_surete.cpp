@@ -1,0 +1,397 @@
+// Acting only on the folder that was scanned. Run as administrator, a game
+// folder another account could change is refused by every command that
+// changes files; a consist folder swapped for a link while a question is
+// open, a consist linking out of its folder and a manifest naming a path are
+// never written or deleted through.
+#include "analysis/Remplacement.h"
+#include "analysis/TextesReparation.h"
+#include "app/LigneDeCommandeReparation.h"
+#include "fileops/DossierOuvert.h"
+#include "fileops/frmDeplacerVers.h"
+#include "fileops/frmProprietesFichier.h"
+#include "support/Essai.h"
+#include "ui/ListeDossiers.h"
+
+#include <QCryptographicHash>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Names a vehicle no trainset holds: every scan lists it as invalid.
+const QByteArray Invalide = "WagonData ( V1 Vieux )\r\n";
+
+QFileDevice::Permissions droits(const QString &chemin)
+{
+    return QFileInfo(chemin).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+}
+
+constexpr QFileDevice::Permissions Prive = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+struct Scene : SceneFenetre {
+    Scene()
+    {
+        ecrireVehicule(u"Neuf/V2.wag"_s);
+        ecrireConsist(u"a.con"_s, Invalide);
+    }
+    QString consists() const { return jeu + u"TRAINS/CONSISTS/"_s; }
+    QString E(const char *cle) const { return L(u"Errors"_s, QString::fromLatin1(cle)); }
+    // Error40 naming `dossier`, with Error42 (writable by others) or Error41
+    // (owned by `compte`).
+    QString refus(const QString &dossier, const QString &compte = {}) const
+    {
+        const QString raison = compte.isEmpty() ? E("Error42") : remplacer(E("Error41"), u"[owner]", compte);
+        return avecSautsDeLigne(remplacer(remplacer(E("Error40"), u"[reason]", raison), u"[folder]", dossier));
+    }
+    QString deplace(const QString &chemin) const
+    {
+        return avecSautsDeLigne(remplacer(E("Error43"), u"[file]", chemin));
+    }
+    // The command line's replace or undo, in this process; what it wrote to
+    // the error stream.
+    int reparer(OptionsReparation::Mode mode, QByteArray &erreurs)
+    {
+        OptionsReparation o;
+        o.mode = mode;
+        o.dossierJeu = DossierMSTS;
+        o.langue = u"crv-1.0.7-french.lng"_s;
+        o.ancien = u"Vieux/V1.wag"_s;
+        o.nouveau = u"Neuf/V2.wag"_s;
+        std::FILE *sortie = std::tmpfile();
+        std::FILE *err = std::tmpfile();
+        const int code = executerReparation(o, sortie, err);
+        QFile lu;
+        std::rewind(err);
+        lu.open(err, QIODevice::ReadOnly);
+        erreurs = lu.readAll();
+        lu.close();
+        std::fclose(sortie);
+        std::fclose(err);
+        return code;
+    }
+    // Vieux/V1.wag replaced by Neuf/V2.wag in the consist folder.
+    Bilan remplacerV1(Autorisation autoriser = {}) const
+    {
+        DemandeRemplacement d;
+        d.autoriser = std::move(autoriser);
+        d.dossierJeu = jeu;
+        d.dossierConsists = consists();
+        d.ancien = *analyserCheminVehicule(u"Vieux/V1.wag"_s);
+        d.nouveau = *vehiculeSurDisque(jeu + u"TRAINS/TRAINSET"_s, *analyserCheminVehicule(u"Neuf/V2.wag"_s));
+        return remplacer(d);
+    }
+    void utiliserJeu(const QString &dossier)
+    {
+        DossierMSTS = dossier + u'/';
+        DossierConsists = DossierMSTS + u"TRAINS/CONSISTS/"_s;
+        DossierTrainset = DossierMSTS + u"TRAINS/TRAINSET/"_s;
+    }
+};
+
+} // namespace
+
+class TstSurete : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        sf::simulerPrivilege(std::nullopt);
+        sf::retirerPannes();
+    }
+
+    void administrateur_data()
+    {
+        // risque: "0777" the game folder writable by all; "lien" the game
+        // folder reached through a link another account owns; "destination"
+        // the move's destination writable by all. privilegie: the layer's
+        // answer. refuse: the command must refuse (else it works).
+        colonnes<QString, QString, bool, bool>("commande", "risque", "privilegie", "refuse");
+        const auto ligne = [](const QString &commande, const char *risque, bool privilegie, bool refuse) {
+            QTest::newRow(qPrintable(commande + u' ' + QLatin1String(risque) + (privilegie ? u" root"_s : u""_s)))
+                << commande << QString::fromLatin1(risque) << privilegie << refuse;
+        };
+        for (const char *c : {"supprimer", "deplacer", "nettoyer", "proprietes", "remplacer", "annuler"})
+            ligne(QLatin1String(c), "0777", true, true);
+        ligne(u"rechercher"_s, "0777", true, false); // reading still works
+        ligne(u"supprimer"_s, "0777", false, false); // not privileged: nobody's folder to fear
+        ligne(u"remplacer"_s, "0777", false, false);
+        ligne(u"supprimer"_s, "lien", true, true);
+        ligne(u"remplacer"_s, "lien", true, true);
+        ligne(u"deplacer"_s, "destination", true, true);
+    }
+
+    void administrateur()
+    {
+        auto [commande, risque, privilegie, refuse] =
+            donnees<QString, QString, bool, bool>("commande", "risque", "privilegie", "refuse");
+        Scene s;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(s.bac.chemin(u"donnees"_s)));
+        const QString dehors = s.bac.ecrire(u"autre/x.txt"_s, "autre");
+        QString nomme = QDir::cleanPath(s.jeu);
+        QString compte;
+        if (risque == u"0777") {
+            QVERIFY(::chmod(QFile::encodeName(nomme).constData(), 0777) == 0);
+        } else if (risque == u"lien") {
+            nomme = s.bac.chemin(u"lien"_s);
+            QVERIFY(QFile::link(QDir::cleanPath(s.jeu), nomme));
+            QVERIFY(::lchown(QFile::encodeName(nomme).constData(), 4242, 4242) == 0);
+            s.utiliserJeu(nomme);
+            compte = u"4242"_s;
+        }
+        const QString destination = s.bac.creerDossier(u"destination"_s);
+        if (risque == u"destination") {
+            QVERIFY(::chmod(QFile::encodeName(destination).constData(), 0777) == 0);
+            nomme = destination;
+        }
+        s.ecrireConsist(u"x.txt"_s, "pas un consist");
+        sf::simulerPrivilege(privilegie);
+
+        s.f->cmdRechercher_Click();
+        QCOMPARE(s.liste(), QStringList{u"a.con"_s});
+        s.f->lstLFI->item(0)->setSelected(true);
+        s.f->lstLFI->setCurrentRow(0);
+        s.seam.messages.clear();
+        QByteArray erreurs;
+        int code = 0;
+        if (commande == u"supprimer") {
+            s.seam.repondre(Reponse::Oui);
+            s.f->cmdSupprimer_Click();
+        } else if (commande == u"deplacer") {
+            s.seam.quand<frmDeplacerVers>([&](frmDeplacerVers &dv) {
+                dv.CheDossier->definirChemin(destination);
+                QTest::mouseClick(dv.cmdOK, Qt::LeftButton);
+            });
+            s.f->cmdDeplacerVers_Click();
+        } else if (commande == u"nettoyer") {
+            s.seam.repondre(Reponse::Oui);
+            s.f->cmdNettoyer_Click();
+        } else if (commande == u"proprietes") {
+            s.seam.quand<frmProprietesFichier>([](frmProprietesFichier &p) {
+                p.chkArchive->click();
+                p.cmdAppliquer->click();
+                p.close();
+            });
+            s.f->mnuProprietesFichier->setEnabled(true);
+            s.f->mnuProprietesFichier_Click();
+        } else if (commande == u"remplacer" || commande == u"annuler") {
+            code = s.reparer(commande == u"remplacer" ? OptionsReparation::Mode::Remplacer
+                                                      : OptionsReparation::Mode::Annuler,
+                             erreurs);
+        }
+        const QString attendu = s.refus(QDir::toNativeSeparators(nomme), compte);
+        if (!refuse) {
+            QVERIFY(s.seam.messages.isEmpty() || s.seam.messages[0].texte != attendu);
+            QVERIFY(!QString::fromUtf8(erreurs).contains(s.E("Error42")));
+            if (commande == u"supprimer")
+                QVERIFY(!QFileInfo::exists(s.consists() + u"a.con"_s));
+            if (commande == u"remplacer")
+                QCOMPARE(code, 0);
+            return;
+        }
+        if (commande == u"remplacer" || commande == u"annuler") {
+            QCOMPARE(code, 2);
+            QCOMPARE(QString::fromUtf8(erreurs),
+                     u"corvanel: "_s + QString(attendu).replace(u"\r\n"_s, u"\n"_s) + u'\n');
+        } else {
+            QCOMPARE(s.seam.messages.value(0), SceneFenetre::critique(attendu));
+            QCOMPARE(s.seam.messages.size(), 1);
+        }
+        // Nothing changed anywhere.
+        QCOMPARE(Bac::lire(s.consists() + u"a.con"_s), Invalide);
+        QCOMPARE(Bac::lire(s.consists() + u"x.txt"_s), QByteArray("pas un consist"));
+        QCOMPARE(sf::lireAttributs(s.consists() + u"a.con"_s) & sf::Archive, 0);
+        QCOMPARE(QDir(destination).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+        QCOMPARE(Bac::lire(dehors), QByteArray("autre"));
+        QVERIFY(!QFileInfo::exists(dossierSauvegardes()));
+    }
+
+    void echange_data()
+    {
+        // The item asked about (hidden), and whether it goes to the trash.
+        colonnes<QString, QString, bool>("commande", "element", "corbeille");
+        QTest::newRow("delete, trash") << u"supprimer"_s << u"a.con"_s << true;
+        QTest::newRow("delete") << u"supprimer"_s << u"a.con"_s << false;
+        QTest::newRow("clean-up file, trash") << u"nettoyer"_s << u"f.txt"_s << true;
+        QTest::newRow("clean-up folder") << u"nettoyer"_s << u"vieux"_s << false;
+        QTest::newRow("move") << u"deplacer"_s << u"a.con"_s << false;
+    }
+
+    // While the question about a hidden item is open, the consist folder is
+    // renamed and a link to another folder holding the same names put in its
+    // place. After Yes nothing there is touched, the item is reported, and
+    // it stays where it was.
+    void echange()
+    {
+        auto [commande, element, corbeille] = donnees<QString, QString, bool>("commande", "element", "corbeille");
+        Scene s;
+        s.bac.reglages().ecrire(u"Options"_s, u"Corbeille"_s, corbeille ? u"True"_s : u"False"_s);
+        const bool dossier = element == u"vieux";
+        const QString interieur = dossier ? u"/y.txt"_s : QString();
+        const QString ici = s.ecrireConsist(element + interieur, dossier ? QByteArray("y") : Invalide);
+        sf::definirAttributs(dossier ? QFileInfo(ici).path() : ici, sf::Cache);
+        const QString ailleurs = s.bac.creerDossier(u"ailleurs"_s);
+        s.bac.ecrire(u"ailleurs/"_s + element + interieur, "ailleurs");
+        sf::definirAttributs(s.bac.chemin(u"ailleurs/"_s + element), sf::Cache);
+        const QString destination = s.bac.creerDossier(u"destination"_s);
+        s.f->cmdRechercher_Click();
+        s.f->lstLFI->item(0)->setSelected(true);
+
+        const QString consists = QDir::cleanPath(s.consists());
+        bool echange = false;
+        s.seam.avantMessage = [&](const Message &m) {
+            if (echange || m.boutons != Boutons::OuiNon || !m.texte.contains(element))
+                return;
+            echange = true;
+            QVERIFY(QDir().rename(consists, consists + u".vu"_s));
+            QVERIFY(QFile::link(ailleurs, consists));
+        };
+        if (commande == u"supprimer") {
+            s.seam.repondre(Reponse::Oui); // Msg07
+            s.seam.repondre(Reponse::Oui); // Msg06
+            s.f->cmdSupprimer_Click();
+        } else if (commande == u"nettoyer") {
+            s.seam.repondre(Reponse::Oui); // Msg28
+            s.seam.repondre(Reponse::Oui); // Msg06 or Msg25
+            s.f->cmdNettoyer_Click();
+        } else {
+            s.seam.quand<frmDeplacerVers>([&](frmDeplacerVers &dv) {
+                dv.CheDossier->definirChemin(destination);
+                QTest::mouseClick(dv.cmdOK, Qt::LeftButton);
+            });
+            s.seam.repondre(Reponse::Oui); // Msg06
+            s.f->cmdDeplacerVers_Click();
+        }
+        QVERIFY(echange);
+        QVERIFY(s.seam.messages.contains(SceneFenetre::critique(s.deplace(consists + u'/' + element))));
+        QCOMPARE(Bac::lire(s.bac.chemin(u"ailleurs/"_s + element + interieur)), QByteArray("ailleurs"));
+        QCOMPARE(sf::lireAttributs(s.bac.chemin(u"ailleurs/"_s + element)) & sf::Cache, int(sf::Cache));
+        QCOMPARE(Bac::lire(consists + u".vu/"_s + element + interieur), dossier ? QByteArray("y") : Invalide);
+        QCOMPARE(QDir(destination).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    }
+
+    // The replacement's question about a hidden consist is where the folder
+    // is swapped: the consist is written in the folder that was listed,
+    // nothing in the one now at its path.
+    void echangeRemplacement()
+    {
+        Scene s;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(s.bac.chemin(u"donnees"_s)));
+        const QString consists = QDir::cleanPath(s.consists());
+        sf::definirAttributs(consists + u"/a.con"_s, sf::Cache);
+        const QString ailleurs = s.bac.ecrire(u"ailleurs/a.con"_s, Invalide);
+        const Bilan b = s.remplacerV1([&](const QString &) {
+            return QDir().rename(consists, consists + u".vu"_s) && QFile::link(QFileInfo(ailleurs).path(), consists);
+        });
+        QCOMPARE(b.changes, QStringList{u"a.con"_s});
+        QCOMPARE(Bac::lire(ailleurs), Invalide);
+        QCOMPARE(Bac::lire(consists + u".vu/a.con"_s), QByteArray("WagonData ( V2 Neuf )\r\n"));
+    }
+
+    void liensSortants_data()
+    {
+        // Where l.con's link leads; whether the replacement may write there.
+        colonnes<QString, bool>("cible", "ecrit");
+        QTest::newRow("file outside, full path") << u"{B}/dehors.con"_s << false;
+        QTest::newRow("file outside, relative") << u"../../../dehors.con"_s << false;
+        QTest::newRow("file of a sub-folder") << u"sous/c.con"_s << false;
+        QTest::newRow("link to a link") << u"m.con"_s << false;
+        QTest::newRow("consist of the folder") << u"c.con"_s << true;
+        QTest::newRow("consist of the folder, full path") << u"{C}/c.con"_s << true;
+    }
+
+    // Replace and undo write a consist that links elsewhere only when its
+    // target is a regular file of the consist folder, the link kept;
+    // anything else is left byte for byte and reported.
+    void liensSortants()
+    {
+        auto [cible, ecrit] = donnees<QString, bool>("cible", "ecrit");
+        Scene s;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(s.bac.chemin(u"donnees"_s)));
+        const QString consists = s.consists();
+        const QString dehors = s.bac.ecrire(u"dehors.con"_s, Invalide);
+        s.ecrireConsist(u"c.con"_s, Invalide);
+        s.ecrireConsist(u"sous/c.con"_s, Invalide);
+        QVERIFY(QFile::link(dehors, consists + u"m.con"_s));
+        QFile::remove(consists + u"a.con"_s);
+        const QString lien = consists + u"l.con"_s;
+        QVERIFY(QFile::link(
+            QString(cible).replace(u"{B}"_s, s.bac.chemin()).replace(u"{C}"_s, QDir::cleanPath(consists)), lien));
+        const QString vise = QFileInfo(lien).canonicalFilePath();
+
+        const Bilan b = s.remplacerV1();
+        const QByteArray nouveau = "WagonData ( V2 Neuf )\r\n";
+        QVERIFY(QFileInfo(lien).isSymLink());
+        QCOMPARE(Bac::lire(dehors), Invalide);
+        QCOMPARE(Bac::lire(consists + u"sous/c.con"_s), Invalide);
+        const ConsistLaisse laisse{u"l.con"_s, Motif::LienSortant, {}};
+        QCOMPARE(b.laisses.contains(laisse), !ecrit);
+        QCOMPARE(Bac::lire(vise), ecrit ? nouveau : Invalide);
+        QCOMPARE(texteLaisse(laisse, {}), avecSautsDeLigne(remplacer(s.M("Msg120"), u"[file]", u"l.con"_s)));
+
+        // The undo: c.con, now a link out of the folder to a file holding
+        // exactly what the replacement wrote, is left as it is.
+        QFile::remove(consists + u"c.con"_s);
+        const QString piege = s.bac.ecrire(u"piege.con"_s, nouveau);
+        QVERIFY(QFile::link(piege, consists + u"c.con"_s));
+        const Bilan u = annulerDernier(s.jeu, consists);
+        QVERIFY(u.laisses.contains(ConsistLaisse{u"c.con"_s, Motif::LienSortant, {}}));
+        QCOMPARE(Bac::lire(piege), nouveau);
+    }
+
+    void manifeste_data()
+    {
+        colonnes<QString>("nom");
+        QTest::newRow("up and out") << u"../../../dehors.con"_s;
+        QTest::newRow("down then out") << u"sous/../../../../dehors.con"_s;
+        QTest::newRow("dot-dot") << u".."_s;
+        QTest::newRow("dot") << u"."_s;
+    }
+
+    // The undo takes only bare names from its manifest: a path is refused,
+    // nothing read or written through it. Backups are the user's alone.
+    void manifeste()
+    {
+        auto [nom] = donnees<QString>("nom");
+        Scene s;
+        const QString donnees = s.bac.chemin(u"donnees"_s);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(donnees));
+        const Bilan b = s.remplacerV1();
+        QCOMPARE(b.changes, QStringList{u"a.con"_s});
+        const QString racine = donnees + u"/Corvanel/backups"_s;
+        QCOMPARE(droits(racine), Prive | QFileDevice::ExeOwner);
+        QCOMPARE(droits(b.sauvegarde), Prive | QFileDevice::ExeOwner);
+        QCOMPARE(droits(b.sauvegarde + u"/a.con"_s), Prive);
+        QCOMPARE(droits(b.sauvegarde + u"/manifest.jsonl"_s), Prive);
+
+        // A file of that name outside holding what the replacement wrote, and
+        // an "original" for it beside the backup folder: all an undo that
+        // followed the path would need to overwrite it.
+        const QByteArray ecrit = Bac::lire(s.consists() + u"a.con"_s);
+        const QString dehors = QDir::cleanPath(s.consists() + nom);
+        const bool fichier = nom.endsWith(u".con");
+        if (fichier) {
+            s.bac.ecrire(QDir(s.bac.chemin()).relativeFilePath(dehors), ecrit);
+            s.bac.ecrire(QDir(s.bac.chemin()).relativeFilePath(QDir::cleanPath(b.sauvegarde + u'/' + nom)), "original");
+        }
+        const QString sha = QString::fromLatin1(QCryptographicHash::hash(ecrit, QCryptographicHash::Sha256).toHex());
+        QByteArray manifeste = Bac::lire(b.sauvegarde + u"/manifest.jsonl"_s);
+        manifeste.replace("\"a.con\"", QJsonDocument(QJsonArray{nom}).toJson(QJsonDocument::Compact).mid(1).chopped(1));
+        QFile f(b.sauvegarde + u"/manifest.jsonl"_s);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(manifeste);
+        f.close();
+
+        const Bilan u = annulerDernier(s.jeu, s.consists());
+        QCOMPARE(u.changes, QStringList());
+        QCOMPARE(u.laisses, (QList<ConsistLaisse>{{nom, Motif::NomRefuse, {}}}));
+        if (fichier)
+            QCOMPARE(Bac::lire(dehors), ecrit);
+        QCOMPARE(Bac::lire(s.consists() + u"a.con"_s), ecrit);
+        QCOMPARE(texteLaisse(u.laisses[0], {}), avecSautsDeLigne(remplacer(s.M("Msg121"), u"[file]", nom)));
+    }
+};
+
+QTEST_MAIN(TstSurete)
+#include "tst_surete.moc"
