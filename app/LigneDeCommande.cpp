@@ -17,13 +17,22 @@
 
 namespace corvanel {
 
+using namespace Qt::StringLiterals;
+
 namespace {
+
+QString dossierInutilisable(const char *cle, const QString &dossier)
+{
+    return remplacer(texte(QStringLiteral("Errors"), QString::fromLatin1(cle)), u"[folder]", dossier);
+}
 
 void ecrire(std::FILE *f, const QString &texte)
 {
     const QByteArray octets = QString(texte).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toUtf8();
     std::fwrite(octets.constData(), 1, static_cast<size_t>(octets.size()), f);
 }
+
+} // namespace
 
 // The language file: the one given, else the one the window would use.
 void choisirLangue(const QString &demandee)
@@ -43,8 +52,6 @@ void choisirLangue(const QString &demandee)
     }
 }
 
-} // namespace
-
 void ecrireConsole(std::FILE *f, const QString &texte)
 {
     ecrire(f, texte);
@@ -60,13 +67,13 @@ bool preparerConsole(const QString &langue, const QString &dossierJeu, std::FILE
 
     const QFileInfo jeu(dossierJeu);
     if (!jeu.isDir()) {
-        ecrire(erreurs, QStringLiteral("corvanel: %1: not a folder\n").arg(dossierJeu));
+        ecrire(erreurs, u"corvanel: "_s + dossierInutilisable("Error68", dossierJeu) + u'\n');
         return false;
     }
     DossierMSTS = avecSeparateurFinal(jeu.absoluteFilePath());
     const auto consists = trouverSansCasse(DossierMSTS, QStringLiteral("TRAINS/CONSISTS"));
     if (!consists || !QFileInfo(*consists).isDir()) {
-        ecrire(erreurs, QStringLiteral("corvanel: %1: no TRAINS/CONSISTS folder in it\n").arg(dossierJeu));
+        ecrire(erreurs, u"corvanel: "_s + dossierInutilisable("Error69", dossierJeu) + u'\n');
         return false;
     }
     DossierConsists = avecSeparateurFinal(*consists);

@@ -31,6 +31,9 @@ int executerAnalyse(const OptionsAnalyse &options, std::FILE *sortie, std::FILE 
 // the window's) and the game's folders; false, with the reason on `erreurs`,
 // when GAMEDIR holds no TRAINS/CONSISTS folder.
 bool preparerConsole(const QString &langue, const QString &dossierJeu, std::FILE *erreurs);
+// The language file: the one given (a path, or a name in lang/), else the
+// one the window would use.
+void choisirLangue(const QString &demandee);
 // Writes UTF-8, every CR LF as LF.
 void ecrireConsole(std::FILE *f, const QString &texte);
 

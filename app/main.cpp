@@ -7,22 +7,28 @@
 #include "commun/Interaction.h"
 #include "commun/Reglages.h"
 #include "commun/modDeclarations.h"
+#include "localisation/LireLangue.h"
 #include "platform/Chemins.h"
 #include "platform/Instance.h"
 #include "platform/SignauxDeFin.h"
+#include "platform/Texte.h"
 #include "ui/Geometrie.h"
 #include "ui/InteractionQt.h"
 #include "ui/frmCorvanel.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QStyleFactory>
 
+#include <array>
 #include <cstdio>
-#include <cstring>
 #include <memory>
+#include <optional>
+#include <utility>
 
 using namespace corvanel;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -55,8 +61,8 @@ struct Options {
     QCommandLineOption texte{QStringLiteral("text"), QStringLiteral("With --report: the text layout instead of CSV.")};
     QCommandLineOption langue{
         QStringLiteral("lang"),
-        QStringLiteral("With --scan, --report, --used-by, --routes, --missing, --replace or --undo: "
-                       "the language file (a path, or a name in lang/)."),
+        QStringLiteral("The language file (a path, or a name in lang/), for the window or any mode below; the "
+                       "window uses it for this run only."),
         QStringLiteral("FILE")};
     QCommandLineOption manquants{QStringLiteral("missing"),
                                  QStringLiteral("Print the missing vehicles of GAMEDIR as CSV (folder, file, "
@@ -80,6 +86,15 @@ struct Options {
                                               "cannot be used)."),
                                QStringLiteral("GAMEDIR")};
 
+    std::array<const QCommandLineOption *, 7> modes() const
+    {
+        return {&scan, &rapport, &utilisations, &routes, &manquants, &remplacer, &annuler};
+    }
+    std::array<const QCommandLineOption *, 11> avecValeur() const
+    {
+        return {&msts, &scan, &rapport, &utilisations, &routes, &langue, &manquants, &remplacer, &de, &vers, &annuler};
+    }
+
     void ajouter(QCommandLineParser &p) const
     {
         p.setApplicationDescription(
@@ -91,17 +106,76 @@ struct Options {
     }
 };
 
-bool pourLaConsole(int argc, char *argv[])
+// A usage error, told in the language file's words: the key and what fills
+// its placeholders.
+struct FauteUsage {
+    const char *cle;
+    QString option, autre;
+};
+
+// What the command line asks, checked before any display is needed, so a
+// mistyped option is told as such on a machine without one.
+struct Demande {
+    std::optional<FauteUsage> faute;
+    bool console = false; // a mode for scripts, --help or --version
+};
+
+Demande analyser(QCommandLineParser &p, const Options &o, const QStringList &arguments)
 {
-    for (int i = 1; i < argc; ++i) {
-        for (const char *o : {"--scan", "--report", "--used-by", "--routes", "--missing", "--replace", "--undo",
-                              "--help", "-h", "-?", "--help-all", "--version", "-v"}) {
-            if (std::strcmp(argv[i], o) == 0 ||
-                (std::strncmp(argv[i], o, std::strlen(o)) == 0 && argv[i][std::strlen(o)] == '='))
-                return true;
+    Demande d;
+    const auto faute = [&d](const char *cle, const QString &option, const QString &autre = {}) {
+        d.faute = FauteUsage{cle, option, autre};
+        return d;
+    };
+    const auto nom = [](const QCommandLineOption &option) { return u"--"_s + option.names().constFirst(); };
+    if (!p.parse(arguments)) {
+        if (!p.unknownOptionNames().isEmpty()) {
+            const QString inconnue = p.unknownOptionNames().constFirst();
+            return faute("Error62", (inconnue.size() == 1 ? u"-"_s : u"--"_s) + inconnue);
         }
+        // Qt stops at the first option left without its value: the last one
+        // given that takes a value.
+        QString sansValeur = p.errorText();
+        for (const QString &a : arguments) {
+            for (const QCommandLineOption *option : o.avecValeur())
+                if (a == nom(*option))
+                    sansValeur = a;
+        }
+        return faute("Error63", sansValeur);
     }
-    return false;
+    d.console = p.isSet(u"help"_s) || p.isSet(u"help-all"_s) || p.isSet(u"version"_s);
+    const QCommandLineOption *mode = nullptr;
+    for (const QCommandLineOption *m : o.modes()) {
+        if (!p.isSet(*m))
+            continue;
+        if (mode)
+            return faute("Error64", nom(*mode), nom(*m));
+        mode = m;
+    }
+    if (!p.positionalArguments().isEmpty())
+        return faute("Error65", p.positionalArguments().constFirst());
+    const bool remplacement = mode == &o.remplacer;
+    for (const QCommandLineOption *requise : {&o.de, &o.vers}) {
+        if (remplacement && !p.isSet(*requise))
+            return faute("Error66", nom(o.remplacer), nom(*requise));
+        if (!remplacement && p.isSet(*requise))
+            return faute("Error67", nom(*requise), nom(o.remplacer));
+    }
+    if (!remplacement && p.isSet(o.simulation))
+        return faute("Error67", nom(o.simulation), nom(o.remplacer));
+    if (mode != &o.rapport && p.isSet(o.texte))
+        return faute("Error67", nom(o.texte), nom(o.rapport));
+    d.console = d.console || mode;
+    return d;
+}
+
+QString texteFaute(const FauteUsage &f)
+{
+    QString t = texte(u"Errors"_s, QString::fromLatin1(f.cle));
+    for (const auto &[marque, valeur] :
+         {std::pair{u"[option]", f.option}, std::pair{u"[other]", f.autre}, std::pair{u"[argument]", f.option}})
+        t = remplacer(t, marque, valeur);
+    return t;
 }
 
 void nommer()
@@ -111,20 +185,27 @@ void nommer()
     QCoreApplication::setApplicationVersion(QStringLiteral(CORVANEL_VERSION));
 }
 
-int console(int argc, char *argv[])
+int console(int argc, char *argv[], QCommandLineParser &p, const Options &o, const Demande &demande)
 {
     QCoreApplication app(argc, argv);
     nommer();
-    Options o;
-    QCommandLineParser p;
-    o.ajouter(p);
-    p.process(app);
-
     InteractionConsole seam;
     definirInteraction(&seam);
     Reglages store;
     definirReglages(&store);
     DossierAppli = dossierProgramme();
+    if (demande.faute) {
+        // In the language asked for when it can be had, else the user's.
+        choisirLangue(p.value(o.langue));
+        if (!QFileInfo(FichierLangue).isFile())
+            choisirLangue({});
+        ecrireConsole(stderr, u"corvanel: "_s + texteFaute(*demande.faute) + u'\n');
+        return SortieInutilisable;
+    }
+    if (p.isSet(u"help"_s) || p.isSet(u"help-all"_s))
+        p.showHelp(0);
+    if (p.isSet(u"version"_s))
+        p.showVersion();
 
     if (p.isSet(o.manquants) || p.isSet(o.remplacer) || p.isSet(o.annuler)) {
         OptionsReparation r;
@@ -159,8 +240,15 @@ int console(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    if (pourLaConsole(argc, argv))
-        return console(argc, argv);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    Options o;
+    QCommandLineParser p;
+    o.ajouter(p);
+    const Demande demande = analyser(p, o, arguments);
+    if (demande.faute || demande.console)
+        return console(argc, argv, p, o, demande);
 
     QApplication app(argc, argv);
     nommer();
@@ -168,10 +256,6 @@ int main(int argc, char *argv[])
     QApplication::setFont(policeFenetres());
     QApplication::setWindowIcon(iconeProgramme());
     QGuiApplication::setDesktopFileName(QStringLiteral("org.corvanel.Corvanel"));
-    Options o;
-    QCommandLineParser p;
-    o.ajouter(p);
-    p.process(app);
 
     // One copy at a time, decided before anything is written: a second copy
     // ends here, before it copies the demo folder or touches a setting.
@@ -182,6 +266,7 @@ int main(int argc, char *argv[])
     OptionsDemarrage d;
     if (p.isSet(o.msts))
         d.dossierJeu = p.value(o.msts);
+    d.langue = p.value(o.langue);
     QString demo;
     if (p.isSet(o.demo)) {
         QString erreur;

@@ -1,5 +1,6 @@
 #include "app/modSubMain.h"
 
+#include "app/LigneDeCommande.h"
 #include "app/frmParcourir1.h"
 #include "commun/Interaction.h"
 #include "commun/Reglages.h"
@@ -57,7 +58,11 @@ QString TrouverDossierMSTS(const std::optional<QString> &valeur)
             return DossierMSTS = avecSeparateurFinal(retenu);
     }
 
-    if (!interaction().question(texte(QStringLiteral("Errors"), QStringLiteral("Error01")), Icone::Exclamation)) {
+    // A folder given on the command line is named, so a mistyped path is seen.
+    const QString question = valeur ? remplacer(texte(QStringLiteral("Errors"), QStringLiteral("Error60")), u"[folder]",
+                                                QDir::toNativeSeparators(QFileInfo(*valeur).absoluteFilePath()))
+                                    : texte(QStringLiteral("Errors"), QStringLiteral("Error01"));
+    if (!interaction().question(question, Icone::Exclamation)) {
         interaction().erreur(texte(QStringLiteral("Errors"), QStringLiteral("Error02")));
         terminerProgramme(1);
     }
@@ -81,6 +86,9 @@ std::unique_ptr<frmCorvanel> Main(const OptionsDemarrage &options, InstanceUniqu
         DossierAppli = avecSeparateurFinal(options.dossierAppli.isEmpty() ? dossierProgramme() : options.dossierAppli);
         NomFichierLangue = reglages().lire(QStringLiteral("Options"), QStringLiteral("Langue"), LangueParDefaut);
         FichierLangue = DossierAppli + QStringLiteral("lang/") + NomFichierLangue;
+        const bool pourCeLancement = !options.langue.isEmpty();
+        if (pourCeLancement)
+            choisirLangue(options.langue);
         if (!QFileInfo(FichierLangue).isFile()) {
             NomFichierLangue = LangueParDefaut;
             FichierLangue = DossierAppli + QStringLiteral("lang/") + NomFichierLangue;
@@ -90,7 +98,8 @@ std::unique_ptr<frmCorvanel> Main(const OptionsDemarrage &options, InstanceUniqu
                 terminerProgramme(1);
             }
         }
-        reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Langue"), NomFichierLangue);
+        if (!pourCeLancement)
+            reglages().ecrire(QStringLiteral("Options"), QStringLiteral("Langue"), NomFichierLangue);
         // Before the first question, so that its buttons are in the language too.
         chargerTraductionsQt(FichierLangue);
 

@@ -16,6 +16,9 @@ struct OptionsDemarrage {
     QString dossierAppli;
     // A game folder given on the command line, taken as the registry's value.
     std::optional<QString> dossierJeu;
+    // A language file given on the command line, for this run only: the
+    // setting keeps the user's choice.
+    QString langue;
 };
 
 // Returns the shown main window, or nullptr when another copy is running

@@ -107,6 +107,12 @@ QList<EntreeCatalogue> construire()
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error31"}, {"[old]", "[new]"});
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error32"}, {"[file]"});
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error33"}, {"[folder]", "[error]"});
+    // The command line's own words: a game folder given that does not hold
+    // the game, the folder a mode cannot use, and each kind of usage error.
+    ajouterNouvelles(c, QStringLiteral("Errors"), {"Error60", "Error68", "Error69"}, {"[folder]"});
+    ajouterNouvelles(c, QStringLiteral("Errors"), {"Error62", "Error63"}, {"[option]"});
+    ajouterNouvelles(c, QStringLiteral("Errors"), {"Error64", "Error66", "Error67"}, {"[option]", "[other]"});
+    ajouterNouvelles(c, QStringLiteral("Errors"), {"Error65"}, {"[argument]"});
     ajouterNouvelles(c, QStringLiteral("Form"), {"Form10", "Form11"});
     ajouterNouvelles(c, QStringLiteral("Button"), {"Button30", "Button31"});
     ajouterNouvelles(c, QStringLiteral("Menu"), {"Menu206"});

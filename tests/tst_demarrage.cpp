@@ -15,10 +15,10 @@ struct Depart {
     InteractionScriptee seam;
     Depart() { bac.preparerProgramme(); }
 
-    std::unique_ptr<frmCorvanel> demarrer(const std::optional<QString> &jeu)
+    std::unique_ptr<frmCorvanel> demarrer(const std::optional<QString> &jeu, const QString &langue = {})
     {
         InstanceUnique instance(bac.chemin(u"verrou.lock"_s));
-        return Main({bac.chemin(u"programme"_s), jeu}, instance);
+        return Main({bac.chemin(u"programme"_s), jeu, langue}, instance);
     }
     QString langueReglee() { return bac.reglages().lire(u"Options"_s, u"Langue"_s); }
     void reglerLangue(const QString &nom) { bac.reglages().ecrire(u"Options"_s, u"Langue"_s, nom); }
@@ -30,6 +30,18 @@ class TstDemarrage : public QObject {
     Q_OBJECT
 
 private slots:
+    // --lang gives the window its language for this run; the user's own
+    // choice stays in the settings.
+    void langueDuLancement()
+    {
+        Depart s;
+        s.reglerLangue(Francais);
+        const auto f = s.demarrer(s.bac.creerJeu(), u"crv-1.0.7-english.lng"_s);
+        QVERIFY(f);
+        QCOMPARE(f->cmdRechercher->text(), u"&Search"_s);
+        QCOMPARE(s.langueReglee(), Francais);
+    }
+
     void aucunFichierDeLangue()
     {
         Depart s;
@@ -96,8 +108,8 @@ private slots:
         QTest::newRow("OK sur le jeu") << 3;
     }
 
-    // A folder without launcher.exe is no game folder: Error01 asks whether
-    // to look for one. No, or leaving the folder dialog without OK, ends
+    // A folder without launcher.exe is no game folder: Error01 (Error60,
+    // naming it, for a folder given) asks whether to look for one. No, or leaving the folder dialog without OK, ends
     // start-up with Error02. The dialog enables OK on a game folder only; the
     // one taken is used and remembered.
     void dossierDemande()
@@ -124,7 +136,11 @@ private slots:
         QCOMPARE(codeDeFin([&] { s.demarrer(maniere == -2 ? std::nullopt : std::optional(s.bac.chemin(u"Jeu"_s))); }),
                  maniere == 3 ? -1 : 1);
         QCOMPARE(ok, maniere < 0 ? QString() : u"/=0001"_s);
-        QList<Message> attendus{{texte("Errors", "Error01"), Boutons::OuiNon, Icone::Exclamation},
+        // A folder given on the command line is named in the question.
+        const QString question = maniere == -2
+                                     ? texte("Errors", "Error01")
+                                     : texte("Errors", "Error60").replace(u"[folder]"_s, s.bac.chemin(u"Jeu"_s));
+        QList<Message> attendus{{question, Boutons::OuiNon, Icone::Exclamation},
                                 {texte("Errors", "Error02"), Boutons::OK, Icone::Critique}};
         QCOMPARE(s.seam.messages, maniere == 3 ? attendus.first(1) : attendus);
         QCOMPARE(Annule, maniere >= 0 && maniere < 3);
