@@ -113,6 +113,8 @@ QList<EntreeCatalogue> construire()
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error62", "Error63"}, {"[option]"});
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error64", "Error66", "Error67"}, {"[option]", "[other]"});
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error65"}, {"[argument]"});
+    // A document there that no program would open (no browser installed).
+    ajouterNouvelles(c, QStringLiteral("Errors"), {"Error61"}, {"[file]"});
     ajouterNouvelles(c, QStringLiteral("Form"), {"Form10", "Form11"});
     ajouterNouvelles(c, QStringLiteral("Button"), {"Button30", "Button31"});
     ajouterNouvelles(c, QStringLiteral("Menu"), {"Menu206"});

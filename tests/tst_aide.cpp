@@ -201,6 +201,8 @@ private slots:
         // Up and out of the documents folder: the file is there, never opened.
         QTest::newRow("aide hors du dossier") << 0 << "Error11" << QByteArray("doc/../../");
         QTest::newRow("aide absente") << 0 << "Error11" << QByteArray();
+        // There, but no browser to show it: its path is given.
+        QTest::newRow("aide sans navigateur") << 0 << "Error61" << QByteArray();
         QTest::newRow("FAQ absente") << 1 << "Error16" << QByteArray();
         QTest::newRow("historique absent") << 2 << "Error15" << QByteArray();
         QTest::newRow("site") << 3 << QString() << QByteArray();
@@ -221,14 +223,16 @@ private slots:
             if (dehors)
                 aide = QDir::cleanPath(DossierAppli + QString::fromLatin1(ecrit) + QFileInfo(aide).fileName());
         }
-        if (erreur.isEmpty() || dehors)
+        const bool sansNavigateur = erreur == u"Error61";
+        if (erreur.isEmpty() || dehors || sansNavigateur)
             s.bac.ecrire(aide.mid(s.bac.chemin().size() + 1), "<html></html>");
-        s.seam.refuserOuverture(commande == 3 && !erreur.isEmpty());
+        s.seam.refuserOuverture((commande == 3 && !erreur.isEmpty()) || sansNavigateur);
         QAction *articles[] = {s.f->mnuAfficher, s.f->mnuFAQ, s.f->mnuHistorique, s.f->mnuSiteInternet};
         articles[commande]->trigger();
         QCOMPARE(s.seam.documents.size(), dehors ? 0 : 1);
         if (!erreur.isEmpty())
-            QCOMPARE(s.seam.messages, (QList<Message>{{s.L("Errors", erreur), Boutons::OK, Icone::Critique}}));
+            QCOMPARE(s.seam.messages, (QList<Message>{{s.L("Errors", erreur).replace(u"[file]"_s, aide), Boutons::OK,
+                                                       Icone::Critique}}));
         else // the help file as the language file names it
             QVERIFY(s.seam.messages.isEmpty() &&
                     s.seam.documents[0] == (commande == 3 ? QUrl(SiteInternet) : QUrl::fromLocalFile(aide)));

@@ -6,8 +6,10 @@
 #include "commun/modDeclarations.h"
 #include "localisation/LireLangue.h"
 #include "platform/Chemins.h"
+#include "platform/Texte.h"
 #include "ui/Commandes.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -38,8 +40,14 @@ void ouvrirDocument(const char *cle, const char *erreur)
     const bool ouvert = chemin && interaction().ouvrirDocument(QUrl::fromLocalFile(*chemin));
     // The file is looked for again after the request, for the help, the FAQ
     // and the history alike, so a missing document is always reported.
-    if (!ouvert || !QFileInfo(document(cle).value_or(QString())).isFile())
+    const bool present = QFileInfo(document(cle).value_or(QString())).isFile();
+    if (!present)
         interaction().erreur(texte(QStringLiteral("Errors"), QString::fromLatin1(erreur)));
+    // There, but no program would show it (no browser installed): the user
+    // can still open it by its path.
+    else if (!ouvert)
+        interaction().erreur(remplacer(texte(QStringLiteral("Errors"), QStringLiteral("Error61")), u"[file]",
+                                       QDir::toNativeSeparators(*chemin)));
 }
 
 } // namespace
