@@ -28,11 +28,6 @@ namespace corvanel {
 
 namespace {
 
-QString message(int numero)
-{
-    return texte(QStringLiteral("Messages"), QStringLiteral("Msg%1").arg(numero, 2, 10, QLatin1Char('0')));
-}
-
 // The progress bar brought up to date and window events let through when
 // 25 ms have passed: a consist written and made durable may take a few
 // milliseconds, so the clock is read at every step.

@@ -5,19 +5,15 @@
 
 namespace corvanel {
 
-namespace {
-
 QString message(int numero)
 {
-    return texte(QStringLiteral("Messages"), QStringLiteral("Msg%1").arg(numero));
+    return texte(QStringLiteral("Messages"), QStringLiteral("Msg%1").arg(numero, 2, 10, QLatin1Char('0')));
 }
 
 QString avecNombre(int numero, qsizetype n)
 {
     return remplacer(message(numero), u"[num]", QString::number(n));
 }
-
-} // namespace
 
 QString texteLaisse(const ConsistLaisse &l, const QString &nouveau)
 {

@@ -13,16 +13,6 @@ namespace corvanel {
 
 namespace {
 
-QString message(int numero)
-{
-    return texte(QStringLiteral("Messages"), QStringLiteral("Msg%1").arg(numero));
-}
-
-QString avecNombre(int numero, qsizetype n)
-{
-    return remplacer(message(numero), u"[num]", QString::number(n));
-}
-
 void dire(std::FILE *f, const QString &texte)
 {
     ecrireConsole(f, texte + u'\n');
