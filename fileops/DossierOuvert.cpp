@@ -97,8 +97,26 @@ void DossierOuvert::verifier(const QString &nom) const
 
 bool DossierOuvert::retirer(const QString &nom, bool corbeille) const
 {
+    return retirer(nom, corbeille, {}) == Retrait::Corbeille;
+}
+
+Retrait DossierOuvert::retirer(const QString &nom, bool corbeille, const AvantSuppressionDefinitive &avant) const
+{
+    const QString chemin = m_chemin + nom;
     verifier(nom);
-    return sf::retirer(m_chemin + nom, corbeille);
+    if (corbeille) {
+        interne::verifierRetrait(chemin);
+        RefusCorbeille raison{};
+        if (interne::versLaCorbeille(chemin, &raison))
+            return Retrait::Corbeille;
+        if (avant && !estLien(chemin)) {
+            if (!avant(raison))
+                return Retrait::Laisse;
+            verifier(nom);
+        }
+    }
+    sf::retirer(chemin, false);
+    return Retrait::Supprime;
 }
 
 void DossierOuvert::verifierLien(const QString &nom) const
@@ -250,6 +268,11 @@ void DossierOuvert::verifier(const QString &nom) const
 
 bool DossierOuvert::retirer(const QString &nom, bool corbeille) const
 {
+    return retirer(nom, corbeille, {}) == Retrait::Corbeille;
+}
+
+Retrait DossierOuvert::retirer(const QString &nom, bool corbeille, const AvantSuppressionDefinitive &avant) const
+{
     const QString chemin = m_chemin + nom;
     verifier(nom);
     if (corbeille) {
@@ -258,11 +281,21 @@ bool DossierOuvert::retirer(const QString &nom, bool corbeille) const
         // the way belong to root alone (the privileged check), and nobody
         // else can swap it meanwhile.
         verifier(nom);
-        if (interne::versLaCorbeille(chemin))
-            return true;
+        RefusCorbeille raison{};
+        if (interne::versLaCorbeille(chemin, &raison))
+            return Retrait::Corbeille;
+        // Nothing is deleted for good without the user's word; the folder
+        // may have been swapped while the question was open.
+        // A link holds no data of the user's, only where it points, which
+        // stays untouched: it goes as a link without a question.
+        if (avant && !estLien(chemin)) {
+            if (!avant(raison))
+                return Retrait::Laisse;
+            verifier(nom);
+        }
     }
     interne::supprimerDans(m_fd, QFile::encodeName(nom), chemin);
-    return false;
+    return Retrait::Supprime;
 }
 
 QByteArray DossierOuvert::lire(const QString &nom) const
