@@ -95,30 +95,6 @@ void DossierOuvert::verifier(const QString &nom) const
         throw NomDeplace{nom.isEmpty() ? sansBarre : m_chemin + nom};
 }
 
-bool DossierOuvert::retirer(const QString &nom, bool corbeille) const
-{
-    return retirer(nom, corbeille, {}) == Retrait::Corbeille;
-}
-
-Retrait DossierOuvert::retirer(const QString &nom, bool corbeille, const AvantSuppressionDefinitive &avant) const
-{
-    const QString chemin = m_chemin + nom;
-    verifier(nom);
-    if (corbeille) {
-        interne::verifierRetrait(chemin);
-        RefusCorbeille raison{};
-        if (interne::versLaCorbeille(chemin, &raison))
-            return Retrait::Corbeille;
-        if (avant && !estLien(chemin)) {
-            if (!avant(raison))
-                return Retrait::Laisse;
-            verifier(nom);
-        }
-    }
-    sf::retirer(chemin, false);
-    return Retrait::Supprime;
-}
-
 void DossierOuvert::verifierLien(const QString &nom) const
 {
     if (estLien(m_chemin + nom))
@@ -266,6 +242,34 @@ void DossierOuvert::verifier(const QString &nom) const
         throw NomDeplace{m_chemin + nom};
 }
 
+QByteArray DossierOuvert::lire(const QString &nom) const
+{
+    std::optional<struct stat> st;
+    const QByteArray cible = interne::cibleDans(m_fd, QFile::encodeName(nom), st);
+    if (!st)
+        throw ErreurExecution(NumErreur::FichierIntrouvable);
+    const int fd = ::openat(m_fd, cible.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        throw erreurSysteme(errno);
+    QFile f;
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw ErreurExecution::depuisFichier(f);
+    }
+    const QByteArray octets = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        throw ErreurExecution::depuisFichier(f);
+    return octets;
+}
+
+void DossierOuvert::verifierLien(const QString &nom) const
+{
+    std::optional<struct stat> st;
+    interne::cibleDans(m_fd, QFile::encodeName(nom), st);
+}
+
+#endif
+
 bool DossierOuvert::retirer(const QString &nom, bool corbeille) const
 {
     return retirer(nom, corbeille, {}) == Retrait::Corbeille;
@@ -294,36 +298,12 @@ Retrait DossierOuvert::retirer(const QString &nom, bool corbeille, const AvantSu
             verifier(nom);
         }
     }
+#ifdef Q_OS_WIN
+    sf::retirer(chemin, false);
+#else
     interne::supprimerDans(m_fd, QFile::encodeName(nom), chemin);
+#endif
     return Retrait::Supprime;
 }
-
-QByteArray DossierOuvert::lire(const QString &nom) const
-{
-    std::optional<struct stat> st;
-    const QByteArray cible = interne::cibleDans(m_fd, QFile::encodeName(nom), st);
-    if (!st)
-        throw ErreurExecution(NumErreur::FichierIntrouvable);
-    const int fd = ::openat(m_fd, cible.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        throw erreurSysteme(errno);
-    QFile f;
-    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        throw ErreurExecution::depuisFichier(f);
-    }
-    const QByteArray octets = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        throw ErreurExecution::depuisFichier(f);
-    return octets;
-}
-
-void DossierOuvert::verifierLien(const QString &nom) const
-{
-    std::optional<struct stat> st;
-    interne::cibleDans(m_fd, QFile::encodeName(nom), st);
-}
-
-#endif
 
 } // namespace corvanel::sf
