@@ -23,6 +23,7 @@
 #include <QListWidget>
 #include <QMultiHash>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QSet>
@@ -422,9 +423,14 @@ void deplacer(frmCorvanel &f, frmDeplacerVers &dv, const sf::DossierOuvert *doss
     // Compteur; Compteur follows it for the overwrite confirmation.
     Bilan bilan;
     const std::int64_t dernier = nombre - 1;
+    f.annulationDemandee = false;
+    f.cmdAnnuler->show();
     for (std::int64_t i = 0; i <= dernier; ++i) {
         Compteur = i;
         interaction().laisserPasserEvenements();
+        // Between two consists: each one is whole in one place or the other.
+        if (f.annulationDemandee)
+            break;
         Compteur = i;
         deplacerEntree(f, dv, dossier, i, bilan);
         f.pbJauge->setValue(static_cast<int>(i + 1));
@@ -434,6 +440,9 @@ void deplacer(frmCorvanel &f, frmDeplacerVers &dv, const sf::DossierOuvert *doss
     QString compte = remplacer(texte(QStringLiteral("Messages"), QStringLiteral("Msg30")), u"[num]",
                                QString::number(bilan.deplaces));
     compte = remplacer(compte, u"[left]", QString::number(bilan.laisses));
+    f.cmdAnnuler->hide();
+    if (f.annulationDemandee)
+        compte += QStringLiteral("\r\n\r\n") + texte(QStringLiteral("Messages"), QStringLiteral("Msg153"));
     interaction().information(texte(QStringLiteral("Messages"), QStringLiteral("Msg13")) + QStringLiteral("\r\n\r\n") +
                               avecSautsDeLigne(compte));
 }

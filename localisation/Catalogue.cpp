@@ -67,6 +67,8 @@ QList<EntreeCatalogue> construire()
     // The question before an item the trash did not take is deleted for good.
     ajouterNouvelles(c, M, {"Msg150"}, {"[file]", "[reason]"});
     ajouterNouvelles(c, M, {"Msg151", "Msg152"});
+    // A move cancelled between two consists.
+    ajouterNouvelles(c, M, {"Msg153"});
     // Whether the routes' activities and timetables will run.
     ajouterNouvelles(c, M, {"Msg100", "Msg101", "Msg102"}, {"[num]"});
 

@@ -420,6 +420,33 @@ private slots:
                  QStringList{u"a.con"_s});
     }
 
+    // Cancel, shown while the move runs, stops it between two consists:
+    // the one in hand is moved whole, the others stay, and the counts say so.
+    void annulation()
+    {
+        Scene s;
+        const QStringList noms{u"a.con"_s, u"b.con"_s, u"c.con"_s};
+        s.consists(noms);
+        s.choisir(1);
+        int tours = 0;
+        // Counted from the first consist, the button shown.
+        s.seam.pendantEvenements = [&] {
+            if (s.f->cmdAnnuler->isHidden())
+                return;
+            if (++tours == 2)
+                s.f->cmdAnnuler->click();
+        };
+
+        DeplacerConsists(*s.f);
+
+        Message fin = s.termine(1, 0);
+        fin.texte += u"\r\n\r\n"_s + s.M("Msg153");
+        QCOMPARE(s.seam.messages, QList<Message>{fin});
+        QCOMPARE(s.etats(noms), u"DLL"_s);
+        QCOMPARE(tours, 2);
+        QVERIFY(s.f->cmdAnnuler->isHidden());
+    }
+
     void questionAvantDeSortir_data()
     {
         // services: that run a.con; horaire: a timetable's train runs it too;
