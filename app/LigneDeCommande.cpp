@@ -142,7 +142,7 @@ int executerAnalyse(const OptionsAnalyse &options, std::FILE *sortie, std::FILE 
 Reponse InteractionConsole::message(const Message &m)
 {
     ecrire(m_erreurs, QStringLiteral("corvanel: ") + m.texte + u'\n');
-    return m.boutons == Boutons::OuiNon ? Reponse::Non : Reponse::OK;
+    return m.boutons == Boutons::OK ? Reponse::OK : Reponse::Non;
 }
 
 bool InteractionConsole::demarrerProgramme(const QString &, const QStringList &, ErreurExecution *erreur)

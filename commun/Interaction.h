@@ -16,9 +16,11 @@ namespace corvanel {
 
 class ErreurExecution;
 
-enum class Boutons { OK, OuiNon };
+// OuiTousNon: Yes, Yes to all and No, for a question asked of each item of
+// a command in turn; No is then always the default.
+enum class Boutons { OK, OuiNon, OuiTousNon };
 enum class Icone { Critique, Question, Exclamation, Information };
-enum class Reponse { OK, Oui, Non };
+enum class Reponse { OK, Oui, OuiATous, Non };
 
 struct Message {
     QString texte;

@@ -18,15 +18,19 @@
 #include "ui/frmCorvanel.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMultiHash>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QRandomGenerator>
 #include <QSet>
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -73,6 +77,9 @@ QString plie(const QString &nom)
 struct Bilan {
     std::int64_t deplaces = 0;
     std::int64_t laisses = 0;
+    // The question before a file replaced at the destination that cannot go
+    // to the trash is lost.
+    SuppressionDefinitive definitive;
     // The files this run wrote, by identity: on a folder that does not tell
     // "A.con" from "a.con" and keeps one inode for both (FAT sticks, SMB
     // shares) the next consist's name leads to one of them.
@@ -151,9 +158,69 @@ private:
     }
 };
 
+// The file a copy replaces at the destination, kept where it can be got back
+// until its consist has left the consist folder: in the trash (setting
+// Corbeille), or beside it under a temporary name, deleted once the move is
+// done. A file the trash does not take is lost only with the user's yes.
+class Remplace {
+public:
+    Remplace(QString chemin, QString nom) : m_chemin(std::move(chemin)), m_nom(std::move(nom)) {}
+
+    // Before the copy over it; false when the user keeps it (nothing moved).
+    bool ecarter(Bilan &bilan)
+    {
+        if (m_corbeille || m_deCote || !sf::existe(m_chemin))
+            return true;
+        if (corbeilleVoulue()) {
+            sf::RefusCorbeille raison{};
+            m_corbeille = sf::versLaCorbeille(m_chemin, raison);
+            if (m_corbeille)
+                return true;
+            if (!bilan.definitive.pour(m_nom)(raison))
+                return false;
+        }
+        const QString dossier = QFileInfo(m_chemin).path() + u'/';
+        QString aCote;
+        do
+            aCote =
+                dossier +
+                QStringLiteral("~crv%1.tmp").arg(QRandomGenerator::global()->bounded(0x10000), 4, 16, QLatin1Char('0'));
+        while (sf::existe(aCote));
+        sf::mettreDeCote(m_chemin, aCote);
+        m_deCote = aCote;
+        return true;
+    }
+    // The move of its consist went through: set aside is lost now, as the
+    // user agreed.
+    void oublier()
+    {
+        if (m_deCote)
+            sf::supprimerFichier(*m_deCote);
+    }
+    // The move of its consist did not go through: back in its place, the
+    // copy being gone. Throws when it cannot be put back.
+    void remettre()
+    {
+        if (m_corbeille) {
+            sf::sortirDeLaCorbeille(*m_corbeille, m_chemin);
+        } else if (m_deCote) {
+            sf::mettreDeCote(*m_deCote, m_chemin);
+        }
+        m_corbeille.reset();
+        m_deCote.reset();
+    }
+
+private:
+    QString m_chemin;
+    QString m_nom;
+    std::optional<QString> m_corbeille; // where the trash holds it
+    std::optional<QString> m_deCote;
+};
+
 // Copies one consist by the rule for a file already there. True when a copy
 // was made; any failure of the copy leaves as ErreurExecution.
-bool copier(frmCorvanel &f, frmDeplacerVers &dv, std::int64_t index, const QString &source, const QString &destination)
+bool copier(frmCorvanel &f, frmDeplacerVers &dv, std::int64_t index, const QString &source, const QString &destination,
+            const std::function<bool()> &ecarter)
 {
     // Whatever stands there, a dangling link or a pipe included, is a file
     // already there: the rules apply to it. A folder is never replaced.
@@ -169,16 +236,21 @@ bool copier(frmCorvanel &f, frmDeplacerVers &dv, std::int64_t index, const QStri
     if (dv.optFichierExiste[0]->isChecked()) {
         Compteur = index;
         frmDemander demande(f, dv);
+        demande.avantCopie = ecarter;
         montrerModal(demande);
         if (demande.echec())
             throw *demande.echec();
         copie = demande.copie();
     }
-    if (dv.optFichierExiste[1]->isChecked()) {
+    if (!copie && dv.optFichierExiste[1]->isChecked()) {
+        if (!ecarter())
+            return false;
         sf::copierFichier(source, destination);
         copie = true;
     }
-    if (dv.optFichierExiste[2]->isChecked() && plusRecent(source, destination)) {
+    if (!copie && dv.optFichierExiste[2]->isChecked() && plusRecent(source, destination)) {
+        if (!ecarter())
+            return false;
         sf::copierFichier(source, destination);
         copie = true;
     }
@@ -257,10 +329,34 @@ bool deplacerEntree(frmCorvanel &f, frmDeplacerVers &dv, const sf::DossierOuvert
         interaction().erreur(erreur("Error18", nom));
         return laisser();
     }
+    Remplace remplace(destination, nom);
+    // Back in its place when the consist does not leave; a failure there is
+    // told too, the file staying where it was put.
+    const auto remettreRemplace = [&] {
+        try {
+            remplace.remettre();
+        } catch (const ErreurExecution &e) {
+            signalerEchec(destination, e);
+        }
+    };
+    // Through a second mount of the consist folder, the file to replace is
+    // the consist itself, which then leaves with it: put back, never copied.
+    bool soiMeme = false;
+    const auto ecarter = [&] {
+        if (!remplace.ecarter(bilan))
+            return false;
+        soiMeme = !sf::existe(source);
+        return !soiMeme;
+    };
     try {
-        if (!copier(f, dv, index, source, destination))
+        if (!copier(f, dv, index, source, destination, ecarter)) {
+            remettreRemplace();
+            if (soiMeme)
+                interaction().erreur(erreur("Error19", nom));
             return laisser();
+        }
     } catch (const ErreurExecution &e) {
+        remettreRemplace();
         signalerEchec(source, e);
         return laisser();
     }
@@ -290,9 +386,23 @@ bool deplacerEntree(frmCorvanel &f, frmDeplacerVers &dv, const sf::DossierOuvert
         interaction().erreur(texteNomDeplace(n.chemin));
         ++bilan.laisses;
         return false;
-    } catch (const ErreurExecution &) {
-        laisser();
-        throw;
+    } catch (const ErreurExecution &e) {
+        // The consist cannot leave (a folder the user may not write): it
+        // would be there twice. The copy goes again, the destination is as
+        // it was, and the run goes on.
+        try {
+            sf::supprimerFichier(destination);
+            remettreRemplace();
+            interaction().erreur(texteEchec(source, e) + QStringLiteral("\r\n\r\n") + erreur("Error50", nom));
+        } catch (const ErreurExecution &e2) {
+            signalerEchec(destination, e2);
+        }
+        return laisser();
+    }
+    try {
+        remplace.oublier();
+    } catch (const ErreurExecution &e) {
+        signalerEchec(destination, e);
     }
     ++bilan.deplaces;
     return true;
@@ -313,9 +423,14 @@ void deplacer(frmCorvanel &f, frmDeplacerVers &dv, const sf::DossierOuvert *doss
     // Compteur; Compteur follows it for the overwrite confirmation.
     Bilan bilan;
     const std::int64_t dernier = nombre - 1;
+    f.annulationDemandee = false;
+    f.cmdAnnuler->show();
     for (std::int64_t i = 0; i <= dernier; ++i) {
         Compteur = i;
         interaction().laisserPasserEvenements();
+        // Between two consists: each one is whole in one place or the other.
+        if (f.annulationDemandee)
+            break;
         Compteur = i;
         deplacerEntree(f, dv, dossier, i, bilan);
         f.pbJauge->setValue(static_cast<int>(i + 1));
@@ -325,6 +440,9 @@ void deplacer(frmCorvanel &f, frmDeplacerVers &dv, const sf::DossierOuvert *doss
     QString compte = remplacer(texte(QStringLiteral("Messages"), QStringLiteral("Msg30")), u"[num]",
                                QString::number(bilan.deplaces));
     compte = remplacer(compte, u"[left]", QString::number(bilan.laisses));
+    f.cmdAnnuler->hide();
+    if (f.annulationDemandee)
+        compte += QStringLiteral("\r\n\r\n") + texte(QStringLiteral("Messages"), QStringLiteral("Msg153"));
     interaction().information(texte(QStringLiteral("Messages"), QStringLiteral("Msg13")) + QStringLiteral("\r\n\r\n") +
                               avecSautsDeLigne(compte));
 }

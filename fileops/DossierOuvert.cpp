@@ -95,12 +95,6 @@ void DossierOuvert::verifier(const QString &nom) const
         throw NomDeplace{nom.isEmpty() ? sansBarre : m_chemin + nom};
 }
 
-bool DossierOuvert::retirer(const QString &nom, bool corbeille) const
-{
-    verifier(nom);
-    return sf::retirer(m_chemin + nom, corbeille);
-}
-
 void DossierOuvert::verifierLien(const QString &nom) const
 {
     if (estLien(m_chemin + nom))
@@ -248,23 +242,6 @@ void DossierOuvert::verifier(const QString &nom) const
         throw NomDeplace{m_chemin + nom};
 }
 
-bool DossierOuvert::retirer(const QString &nom, bool corbeille) const
-{
-    const QString chemin = m_chemin + nom;
-    verifier(nom);
-    if (corbeille) {
-        interne::verifierRetrait(chemin);
-        // Moved by its path, checked just now: run as root, the folders on
-        // the way belong to root alone (the privileged check), and nobody
-        // else can swap it meanwhile.
-        verifier(nom);
-        if (interne::versLaCorbeille(chemin))
-            return true;
-    }
-    interne::supprimerDans(m_fd, QFile::encodeName(nom), chemin);
-    return false;
-}
-
 QByteArray DossierOuvert::lire(const QString &nom) const
 {
     std::optional<struct stat> st;
@@ -292,5 +269,41 @@ void DossierOuvert::verifierLien(const QString &nom) const
 }
 
 #endif
+
+bool DossierOuvert::retirer(const QString &nom, bool corbeille) const
+{
+    return retirer(nom, corbeille, {}) == Retrait::Corbeille;
+}
+
+Retrait DossierOuvert::retirer(const QString &nom, bool corbeille, const AvantSuppressionDefinitive &avant) const
+{
+    const QString chemin = m_chemin + nom;
+    verifier(nom);
+    if (corbeille) {
+        interne::verifierRetrait(chemin);
+        // Moved by its path, checked just now: run as root, the folders on
+        // the way belong to root alone (the privileged check), and nobody
+        // else can swap it meanwhile.
+        verifier(nom);
+        RefusCorbeille raison{};
+        if (interne::versLaCorbeille(chemin, &raison))
+            return Retrait::Corbeille;
+        // Nothing is deleted for good without the user's word; the folder
+        // may have been swapped while the question was open.
+        // A link holds no data of the user's, only where it points, which
+        // stays untouched: it goes as a link without a question.
+        if (avant && !estLien(chemin)) {
+            if (!avant(raison))
+                return Retrait::Laisse;
+            verifier(nom);
+        }
+    }
+#ifdef Q_OS_WIN
+    sf::retirer(chemin, false);
+#else
+    interne::supprimerDans(m_fd, QFile::encodeName(nom), chemin);
+#endif
+    return Retrait::Supprime;
+}
 
 } // namespace corvanel::sf

@@ -74,6 +74,10 @@ public:
     // and a folder emptied relative to the descriptor; the trash takes it by
     // its path right after the check. True when it went to the trash.
     bool retirer(const QString &nom, bool corbeille) const;
+    // The same, but an item the trash did not take is deleted for good only
+    // when `avant` agrees (checked again after it: the question may stay
+    // open a while).
+    Retrait retirer(const QString &nom, bool corbeille, const AvantSuppressionDefinitive &avant) const;
     // The bytes of the file `nom` leads to: itself, or a link's target when
     // that is a regular file of this folder (LienSortant otherwise). Throws
     // 53 when nothing is there.

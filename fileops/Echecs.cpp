@@ -22,6 +22,21 @@ void signalerEchec(const QString &chemin, const ErreurExecution &e)
     interaction().erreur(texteEchec(chemin, e));
 }
 
+sf::AvantSuppressionDefinitive SuppressionDefinitive::pour(const QString &nom)
+{
+    return [this, nom](sf::RefusCorbeille refus) {
+        if (m_tous)
+            return true;
+        const QString M = QStringLiteral("Messages");
+        const QString raison =
+            texte(M, refus == sf::RefusCorbeille::SansCorbeille ? QStringLiteral("Msg151") : QStringLiteral("Msg152"));
+        const QString t = remplacer(remplacer(texte(M, QStringLiteral("Msg150")), u"[file]", nom), u"[reason]", raison);
+        const Reponse r = interaction().message({avecSautsDeLigne(t), Boutons::OuiTousNon, Icone::Exclamation});
+        m_tous = r == Reponse::OuiATous;
+        return r == Reponse::Oui || m_tous;
+    };
+}
+
 bool refuserDossierSansEcriture(const QString &dossier)
 {
     const QString raison = sf::ecritureRefusee(dossier);

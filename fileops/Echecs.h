@@ -20,6 +20,19 @@ QString texteEchec(const QString &chemin, const ErreurExecution &e);
 // Shows it: OK, critical icon, title "Corvanel".
 void signalerEchec(const QString &chemin, const ErreurExecution &e);
 
+// Asks, for a command that removes items, before one that the trash did not
+// take is deleted for good: Msg150 naming the item and the reason (Msg151 or
+// Msg152), Yes, Yes to all and No, No by default. Yes to all answers every
+// later item of the same command.
+class SuppressionDefinitive {
+public:
+    // The question for the item `nom`, to hand to DossierOuvert::retirer.
+    sf::AvantSuppressionDefinitive pour(const QString &nom);
+
+private:
+    bool m_tous = false;
+};
+
 // For the choosers of a folder to write into: tries writing a file into
 // `dossier`; when that is refused, says so (Error20 naming the folder, an
 // empty line, the system's description) and returns true, so that the

@@ -58,6 +58,7 @@ struct Bilan {
     bool corbeille = true;
     qsizetype dansLaCorbeille = 0;
     const sf::DossierOuvert *dossier = nullptr;
+    SuppressionDefinitive definitive{};
 };
 
 // One item: asked about when read-only or hidden, then removed. True when it
@@ -90,9 +91,17 @@ bool retirer(const Element &e, bool dossier, Bilan &bilan)
         }
         // A link goes as a link: what it points at may lie outside the
         // consist folder, and nothing there is the clean-up's.
-        if (bilan.dossier->retirer(e.nom, bilan.corbeille))
+        switch (bilan.dossier->retirer(e.nom, bilan.corbeille, bilan.definitive.pour(e.nom))) {
+        case sf::Retrait::Corbeille:
             ++bilan.dansLaCorbeille;
-        return true;
+            return true;
+        case sf::Retrait::Supprime:
+            return true;
+        case sf::Retrait::Laisse:
+            break;
+        }
+        sf::remettre(chemin, attributs);
+        return false;
     } catch (const sf::NomDeplace &n) {
         // Its path leads elsewhere now: nothing is put back through it.
         interaction().erreur(texteNomDeplace(n.chemin));
@@ -155,7 +164,7 @@ void NettoyerRepertoire(frmCorvanel &f)
         fichiers.clear();
         dossiers.clear();
     }
-    Bilan bilan{corbeilleVoulue(), 0, dossier ? &*dossier : nullptr};
+    Bilan bilan{corbeilleVoulue(), 0, dossier ? &*dossier : nullptr, {}};
     parcourir(f, fichiers, false, Compteur, bilan);
     f.informations(QStringLiteral(" \r\n") + message("Msg24"));
     parcourir(f, dossiers, true, Compteur2, bilan);

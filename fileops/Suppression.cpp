@@ -28,9 +28,10 @@ QString message(const char *cle)
 }
 
 // One selected consist; returns once it is deleted or left by the user's
-// choice. A failure other than a vanished file ends the program. True when
-// it went to the trash.
-bool supprimerConsist(const sf::DossierOuvert *dossier, const QString &nom, bool corbeille)
+// choice. A failure is told with the consist's name and the system's reason,
+// and the others go on. True when it went to the trash.
+bool supprimerConsist(const sf::DossierOuvert *dossier, const QString &nom, bool corbeille,
+                      SuppressionDefinitive &definitive)
 {
     const QString chemin = DossierConsists + nom;
     std::optional<sf::EtatAttributs> attributs;
@@ -60,7 +61,16 @@ bool supprimerConsist(const sf::DossierOuvert *dossier, const QString &nom, bool
         // A folder put there since the scan is not the consist the user chose.
         if (sf::dossierExiste(chemin) && !sf::estLien(chemin))
             throw sf::erreurSysteme(EISDIR);
-        return dossier->retirer(nom, corbeille);
+        switch (dossier->retirer(nom, corbeille, definitive.pour(nom))) {
+        case sf::Retrait::Corbeille:
+            return true;
+        case sf::Retrait::Laisse:
+            sf::remettre(chemin, attributs);
+            return false;
+        case sf::Retrait::Supprime:
+            return false;
+        }
+        return false;
     } catch (const sf::NomDeplace &n) {
         // Its path leads elsewhere now: nothing is put back through it.
         interaction().erreur(texteNomDeplace(n.chemin));
@@ -69,8 +79,11 @@ bool supprimerConsist(const sf::DossierOuvert *dossier, const QString &nom, bool
         // It may have gone while the question was open.
         if (!sf::existe(chemin))
             return false;
+        // A folder the user may not write refuses every consist alike: each
+        // is told, none ends the program.
         sf::remettre(chemin, attributs);
-        rapportFatal(VarianteRapport::ErreurNo, e);
+        signalerEchec(chemin, e);
+        return false;
     }
 }
 
@@ -128,10 +141,11 @@ void SupprimerConsists(frmCorvanel &f)
     f.pbJauge->setValue(0);
     const bool corbeille = corbeilleVoulue();
     qsizetype dansLaCorbeille = 0;
+    SuppressionDefinitive definitive;
     for (qsizetype i = 0; i < entrees.size(); ++i) {
         Compteur = i;
         interaction().laisserPasserEvenements();
-        if (entrees[i].choisie && supprimerConsist(dossier.get(), entrees[i].nom, corbeille))
+        if (entrees[i].choisie && supprimerConsist(dossier.get(), entrees[i].nom, corbeille, definitive))
             ++dansLaCorbeille;
         f.pbJauge->setValue(static_cast<int>(i + 1));
     }

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -62,6 +63,27 @@ void supprimerLien(const QString &chemin);
 // goes as a link; what it points at is never touched. A folder goes to the
 // trash whole, in one step, or not at all. True when it went to the trash.
 bool retirer(const QString &chemin, bool corbeille);
+
+// Why an item did not go to the trash: no trash could be made for the user
+// (its data folder cannot be created), or the trash of the item's volume did
+// not take it (there is none the user may write, the item is a link to
+// another volume, or the move into it was refused).
+enum class RefusCorbeille { SansCorbeille, Refusee };
+// Asked, when the trash was wanted and did not take an item, before that
+// item is deleted for good; false leaves it where it is. None: deleted.
+using AvantSuppressionDefinitive = std::function<bool(RefusCorbeille)>;
+// A file sent to the trash by itself, first checked as retirer() checks it
+// (a read-only file refused, 70): where the trash put it, or none, with why,
+// when the trash did not take it (nothing moved then).
+std::optional<QString> versLaCorbeille(const QString &chemin, RefusCorbeille &raison);
+// Puts back at `chemin` a file the trash holds at `place`, and takes away the
+// trash's record of it. Refused (58) when something stands at `chemin`.
+void sortirDeLaCorbeille(const QString &place, const QString &chemin);
+// Renames a file to `aCote`, a new name in the same folder, so that it can be
+// put back; refused (58) when that name is taken.
+void mettreDeCote(const QString &chemin, const QString &aCote);
+// What became of an item given to a retirer() with that question.
+enum class Retrait { Corbeille, Supprime, Laisse };
 // CopyFile with overwrite True: writes a temporary file of a short name
 // beside the destination, checks its size against the source's, keeps the source's modification time and
 // permissions, then puts it in place. A read-only destination is refused

@@ -3,12 +3,16 @@
 #include "fileops/SystemeFichiers.h"
 
 #include "fileops/SystemeFichiersInterne.h"
+#include "platform/ErreurExecution.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QStorageInfo>
+
+#include <cerrno>
+#include <cstdio>
 
 namespace corvanel::sf {
 
@@ -31,15 +35,29 @@ bool corbeilleMaisonPrete()
 }
 #endif
 
+void renommerSansRemplacer(const QString &de, const QString &vers)
+{
+    if (existe(vers))
+        throw ErreurExecution(NumErreur::FichierExiste);
+    if (std::rename(QFile::encodeName(de).constData(), QFile::encodeName(vers).constData()) != 0)
+        throw erreurSysteme(errno);
+}
+
 } // namespace
 
-bool interne::versLaCorbeille(const QString &chemin)
+bool interne::versLaCorbeille(const QString &chemin, RefusCorbeille *raison, QString *ou)
 {
+    RefusCorbeille ignoree;
+    if (!raison)
+        raison = &ignoree;
+    *raison = RefusCorbeille::Refusee;
     if (interne::pannePour(Operation::Corbeille, chemin))
         return false;
 #ifndef Q_OS_WIN
-    if (!corbeilleMaisonPrete())
+    if (!corbeilleMaisonPrete()) {
+        *raison = RefusCorbeille::SansCorbeille;
         return false;
+    }
     // Qt picks the trash of the volume a link leads to: a link to another
     // volume would have a trash made there and then be refused, one leading
     // nowhere is refused. Deleted as a link instead, nothing made elsewhere.
@@ -58,7 +76,34 @@ bool interne::versLaCorbeille(const QString &chemin)
         return false;
     }
 #endif
+    if (ou)
+        *ou = place;
     return true;
+}
+
+std::optional<QString> versLaCorbeille(const QString &chemin, RefusCorbeille &raison)
+{
+    interne::verifierPanne(Operation::Suppression, chemin);
+    QString place;
+    if (!interne::versLaCorbeille(chemin, &raison, &place))
+        return std::nullopt;
+    return place;
+}
+
+void sortirDeLaCorbeille(const QString &place, const QString &chemin)
+{
+    renommerSansRemplacer(place, chemin);
+#ifndef Q_OS_WIN
+    // The record beside it would put back a second time what is back.
+    const QFileInfo f(place);
+    QFile::remove(f.dir().filePath(QStringLiteral("../info/")) + f.fileName() + QStringLiteral(".trashinfo"));
+#endif
+}
+
+void mettreDeCote(const QString &chemin, const QString &aCote)
+{
+    interne::verifierPanne(Operation::Suppression, chemin);
+    renommerSansRemplacer(chemin, aCote);
 }
 
 bool retirer(const QString &chemin, bool corbeille)

@@ -45,8 +45,8 @@ QString cheminEssai(const QString &dossier);
 void verifierRetrait(const QString &chemin);
 
 // Moves an item to the system's trash; false when there is none for it or
-// it refuses the item (nothing moved then).
-bool versLaCorbeille(const QString &chemin);
+// it refuses the item (nothing moved then), with why in `raison`.
+bool versLaCorbeille(const QString &chemin, RefusCorbeille *raison = nullptr, QString *place = nullptr);
 
 #ifndef Q_OS_WIN
 // The entry of the open folder `dossier` that writing to `nom` changes:

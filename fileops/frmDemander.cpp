@@ -110,6 +110,10 @@ void frmDemander::Form_Load()
 void frmDemander::cmdOui_Click()
 {
     try {
+        if (avantCopie && !avantCopie()) {
+            accept();
+            return;
+        }
         sf::copierFichier(m_consist, m_existant);
         m_copie = true;
     } catch (const ErreurExecution &e) {

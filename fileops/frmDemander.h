@@ -10,6 +10,8 @@
 #include <QDateTime>
 #include <QDialog>
 
+#include <functional>
+
 #include <optional>
 
 class QLabel;
@@ -41,6 +43,10 @@ public:
     void cmdOuiTous_Click();
     void cmdNon_Click();
     void cmdNonTous_Click();
+
+    // Run by Yes before its copy: puts the existing file where it can be
+    // got back. False: it stays, and nothing is copied.
+    std::function<bool()> avantCopie;
 
     // True once Yes has copied the consist over the existing file.
     bool copie() const { return m_copie; }

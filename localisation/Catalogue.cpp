@@ -64,6 +64,11 @@ QList<EntreeCatalogue> construire()
     ajouterNouvelles(c, M, {"Msg93"}, {"[file]", "[route]", "[service]"});
     ajouterNouvelles(c, M, {"Msg98"}, {"[file]", "[route]", "[timetable]"});
     ajouterNouvelles(c, M, {"Msg94", "Msg96", "Msg97"}, {"[num]"});
+    // The question before an item the trash did not take is deleted for good.
+    ajouterNouvelles(c, M, {"Msg150"}, {"[file]", "[reason]"});
+    ajouterNouvelles(c, M, {"Msg151", "Msg152"});
+    // A move cancelled between two consists.
+    ajouterNouvelles(c, M, {"Msg153"});
     // Whether the routes' activities and timetables will run.
     ajouterNouvelles(c, M, {"Msg100", "Msg101", "Msg102"}, {"[num]"});
 
@@ -73,6 +78,8 @@ QList<EntreeCatalogue> construire()
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error17"}, {"[folder]"});
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error18", "Error19"}, {"[file]"});
     ajouterNouvelles(c, QStringLiteral("Errors"), {"Error20"}, {"[folder]"});
+    // A move whose consist cannot leave the consist folder takes its copy back.
+    ajouterNouvelles(c, QStringLiteral("Errors"), {"Error50"}, {"[file]"});
     ajouter(c, QStringLiteral("Form"), {"Form01", "Form02", "Form03", "Form04", "Form06", "Form07", "Form08"});
     ajouter(c, QStringLiteral("Button"), serie(QStringLiteral("Button"), 1, 16));
     ajouter(c, QStringLiteral("Frame"),

@@ -302,8 +302,10 @@ private slots:
         colonnes<QString, QString>("panne", "etats");
         QTest::newRow("écraser une destination en lecture seule") << u"copie"_s << "DAD";
         QTest::newRow("un dossier du même nom à la destination") << u"dossier"_s << "DFD";
-        // Still fatal: the copy is whole, the consist in both folders.
-        QTest::newRow("suppression refusée après la copie") << u"suppression"_s << "DCL";
+        // The consist cannot leave its folder: its copy goes again, and a
+        // file it replaced comes back from the trash byte for byte.
+        QTest::newRow("suppression refusée après la copie") << u"suppression"_s << "DLD";
+        QTest::newRow("suppression refusée, fichier remplacé") << u"suppression"_s << "DAD";
         // Its temporary name once went past the system's limit.
         QTest::newRow("nom de 250 octets") << QString() << "DDD";
     }
@@ -326,26 +328,123 @@ private slots:
             sf::injecterPanne(panne == u"copie" ? sf::Operation::Copie : sf::Operation::Suppression,
                               (panne == u"copie" ? u"Vieux consists é/"_s : u"CONSISTS/"_s) + milieu, EACCES);
 
-        const bool fatal = panne == u"suppression";
-        QCOMPARE(codeDeFin([&] { DeplacerConsists(*s.f); }), fatal ? 1 : -1);
+        QCOMPARE(codeDeFin([&] { DeplacerConsists(*s.f); }), -1);
         const ErreurExecution e = panne == u"dossier" ? sf::erreurSysteme(EISDIR) : ErreurExecution(70);
         QList<Message> attendus;
-        if (fatal)
-            attendus << s.critique(texteRapportFatal(VarianteRapport::ErreurNo, e));
+        if (panne == u"suppression")
+            attendus << s.critique(texteEchec(s.source(milieu), e) + u"\r\n\r\n"_s +
+                                   avecSautsDeLigne(remplacer(s.L(u"Errors"_s, u"Error50"_s), u"[file]", milieu)));
         else if (!panne.isEmpty())
             attendus << s.critique(texteEchec(s.source(milieu), e));
-        if (!fatal)
-            attendus << s.termine(etats.count(u'D'), 3 - etats.count(u'D'));
+        attendus << s.termine(etats.count(u'D'), 3 - etats.count(u'D'));
         QCOMPARE(s.seam.messages, attendus);
+        // Nothing left in the trash: what went there came back.
+        QCOMPARE(QDir(s.bac.chemin(u"donnees/Trash/files"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{});
+        QCOMPARE(QDir(s.bac.chemin(u"donnees/Trash/info"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{});
         QCOMPARE(s.etats(noms), etats);
         // No half-written file beside them.
         QStringList arrives = noms;
-        if (etats[2] == u'L')
-            arrives.removeLast();
+        for (qsizetype i = noms.size() - 1; i >= 0; --i)
+            if (etats[i] == u'L')
+                arrives.removeAt(i);
         QCOMPARE(QDir(s.destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
                  arrives);
         if (panne == u"dossier")
             QCOMPARE(Bac::lire(dedans), QByteArray("garde"));
+    }
+
+    void remplaceALaCorbeille_data()
+    {
+        // regle: the destination dialog's rule for a file already there;
+        // reglage: Options/Corbeille; reponses: the overwrite question's
+        // (O, T) then the one before deleting for good (o, t, n); etat: of
+        // a.con as etats() gives it; corbeille: the old file is in the trash
+        colonnes<int, QString, bool, QString, QString, bool>("regle", "reglage", "sansDonnees", "reponses", "etat",
+                                                             "corbeille");
+        QTest::newRow("écraser") << 1 << QString() << false << QString() << u"D"_s << true;
+        QTest::newRow("si plus récent") << 2 << QString() << false << QString() << u"D"_s << true;
+        QTest::newRow("demander, oui") << 0 << QString() << false << u"O"_s << u"D"_s << true;
+        QTest::newRow("demander, oui pour tous") << 0 << QString() << false << u"T"_s << u"D"_s << true;
+        QTest::newRow("sans corbeille possible, oui") << 1 << QString() << true << u"o"_s << u"D"_s << false;
+        QTest::newRow("sans corbeille possible, non") << 1 << QString() << true << u"n"_s << u"A"_s << false;
+        QTest::newRow("demander, sans corbeille, non") << 0 << QString() << true << u"On"_s << u"A"_s << false;
+        QTest::newRow("réglage sans corbeille") << 1 << u"False"_s << false << QString() << u"D"_s << false;
+    }
+
+    // The file a move replaces at the destination goes to the trash first,
+    // with the record that puts it back; where there is no trash, it is lost
+    // only after the user's yes, and No leaves both files as they were.
+    void remplaceALaCorbeille()
+    {
+        auto [regle, reglage, sansDonnees, reponses, etat, corbeille] =
+            donnees<int, QString, bool, QString, QString, bool>("regle", "reglage", "sansDonnees", "reponses", "etat",
+                                                                "corbeille");
+        Scene s;
+        if (sansDonnees)
+            s.bac.ecrire(u"donnees"_s);
+        if (!reglage.isEmpty())
+            s.bac.reglages().ecrire(u"Options"_s, u"Corbeille"_s, reglage);
+        s.consists({u"a.con"_s});
+        s.existant(u"a.con"_s, DateConsists.addDays(-1));
+        s.choisir(regle);
+        QList<Message> attendus;
+        for (QChar r : reponses) {
+            if (r.isUpper()) {
+                s.repondre(QString(r));
+                continue;
+            }
+            s.seam.repondre(r == u'o' ? Reponse::Oui : r == u't' ? Reponse::OuiATous : Reponse::Non);
+            attendus << Message{avecSautsDeLigne(remplacer(remplacer(s.M("Msg150"), u"[file]", u"a.con"_s), u"[reason]",
+                                                           s.M("Msg151"))),
+                                Boutons::OuiTousNon, Icone::Exclamation};
+        }
+
+        DeplacerConsists(*s.f);
+
+        attendus << s.termine(etat == u"D", etat != u"D");
+        QCOMPARE(s.seam.messages, attendus);
+        QCOMPARE(s.etats({u"a.con"_s}), etat);
+        const QString poubelle = s.bac.chemin(u"donnees/Trash/"_s);
+        QCOMPARE(QDir(poubelle + u"files"_s).entryList(QDir::Files),
+                 corbeille ? QStringList{u"a.con"_s} : QStringList{});
+        if (corbeille) {
+            QCOMPARE(Bac::lire(poubelle + u"files/a.con"_s), QByteArray("ancien a.con"));
+            const QString info = QString::fromUtf8(Bac::lire(poubelle + u"info/a.con.trashinfo"_s));
+            QVERIFY2(QUrl::fromPercentEncoding(info.toUtf8()).contains(u"Path="_s + s.cible(u"a.con"_s)),
+                     qPrintable(info));
+        }
+        // Nothing set aside is left behind.
+        QCOMPARE(QDir(s.destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+                 QStringList{u"a.con"_s});
+    }
+
+    // Cancel, shown while the move runs, stops it between two consists:
+    // the one in hand is moved whole, the others stay, and the counts say so.
+    void annulation()
+    {
+        Scene s;
+        const QStringList noms{u"a.con"_s, u"b.con"_s, u"c.con"_s};
+        s.consists(noms);
+        s.choisir(1);
+        int tours = 0;
+        // Counted from the first consist, the button shown.
+        s.seam.pendantEvenements = [&] {
+            if (s.f->cmdAnnuler->isHidden())
+                return;
+            if (++tours == 2)
+                s.f->cmdAnnuler->click();
+        };
+
+        DeplacerConsists(*s.f);
+
+        Message fin = s.termine(1, 0);
+        fin.texte += u"\r\n\r\n"_s + s.M("Msg153");
+        QCOMPARE(s.seam.messages, QList<Message>{fin});
+        QCOMPARE(s.etats(noms), u"DLL"_s);
+        QCOMPARE(tours, 2);
+        QVERIFY(s.f->cmdAnnuler->isHidden());
     }
 
     void questionAvantDeSortir_data()

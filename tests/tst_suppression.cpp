@@ -156,59 +156,89 @@ private slots:
         QVERIFY(s.f->cmdSupprimer->isEnabled());
     }
 
-    // Any other failure is the fatal report; what was deleted stays deleted,
-    // and the one that failed keeps the attributes it was asked to give up.
-    void suppressionAutreEchecFatal()
+    // Any other failure (a consist folder the user may not write) is told
+    // with the consist and the system's reason, and the others go on; the
+    // one that failed keeps the attributes it was asked to give up.
+    void suppressionEchecSignale()
     {
         Scene s;
         s.consists({"a.con", "b.con", "c.con"}, {0, 1, 2});
         sf::definirAttributs(DossierConsists + u"b.con"_s, sf::LectureSeule);
+        const QByteArray octets = Bac::lire(DossierConsists + u"b.con"_s);
         s.seam.repondre(Reponse::Oui);
         s.seam.repondre(Reponse::Oui);
         sf::injecterPanne(sf::Operation::Suppression, u"b.con"_s, EACCES);
 
-        QCOMPARE(codeDeFin([&] { s.f->cmdSupprimer_Click(); }), 1);
+        QCOMPARE(codeDeFin([&] { s.f->cmdSupprimer_Click(); }), -1);
 
-        const QString texte = QString::fromUtf8("Erreur n° 70. Permission refusée.\r\n\r\nSi le problème persiste, "
-                                                "veuillez contacter l'auteur du programme.");
-        QCOMPARE(s.seam.messages.mid(1), (QList<Message>{s.question("Msg06", "[file]", "b.con"), s.critique(texte)}));
-        QCOMPARE(QDir(DossierConsists).entryList(QDir::Files), (QStringList{"b.con", "c.con"}));
+        const QString texte = QDir::toNativeSeparators(DossierConsists + u"b.con"_s) +
+                              QString::fromUtf8("\r\n\r\nErreur n° 70. Permission refusée.");
+        QCOMPARE(s.seam.messages.mid(1), (QList<Message>{s.question("Msg06", "[file]", "b.con"), s.critique(texte),
+                                                         Message{s.avecCorbeille(s.M("Msg11"), 2)}}));
+        QCOMPARE(QDir(DossierConsists).entryList(QDir::Files), (QStringList{"b.con"}));
         QCOMPARE(sf::lireAttributs(DossierConsists + u"b.con"_s), int(sf::LectureSeule));
+        QCOMPARE(Bac::lire(DossierConsists + u"b.con"_s), octets);
     }
 
     void corbeille_data()
     {
-        // reglage: Options/Corbeille
-        colonnes<bool, QString, QString, QString, QStringList, QStringList, bool>(
-            "nettoyage", "reglage", "refusCorbeille", "refusSuppression", "dansLaCorbeille", "restants", "sansDonnees");
+        // reglage: Options/Corbeille; reponses: to the questions before an
+        // item the trash did not take is deleted for good, asked of
+        // `questions` ("name:key of the reason")
+        colonnes<bool, QString, QString, QString, QList<Reponse>, QStringList, QStringList, QStringList, bool>(
+            "nettoyage", "reglage", "refusCorbeille", "refusSuppression", "reponses", "questions", "dansLaCorbeille",
+            "restants", "sansDonnees");
         const QString rien;
         const QStringList c{"c.con"}, a{"a.con"};
-        QTest::newRow("suppression") << false << rien << rien << rien << QStringList{"a.con", "b é.con"} << c << false;
-        QTest::newRow("suppression sans corbeille") << false << "False" << rien << rien << QStringList{} << c << false;
-        QTest::newRow("refusée : supprimé") << false << rien << "b é" << rien << QStringList{"a.con"} << c << false;
-        QTest::newRow("nettoyage") << true << rien << rien << rien << QStringList{"lien", "notes.txt", "vieux"} << a
-                                   << false;
-        QTest::newRow("pas de corbeille possible") << false << rien << rien << rien << QStringList{} << c << true;
-        QTest::newRow("nettoyage sans corbeille") << true << "0" << rien << rien << QStringList{} << a << false;
-        QTest::newRow("dossier refusé : supprimé")
-            << true << rien << "vieux" << rien << QStringList{"lien", "notes.txt"} << a << false;
+        const QList<Reponse> aucune, oui{Reponse::Oui}, non{Reponse::Non};
+        const QStringList be{"b é.con:Msg152"}, vieux{"vieux:Msg152"};
+        QTest::newRow("suppression") << false << rien << rien << rien << aucune << QStringList{}
+                                     << QStringList{"a.con", "b é.con"} << c << false;
+        QTest::newRow("suppression sans corbeille")
+            << false << "False" << rien << rien << aucune << QStringList{} << QStringList{} << c << false;
+        QTest::newRow("refusée : supprimée après oui")
+            << false << rien << "b é" << rien << oui << be << QStringList{"a.con"} << c << false;
+        QTest::newRow("refusée : non, gardée") << false << rien << "b é" << rien << non << be << QStringList{"a.con"}
+                                               << QStringList{"b é.con", "c.con"} << false;
+        QTest::newRow("nettoyage") << true << rien << rien << rien << aucune << QStringList{}
+                                   << QStringList{"lien", "notes.txt", "vieux"} << a << false;
+        // Yes to all: asked once, for the first.
+        QTest::newRow("pas de corbeille possible : oui à tout")
+            << false << rien << rien << rien << QList<Reponse>{Reponse::OuiATous} << QStringList{"a.con:Msg151"}
+            << QStringList{} << c << true;
+        // A link goes as a link, without a question: it holds nothing of the
+        // user's.
+        QTest::newRow("nettoyage sans corbeille possible")
+            << true << rien << rien << rien << QList<Reponse>{Reponse::Non, Reponse::OuiATous}
+            << QStringList{"notes.txt:Msg151", "vieux:Msg151"} << QStringList{} << QStringList{"a.con", "notes.txt"}
+            << true;
+        QTest::newRow("nettoyage sans corbeille")
+            << true << "0" << rien << rien << aucune << QStringList{} << QStringList{} << a << false;
+        QTest::newRow("dossier refusé : supprimé après oui")
+            << true << rien << "vieux" << rien << oui << vieux << QStringList{"lien", "notes.txt"} << a << false;
+        QTest::newRow("dossier refusé : non, gardé")
+            << true << rien << "vieux" << rien << non << vieux << QStringList{"lien", "notes.txt"}
+            << QStringList{"a.con", "vieux"} << false;
         QTest::newRow("dossier refusé partout")
             << true << rien << "vieux"
-            << "vieux/sous/y.txt" << QStringList{"lien", "notes.txt"} << QStringList{"a.con", "vieux"} << false;
+            << "vieux/sous/y.txt" << aucune << QStringList{} << QStringList{"lien", "notes.txt"}
+            << QStringList{"a.con", "vieux"} << false;
     }
 
     // What delete and clean-up remove goes to the trash with the record that
     // puts it back, links as links, unless the setting says no. What the
-    // trash refuses is deleted as before; a folder that can go neither way
+    // trash does not take is deleted for good only after the user's yes,
+    // asked with the item and the reason; a folder that can go neither way
     // stays whole.
     void corbeille()
     {
-        auto [nettoyage, reglage, refusCorbeille, refusSuppression, dansLaCorbeille, restants, sansDonnees] =
-            donnees<bool, QString, QString, QString, QStringList, QStringList, bool>(
-                "nettoyage", "reglage", "refusCorbeille", "refusSuppression", "dansLaCorbeille", "restants",
-                "sansDonnees");
+        auto [nettoyage, reglage, refusCorbeille, refusSuppression, reponses, questions, dansLaCorbeille, restants,
+              sansDonnees] =
+            donnees<bool, QString, QString, QString, QList<Reponse>, QStringList, QStringList, QStringList, bool>(
+                "nettoyage", "reglage", "refusCorbeille", "refusSuppression", "reponses", "questions",
+                "dansLaCorbeille", "restants", "sansDonnees");
         Scene s;
-        if (sansDonnees) // no trash can be made: deleted as before
+        if (sansDonnees) // no trash can be made
             s.bac.ecrire(u"donnees"_s);
         if (!reglage.isEmpty())
             s.bac.reglages().ecrire(u"Options"_s, u"Corbeille"_s, reglage);
@@ -227,12 +257,24 @@ private slots:
             sf::injecterPanne(sf::Operation::Suppression, refusSuppression, EBUSY);
 
         if (nettoyage) {
-            s.nettoyer({Reponse::OK});
+            s.nettoyer(reponses);
         } else {
             s.seam.repondre(Reponse::Oui);
+            for (Reponse r : reponses)
+                s.seam.repondre(r);
             s.f->cmdSupprimer->click();
         }
 
+        QList<Message> demandees, attendues;
+        for (const Message &m : std::as_const(s.seam.messages))
+            if (m.boutons == Boutons::OuiTousNon)
+                demandees << m;
+        for (const QString &q : questions) {
+            const QString t = remplacer(s.M("Msg150"), u"[file]", q.section(u':', 0, 0));
+            attendues << Message{avecSautsDeLigne(remplacer(t, u"[reason]", s.M(q.section(u':', 1).toLatin1()))),
+                                 Boutons::OuiTousNon, Icone::Exclamation};
+        }
+        QCOMPARE(demandees, attendues);
         QCOMPARE(s.restants(), restants);
         const QString ligne = remplacer(s.M("Msg96"), u"[num]", QString::number(dansLaCorbeille.size()));
         QCOMPARE(s.seam.messages.last().texte.endsWith(u"\r\n"_s + ligne), reglage.isEmpty());

@@ -147,12 +147,16 @@ QString filtreQt(const QString &filtreOriginal)
 
 std::unique_ptr<QMessageBox> boiteMessage(const Message &m)
 {
+    QMessageBox::StandardButtons boutons = QMessageBox::Ok;
+    if (m.boutons == Boutons::OuiNon)
+        boutons = QMessageBox::Yes | QMessageBox::No;
+    else if (m.boutons == Boutons::OuiTousNon)
+        boutons = QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No;
     auto boite = std::make_unique<QMessageBox>(iconeQt(m.icone), pourAffichage(m.titre), pourAffichage(m.texte),
-                                               m.boutons == Boutons::OuiNon ? QMessageBox::Yes | QMessageBox::No
-                                                                            : QMessageBox::Ok,
-                                               QApplication::activeWindow());
-    if (m.boutons == Boutons::OuiNon) {
-        boite->setDefaultButton(m.nonParDefaut ? QMessageBox::No : QMessageBox::Yes);
+                                               boutons, QApplication::activeWindow());
+    if (m.boutons != Boutons::OK) {
+        const bool non = m.nonParDefaut || m.boutons == Boutons::OuiTousNon;
+        boite->setDefaultButton(non ? QMessageBox::No : QMessageBox::Yes);
         boite->setEscapeButton(QMessageBox::No);
     }
     return boite;
@@ -163,6 +167,8 @@ Reponse InteractionQt::message(const Message &m)
     const int r = boiteMessage(m)->exec();
     if (m.boutons == Boutons::OK)
         return Reponse::OK;
+    if (r == QMessageBox::YesToAll)
+        return Reponse::OuiATous;
     return r == QMessageBox::Yes ? Reponse::Oui : Reponse::Non;
 }
 

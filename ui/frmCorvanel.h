@@ -46,6 +46,9 @@ public:
     QWidget *Picture3 = nullptr;
     QPushButton *cmdDeplacerVers = nullptr;
     QPushButton *cmdSupprimer = nullptr;
+    // Shown while a move runs: the move stops after the consist in hand.
+    QPushButton *cmdAnnuler = nullptr;
+    bool annulationDemandee = false;
     QFrame *LineMenu = nullptr;
     QLabel *lblInformations = nullptr;
     QProgressBar *pbJauge = nullptr;

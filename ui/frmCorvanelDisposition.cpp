@@ -123,12 +123,17 @@ void frmCorvanel::construire()
     pbJauge->setRange(0, 100);
     pbJauge->setValue(0);
     d.placer(pbJauge, 4095, 4830, 3900, 225, Ancre::Droite | Ancre::Bas);
+    // In the corner of the status area, which says what runs.
+    cmdAnnuler = bouton(client, QStringLiteral("Annuler"));
+    d.placer(cmdAnnuler, 6135, 4350, 1800, 330, Ancre::Droite | Ancre::Bas);
+    cmdAnnuler->hide();
 
     connect(cmdRechercher, &QPushButton::clicked, this, &frmCorvanel::cmdRechercher_Click);
     connect(cmdRapportDetaille, &QPushButton::clicked, this, &frmCorvanel::cmdRapportDetaille_Click);
     connect(cmdNettoyer, &QPushButton::clicked, this, &frmCorvanel::cmdNettoyer_Click);
     connect(cmdDeplacerVers, &QPushButton::clicked, this, &frmCorvanel::cmdDeplacerVers_Click);
     connect(cmdSupprimer, &QPushButton::clicked, this, &frmCorvanel::cmdSupprimer_Click);
+    connect(cmdAnnuler, &QPushButton::clicked, this, [this] { annulationDemandee = true; });
     connect(cmdSelectionner[0], &QPushButton::clicked, this, [this] { cmdSelectionner_Click(0); });
     connect(cmdSelectionner[1], &QPushButton::clicked, this, [this] { cmdSelectionner_Click(1); });
     connect(lstLFI, &QListWidget::currentRowChanged, this, &frmCorvanel::lstLFI_Click);
@@ -242,6 +247,7 @@ void TraduireFenetrePrincipale(frmCorvanel &f, const QString &Fichier)
         l.poser(LireLangue(Fichier, QString::fromLatin1(l.section), QString::fromLatin1(l.cle), true));
     // Newer than the 1.0.7 files: a file without it takes the default's text.
     f.mnuManquants->setText(texte(QStringLiteral("Menu"), QStringLiteral("Menu206")));
+    f.cmdAnnuler->setText(texte(QStringLiteral("Button"), QStringLiteral("Button09")));
     // The select-all and select-none buttons show only a letter: the tip says
     // what they do.
     f.cmdSelectionner[0]->setToolTip(texte(QStringLiteral("ToolTip"), QStringLiteral("ToolTip01")));

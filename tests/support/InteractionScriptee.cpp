@@ -19,7 +19,7 @@ Reponse InteractionScriptee::message(const Message &m)
         m_reponses.pop_front();
         return r;
     }
-    return m.boutons == Boutons::OuiNon ? Reponse::Non : Reponse::OK;
+    return m.boutons == Boutons::OK ? Reponse::OK : Reponse::Non;
 }
 
 Choix InteractionScriptee::ouvrirFichier(const ChoixFichier &c)
