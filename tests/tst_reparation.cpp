@@ -358,6 +358,33 @@ private slots:
         QCOMPARE(choix, QStringList{"Neuf/W.wag"});
         QCOMPARE(Bac::lire(c2), QByteArray("EngineData ( Loco Set )\r\nWagonData ( W Neuf )\r\n"));
     }
+
+    // While the routes are read the window answers but cannot be closed, by
+    // its button, Escape or the frame; the rows come once the reading ends.
+    void fenetreRoutesOccupee()
+    {
+        SceneFenetre s;
+        for (int i = 0; i < 1500; ++i) {
+            s.bac.ecrire(u"MSTS/ROUTES/R/ACTIVITIES/a%1.act"_s.arg(i),
+                         "Tr_Activity (\r\n\tTr_Activity_File (\r\n\t\tPlayer_Service_Definition ( S\r\n"
+                         "\t\t)\r\n\t)\r\n)\r\n");
+        }
+        frmRoutes r(s.f.get());
+        r.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&r));
+        int essais = 0;
+        s.seam.pendantEvenements = [&] {
+            ++essais;
+            QVERIFY(!r.close());
+            QTest::keyClick(&r, Qt::Key_Escape);
+            QVERIFY(r.isVisible() && !r.cmdFermer->isEnabled() && !r.cmdActualiser->isEnabled());
+        };
+        r.cmdActualiser_Click();
+        s.seam.pendantEvenements = nullptr;
+        QVERIFY(essais > 0);
+        QCOMPARE(r.modele().rowCount(), 1500);
+        QVERIFY(r.cmdFermer->isEnabled() && r.close());
+    }
 };
 
 QTEST_MAIN(TstReparation)
