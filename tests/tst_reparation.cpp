@@ -370,17 +370,7 @@ private slots:
                          "\t\t)\r\n\t)\r\n)\r\n");
         }
         frmRoutes r(s.f.get());
-        r.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&r));
-        int essais = 0;
-        s.seam.pendantEvenements = [&] {
-            ++essais;
-            QVERIFY(!r.close());
-            QTest::keyClick(&r, Qt::Key_Escape);
-            QVERIFY(r.isVisible() && !r.cmdFermer->isEnabled() && !r.cmdActualiser->isEnabled());
-        };
-        r.cmdActualiser_Click();
-        s.seam.pendantEvenements = nullptr;
+        const int essais = s.essaisDeFermeture(r, *r.cmdFermer, [&] { r.cmdActualiser_Click(); });
         QVERIFY(essais > 0);
         QCOMPARE(r.modele().rowCount(), 1500);
         QVERIFY(r.cmdFermer->isEnabled() && r.close());
