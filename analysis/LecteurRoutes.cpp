@@ -420,6 +420,7 @@ ContenuHoraire lireHoraire(QStringView texte)
         if (colonnes[c] != Colonne::Train)
             continue;
         TrainHoraire t;
+        t.nom = entete[c].trimmed().toString();
         for (const QString &n : consistsDeCellule(joint(rangConsist, c)))
             t.consists.append(avecExtension(n, u".con"));
         t.chemin = cheminDeCellule(joint(rangChemin, c));

@@ -44,6 +44,7 @@ struct ContenuService {
 // dropped) and the path of its #path cell (qualifiers dropped, ".pat" added
 // when it has no extension).
 struct TrainHoraire {
+    QString nom; // the train's heading cell
     QStringList consists;
     QString chemin; // empty when the cell is
 };

@@ -152,25 +152,34 @@ void frmManquants::cmdRemplacer_Click()
     if (ligne < 0)
         return;
     const VehiculeManquant l = m_modele->lignes()[ligne];
-    const auto ancien = analyserCheminVehicule(l.dossier + u'/' + l.fichier);
+    if (const auto resume = remplacerVehiculeManquant(
+            *this, pbJauge, [this](bool o) { occuper(o); }, l.dossier + u'/' + l.fichier, l.ailleurs))
+        apresChangement(*resume);
+}
+
+std::optional<QString> remplacerVehiculeManquant(QWidget &fenetre, QProgressBar *jauge,
+                                                 const std::function<void(bool)> &occuper, const QString &manquant,
+                                                 const QStringList &ailleurs)
+{
+    const auto ancien = analyserCheminVehicule(manquant);
     if (!ancien || refuserAdministrateur({DossierConsists}))
-        return;
+        return std::nullopt;
     const QString trainset = DossierTrainset;
     const QString extension = ancien->extension;
     const QStringList vehicules = sansBloquer([&] { return vehiculesDuTrainset(trainset, extension); });
     if (vehicules.isEmpty()) {
         interaction().information(message(76));
-        return;
+        return std::nullopt;
     }
-    frmChoixVehicule choix(ancien->texte(), l.ailleurs, vehicules, this);
+    frmChoixVehicule choix(ancien->texte(), ailleurs, vehicules, &fenetre);
     if (montrerModal(choix) != QDialog::Accepted || choix.choix().isEmpty())
-        return;
+        return std::nullopt;
     const auto demande = analyserCheminVehicule(choix.choix());
     const auto nouveau = demande ? vehiculeSurDisque(trainset, *demande) : std::nullopt;
     if (!nouveau) {
         interaction().erreur(
             remplacer(texte(QStringLiteral("Errors"), QStringLiteral("Error30")), u"[new]", choix.choix()));
-        return;
+        return std::nullopt;
     }
 
     DemandeRemplacement d;
@@ -182,7 +191,7 @@ void frmManquants::cmdRemplacer_Click()
         d.simulation = simulation;
         d.autoriser = std::move(a);
         occuper(true);
-        Progression p(pbJauge);
+        Progression p(jauge);
         d.avancement = p.avancement();
         d.battement = p.battement();
         Bilan b = remplacer(d);
@@ -197,29 +206,29 @@ void frmManquants::cmdRemplacer_Click()
             interaction().information(b.laisses.isEmpty()
                                           ? remplacer(message(63), u"[old]", ancien->texte())
                                           : lignesBilan(b, nouveau->texte(), QStringLiteral("Msg65")).join(u"\r\n"));
-            return;
+            return std::nullopt;
         }
         QString question =
             remplacer(message(b.changes.size() == 1 ? 79 : 62), u"[num]", QString::number(b.changes.size()));
         question = remplacer(remplacer(question, u"[old]", ancien->texte()), u"[new]", nouveau->texte());
         if (!interaction().question(question))
-            return;
+            return std::nullopt;
         b = executer(false, autoriser);
     } catch (const sf::NomDeplace &n) {
         occuper(false);
         interaction().erreur(texteNomDeplace(n.chemin));
-        return;
+        return std::nullopt;
     } catch (const SauvegardeImpossible &e) {
         occuper(false);
         QString t = remplacer(texte(QStringLiteral("Errors"), QStringLiteral("Error33")), u"[folder]", e.dossier);
         interaction().erreur(remplacer(t, u"[error]", descriptionEchec(e)));
-        return;
+        return std::nullopt;
     } catch (const ErreurExecution &e) {
         occuper(false);
         signalerEchec(DossierConsists, e);
-        return;
+        return std::nullopt;
     }
-    apresChangement(lignesBilan(b, nouveau->texte(), QStringLiteral("Msg64")).join(u"\r\n"));
+    return lignesBilan(b, nouveau->texte(), QStringLiteral("Msg64")).join(u"\r\n");
 }
 
 void frmManquants::cmdAnnuler_Click()

@@ -25,11 +25,13 @@ namespace {
 struct ServiceLu {
     EtatFichier etat = EtatFichier::Absent;
     ContenuService contenu;
+    QString chemin; // the whole path, when it exists
 };
 
 ServiceLu lireServiceLu(const QString &dossier, const QString &surDisque)
 {
     ServiceLu s;
+    s.chemin = joindre(dossier, surDisque);
     const std::optional<QString> texte = texteDeFichier(dossier, EntreeDossier{surDisque, {}, true});
     if (texte)
         s.contenu = lireService(*texte);
@@ -68,23 +70,32 @@ template <typename T, typename Fonction> const T &unique(QHash<QString, T> &lus,
 }
 
 // The missing things of one activity or timetable, in the order first met.
+struct Manque {
+    QString ecrit;
+    EffetManque effet;
+    QList<Intermediaire> par;
+};
+
 class Manques {
 public:
-    void ajouter(const QString &c, const QString &ecrit, EffetManque effet)
+    void ajouter(const QString &c, const QString &ecrit, EffetManque effet, const Intermediaire &par)
     {
         const auto it = m_index.constFind(c);
         if (it == m_index.cend()) {
             m_index.insert(c, m_lignes.size());
-            m_lignes.append({ecrit, effet});
-        } else if (effet > m_lignes[*it].second) {
-            m_lignes[*it].second = effet;
+            m_lignes.append({ecrit, effet, {par}});
+            return;
         }
+        Manque &m = m_lignes[*it];
+        m.effet = std::max(m.effet, effet);
+        if (!m.par.contains(par))
+            m.par.append(par);
     }
-    const QList<std::pair<QString, EffetManque>> &lignes() const { return m_lignes; }
+    const QList<Manque> &lignes() const { return m_lignes; }
 
 private:
     QHash<QString, qsizetype> m_index;
-    QList<std::pair<QString, EffetManque>> m_lignes;
+    QList<Manque> m_lignes;
 };
 
 // The missing things the consists and loose vehicles an activity or a
@@ -99,24 +110,25 @@ public:
     ConsistsNommes &consists() { return m_consists; }
 
     // The consist's missing things, with `effetPremier` for its first vehicle.
-    void consist(Manques &m, const QString &nom, EffetManque effetPremier)
+    void consist(Manques &m, const QString &nom, EffetManque effetPremier, const Intermediaire &par)
     {
         const QString ecrit = QStringLiteral("CONSISTS/") + nom;
         const ConsistNomme &lu = m_consists.consist(nom);
         if (lu.etat != EtatFichier::Lu) {
             m.ajouter(cleDeNom(u'c', nom), ecrit,
-                      lu.etat == EtatFichier::Absent ? EffetManque::Bloque : EffetManque::Illisible);
+                      lu.etat == EtatFichier::Absent ? EffetManque::Bloque : EffetManque::Illisible, par);
             return;
         }
+        const Intermediaire parConsist{GenreIntermediaire::Consist, nom, {}};
         for (const VehiculeAbsent &v : lu.absents)
-            m.ajouter(cleDeNom(u'v', v.ecrit), v.ecrit, v.premier ? effetPremier : EffetManque::Degrade);
+            m.ajouter(cleDeNom(u'v', v.ecrit), v.ecrit, v.premier ? effetPremier : EffetManque::Degrade, parConsist);
     }
 
-    void vehicule(Manques &m, const VehiculeNomme &v)
+    void vehicule(Manques &m, const VehiculeNomme &v, const Intermediaire &par)
     {
         const QString ecrit = v.dossier + u'/' + v.nom + (v.moteur ? QStringLiteral(".eng") : QStringLiteral(".wag"));
         if (!m_consists.vehiculeExiste(ecrit, v.dossier.size()))
-            m.ajouter(cleDeNom(u'v', ecrit), ecrit, EffetManque::Degrade);
+            m.ajouter(cleDeNom(u'v', ecrit), ecrit, EffetManque::Degrade, par);
     }
 
 private:
@@ -129,11 +141,11 @@ class Route {
 public:
     Route(const DossierRoute &r, Verification &v) : m_dossier(r.chemin), m_fichiers(r.chemin), m_verification(v) {}
 
-    void chemin(Manques &m, const QString &nom)
+    void chemin(Manques &m, const QString &nom, const Intermediaire &par)
     {
         const QString ecrit = QStringLiteral("PATHS/") + nom;
         if (!m_fichiers.fichierExiste(ecrit))
-            m.ajouter(cleDeNom(u'p', nom), ecrit, EffetManque::Bloque);
+            m.ajouter(cleDeNom(u'p', nom), ecrit, EffetManque::Bloque, par);
     }
 
     const QString &dossier() const { return m_dossier; }
@@ -170,19 +182,20 @@ public:
     }
 
     // A service and all it names; `principal` for the player's.
-    void service(Manques &m, const QString &nom, bool principal)
+    void service(Manques &m, const QString &nom, bool principal, const Intermediaire &par)
     {
         const QString ecrit = QStringLiteral("SERVICES/") + nom + QStringLiteral(".srv");
         const ServiceLu &s = lu(ecrit);
         if (s.etat != EtatFichier::Lu) {
             m.ajouter(cleDeNom(u's', nom), ecrit,
-                      s.etat == EtatFichier::Absent ? EffetManque::Bloque : EffetManque::Illisible);
+                      s.etat == EtatFichier::Absent ? EffetManque::Bloque : EffetManque::Illisible, par);
             return;
         }
+        const Intermediaire parService{GenreIntermediaire::Service, nom, s.chemin};
         if (const auto c = consistDe(nom))
-            m_verification.consist(m, *c, principal ? EffetManque::Bloque : EffetManque::Degrade);
+            m_verification.consist(m, *c, principal ? EffetManque::Bloque : EffetManque::Degrade, parService);
         if (!s.contenu.chemin.isEmpty())
-            chemin(m, s.contenu.chemin + QStringLiteral(".pat"));
+            chemin(m, s.contenu.chemin + QStringLiteral(".pat"), parService);
     }
 
 private:
@@ -200,25 +213,27 @@ private:
     QHash<QString, ServiceLu> m_services;
 };
 
-void activite(Route &route, Verification &v, const ContenuActivite &a, Manques &m)
+void activite(Route &route, Verification &v, const ContenuActivite &a, const QString &fichier, Manques &m)
 {
+    const Intermediaire lui{GenreIntermediaire::Fichier, {}, fichier};
     if (!a.chemin.isEmpty())
-        route.chemin(m, a.chemin + QStringLiteral(".pat"));
+        route.chemin(m, a.chemin + QStringLiteral(".pat"), lui);
     if (!a.servicePrincipal.isEmpty())
-        route.service(m, a.servicePrincipal, true);
+        route.service(m, a.servicePrincipal, true, lui);
     for (const QString &s : a.services)
-        route.service(m, s, false);
+        route.service(m, s, false, lui);
     for (const VehiculeNomme &vn : a.vehiculesLibres)
-        v.vehicule(m, vn);
+        v.vehicule(m, vn, {GenreIntermediaire::ConsistLibre, {}, fichier});
 }
 
-void horaire(Route &route, Verification &v, const ContenuHoraire &h, Manques &m)
+void horaire(Route &route, Verification &v, const ContenuHoraire &h, const QString &fichier, Manques &m)
 {
     for (const TrainHoraire &t : h.trains) {
+        const Intermediaire train{GenreIntermediaire::TrainHoraire, t.nom, fichier};
         for (const QString &c : t.consists)
-            v.consist(m, c, EffetManque::Degrade);
+            v.consist(m, c, EffetManque::Degrade, train);
         if (!t.chemin.isEmpty())
-            route.chemin(m, t.chemin);
+            route.chemin(m, t.chemin, train);
     }
 }
 
@@ -245,6 +260,7 @@ BilanRoutes verifierRoutes(const QString &dossierJeu, const QString &dossierCons
         Route *route = nullptr;
         QString nomRoute;
         QString fichier;
+        QString chemin;
         bool lisible = false;
         std::optional<ContenuActivite> activite;
         std::optional<ContenuHoraire> horaire;
@@ -282,7 +298,8 @@ BilanRoutes verifierRoutes(const QString &dossierJeu, const QString &dossierCons
     enParallele(aExaminer.size(), [&](qsizetype i) {
         const AExaminer &a = aExaminer.at(i);
         Examen &e = examinees[i];
-        e = {a.route, a.nomRoute, a.fichier.entree.nom, false, {}, {}};
+        e = {a.route, a.nomRoute, a.fichier.entree.nom, joindre(a.fichier.dossier, a.fichier.entree.nom), false,
+             {},      {}};
         if (const std::optional<QString> texte = texteDeFichier(a.fichier.dossier, a.fichier.entree);
             texte && a.horaire) {
             e.horaire = lireHoraire(*texte);
@@ -311,7 +328,7 @@ BilanRoutes verifierRoutes(const QString &dossierJeu, const QString &dossierCons
                 continue;
             if (const auto surDisque = e.route->serviceALire(s)) {
                 services.append({e.route, s, *surDisque, {}});
-                e.route->garderService(s, ServiceLu{EtatFichier::Illisible, {}}); // taken, read below
+                e.route->garderService(s, ServiceLu{EtatFichier::Illisible, {}, {}}); // taken, read below
             }
         }
     }
@@ -341,26 +358,59 @@ BilanRoutes verifierRoutes(const QString &dossierJeu, const QString &dossierCons
     BilanRoutes bilan;
     for (const Examen &e : std::as_const(examens)) {
         ++bilan.fichiers;
+        bilan.verifies.append({e.nomRoute, e.fichier, e.chemin});
         if (!e.lisible) {
-            bilan.manques.append({e.nomRoute, e.fichier, EffetManque::Illisible, QString()});
+            bilan.manques.append({e.nomRoute,
+                                  e.fichier,
+                                  EffetManque::Illisible,
+                                  QString(),
+                                  {{GenreIntermediaire::Fichier, {}, e.chemin}}});
             ++bilan.bloques;
             continue;
         }
         Manques m;
         if (e.horaire)
-            horaire(*e.route, verification, *e.horaire, m);
+            horaire(*e.route, verification, *e.horaire, e.chemin, m);
         else
-            activite(*e.route, verification, *e.activite, m);
+            activite(*e.route, verification, *e.activite, e.chemin, m);
         EffetManque pire = EffetManque::Degrade;
-        for (const auto &[ecrit, effet] : m.lignes()) {
-            bilan.manques.append({e.nomRoute, e.fichier, effet, ecrit});
-            pire = std::max(pire, effet);
+        for (const Manque &l : m.lignes()) {
+            bilan.manques.append({e.nomRoute, e.fichier, l.effet, l.ecrit, l.par});
+            pire = std::max(pire, l.effet);
         }
         if (!m.lignes().isEmpty())
             ++(pire == EffetManque::Degrade ? bilan.lacunaires : bilan.bloques);
     }
     std::stable_sort(bilan.manques.begin(), bilan.manques.end(), avant);
     return bilan;
+}
+
+QList<VerdictFichier> verdictsParFichier(const BilanRoutes &bilan)
+{
+    QList<VerdictFichier> verdicts;
+    verdicts.reserve(bilan.verifies.size());
+    // Keyed exactly: two files differing only in letter case are two rows,
+    // as the check read them.
+    QHash<std::pair<QString, QString>, qsizetype> index;
+    for (const FichierVerifie &f : bilan.verifies)
+        verdicts.append({f, EffetManque::Degrade, {}});
+    // By route and file, as the rows: the folders list in no set order.
+    std::stable_sort(verdicts.begin(), verdicts.end(), [](const VerdictFichier &a, const VerdictFichier &b) {
+        const ManqueRoute x{a.fichier.route, a.fichier.fichier, {}, {}, {}};
+        const ManqueRoute y{b.fichier.route, b.fichier.fichier, {}, {}, {}};
+        return avant(x, y);
+    });
+    for (qsizetype i = 0; i < verdicts.size(); ++i)
+        index.insert({verdicts[i].fichier.route, verdicts[i].fichier.fichier}, i);
+    for (const ManqueRoute &m : bilan.manques) {
+        const auto it = index.constFind({m.route, m.fichier});
+        if (it == index.cend())
+            continue;
+        VerdictFichier &v = verdicts[*it];
+        v.pire = v.manques.isEmpty() ? m.effet : std::max(v.pire, m.effet);
+        v.manques.append(m);
+    }
+    return verdicts;
 }
 
 QString motEffet(EffetManque effet)

@@ -20,6 +20,24 @@ enum class EffetManque {
     Illisible // the file, or a file it names, cannot be read or taken apart
 };
 
+// What named a missing thing on the way from the activity or timetable: the
+// window says through what it is missing, and opens the file that names it.
+enum class GenreIntermediaire {
+    Fichier,      // the activity or timetable itself (its header, its services)
+    Service,      // a service: its consist or its path
+    Consist,      // a consist: one of its vehicles
+    ConsistLibre, // one of an activity's loose consists
+    TrainHoraire  // a timetable's train: its consists or its path
+};
+
+struct Intermediaire {
+    GenreIntermediaire genre = GenreIntermediaire::Fichier;
+    QString nom;     // the service, consist or train, as written; empty for the others
+    QString fichier; // the file naming the missing thing; empty for a consist
+
+    bool operator==(const Intermediaire &) const = default;
+};
+
 // One missing thing of one activity or timetable. `manquant` is
 // "PATHS/P.pat", "SERVICES/S.srv", "CONSISTS/C.con" (with its sub-folder) or
 // "Folder/Name.eng|.wag" under TRAINSET, spelt as first met; empty on the
@@ -29,8 +47,21 @@ struct ManqueRoute {
     QString fichier; // the activity or timetable, as on disk
     EffetManque effet = EffetManque::Degrade;
     QString manquant;
+    // Every way the file reaches it, first met first; detail for the window,
+    // not part of what the row is.
+    QList<Intermediaire> par;
 
-    bool operator==(const ManqueRoute &) const = default;
+    bool operator==(const ManqueRoute &o) const
+    {
+        return route == o.route && fichier == o.fichier && effet == o.effet && manquant == o.manquant;
+    }
+};
+
+// An activity or timetable checked, sound or not.
+struct FichierVerifie {
+    QString route;   // as on disk
+    QString fichier; // as on disk
+    QString chemin;  // the whole path
 };
 
 struct BilanRoutes {
@@ -40,6 +71,8 @@ struct BilanRoutes {
     // One row per file and missing thing (letter case ignored), sorted by
     // route, file and missing thing, letter case ignored, then exactly.
     QList<ManqueRoute> manques;
+    // Every activity and timetable checked, in the order read.
+    QList<FichierVerifie> verifies;
 };
 
 // Checks every route of `dossierJeu`, whose consists are in
@@ -47,6 +80,17 @@ struct BilanRoutes {
 // that cannot be listed holds nothing, a file that cannot be read is a row.
 BilanRoutes verifierRoutes(const QString &dossierJeu, const QString &dossierConsists, const QString &dossierTrainset,
                            Progression *avancement = nullptr);
+
+// One activity or timetable and what it misses, for the window.
+struct VerdictFichier {
+    FichierVerifie fichier;
+    EffetManque pire = EffetManque::Degrade; // the worst effect; says nothing when `manques` is empty
+    QList<ManqueRoute> manques;              // in the order of `bilan.manques`
+};
+
+// Every file of `bilan.verifies` with its rows, sorted by route and file as
+// the rows are.
+QList<VerdictFichier> verdictsParFichier(const BilanRoutes &bilan);
 
 // The word of an effect in the CSV, the same in every language.
 QString motEffet(EffetManque effet);

@@ -22,24 +22,6 @@ namespace {
 constexpr int RoleTri = Qt::UserRole;
 } // namespace
 
-void ModeleManquants::definir(const QStringList &entetes, QList<VehiculeManquant> lignes)
-{
-    beginResetModel();
-    m_entetes = entetes;
-    m_lignes = std::move(lignes);
-    endResetModel();
-}
-
-int ModeleManquants::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : static_cast<int>(m_lignes.size());
-}
-
-int ModeleManquants::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : static_cast<int>(m_entetes.size());
-}
-
 QVariant ModeleManquants::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_lignes.size())
@@ -64,13 +46,6 @@ QVariant ModeleManquants::data(const QModelIndex &index, int role) const
     default:
         return l.ailleurs.join(role == Qt::ToolTipRole ? QStringLiteral("\n") : QStringLiteral("; "));
     }
-}
-
-QVariant ModeleManquants::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_entetes.size())
-        return m_entetes[section];
-    return {};
 }
 
 frmManquants::frmManquants(frmCorvanel *principale, QWidget *parent) : QDialog(parent), m_principale(principale)

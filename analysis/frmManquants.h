@@ -4,10 +4,13 @@
 // in the trainset), the consists naming the selected one, and the repairs:
 // replace it across those consists, undo the last replacement.
 #include "analysis/Manquants.h"
+#include "ui/ModeleLignes.h"
 
-#include <QAbstractTableModel>
 #include <QDialog>
 #include <QStringList>
+
+#include <functional>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -21,22 +24,11 @@ namespace corvanel {
 
 class frmCorvanel;
 
-class ModeleManquants : public QAbstractTableModel {
+class ModeleManquants : public ModeleLignes<VehiculeManquant> {
     Q_OBJECT
 public:
-    using QAbstractTableModel::QAbstractTableModel;
-
-    void definir(const QStringList &entetes, QList<VehiculeManquant> lignes);
-    const QList<VehiculeManquant> &lignes() const { return m_lignes; }
-
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
+    using ModeleLignes::ModeleLignes;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-
-private:
-    QStringList m_entetes;
-    QList<VehiculeManquant> m_lignes;
 };
 
 class frmManquants : public QDialog {
@@ -101,5 +93,14 @@ public:
 private:
     void txtFiltre_Change();
 };
+
+// Replace with... for the vehicle `manquant` ("Folder/Name.eng|.wag"): asks
+// for NEW in the chooser (`ailleurs` first), confirms with the number of
+// consists, replaces with backups. `occuper` marks `fenetre` busy while the
+// work runs, `jauge` shows it. Returns the summary to show once the window
+// has been refreshed; nothing when the user stopped or an error was told.
+std::optional<QString> remplacerVehiculeManquant(QWidget &fenetre, QProgressBar *jauge,
+                                                 const std::function<void(bool)> &occuper, const QString &manquant,
+                                                 const QStringList &ailleurs);
 
 } // namespace corvanel

@@ -65,6 +65,7 @@ add_library(corvanel_gui STATIC
   analysis/frmRapportDetaille.cpp
   analysis/frmManquants.cpp
   analysis/ManquantsFenetre.cpp
+  analysis/frmRoutes.cpp
   fileops/Suppression.cpp
   fileops/Impact.cpp
   fileops/Nettoyage.cpp

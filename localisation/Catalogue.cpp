@@ -128,6 +128,15 @@ QList<EntreeCatalogue> construire()
     ajouterNouvelles(c, QStringLiteral("Label"), {"Label30", "Label31"});
     ajouterNouvelles(c, QStringLiteral("Label"), {"Label32"}, {"[old]"});
     ajouterNouvelles(c, QStringLiteral("MSHFlexGrid"), serie(QStringLiteral("MSHFGCol"), 10, 13));
+    // The routes window.
+    ajouterNouvelles(c, M, {"Msg130", "Msg131", "Msg132", "Msg136", "Msg138"});
+    ajouterNouvelles(c, M, {"Msg134", "Msg135", "Msg137"}, {"[name]"});
+    ajouterNouvelles(c, M, {"Msg139"}, {"[num]", "[blocked]", "[gaps]"});
+    ajouterNouvelles(c, QStringLiteral("Form"), {"Form12"});
+    ajouterNouvelles(c, QStringLiteral("Button"), {"Button32"});
+    ajouterNouvelles(c, QStringLiteral("Menu"), {"Menu207"});
+    ajouterNouvelles(c, QStringLiteral("Label"), serie(QStringLiteral("Label"), 33, 36));
+    ajouterNouvelles(c, QStringLiteral("MSHFlexGrid"), serie(QStringLiteral("MSHFGCol"), 14, 20));
     // Author also names the copyright holder, in every language.
     ajouter(c, QStringLiteral("Language"), {"HelpFile", "FAQFile", "HisFile", "Author"});
     ajouter(c, QStringLiteral("Language"), {"EMail"}, {}, true);

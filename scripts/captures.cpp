@@ -6,6 +6,7 @@
 #include "analysis/Ecriture.h"
 #include "analysis/frmManquants.h"
 #include "analysis/frmRapportDetaille.h"
+#include "analysis/frmRoutes.h"
 #include "app/Demo.h"
 #include "app/frmParcourir1.h"
 #include "commun/Interaction.h"
@@ -44,6 +45,7 @@
 #include <QStyleFactory>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <cstdio>
 #include <cstring>
@@ -265,6 +267,48 @@ int main(int argc, char *argv[])
                                    &manquants);
             enregistrer(choix, QStringLiteral("frmChoixVehicule"));
         }
+    }
+
+    // The routes window on a small route written beside the demo's consists:
+    // activities whose services run sound and broken consists, one naming a
+    // service that is not there, and an Open Rails timetable.
+    {
+        const auto ecrire = [](const QString &relatif, const QByteArray &octets) {
+            const QString chemin = DossierMSTS + QStringLiteral("ROUTES/Vallee/") + relatif;
+            QDir().mkpath(QFileInfo(chemin).path());
+            QFile f(chemin);
+            f.open(QIODevice::WriteOnly);
+            f.write(octets);
+        };
+        ecrire(QStringLiteral("PATHS/Ligne.pat"), "x");
+        const QList<std::pair<const char *, const char *>> services{{"Express", "Express Cote Azur"},
+                                                                    {"Fret", "Fret de nuit"},
+                                                                    {"Rapide", "Rapide des Vosges"},
+                                                                    {"Navette", "Navette voyageurs"}};
+        for (const auto &[service, consist] : services) {
+            ecrire(QStringLiteral("SERVICES/%1.srv").arg(QLatin1String(service)),
+                   QByteArray("Service_Definition (\r\n\tTrain_Config ( \"") + consist +
+                       "\" )\r\n\tPathID ( Ligne )\r\n)\r\n");
+        }
+        const QList<std::pair<const char *, QByteArray>> activites{
+            {"Matin.act", "Player_Service_Definition ( Navette\r\n)\r\nTraffic_Definition ( x\r\n"
+                          "Service_Definition ( Fret 10\r\n)\r\n)"},
+            {"Soir.act", "Player_Service_Definition ( Express\r\n)\r\nTraffic_Definition ( x\r\n"
+                         "Service_Definition ( Omnibus 10\r\n)\r\n)"},
+            {"Vosges.act", "Player_Service_Definition ( Rapide\r\n)"}};
+        for (const auto &[nom, contenu] : activites) {
+            ecrire(QStringLiteral("ACTIVITIES/") + QLatin1String(nom),
+                   "Tr_Activity (\r\nTr_Activity_Header (\r\nPathID ( Ligne )\r\n)\r\nTr_Activity_File (\r\n" +
+                       contenu + "\r\n)\r\n)\r\n");
+        }
+        ecrire(QStringLiteral("ACTIVITIES/OpenRails/Semaine.timetable_or"),
+               ";Omnibus;Marchandises\r\n#consist;Navette voyageurs;CRV_Mixed_Goods\r\n#path;Ligne;Ligne\r\n");
+        frmRoutes routes(nullptr, &fenetre);
+        routes.cmdActualiser_Click();
+        routes.MSHFlexGrid->selectRow(0);
+        if (routes.lstManques->topLevelItemCount() > 0)
+            routes.lstManques->setCurrentItem(routes.lstManques->topLevelItem(0));
+        enregistrer(routes, QStringLiteral("frmRoutes"));
     }
 
     // The list as the demo's scan leaves it.

@@ -3,6 +3,7 @@
 // none can be used, choosing one with the program chooser).
 #include "analysis/frmManquants.h"
 #include "analysis/frmRapportDetaille.h"
+#include "analysis/frmRoutes.h"
 #include "app/frmParcourir1.h"
 #include "fileops/frmDeplacerVers.h"
 #include "fileops/frmNouveauDossier.h"
@@ -102,14 +103,16 @@ private slots:
         Scene s(langue);
         frmRapportDetaille rapport;
         frmManquants manquants(s.f.get());
+        frmRoutes routes(s.f.get());
         frmChoixVehicule choix(u"Vieux/V1.wag"_s, {}, {u"Neuf/V2.wag"_s});
         frmDeplacerVers destination(*s.f);
         frmNouveauDossier nouveau(destination);
         frmProprietesFichier proprietes;
         frmParcourir1 jeu;
         frmParcourir2 programme;
-        for (const QWidget *w : std::initializer_list<const QWidget *>{
-                 s.f.get(), &rapport, &manquants, &choix, &destination, &nouveau, &proprietes, &jeu, &programme})
+        for (const QWidget *w :
+             std::initializer_list<const QWidget *>{s.f.get(), &rapport, &manquants, &routes, &choix, &destination,
+                                                    &nouveau, &proprietes, &jeu, &programme})
             QVERIFY2(touchesEnDouble(*w).isEmpty(),
                      qPrintable(w->metaObject()->className() + u" "_s + touchesEnDouble(*w).join(u"; "_s)));
         // The buttons that show only a letter say what they do, in the same language.

@@ -133,18 +133,8 @@ private slots:
             s.ecrireConsist(u"Mon train %1.con"_s.arg(i, 2, 10, QChar(u'0')), petit);
 
         frmRapportDetaille r;
-        r.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&r));
-        int essais = 0;
         // From the first step, before the bar moves.
-        s.seam.pendantEvenements = [&] {
-            ++essais;
-            QVERIFY(!r.close());
-            QTest::keyClick(&r, Qt::Key_Escape);
-            QVERIFY(r.isVisible() && !r.cmdFermer->isEnabled());
-        };
-        r.cmdActualiser_Click();
-        s.seam.pendantEvenements = nullptr;
+        const int essais = s.essaisDeFermeture(r, *r.cmdFermer, [&] { r.cmdActualiser_Click(); });
         Cadence::definirIntervalle(-1);
         QVERIFY(essais > 0);
         QCOMPARE(r.MSHFlexGrid->model()->rowCount(), 60);

@@ -3,6 +3,7 @@
 #include "analysis/Manquants.h"
 #include "analysis/Remplacement.h"
 #include "analysis/frmManquants.h"
+#include "analysis/frmRoutes.h"
 #include "support/Essai.h"
 
 #include <sys/stat.h>
@@ -260,6 +261,119 @@ private slots:
         QCOMPARE(m[5].texte, u"Consists restaurés : 2"_s);
         QCOMPARE(Bac::lire(ro), QByteArray("WagonData ( TGV \"800 v2\" )"));
         QCOMPARE(sf::lireAttributs(ro) & sf::Cache, int(sf::Cache));
+    }
+
+    void fenetreRoutes_data()
+    {
+        colonnes<QString>("langue");
+        QTest::newRow("français") << u"crv-1.0.7-french.lng"_s;
+        QTest::newRow("anglais") << u"crv-1.0.7-english.lng"_s;
+    }
+
+    // From the Tools menu: the files that cannot start first, then those with
+    // gaps, then the sound ones; a missing consist opens the service naming
+    // it; a missing vehicle is replaced with the chooser, after which its
+    // activity is sound.
+    void fenetreRoutes()
+    {
+        const auto [langue] = donnees<QString>("langue");
+        SceneFenetre s(langue);
+        s.bac.reglages().ecrire(u"Options"_s, u"Editeur"_s, s.bac.ecrire(u"bin/editeur"_s, "#!/bin/sh\n"));
+        s.ecrireVehicule(u"Set/Loco.eng"_s);
+        s.ecrireVehicule(u"Neuf/W.wag"_s);
+        const QString c2 = s.ecrireConsist(u"C2.con"_s, "EngineData ( Loco Set )\r\nWagonData ( W Set )\r\n");
+        s.ecrireConsist(u"Sain.con"_s, "EngineData ( Loco Set )");
+        const QString R = u"MSTS/ROUTES/R/"_s;
+        s.bac.ecrire(R + u"PATHS/P.pat"_s, "x");
+        QString s1;
+        for (const auto &[service, consist] : {std::pair{"S1", "C1"}, {"S2", "C2"}, {"S3", "Sain"}}) {
+            const QString chemin =
+                s.bac.ecrire(R + u"SERVICES/%1.srv"_s.arg(QLatin1String(service)),
+                             "SIMISA@@@@@@@@@@JINX0v0t______\r\n\r\nService_Definition (\r\n\tServiceName ( x )\r\n"
+                             "\tTrain_Config ( " +
+                                 QByteArray(consist) + " )\r\n\tPathID ( P )\r\n)\r\n");
+            if (s1.isEmpty())
+                s1 = chemin;
+        }
+        // C.act, sound, comes first on disk: the grid puts it last.
+        for (const auto &[activite, service] : {std::pair{"C.act", "S3"}, {"B.act", "S2"}, {"A.act", "S1"}}) {
+            s.bac.ecrire(R + u"ACTIVITIES/"_s + QLatin1String(activite),
+                         "SIMISA@@@@@@@@@@JINX0a0t______\r\n\r\nTr_Activity (\r\n\tTr_Activity_Header (\r\n"
+                         "\t\tPathID ( P )\r\n\t)\r\n\tTr_Activity_File (\r\n\t\tPlayer_Service_Definition ( " +
+                             QByteArray(service) + "\r\n\t\t\tUiD ( 0 )\r\n\t\t)\r\n\t)\r\n)\r\n");
+        }
+        QStringList grille, detail, choix;
+        QList<int> etats; // Replace with... and Open enabled, as the steps go
+        const auto lireGrille = [&](frmRoutes &r) {
+            const QAbstractItemModel *g = r.MSHFlexGrid->model();
+            for (int l = 0; l < g->rowCount(); ++l) {
+                QStringList cellules;
+                for (int c = 0; c < g->columnCount(); ++c)
+                    cellules << g->index(l, c).data().toString();
+                grille << cellules.join(u'|');
+            }
+        };
+        s.seam.quandDialogue([&](QDialog &d) {
+            auto &r = dynamic_cast<frmRoutes &>(d);
+            r.cmdActualiser_Click();
+            lireGrille(r);
+            r.MSHFlexGrid->selectRow(0);
+            r.lstManques->setCurrentItem(r.lstManques->topLevelItem(0));
+            etats << r.cmdRemplacer->isEnabled() << r.cmdOuvrir->isEnabled();
+            for (int c = 0; c < 3; ++c)
+                detail << r.lstManques->topLevelItem(0)->text(c);
+            r.cmdOuvrir->click();
+            r.MSHFlexGrid->selectRow(1);
+            r.lstManques->setCurrentItem(r.lstManques->topLevelItem(0));
+            etats << r.cmdRemplacer->isEnabled() << r.cmdOuvrir->isEnabled();
+            for (int c = 0; c < 3; ++c)
+                detail << r.lstManques->topLevelItem(0)->text(c);
+            r.cmdRemplacer->click();
+            lireGrille(r);
+            return 0;
+        });
+        s.seam.quandDialogue([&](QDialog &d) {
+            auto &c = dynamic_cast<frmChoixVehicule &>(d);
+            choix << c.choix();
+            return QDialog::Accepted;
+        });
+        // The count, the summary.
+        for (Reponse r : {Reponse::Oui, Reponse::OK})
+            s.seam.repondre(r);
+        s.f->mnuRoutes->trigger();
+
+        const auto L = [&](const char *section, const char *cle) {
+            return s.L(QString::fromLatin1(section), QString::fromLatin1(cle));
+        };
+        const QString bloque = L("Label", "Label33"), lacunes = L("Label", "Label34"), sain = L("Label", "Label35");
+        QCOMPARE(grille, (QStringList{"R|A.act|" + bloque + "|1", "R|B.act|" + lacunes + "|1", "R|C.act|" + sain + "|0",
+                                      "R|A.act|" + bloque + "|1", "R|B.act|" + sain + "|0", "R|C.act|" + sain + "|0"}));
+        QCOMPARE(etats, (QList<int>{0, 1, 1, 0}));
+        QCOMPARE(detail, (QStringList{"CONSISTS/C1.con", s.M("Msg130"), s.M("Msg134").replace(u"[name]"_s, u"S1"_s),
+                                      "Set/W.wag", s.M("Msg131"), s.M("Msg135").replace(u"[name]"_s, u"C2.con"_s)}));
+        QCOMPARE(s.seam.demarrages.size(), 1);
+        QCOMPARE(s.seam.demarrages[0].arguments, QStringList{s1});
+        QCOMPARE(s.seam.messages.size(), 2);
+        // The same file found elsewhere comes first in the chooser.
+        QCOMPARE(choix, QStringList{"Neuf/W.wag"});
+        QCOMPARE(Bac::lire(c2), QByteArray("EngineData ( Loco Set )\r\nWagonData ( W Neuf )\r\n"));
+    }
+
+    // While the routes are read the window answers but cannot be closed, by
+    // its button, Escape or the frame; the rows come once the reading ends.
+    void fenetreRoutesOccupee()
+    {
+        SceneFenetre s;
+        for (int i = 0; i < 1500; ++i) {
+            s.bac.ecrire(u"MSTS/ROUTES/R/ACTIVITIES/a%1.act"_s.arg(i),
+                         "Tr_Activity (\r\n\tTr_Activity_File (\r\n\t\tPlayer_Service_Definition ( S\r\n"
+                         "\t\t)\r\n\t)\r\n)\r\n");
+        }
+        frmRoutes r(s.f.get());
+        const int essais = s.essaisDeFermeture(r, *r.cmdFermer, [&] { r.cmdActualiser_Click(); });
+        QVERIFY(essais > 0);
+        QCOMPARE(r.modele().rowCount(), 1500);
+        QVERIFY(r.cmdFermer->isEnabled() && r.close());
     }
 };
 

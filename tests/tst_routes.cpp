@@ -217,6 +217,51 @@ private slots:
         QCOMPARE(csvRoutes(bilan.manques), attendu);
     }
 
+    // Through what each thing is missing, and the file the window opens for
+    // it: the activity for its services and loose vehicles, the service for
+    // its consist and path, the consist for its vehicles, the timetable for
+    // its train's; a thing met two ways keeps both. Every file checked has
+    // its verdict, a sound one with no row.
+    void parQuoi()
+    {
+        Bac jeu;
+        jeu.ecrire(u"TRAINS/TRAINSET/Set/Loco.eng"_s, "x");
+        jeu.ecrire(u"TRAINS/CONSISTS/C2.con"_s, consist({"EngineData ( Loco Set )", "WagonData ( W Set )"}));
+        jeu.ecrire(u"TRAINS/CONSISTS/Sain.con"_s, consist({"EngineData ( Loco Set )"}));
+        const QString R = u"ROUTES/R/"_s;
+        jeu.ecrire(R + u"SERVICES/S1.srv"_s, service(u"C1"_s, u"P1"_s));
+        jeu.ecrire(R + u"SERVICES/S2.srv"_s, service(u"C2"_s, {}));
+        jeu.ecrire(R + u"SERVICES/sain.srv"_s, service(u"Sain"_s, {}));
+        const QString a = jeu.ecrire(R + u"ACTIVITIES/A.act"_s,
+                                     activite({}, joueur(u"S1"_s) + trafic({u"S2"_s, u"S3"_s}) +
+                                                      objets({u"WagonData ( W Set )"_s, u"WagonData ( L Set )"_s})));
+        jeu.ecrire(R + u"ACTIVITIES/B.act"_s, activite({}, joueur(u"sain"_s)));
+        const QString t = jeu.ecrire(R + u"ACTIVITIES/OpenRails/t.timetable_or"_s,
+                                     ansi(";Rapide;Omnibus\n#consist;C1;Sain\n#path;P2;P2"));
+        const BilanRoutes bilan =
+            verifierRoutes(jeu.chemin(), jeu.chemin(u"TRAINS/CONSISTS"_s), jeu.chemin(u"TRAINS/TRAINSET"_s));
+        const QList<VerdictFichier> verdicts = verdictsParFichier(bilan);
+        QStringList lu;
+        for (const VerdictFichier &v : verdicts) {
+            lu << v.fichier.fichier + u':' + (v.manques.isEmpty() ? u"-"_s : motEffet(v.pire));
+            for (const ManqueRoute &m : v.manques) {
+                QString l = m.manquant;
+                for (const Intermediaire &i : m.par)
+                    l += u'|' + QString::number(int(i.genre)) + i.nom + u'@' + QFileInfo(i.fichier).fileName();
+                lu << l;
+            }
+        }
+        QCOMPARE(lu, (QStringList{"A.act:blocks", "CONSISTS/C1.con|1S1@S1.srv", "PATHS/P1.pat|1S1@S1.srv",
+                                  "SERVICES/S3.srv|0@A.act", "Set/L.wag|3@A.act", "Set/W.wag|2C2.con@|3@A.act",
+                                  "B.act:-", "t.timetable_or:blocks", "CONSISTS/C1.con|4Rapide@t.timetable_or",
+                                  "PATHS/P2.pat|4Rapide@t.timetable_or|4Omnibus@t.timetable_or"}));
+        // The paths the window opens are the files as on disk.
+        QCOMPARE(verdicts[0].manques[0].par[0].fichier, jeu.chemin(u"ROUTES/R/SERVICES/S1.srv"_s));
+        QCOMPARE(verdicts[0].manques[2].par[0].fichier, a);
+        QCOMPARE(verdicts[0].manques[4].par[1].fichier, a);
+        QCOMPARE(verdicts[2].manques[0].par[0].fichier, t);
+    }
+
     // Cells of #consist as Open Rails takes them apart.
     void cellules_data()
     {

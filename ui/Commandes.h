@@ -10,6 +10,7 @@ void Rechercher(frmCorvanel &f);            // cmdRechercher
 void EnregistrerListe(frmCorvanel &f);      // mnuEnregistrerListe
 void OuvrirRapportDetaille(frmCorvanel &f); // cmdRapportDetaille
 void OuvrirManquants(frmCorvanel &f);       // mnuManquants
+void OuvrirRoutes(frmCorvanel &f);          // mnuRoutes
 
 // fileops/
 void SupprimerConsists(frmCorvanel &f);  // cmdSupprimer

@@ -103,6 +103,10 @@ void frmCorvanel::mnuManquants_Click()
 {
     OuvrirManquants(*this);
 }
+void frmCorvanel::mnuRoutes_Click()
+{
+    OuvrirRoutes(*this);
+}
 void frmCorvanel::mnuMenuLangue_Click()
 {
     if (ChoisirLangue())

@@ -63,6 +63,7 @@ public:
     QAction *mnuMenuLangue = nullptr;
     QAction *mnuEditeurFichiers = nullptr;
     QAction *mnuManquants = nullptr;
+    QAction *mnuRoutes = nullptr;
     QMenu *mnuAide = nullptr;
     QAction *mnuAfficher = nullptr;
     QAction *mnuFAQ = nullptr;
@@ -109,6 +110,7 @@ public:
     void mnuEditerFichier_Click();
     void mnuEditeurFichiers_Click();
     void mnuManquants_Click();
+    void mnuRoutes_Click();
     void mnuMenuLangue_Click();
     void mnuQuitter_Click();
     // The frame's close box; returns false when the window must stay.

@@ -181,6 +181,8 @@ void frmCorvanel::construireMenus()
     mnuEditeurFichiers =
         article(mnuOutils, QStringLiteral("&Editeur de fichiers..."), {}, &frmCorvanel::mnuEditeurFichiers_Click);
     mnuManquants = article(mnuOutils, QString::fromUtf8("&Matériel manquant..."), {}, &frmCorvanel::mnuManquants_Click);
+    mnuRoutes =
+        article(mnuOutils, QString::fromUtf8("&Routes : activités et horaires..."), {}, &frmCorvanel::mnuRoutes_Click);
 
     mnuAide = barre->addMenu(QStringLiteral("&Aide"));
     mnuAfficher =
@@ -247,6 +249,7 @@ void TraduireFenetrePrincipale(frmCorvanel &f, const QString &Fichier)
         l.poser(LireLangue(Fichier, QString::fromLatin1(l.section), QString::fromLatin1(l.cle), true));
     // Newer than the 1.0.7 files: a file without it takes the default's text.
     f.mnuManquants->setText(texte(QStringLiteral("Menu"), QStringLiteral("Menu206")));
+    f.mnuRoutes->setText(texte(QStringLiteral("Menu"), QStringLiteral("Menu207")));
     f.cmdAnnuler->setText(texte(QStringLiteral("Button"), QStringLiteral("Button09")));
     // The select-all and select-none buttons show only a letter: the tip says
     // what they do.

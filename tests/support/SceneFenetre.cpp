@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QTest>
 
 namespace corvanel::test {
 
@@ -67,6 +68,24 @@ QString SceneFenetre::commandes() const
         if (lettres[i] != u' ' && !actifs[j++])
             lettres[i] = lettres[i].toLower();
     return lettres;
+}
+
+int SceneFenetre::essaisDeFermeture(QWidget &fenetre, const QWidget &fermer, const std::function<void()> &commande)
+{
+    fenetre.show();
+    if (!QTest::qWaitForWindowExposed(&fenetre))
+        return 0;
+    int essais = 0;
+    bool resiste = true;
+    seam.pendantEvenements = [&] {
+        ++essais;
+        resiste = resiste && !fenetre.close();
+        QTest::keyClick(&fenetre, Qt::Key_Escape);
+        resiste = resiste && fenetre.isVisible() && !fermer.isEnabled();
+    };
+    commande();
+    seam.pendantEvenements = nullptr;
+    return resiste ? essais : -1;
 }
 
 } // namespace corvanel::test

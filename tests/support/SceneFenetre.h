@@ -7,6 +7,7 @@
 #include "support/InteractionScriptee.h"
 #include "ui/frmCorvanel.h"
 
+#include <functional>
 #include <memory>
 
 namespace corvanel::test {
@@ -43,6 +44,11 @@ struct SceneFenetre {
     // none) and the List; the menus Fichier, Outils, Aide; the items Editer,
     // Propriétés, enreGistrer la liste.
     QString commandes() const;
+
+    // Runs `commande` on `fenetre`, shown; each time it lets events through,
+    // tries to close the window (close(), Escape) and checks it stays with
+    // `fermer` disabled. Returns how many times it did.
+    int essaisDeFermeture(QWidget &fenetre, const QWidget &fermer, const std::function<void()> &commande);
 
 private:
     QByteArray m_maison;
