@@ -54,15 +54,7 @@ frmManquants::frmManquants(frmCorvanel *principale, QWidget *parent) : QDialog(p
     setWindowFlag(Qt::WindowMaximizeButtonHint); // a long report is read better large
     Disposition d;
     m_modele = new ModeleManquants(this);
-    m_tri = new QSortFilterProxyModel(this);
-    m_tri->setSourceModel(m_modele);
-    m_tri->setSortRole(RoleTri);
-    MSHFlexGrid = new QTableView(this);
-    MSHFlexGrid->setModel(m_tri);
-    MSHFlexGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-    MSHFlexGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    preparerGrille(*MSHFlexGrid);
-    MSHFlexGrid->horizontalHeader()->setStretchLastSection(true);
+    MSHFlexGrid = grilleTriable(this, m_modele, m_tri);
     // The rows come most-named first; a click on a header sorts by it.
     MSHFlexGrid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     MSHFlexGrid->setSortingEnabled(true);

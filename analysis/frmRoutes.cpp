@@ -125,15 +125,7 @@ frmRoutes::frmRoutes(frmCorvanel *principale, QWidget *parent) : QDialog(parent)
     setWindowFlag(Qt::WindowMaximizeButtonHint); // many routes are read better large
     Disposition d;
     m_modele = new ModeleRoutes(this);
-    m_tri = new QSortFilterProxyModel(this);
-    m_tri->setSourceModel(m_modele);
-    m_tri->setSortRole(RoleTri);
-    MSHFlexGrid = new QTableView(this);
-    MSHFlexGrid->setModel(m_tri);
-    MSHFlexGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-    MSHFlexGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    preparerGrille(*MSHFlexGrid);
-    MSHFlexGrid->horizontalHeader()->setStretchLastSection(true);
+    MSHFlexGrid = grilleTriable(this, m_modele, m_tri);
     MSHFlexGrid->setSortingEnabled(true);
     // The files that cannot start first; the sort keeps the route order
     // within each verdict.

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QSortFilterProxyModel>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTableView>
@@ -43,6 +44,20 @@ void preparerGrille(QTableView &grille)
     grille.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grille.verticalHeader()->setDefaultSectionSize(QFontMetrics(policeFenetres()).height() + 5);
     grille.horizontalHeader()->setHighlightSections(false);
+}
+
+QTableView *grilleTriable(QWidget *parent, QAbstractItemModel *modele, QSortFilterProxyModel *&tri)
+{
+    tri = new QSortFilterProxyModel(parent);
+    tri->setSourceModel(modele);
+    tri->setSortRole(Qt::UserRole);
+    auto *grille = new QTableView(parent);
+    grille->setModel(tri);
+    grille->setSelectionMode(QAbstractItemView::SingleSelection);
+    grille->setSelectionBehavior(QAbstractItemView::SelectRows);
+    preparerGrille(*grille);
+    grille->horizontalHeader()->setStretchLastSection(true);
+    return grille;
 }
 
 QProgressBar *jaugeAuRepos(QWidget *parent)

@@ -12,7 +12,9 @@
 
 class QWidget;
 class QAbstractButton;
+class QAbstractItemModel;
 class QGroupBox;
+class QSortFilterProxyModel;
 class QLabel;
 class QFrame;
 class QProgressBar;
@@ -69,6 +71,10 @@ QFrame *ligneBleue(QWidget *parent);
 // A grid of the report windows: read-only, no row headers, one line of
 // text a row, tight, so a long report shows many rows at once.
 void preparerGrille(QTableView &grille);
+// Such a grid over `modele`, one whole row selectable at a time, sorted by a
+// click on a header through a proxy that reads Qt::UserRole (given back in
+// `tri`); the last column takes what is left of the width.
+QTableView *grilleTriable(QWidget *parent, QAbstractItemModel *modele, QSortFilterProxyModel *&tri);
 // A progress bar without text, at rest (0 of 1).
 QProgressBar *jaugeAuRepos(QWidget *parent);
 
