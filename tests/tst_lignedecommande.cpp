@@ -162,6 +162,12 @@ private slots:
             << QStringList{"--routes", "sain"} << 0 << QByteArray("") << QByteArray("s : 0\nQui ne peuvent pas");
         QTest::newRow("services, aucun") << QStringList{"--used-by", "sain"} << 0 << QByteArray("")
                                          << QByteArray("services : 0\n");
+        // Invalid consists that no service runs: nothing for --used-by to report.
+        QTest::newRow("services, aucun pour des invalides")
+            << QStringList{"--used-by", "inutilise"} << 0 << QByteArray("") << QByteArray("services : 0\n");
+        for (const char *mode : {"--report", "--missing"})
+            QTest::addRow("%s, rien d'invalide", mode)
+                << QStringList{mode, "sain"} << 0 << QByteArray("") << QByteArray();
         // A folder that is not there, or holds no TRAINS/CONSISTS: named on standard error, nothing written.
         for (const char *mode : {"--scan", "--report", "--used-by", "--routes", "--missing", "--replace", "--undo"})
             for (const char *dossier : {"absent", "vide"})
@@ -185,6 +191,8 @@ private slots:
         }
         bac.ecrire(u"jeu/Trains/consists/Côte d'Azur.con"_s, consist({"WagonData ( Absent S )"}));
         bac.ecrire(u"jeu/Trains/consists/b.con"_s, consist({"EngineData ( E S"}));
+        bac.ecrire(u"inutilise/TRAINS/CONSISTS/x.con"_s, consist({"WagonData ( Absent S )"}));
+        bac.ecrire(u"inutilise/ROUTES/R/SERVICES/s.srv"_s, "Train_Config ( autre )");
         const QString route = u"jeu/Routes/R,1/"_s;
         bac.ecrire(route + u"SERVICES/s\"1.srv"_s, "Train_Config ( B )");
         bac.ecrire(route + u"SERVICES/T.srv"_s, "Train_Config ( \"C\xf4te d'Azur\" )");
@@ -261,7 +269,8 @@ private slots:
         QCOMPARE(Bac::lire(ro), consist({"WagonData ( TGV \"Inoui\" )"}));
         QCOMPARE(lancer(bac, remplacer).code, 1); // none names it now
 
-        for (const char *vers : {"Inoui/Absent.wag", "Inoui/TGV.eng", "TGV.wag"})
+        // Absent, an engine for a wagon (though it exists), no folder.
+        for (const char *vers : {"Inoui/Absent.wag", "S/E.eng", "TGV.wag"})
             QCOMPARE(lancer(bac, {"--replace", jeu, "--from", "800, v2/TGV.wag", "--to", vers}).code, 2);
 
         s = lancer(bac, {"--undo", jeu});

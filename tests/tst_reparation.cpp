@@ -31,10 +31,9 @@ private slots:
                                            "  WagonData ( Autre X )\n  EngineData ( tgv2nr1d226 rtgv2n 800 v2 )\r)");
         const QString fait = QStringLiteral("Train (\r\n  WagonData ( TGV2NR1D226 \"RTGV2N Inoui\" )\r\n"
                                             "  WagonData ( Autre X )\n  EngineData ( tgv2nr1d226 rtgv2n 800 v2 )\r)");
-        const auto ligne = [](const QString &tag, const char *codage, const QString &avant, const char *ancien,
+        const auto ligne = [](const QString &tag, const char *codage, const QString &avant, const QString &ancien,
                               const QString &nouveau, const QString &apres) {
-            QTest::newRow(qPrintable(tag))
-                << QString::fromLatin1(codage) << avant << QString::fromLatin1(ancien) << nouveau << apres;
+            QTest::newRow(qPrintable(tag)) << QString::fromLatin1(codage) << avant << ancien << nouveau << apres;
         };
         for (const char *c : {"ansi", "utf8", "utf16le", "utf16be"}) {
             // Quoted folder stays quoted; an engine line of the same name is not OLD.
@@ -49,6 +48,14 @@ private slots:
         ligne("slashes and case alike, name quoted", "ansi", "WagonData ( \"Tgv2nr1d226\" rtgv2n/sub )",
               "RTGV2N\\Sub\\TGV2NR1D226", "A\\B", "WagonData ( \"B\" A )");
         ligne("accent in Windows-1252", "ansi", sub, "RTGV2N/Sub/TGV2NR1D226", "Côte\\Été", "WagonData ( Été Côte )");
+        // A byte that is no UTF-8 before the folder: only OLD's bytes move.
+        ligne("accent before OLD in Windows-1252", "ansi", "WagonData ( Été Vieux )", "Vieux/Été", "A\\B",
+              "WagonData ( B A )");
+        ligne("lone CR line ends", "ansi", "WagonData ( V1 Vieux )\rWagonData ( v1 vieux )\r", "Vieux/V1", "A\\B",
+              "WagonData ( B A )\rWagonData ( B A )\r");
+        ligne("every ASCII letter in either case", "ansi",
+              "WagonData ( abcdefghijklmnopqrstuvwxyz ABCDEFGHIJKLMNOPQRSTUVWXYZ )",
+              "abcdefghijklmnopqrstuvwxyz/ABCDEFGHIJKLMNOPQRSTUVWXYZ", "A\\B", "WagonData ( B A )");
         ligne("Windows-1252 cannot hold it", "ansi", sub, "RTGV2N/Sub/TGV2NR1D226", "Ж\\X", QString());
         ligne("UTF-16 holds it", "utf16le", sub, "RTGV2N/Sub/TGV2NR1D226", "Ж\\X", "WagonData ( X Ж )");
         ligne("unsound line untouched", "ansi", "WagonData ( TGV2NR1D226 )\r\nWagonData ( \"TGV2NR1D226 RTGV2N\\Sub )",
@@ -81,9 +88,11 @@ private slots:
         sf::definirAttributs(ro, sf::LectureSeule);
         const QString echoue = bac.ecrire(u"MSTS/TRAINS/CONSISTS/x.con"_s, b);
         sf::injecterPanne(sf::Operation::Ecriture, u"CONSISTS/x.con"_s, ENOSPC, 5);
-        // Its original cannot be kept: the backup's write fails first.
+        // Its original cannot be kept: only its backup's write fails (the
+        // backup folder's name ends in a digit, the consist folder's in "S").
         const QString sansSauvegarde = bac.ecrire(u"MSTS/TRAINS/CONSISTS/y.con"_s, b);
-        sf::injecterPanne(sf::Operation::Ecriture, u"/y.con"_s, ENOSPC, 3);
+        for (char chiffre = '0'; chiffre <= '9'; ++chiffre)
+            sf::injecterPanne(sf::Operation::Ecriture, QLatin1Char(chiffre) + u"/y.con"_s, ENOSPC, 3);
         ::chmod(QFile::encodeName(consists + u"b.con"_s).constData(), 0640);
 
         DemandeRemplacement d;
@@ -113,6 +122,7 @@ private slots:
         QCOMPARE(Bac::lire(echoue), b);
         QCOMPARE(Bac::lire(sansSauvegarde), b);
         QVERIFY(!QFileInfo::exists(bilan.sauvegarde + u"/y.con"_s));
+        QVERIFY(!Bac::lire(bilan.sauvegarde + u"/manifest.jsonl"_s).contains("y.con"));
         QCOMPARE(QDir(consists).entryList(QDir::Files | QDir::Hidden).size(), 6);
         QCOMPARE(Bac::lire(consists + u"b.con"_s), QByteArray("WagonData ( V2 Neuf )\n"));
         QCOMPARE(QFileInfo(consists + u"b.con"_s).permissions() & 0x7777,
@@ -135,8 +145,11 @@ private slots:
         QVERIFY(Bac::lire(consists + u"a.con"_s) != aDeuxFois);
         // Walks back to the first replacement: b.con is not what it wrote
         // either, and y.con, never written, is not undone.
+        // x.con, whose write failed, is as it was: nothing to say of it, so
+        // the command line's undo can say all was restored.
         annule = annulerDernier(jeu, consists);
         QCOMPARE(annule.changes, QStringList({"a.con"}));
+        QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"b.con", Motif::ModifieDepuis, {}}}));
         QCOMPARE(Bac::lire(consists + u"a.con"_s), a);
         QCOMPARE(Bac::lire(consists + u"b.con"_s), QByteArray("edited by hand"));
         QVERIFY(annulerDernier(jeu, consists).sauvegarde.isEmpty());
@@ -148,6 +161,30 @@ private slots:
         QVERIFY(QFile::remove(consists + u"a.con"_s));
         annule = annulerDernier(jeu, consists);
         QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"a.con", Motif::Disparu, {}}}));
+    }
+
+    // A consist removed once the folder is listed, before it is read (the
+    // engine reads a few hundred ahead, in the game's order): passed over as
+    // gone, neither a failure, which would change the exit code, nor written
+    // back.
+    void consistPartiApresLaListe()
+    {
+        Bac bac;
+        const QString jeu = bac.creerJeu();
+        bac.ecrire(u"MSTS/TRAINS/TRAINSET/Neuf/V2.wag"_s);
+        for (int i = 0; i < 500; ++i)
+            bac.ecrire(u"MSTS/TRAINS/CONSISTS/a%1.con"_s.arg(i), "WagonData ( Autre Vieux )");
+        const QString parti = bac.ecrire(u"MSTS/TRAINS/CONSISTS/zz.con"_s, "WagonData ( V1 Vieux )");
+        DemandeRemplacement d;
+        d.dossierJeu = jeu;
+        d.dossierConsists = jeu + u"TRAINS/CONSISTS/"_s;
+        d.ancien = vehicule(u"Vieux/V1.wag"_s);
+        d.nouveau = vehicule(u"Neuf/V2.wag"_s);
+        d.avancement = [&](qsizetype, qsizetype) { QFile::remove(parti); };
+        const Bilan b = remplacer(d);
+        QCOMPARE(b.changes, QStringList());
+        QCOMPARE(b.laisses, QList<ConsistLaisse>());
+        QVERIFY(!QFileInfo::exists(parti));
     }
 
     // A backups folder that ignores letter case holds one backup for "a.con"
@@ -203,11 +240,12 @@ private slots:
                    "EngineData ( Z Y )\nWagonData ( TGV \"Vieux, 1\\Sub\" )\nWagonData ( TGV \"Vieux, 1\\Sub\" )\n"
                    "EngineData ( E S )");
         bac.ecrire(u"MSTS/TRAINS/CONSISTS/2.con"_s, "WagonData ( tgv \"vieux, 1/sub\" )\nEngineData ( X )");
-        bac.ecrire(u"MSTS/TRAINS/CONSISTS/3.con"_s, "EngineData ( A Y )");
+        // Tied on the count: by folder, then file (the file alone would put X last).
+        bac.ecrire(u"MSTS/TRAINS/CONSISTS/3.con"_s, "EngineData ( A Y )\nWagonData ( z X )");
         const QList<VehiculeManquant> lignes =
             chercherManquants(jeu + u"TRAINS/CONSISTS/"_s, jeu + u"TRAINS/TRAINSET/"_s);
         QCOMPARE(csvManquants(lignes), QByteArray("\"Vieux, 1\\Sub\",TGV.wag,2,b/TGV.wag;Inoui/tgv.WAG\n"
-                                                  "Y,A.eng,1,\nY,Z.eng,1,\n"));
+                                                  "X,z.wag,1,\nY,A.eng,1,\nY,Z.eng,1,\n"));
         QCOMPARE(lignes[0].consists, QStringList({"1.con", "2.con"}));
     }
 
@@ -231,9 +269,9 @@ private slots:
             m.MSHFlexGrid->selectRow(0);
             etats << m.lstConsists->count();
             m.cmdRemplacer->click();
-            etats << m.cmdAnnuler->isEnabled();
+            etats << m.cmdAnnuler->isEnabled() << m.modele().rowCount();
             m.cmdAnnuler->click();
-            etats << m.cmdAnnuler->isEnabled();
+            etats << m.cmdAnnuler->isEnabled() << m.modele().rowCount();
             return 0;
         });
         s.seam.quandDialogue([&](QDialog &d) {
@@ -246,7 +284,7 @@ private slots:
         for (Reponse r : {Reponse::Oui, Reponse::Oui, Reponse::OK, Reponse::Oui, Reponse::Oui})
             s.seam.repondre(r);
         s.f->mnuManquants->trigger();
-        QCOMPARE(etats, (QList<int>{1, 0, 0, 2, 1, 0}));
+        QCOMPARE(etats, (QList<int>{1, 0, 0, 2, 1, 0, 0, 1}));
         QCOMPARE(choix, QStringList({"Inoui/TGV.wag", "Autre/A.wag"}));
         const QList<Message> &m = s.seam.messages;
         QCOMPARE(m.size(), 6);

@@ -57,13 +57,15 @@ private slots:
                         {"ROUTES/SansServices/ACTIVITIES/a.act", ansi("Service_Definition ( S )")}}
             << QStringList{"C.con"} << QStringList{"C.con|R|S|z"};
         QTest::newRow("ordre: consists donnés, lignes et services sans casse, activités")
-            << Fichiers{{"ROUTES/beta/SERVICES/s.srv", ansi("Train_Config ( b )")},
-                        {"ROUTES/Alpha/SERVICES/T.srv", ansi("Train_Config ( B )")},
-                        {"ROUTES/Alpha/SERVICES/s.srv", ansi("Train_Config ( a )")},
-                        {"ROUTES/Alpha/ACTIVITIES/b.act", ansi("Service_Definition ( t )")},
-                        {"ROUTES/Alpha/ACTIVITIES/a.act", ansi("Service_Definition ( t )")},
-                        {"ROUTES/Alpha/ACTIVITIES/A.act", ansi("Service_Definition ( t )\r\nService_Definition ( T )")}}
-            << QStringList{"b.con", "A.con"} << QStringList{"b.con|Alpha|T|A;a;b", "b.con|beta|s|", "A.con|Alpha|s|"};
+            << Fichiers{{"ROUTES/Beta/SERVICES/s.srv", ansi("Train_Config ( b )")},
+                        {"ROUTES/alpha/SERVICES/T.srv", ansi("Train_Config ( B )")},
+                        {"ROUTES/alpha/SERVICES/c.srv", ansi("Train_Config ( b )")},
+                        {"ROUTES/alpha/SERVICES/s.srv", ansi("Train_Config ( a )")},
+                        {"ROUTES/alpha/ACTIVITIES/b.act", ansi("Service_Definition ( t )")},
+                        {"ROUTES/alpha/ACTIVITIES/a.act", ansi("Service_Definition ( t )")},
+                        {"ROUTES/alpha/ACTIVITIES/A.act", ansi("Service_Definition ( t )\r\nService_Definition ( T )")}}
+            << QStringList{"b.con", "A.con"}
+            << QStringList{"b.con|alpha|c|", "b.con|alpha|T|A;a;b", "b.con|Beta|s|", "A.con|alpha|s|"};
     }
 
     void services()
