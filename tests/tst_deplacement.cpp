@@ -135,11 +135,16 @@ private slots:
         s.existant(noms[2], dateExistants);
         // A consist deleted since the scan is passed over without a word.
         s.f->lstLFI->addItem(u"disparu.con"_s);
+        QCOMPARE(::chmod(QFile::encodeName(s.source(noms[1])).constData(), 0640), 0);
         s.choisir(regle);
         s.repondre(reponses);
         DeplacerConsists(*s.f);
 
         QCOMPARE(s.etats(noms + QStringList{u"disparu.con"_s}), etats + u'?');
+        // Its permissions, not those of the file the copy was written to.
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(s.cible(noms[1])).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, 0640u);
         // The copy keeps the consist's date, or a later "overwrite if newer"
         // would see every moved consist as changed today.
         for (const QString &nom : noms)
@@ -158,6 +163,43 @@ private slots:
                      qPrintable(s.questions[i]));
         }
         QCOMPARE(s.seam.messages, QList<Message>{s.termine(etats.count(u'D'), etats.count(u'A'))});
+    }
+
+    void consistChangeEnPlace_data()
+    {
+        colonnes<bool>("pendantLaCopie");
+        QTest::newRow("pendant la question") << false;
+        // Its date put back, as some editors do: only its bytes tell.
+        QTest::newRow("pendant la copie, même date") << true;
+    }
+
+    // Rewritten in place (same inode, same size) while the overwrite question
+    // is open or once the copy is made: the consist stays, and is told.
+    void consistChangeEnPlace()
+    {
+        const auto [pendantLaCopie] = donnees<bool>("pendantLaCopie");
+        Scene s;
+        s.consists({u"a.con"_s});
+        s.existant(u"a.con"_s, DateConsists);
+        const QString source = s.source(u"a.con"_s);
+        const auto reecrire = [&] {
+            QFile f(source);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::ExistingOnly) && f.write("CONSIST A.CON") == 13);
+        };
+        s.choisir(0);
+        s.seam.quand<frmDemander>([&](frmDemander &q) {
+            if (!pendantLaCopie)
+                reecrire();
+            QTest::mouseClick(q.cmdOui, Qt::LeftButton);
+            if (pendantLaCopie) {
+                reecrire();
+                Bac::dater(source, DateConsists);
+            }
+        });
+        DeplacerConsists(*s.f);
+
+        QCOMPARE(Bac::lire(source), QByteArray("CONSIST A.CON"));
+        QCOMPARE(s.seam.messages, (QList<Message>{s.rapport("Error19", u"a.con"_s), s.termine(0, 1)}));
     }
 
     // Whatever stands at the destination under the consist's name is a file
@@ -451,13 +493,18 @@ private slots:
     {
         // services: that run a.con; horaire: a timetable's train runs it too;
         // etats: of a.con and z.con, as etats() gives them
-        colonnes<bool, int, bool, bool, QString>("deplacer", "services", "horaire", "oui", "etats");
-        QTest::newRow("suppression, non") << false << 1 << false << false << u"LL"_s;
-        QTest::newRow("suppression, oui") << false << 1 << false << true << u"?L"_s;
-        QTest::newRow("déplacement, douze services et un horaire, non") << true << 12 << true << false << u"LL"_s;
-        QTest::newRow("déplacement, oui") << true << 1 << false << true << u"DL"_s;
-        QTest::newRow("un horaire seul, non") << true << 0 << true << false << u"LL"_s;
-        QTest::newRow("aucun service") << true << 0 << false << false << u"DL"_s;
+        // toutes: every entry moves, only z.con selected
+        colonnes<bool, int, bool, bool, QString, bool>("deplacer", "services", "horaire", "oui", "etats", "toutes");
+        QTest::newRow("suppression, non") << false << 1 << false << false << u"LL"_s << false;
+        QTest::newRow("suppression, oui") << false << 1 << false << true << u"?L"_s << false;
+        QTest::newRow("déplacement, douze services et un horaire, non")
+            << true << 12 << true << false << u"LL"_s << false;
+        QTest::newRow("déplacement, dix lignes tout juste") << true << 10 << false << false << u"LL"_s << false;
+        QTest::newRow("déplacement, onze lignes") << true << 10 << true << false << u"LL"_s << false;
+        QTest::newRow("déplacement, oui") << true << 1 << false << true << u"DL"_s << false;
+        QTest::newRow("un horaire seul, non") << true << 0 << true << false << u"LL"_s << false;
+        QTest::newRow("aucun service") << true << 0 << false << false << u"DL"_s << false;
+        QTest::newRow("toutes, celle qui n'est pas choisie aussi") << true << 1 << false << false << u"LL"_s << true;
     }
 
     // Before a consist leaves the consist folder, the services that run it
@@ -466,8 +513,8 @@ private slots:
     // and the window as they were.
     void questionAvantDeSortir()
     {
-        auto [deplacer, services, horaire, oui, etats] =
-            donnees<bool, int, bool, bool, QString>("deplacer", "services", "horaire", "oui", "etats");
+        auto [deplacer, services, horaire, oui, etats, toutes] =
+            donnees<bool, int, bool, bool, QString, bool>("deplacer", "services", "horaire", "oui", "etats", "toutes");
         Scene s;
         const QString route = u"MSTS/ROUTES/Côte/"_s;
         s.bac.ecrire(route + u"SERVICES/S00.srv"_s, utf16(u"Train_Config ( z )"_s));
@@ -478,9 +525,9 @@ private slots:
         s.bac.ecrire(route + u"ACTIVITIES/A2.act"_s, utf16(u"Service_Definition ( \"s01\" )"_s));
         s.bac.ecrire(route + u"ACTIVITIES/OpenRails/Soir.timetable_or"_s,
                      horaire ? ";T1;T2\r\n#consist;loco + A $reverse;Z\r\n#path;p;p" : ";T1\r\n#consist;Z\r\n#path;p");
-        s.consists({u"a.con"_s, u"z.con"_s}, {0});
+        s.consists({u"a.con"_s, u"z.con"_s}, {toutes ? 1 : 0});
         if (deplacer)
-            s.choisir(1, true);
+            s.choisir(1, !toutes);
         else
             s.seam.repondre(Reponse::Oui);
         s.seam.repondre(oui ? Reponse::Oui : Reponse::Non);
@@ -508,6 +555,8 @@ private slots:
         lignes = lignes.mid(0, services);
         if (horaire)
             lignes << u"a.con : Côte / Soir.timetable_or (horaire)"_s;
+        if (toutes)
+            lignes << u"z.con : Côte / S00 (0 activités)"_s << u"z.con : Côte / Soir.timetable_or (horaire)"_s;
         if (lignes.size() > 10)
             lignes = lignes.mid(0, 10) << u"... et %1 de plus"_s.arg(lignes.size() - 10);
         const Message question{s.M("Msg91") + u"\r\n\r\n"_s + lignes.join(u"\r\n") + u"\r\n\r\n"_s + s.M("Msg95"),
