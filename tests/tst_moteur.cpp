@@ -64,6 +64,10 @@ void generer(Arbre &a, int graine, int nombre, bool enorme, int noms)
         a.bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/c%1.con").arg(c), encoder(t, codage) + bout);
     }
     a.bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/majuscules.CON"), "EngineData ( X Y )");
+    // Every ASCII letter in the other case, in folder and file name: found.
+    a.bac.ecrire(QStringLiteral("jeu/TRAINS/TRAINSET/AbCdEfGhIjKlMnOpQrStUvWxYz/zYxWvUtSrQpOnMlKjIhGfEdCbA.wag"));
+    a.bac.ecrire(QStringLiteral("jeu/TRAINS/CONSISTS/lettres.con"),
+                 "WagonData ( ZyXwVuTsRqPoNmLkJiHgFeDcBa aBcDeFgHiJkLmNoPqRsTuVwXyZ )");
     if (enorme) {
         // Over the size held whole: read as a stream, handed over in parts.
         QByteArray o;
@@ -143,6 +147,7 @@ private slots:
             donnees<int, qint64, bool, bool, int>("graine", "pas", "disparus", "enorme", "noms");
         Arbre a;
         generer(a, graine, 300, enorme, noms);
+        const Echeance echeance(120, "the engine (its reading ring or its answer tables)");
         for (const Profondeur p : {Profondeur::Entiere, Profondeur::PremiereFaute}) {
             const bool premiere = p == Profondeur::PremiereFaute;
             QList<Attendu> obtenus;
@@ -177,6 +182,8 @@ private slots:
                 QCOMPARE(obtenus[i].lignes, attendus[i].lignes);
                 QCOMPARE(obtenus[i].invalide, attendus[i].invalide);
             }
+            QVERIFY(std::any_of(obtenus.begin(), obtenus.end(),
+                                [](const Attendu &o) { return o.nom == u"lettres.con" && !o.invalide; }));
             QCOMPARE(bilan.consists, attendus.size() + retires.size());
             QCOMPARE(bilan.invalides,
                      std::count_if(attendus.begin(), attendus.end(), [](auto &x) { return x.invalide; }));

@@ -13,6 +13,10 @@
 #include <QtWidgets>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <tuple>
 
 namespace corvanel::test {
@@ -26,6 +30,36 @@ template <typename... T, typename... Nom> std::tuple<T...> donnees(Nom... noms)
 {
     return {*static_cast<T *>(QTest::qData(noms, qMetaTypeId<T>()))...};
 }
+
+// A hang (threads waiting on each other, a table that never stops growing)
+// fails the test at once and says where, not at the test runner's timeout
+// minutes later with nothing said.
+class Echeance {
+public:
+    Echeance(int secondes, const char *quoi)
+        : m_garde([this, secondes, quoi] {
+              std::unique_lock verrou(m_verrou);
+              if (!m_fin.wait_for(verrou, std::chrono::seconds(secondes), [this] { return m_termine; }))
+                  qFatal("%s: still running after %d s", quoi, secondes);
+          })
+    {
+    }
+    ~Echeance()
+    {
+        {
+            const std::lock_guard verrou(m_verrou);
+            m_termine = true;
+        }
+        m_fin.notify_one();
+        m_garde.join();
+    }
+
+private:
+    std::mutex m_verrou;
+    std::condition_variable m_fin;
+    bool m_termine = false;
+    std::thread m_garde; // last: started once the others exist
+};
 
 } // namespace corvanel::test
 
