@@ -32,7 +32,8 @@ struct Jeton {
     Genre genre = Genre::Mot;
     QStringView vue;
     QString propre;
-    bool copie = false; // the text is `propre`
+    bool copie = false;  // the text is `propre`
+    qsizetype debut = 0; // where it starts in the text read
     QStringView texte() const { return copie ? QStringView(propre) : vue; }
 };
 
@@ -53,18 +54,18 @@ public:
             m_erreur = true;
             return std::nullopt;
         }
+        const qsizetype debut = m_i;
         if (c == u'(' || c == u')') {
             ++m_i;
-            return Jeton{c == u'(' ? Jeton::Genre::Ouvre : Jeton::Genre::Ferme, {}, {}, false};
+            return Jeton{c == u'(' ? Jeton::Genre::Ouvre : Jeton::Genre::Ferme, {}, {}, false, debut};
         }
         if (c != u'"') {
-            const qsizetype debut = m_i;
             while (m_i < m_t.size() && !blanc(m_t[m_i]) && m_t[m_i] != u'(' && m_t[m_i] != u')' && m_t[m_i] != u'"' &&
                    !controle(m_t[m_i]))
                 ++m_i;
-            return Jeton{Jeton::Genre::Mot, m_t.sliced(debut, m_i - debut), {}, false};
+            return Jeton{Jeton::Genre::Mot, m_t.sliced(debut, m_i - debut), {}, false, debut};
         }
-        Jeton j{Jeton::Genre::Mot, {}, {}, false};
+        Jeton j{Jeton::Genre::Mot, {}, {}, false, debut};
         for (;;) {
             const std::optional<QStringView> simple = chaine(j);
             if (m_erreur)
@@ -147,6 +148,7 @@ struct Bloc {
     int valeurs = 0;
     bool vehicule = false; // EngineData or WagonData: its first value is kept
     QString premiere;
+    qsizetype debut = 0; // where its keyword starts in the text
 };
 
 // Walks the blocks of `texte`, handing each value to `valeur` with the open
@@ -180,7 +182,7 @@ template <typename Fonction> bool parcourir(QStringView texte, Fonction valeur)
             const QStringView mot = j->texte();
             if (ignore(mot))
                 ++ignores;
-            Bloc b{j->copie ? QStringView() : mot, j->propre, 0, false, {}};
+            Bloc b{j->copie ? QStringView() : mot, j->propre, 0, false, {}, j->debut};
             b.vehicule = est(mot, u"EngineData") || est(mot, u"WagonData");
             pile.append(std::move(b));
             if (j->copie)
@@ -213,6 +215,14 @@ bool dans(const QList<Bloc> &pile, QStringView mot)
             return true;
     }
     return false;
+}
+
+// The folder `v` of a vehicle of a loose consist, its name already kept:
+// the vehicles the route check looks up and the replacement may change.
+bool vehiculeLibre(const QList<Bloc> &pile, QStringView v)
+{
+    const Bloc &b = pile.constLast();
+    return b.valeurs == 2 && b.vehicule && !b.premiere.isEmpty() && !v.isEmpty() && dans(pile, u"ActivityObjects");
 }
 
 // The extension test of the game's platform: a dot in the last component,
@@ -300,11 +310,35 @@ ContenuActivite lireActivite(QStringView texte)
                 a.servicePrincipal = v.toString();
             else if (est(b.mot, u"Service_Definition") && parent(pile, u"Traffic_Definition"))
                 a.services.append(v.toString());
-        } else if (b.valeurs == 2 && b.vehicule && !b.premiere.isEmpty() && dans(pile, u"ActivityObjects")) {
+        } else if (vehiculeLibre(pile, v)) {
             a.vehiculesLibres.append({b.premiere, v.toString(), est(b.mot, u"EngineData")});
         }
     });
     return a;
+}
+
+QList<qsizetype> lignesVehiculesLibres(QStringView texte)
+{
+    QList<qsizetype> debuts;
+    const bool lisible = parcourir(texte, [&debuts](const QList<Bloc> &pile, QStringView v) {
+        if (vehiculeLibre(pile, v))
+            debuts.append(pile.constLast().debut);
+    });
+    QList<qsizetype> lignes;
+    if (!lisible)
+        return lignes;
+    // Met in the text's order: one walk counts the line ends before each.
+    qsizetype ligne = 0;
+    qsizetype i = 0;
+    for (const qsizetype debut : std::as_const(debuts)) {
+        for (; i < debut; ++i) {
+            if (texte[i] == u'\r' || texte[i] == u'\n')
+                ++ligne;
+        }
+        if (lignes.isEmpty() || lignes.constLast() != ligne)
+            lignes.append(ligne);
+    }
+    return lignes;
 }
 
 ContenuService lireService(QStringView texte)

@@ -63,6 +63,12 @@ ContenuActivite lireActivite(QStringView texte);
 ContenuService lireService(QStringView texte);
 ContenuHoraire lireHoraire(QStringView texte);
 
+// The lines that start a vehicle of a loose consist (its EngineData or
+// WagonData keyword), numbered from 0 with each CR and each LF ending one, as
+// the replacement counts them, in ascending order. Empty when the activity
+// cannot be taken apart: nothing in it may then be changed.
+QList<qsizetype> lignesVehiculesLibres(QStringView texte);
+
 // The consist names of one #consist cell, as written.
 QStringList consistsDeCellule(QStringView cellule);
 

@@ -202,14 +202,15 @@ std::optional<QString> remplacerVehiculeManquant(QWidget &fenetre, QProgressBar 
     try {
         // First how many would change: the confirmation tells it.
         b = executer(true, [](const QString &) { return true; });
-        if (b.changes.isEmpty()) {
-            interaction().information(b.laisses.isEmpty()
+        if (b.changes.isEmpty() && b.activites.isEmpty()) {
+            interaction().information(b.sansLaisses()
                                           ? remplacer(message(63), u"[old]", ancien->texte())
-                                          : lignesBilan(b, nouveau->texte(), QStringLiteral("Msg65")).join(u"\r\n"));
+                                          : lignesBilan(b, nouveau->texte(), Resume::Simulation, true).join(u"\r\n"));
             return std::nullopt;
         }
-        QString question =
-            remplacer(message(b.changes.size() == 1 ? 79 : 62), u"[num]", QString::number(b.changes.size()));
+        const int cle = !b.activites.isEmpty() ? 162 : b.changes.size() == 1 ? 79 : 62;
+        QString question = remplacer(message(cle), u"[num]", QString::number(b.changes.size()));
+        question = remplacer(question, u"[act]", QString::number(b.activites.size()));
         question = remplacer(remplacer(question, u"[old]", ancien->texte()), u"[new]", nouveau->texte());
         if (!interaction().question(question))
             return std::nullopt;
@@ -228,7 +229,7 @@ std::optional<QString> remplacerVehiculeManquant(QWidget &fenetre, QProgressBar 
         signalerEchec(DossierConsists, e);
         return std::nullopt;
     }
-    return lignesBilan(b, nouveau->texte(), QStringLiteral("Msg64")).join(u"\r\n");
+    return lignesBilan(b, nouveau->texte(), Resume::Remplacement, true).join(u"\r\n");
 }
 
 void frmManquants::cmdAnnuler_Click()
@@ -242,11 +243,13 @@ void frmManquants::cmdAnnuler_Click()
         return;
     const QLocale locale; // the language file's, see chargerTraductionsQt()
     const QDateTime quand = s->date.toLocalTime();
-    QString question = remplacer(message(s->consists.size() == 1 ? 80 : 72), u"[old]", s->ancien);
+    const int cle = !s->activites.isEmpty() ? 163 : s->consists.size() == 1 ? 80 : 72;
+    QString question = remplacer(message(cle), u"[old]", s->ancien);
     question = remplacer(question, u"[new]", s->nouveau);
     question = remplacer(question, u"[date]", locale.toString(quand.date(), QLocale::ShortFormat));
     question = remplacer(question, u"[time]", locale.toString(quand.time(), QLocale::ShortFormat));
     question = remplacer(question, u"[num]", QString::number(s->consists.size()));
+    question = remplacer(question, u"[act]", QString::number(s->activites.size()));
     if (!interaction().question(question))
         return;
     occuper(true);
@@ -264,7 +267,7 @@ void frmManquants::cmdAnnuler_Click()
         return;
     }
     occuper(false);
-    apresChangement(lignesBilan(b, {}, QStringLiteral("Msg73")).join(u"\r\n"));
+    apresChangement(lignesBilan(b, {}, Resume::Annulation, true).join(u"\r\n"));
 }
 
 } // namespace corvanel

@@ -1,12 +1,15 @@
 #include "analysis/Remplacement.h"
 
 #include "analysis/Analyse.h"
+#include "analysis/LecteurRoutes.h"
 #include "analysis/MoteurAnalyse.h"
 #include "analysis/Sauvegardes.h"
+#include "analysis/Utilisations.h"
 #include "analysis/Vehicules.h"
 #include "fileops/DossierOuvert.h"
 #include "fileops/SystemeFichiers.h"
 #include "platform/ErreurExecution.h"
+#include "platform/ListeDossier.h"
 #include "platform/Texte.h"
 
 #include <QStringDecoder>
@@ -101,7 +104,8 @@ QString plier(QStringView t)
 
 } // namespace
 
-Substitution substituer(QByteArrayView octets, const CheminVehicule &ancien, const CheminVehicule &nouveau)
+Substitution substituer(QByteArrayView octets, const CheminVehicule &ancien, const CheminVehicule &nouveau,
+                        const QList<qsizetype> *seulement)
 {
     Substitution s;
     const Forme f = reconnaitre(octets);
@@ -119,6 +123,8 @@ Substitution substituer(QByteArrayView octets, const CheminVehicule &ancien, con
 
     QByteArray sortie;
     qsizetype copie = 0; // bytes of `octets` already in `sortie`
+    qsizetype numero = -1;
+    qsizetype suivante = 0; // in `seulement`
     for (qsizetype i = 0; i < unites;) {
         qsizetype j = i;
         while (j < unites && unite(j) != u'\r' && unite(j) != u'\n')
@@ -129,6 +135,14 @@ Substitution substituer(QByteArrayView octets, const CheminVehicule &ancien, con
         const qsizetype debutLigne = f.debut + i * f.unite;
         const QByteArrayView brut = octets.sliced(debutLigne, (j - i) * f.unite);
         i = j + 1;
+        ++numero;
+        if (seulement) {
+            if (suivante >= seulement->size())
+                break;
+            if (seulement->at(suivante) != numero)
+                continue;
+            ++suivante;
+        }
         if (f.codage != Codage::Utf16LE && f.codage != Codage::Utf16BE && !brut.contains("Data"))
             continue;
         QString ligne;
@@ -182,6 +196,49 @@ Substitution substituer(QByteArrayView octets, const CheminVehicule &ancien, con
     return s;
 }
 
+Substitution substituerActivite(QByteArrayView octets, const CheminVehicule &ancien, const CheminVehicule &nouveau)
+{
+    const QString texte = decoderTexte(octets);
+    // Most activities do not name OLD at all: not worth taking apart.
+    if (!texte.contains(ancien.nom, Qt::CaseInsensitive))
+        return {};
+    const QList<qsizetype> lignes = lignesVehiculesLibres(texte);
+    if (lignes.isEmpty())
+        return {};
+    return substituer(octets, ancien, nouveau, &lignes);
+}
+
+QString cheminActivite(const QString &route, const QString &fichier)
+{
+    return QStringLiteral("ROUTES/") + route + QStringLiteral("/ACTIVITIES/") + fichier;
+}
+
+namespace {
+
+struct ActiviteDuJeu {
+    QString route;
+    FichierRoute fichier;
+};
+
+// Every activity of the game's routes, by route then file, letter case
+// ignored, then exactly.
+QList<ActiviteDuJeu> activitesDuJeu(const QString &dossierJeu)
+{
+    QList<ActiviteDuJeu> activites;
+    for (const DossierRoute &r : dossiersRoutes(dossierJeu)) {
+        for (FichierRoute &f : fichiersRoute(r.chemin, u"ACTIVITIES", {QStringLiteral(".act")}))
+            activites.append({r.nom, std::move(f)});
+    }
+    std::stable_sort(activites.begin(), activites.end(), [](const ActiviteDuJeu &a, const ActiviteDuJeu &b) {
+        if (a.route != b.route)
+            return avantSansCasse(a.route, b.route);
+        return avantSansCasse(a.fichier.entree.nom, b.fichier.entree.nom);
+    });
+    return activites;
+}
+
+} // namespace
+
 Bilan remplacer(const DemandeRemplacement &d)
 {
     Bilan b;
@@ -190,7 +247,42 @@ Bilan remplacer(const DemandeRemplacement &d)
     // written into this folder, whatever its path leads to meanwhile.
     const sf::DossierOuvert consists(dossier);
     std::optional<EcrivainSauvegarde> sauvegarde;
+    DossiersActivites dossiersActivites;
     EcrituresConsists ecritures(b, d.battement, consists);
+
+    // Once a file's new bytes are known, consist or activity (`route` not
+    // empty), the same rules: what may leave it, then its backup and its
+    // write. Throws Laisse, or the failure, for a file left.
+    const auto changer = [&](const sf::DossierOuvert &dans, const EntreeDossier &f, const QString &route,
+                             const QByteArray &octets, const Substitution &s) {
+        if (s.intraduisible || s.utf8Invalide)
+            throw Laisse{s.intraduisible ? Motif::Codage : Motif::Utf8Invalide};
+        // A name on disk that no path reaches cannot be written back.
+        if (nomInjoignable(f))
+            throw sf::erreurSysteme(EILSEQ);
+        // A link out of the folder would have the replacement write a file
+        // the game folder does not hold.
+        dans.verifierLien(f.nom);
+        if (sf::lireAttributs(dans.chemin(f.nom)) & (sf::LectureSeule | sf::Cache)) {
+            if (!d.autoriser)
+                throw Laisse{Motif::LectureSeule};
+            if (!d.autoriser(route.isEmpty() ? f.nom : cheminActivite(route, f.nom)))
+                throw Laisse{Motif::Refuse};
+        }
+        if (d.simulation || s.octets == octets) {
+            ecritures.dejaFait(f.nom, route);
+            return;
+        }
+        // Made before the first file is written, never after: a folder that
+        // cannot be made stops the whole replacement.
+        if (!sauvegarde) {
+            sauvegarde.emplace(d.dossierJeu, dossier, d.ancien.texte(), d.nouveau.texte());
+            b.sauvegarde = sauvegarde->dossier();
+            ecritures.sauvegarderDans(&*sauvegarde);
+        }
+        ecritures.ecrire(dans, route, f.nom, octets, s.octets);
+    };
+
     qsizetype total = 0;
     SuiviAnalyse suivi;
     suivi.liste = [&total](qsizetype fichiers) { total = fichiers; };
@@ -199,61 +291,49 @@ Bilan remplacer(const DemandeRemplacement &d)
     suivi.battement = d.battement;
     suivi.consist = [&](const ConsistJuge &c) {
         const EntreeDossier &f = *c.entree;
-        const QString chemin = dossier + f.nom;
-        const auto laisser = [&](Motif m, const QString &detail = {}) { ecritures.laisser({f.nom, m, detail}); };
-        try {
-            if (c.disparu)
-                return;
-            if (c.erreur != 0)
-                throw sf::erreurSysteme(c.erreur);
-            const QByteArray octets = c.octets.toByteArray();
-            const Substitution s = substituer(octets, d.ancien, d.nouveau);
-            if (s.lignes == 0)
-                return;
-            if (s.intraduisible || s.utf8Invalide) {
-                laisser(s.intraduisible ? Motif::Codage : Motif::Utf8Invalide);
-                return;
-            }
-            // A name on disk that no path reaches cannot be written back.
-            if (nomInjoignable(f))
-                throw sf::erreurSysteme(EILSEQ);
-            // A link out of the folder would have the replacement write a
-            // file the game folder does not hold.
-            consists.verifierLien(f.nom);
-            if (sf::lireAttributs(chemin) & (sf::LectureSeule | sf::Cache)) {
-                if (!d.autoriser) {
-                    laisser(Motif::LectureSeule);
+        pourUnFichier(
+            [&] {
+                if (c.disparu)
                     return;
-                }
-                if (!d.autoriser(f.nom)) {
-                    laisser(Motif::Refuse);
-                    return;
-                }
-            }
-            if (d.simulation || s.octets == octets) {
-                ecritures.dejaFait(f.nom);
-                return;
-            }
-            // Made before the first consist is written, never after: a
-            // folder that cannot be made stops the whole replacement.
-            if (!sauvegarde) {
-                sauvegarde.emplace(d.dossierJeu, dossier, d.ancien.texte(), d.nouveau.texte());
-                b.sauvegarde = sauvegarde->dossier();
-                ecritures.sauvegarderDans(&*sauvegarde);
-            }
-            ecritures.ecrire(f.nom, octets, s.octets);
-        } catch (const SauvegardeImpossible &) {
-            throw;
-        } catch (const sf::LienSortant &) {
-            laisser(Motif::LienSortant);
-        } catch (const ErreurExecution &e) {
-            laisser(Motif::Echec, descriptionEchec(e));
-        }
+                if (c.erreur != 0)
+                    throw sf::erreurSysteme(c.erreur);
+                const QByteArray octets = c.octets.toByteArray();
+                const Substitution s = substituer(octets, d.ancien, d.nouveau);
+                if (s.lignes > 0)
+                    changer(consists, f, {}, octets, s);
+            },
+            [&](Motif m, const QString &detail) {
+                ecritures.laisser({f.nom, m, detail});
+            });
     };
     auto moteur = std::make_unique<MoteurAnalyse>(dossier, QString());
     moteur->analyser(Profondeur::Octets, suivi);
-    ecritures.terminer();
     libererSansBloquer(moteur);
+
+    // Then the loose consists, by the same rules.
+    const QList<ActiviteDuJeu> activites = activitesDuJeu(d.dossierJeu);
+    for (qsizetype i = 0; i < activites.size(); ++i) {
+        if (d.avancement)
+            d.avancement(i + 1, activites.size());
+        else if (d.battement)
+            d.battement();
+        const ActiviteDuJeu &a = activites[i];
+        const EntreeDossier &f = a.fichier.entree;
+        pourUnFichier(
+            [&] {
+                int err = 0;
+                const std::optional<QByteArray> octets = octetsDeFichier(a.fichier.dossier, f, err);
+                if (!octets)
+                    throw sf::erreurSysteme(err);
+                const Substitution s = substituerActivite(*octets, d.ancien, d.nouveau);
+                if (s.lignes > 0)
+                    changer(dossiersActivites.ouvrir(a.fichier.dossier), f, a.route, *octets, s);
+            },
+            [&](Motif m, const QString &detail) {
+                ecritures.laisser({cheminActivite(a.route, f.nom), m, detail}, true);
+            });
+    }
+    ecritures.terminer();
     return b;
 }
 

@@ -2,13 +2,16 @@
 
 #include "analysis/Analyse.h"
 #include "analysis/Remplacement.h"
+#include "analysis/Utilisations.h"
 #include "fileops/DossierOuvert.h"
 #include "fileops/SystemeFichiers.h"
+#include "platform/ListeDossier.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
@@ -54,6 +57,23 @@ void creerChemin(const QString &chemin, bool prive = false)
     }
 }
 
+// Each folder of `relatif` below `base` (which exists), for the owner alone.
+void creerDossiersPrives(const QString &base, const QString &relatif)
+{
+    QString chemin = base;
+    for (const QString &composant : relatif.split(u'/')) {
+        chemin += u'/' + composant;
+        if (sf::dossierExiste(chemin))
+            continue;
+        try {
+            sf::creerDossier(chemin, true);
+        } catch (const ErreurExecution &) {
+            if (!sf::dossierExiste(chemin))
+                throw;
+        }
+    }
+}
+
 bool dedans(const QString &chemin, const QString &dossier)
 {
     return !dossier.isEmpty() && (chemin + u'/').startsWith(dossier + u'/', Qt::CaseInsensitive);
@@ -63,7 +83,8 @@ struct ManifesteLu {
     Sauvegarde sauvegarde;
     QString jeu;
     QStringList empreintes;
-    qsizetype nombre = 0; // consists noted
+    QStringList empreintesActivites;
+    qsizetype nombre = 0; // consists and activities noted
     bool annule = false;
 };
 
@@ -81,7 +102,7 @@ std::optional<ManifesteLu> lireManifeste(const QString &dossier, bool detail)
     for (const QByteArray &ligne : f.readAll().split('\n')) {
         // Written compact, keys in order: a consist's line needs no parsing
         // to be counted. Anything else (a line edited by hand) is parsed.
-        if (!tete && !detail && ligne.startsWith("{\"consist\":")) {
+        if (!tete && !detail && (ligne.startsWith("{\"consist\":") || ligne.startsWith("{\"activite\":"))) {
             ++m.nombre;
             continue;
         }
@@ -96,6 +117,16 @@ std::optional<ManifesteLu> lireManifeste(const QString &dossier, bool detail)
             tete = false;
         } else if (o.contains(u"annule")) {
             m.annule = true;
+        } else if (o.contains(u"activite") || o.contains(u"route")) {
+            ++m.nombre;
+            if (detail) {
+                // Its own kind, held to exactly what the replacement writes:
+                // anything more or less is no activity to write.
+                const bool strict = o.size() == 3 && o.value(u"activite").isString() && o.value(u"route").isString() &&
+                                    o.value(u"sha256").isString();
+                m.sauvegarde.activites.append({o.value(u"route").toString(), o.value(u"activite").toString(), strict});
+                m.empreintesActivites.append(o.value(u"sha256").toString());
+            }
         } else {
             ++m.nombre;
             if (detail) {
@@ -134,6 +165,11 @@ QString identiteJeu(const QString &dossierJeu)
     const QFileInfo info(dossierJeu);
     const QString canonique = info.canonicalFilePath();
     return sansBarreFinale(canonique.isEmpty() ? info.absoluteFilePath() : canonique);
+}
+
+bool nomDeRouteSimple(const QString &nom)
+{
+    return nomDeConsistSimple(nom) && !nom.contains(u'\\');
 }
 
 bool nomDeConsistSimple(const QString &nom)
@@ -191,14 +227,18 @@ QList<std::optional<ErreurExecution>> EcrivainSauvegarde::garder(const QList<AGa
     sf::LotEcritures lot;
     QList<qsizetype> prepares;
     for (qsizetype i = 0; i < consists.size(); ++i) {
+        const AGarder &a = consists[i];
+        const QString relatif = a.route.isEmpty() ? a.nom : cheminActivite(a.route, a.nom);
         try {
             if (m_ignoreCasse) {
-                const QString pli = consists[i].nom.normalized(QString::NormalizationForm_C).toCaseFolded();
+                const QString pli = relatif.normalized(QString::NormalizationForm_C).toCaseFolded();
                 if (m_plisGardes.contains(pli))
                     throw sf::erreurSysteme(EEXIST);
                 m_plisGardes.insert(pli);
             }
-            lot.preparer(m_dossier + u'/' + consists[i].nom, consists[i].original, false, true);
+            if (!a.route.isEmpty())
+                creerDossiersPrives(m_dossier, QFileInfo(relatif).path());
+            lot.preparer(m_dossier + u'/' + relatif, a.original, false, true);
             prepares.append(i);
         } catch (const ErreurExecution &e) {
             resultats[i] = e;
@@ -209,8 +249,13 @@ QList<std::optional<ErreurExecution>> EcrivainSauvegarde::garder(const QList<AGa
     for (qsizetype k = 0; k < prepares.size(); ++k) {
         const qsizetype i = prepares[k];
         resultats[i] = places[k];
-        if (!places[k])
-            lignes += ligneJson({{"consist", consists[i].nom}, {"sha256", empreinte(consists[i].nouveau)}});
+        if (places[k])
+            continue;
+        const AGarder &a = consists[i];
+        if (a.route.isEmpty())
+            lignes += ligneJson({{"consist", a.nom}, {"sha256", empreinte(a.nouveau)}});
+        else
+            lignes += ligneJson({{"activite", a.nom}, {"route", a.route}, {"sha256", empreinte(a.nouveau)}});
     }
     // Noted before the consists are written: every consist changed is in
     // the manifest, even if the program stops the next moment.
@@ -234,22 +279,48 @@ EcrituresConsists::EcrituresConsists(Bilan &bilan, std::function<void()> batteme
 
 void EcrituresConsists::ecrire(const QString &nom, QByteArray original, QByteArray nouveau)
 {
-    m_octetsLot += original.size() + nouveau.size();
-    m_lot.append({m_rang++, {nom, std::move(original), std::move(nouveau)}});
+    ecrire(m_consists, {}, nom, std::move(original), std::move(nouveau));
+}
+
+void EcrituresConsists::ecrire(const sf::DossierOuvert &dossier, const QString &route, const QString &nom,
+                               QByteArray original, QByteArray nouveau)
+{
+    ajouter({m_rang++, {nom, std::move(original), std::move(nouveau), route}, &dossier});
+}
+
+void EcrituresConsists::ajouter(Ecriture e)
+{
+    m_octetsLot += e.consist.original.size() + e.consist.nouveau.size();
+    m_lot.append(std::move(e));
     // Enough to make the waits for the disk short, little enough to hold
     // (each file of a lot stays open until the lot is written).
     if (m_lot.size() >= 128 || m_octetsLot >= 32 * 1024 * 1024)
         ecrireLot();
 }
 
-void EcrituresConsists::dejaFait(const QString &nom)
+void EcrituresConsists::dejaFait(const QString &nom, const QString &route)
 {
-    m_changes.append({m_rang++, nom});
+    m_changes.append({m_rang++, !route.isEmpty(), route.isEmpty() ? nom : cheminActivite(route, nom)});
 }
 
-void EcrituresConsists::laisser(ConsistLaisse laisse)
+void EcrituresConsists::laisser(ConsistLaisse laisse, bool activite)
 {
-    m_laisses.append({m_rang++, std::move(laisse)});
+    m_laisses.append({m_rang++, activite, std::move(laisse)});
+}
+
+void pourUnFichier(const std::function<void()> &etape, const std::function<void(Motif, const QString &)> &laisser)
+{
+    try {
+        etape();
+    } catch (const SauvegardeImpossible &) {
+        throw;
+    } catch (const Laisse &l) {
+        laisser(l.motif, {});
+    } catch (const sf::LienSortant &) {
+        laisser(Motif::LienSortant, {});
+    } catch (const ErreurExecution &e) {
+        laisser(Motif::Echec, descriptionEchec(e));
+    }
 }
 
 void EcrituresConsists::ecrireLot()
@@ -261,11 +332,14 @@ void EcrituresConsists::ecrireLot()
     // Every wait for the disk of a lot (backups, manifest, consists) happens
     // off the window's thread: on a busy disk one flush can take longer than
     // the window may stand still.
-    QList<std::pair<qsizetype, ConsistLaisse>> laisses;
-    QList<std::pair<qsizetype, QString>> changes;
+    QList<Laisse> laisses;
+    QList<Change> changes;
+    const auto nomme = [](const Ecriture &e) {
+        return e.consist.route.isEmpty() ? e.consist.nom : cheminActivite(e.consist.route, e.consist.nom);
+    };
     sansBloquer([&] {
-        const auto echec = [&laisses](const Ecriture &e, const ErreurExecution &err) {
-            laisses.append({e.rang, {e.consist.nom, Motif::Echec, descriptionEchec(err)}});
+        const auto echec = [&](const Ecriture &e, const ErreurExecution &err) {
+            laisses.append({e.rang, !e.consist.route.isEmpty(), {nomme(e), Motif::Echec, descriptionEchec(err)}});
         };
         // Without its backup on the disk, a consist is not written.
         if (m_sauvegarde) {
@@ -286,7 +360,7 @@ void EcrituresConsists::ecrireLot()
         QList<const Ecriture *> prepares;
         for (const Ecriture &e : lot) {
             try {
-                ecritures.preparer(m_consists, e.consist.nom, e.consist.nouveau, true);
+                ecritures.preparer(*e.dossier, e.consist.nom, e.consist.nouveau, true);
                 prepares.append(&e);
             } catch (const ErreurExecution &err) {
                 echec(e, err);
@@ -297,7 +371,7 @@ void EcrituresConsists::ecrireLot()
             if (places[k])
                 echec(*prepares[k], *places[k]);
             else
-                changes.append({prepares[k]->rang, prepares[k]->consist.nom});
+                changes.append({prepares[k]->rang, !prepares[k]->consist.route.isEmpty(), nomme(*prepares[k])});
         }
     });
     m_laisses.append(std::move(laisses));
@@ -308,13 +382,13 @@ void EcrituresConsists::terminer()
 {
     if (!m_lot.isEmpty())
         ecrireLot();
-    const auto parRang = [](const auto &a, const auto &b) { return a.first < b.first; };
+    const auto parRang = [](const auto &a, const auto &b) { return a.rang < b.rang; };
     std::stable_sort(m_changes.begin(), m_changes.end(), parRang);
     std::stable_sort(m_laisses.begin(), m_laisses.end(), parRang);
     for (auto &c : m_changes)
-        m_bilan.changes.append(std::move(c.second));
+        (c.activite ? m_bilan.activites : m_bilan.changes).append(std::move(c.nom));
     for (auto &l : m_laisses)
-        m_bilan.laisses.append(std::move(l.second));
+        (l.activite ? m_bilan.activitesLaissees : m_bilan.laisses).append(std::move(l.laisse));
     m_changes.clear();
     m_laisses.clear();
 }
@@ -327,6 +401,53 @@ std::optional<Sauvegarde> derniereSauvegarde(const QString &dossierJeu)
     return m->sauvegarde;
 }
 
+DossiersActivites::DossiersActivites() = default;
+DossiersActivites::~DossiersActivites() = default;
+
+const sf::DossierOuvert &DossiersActivites::ouvrir(const QString &chemin)
+{
+    const auto it = m_ouverts.find(chemin);
+    if (it != m_ouverts.end())
+        return *it->second;
+    // As for the consist folder: another account could swap what it holds
+    // for links while the administrator's command writes there.
+    if (sf::privilegie() && sf::cheminRisque(chemin))
+        throw Laisse{Motif::DossierRisque};
+    std::unique_ptr<sf::DossierOuvert> dossier;
+    try {
+        dossier = std::make_unique<sf::DossierOuvert>(chemin);
+    } catch (const sf::NomDeplace &) {
+        throw sf::LienSortant();
+    }
+    return *m_ouverts.emplace(chemin, std::move(dossier)).first->second;
+}
+
+namespace {
+
+// The ACTIVITIES folder of the route folder named exactly `a.route` (ROUTES
+// and ACTIVITIES in any letter case) that holds the activity `a.fichier`,
+// named exactly; each route's activities listed once.
+std::optional<QString> dossierActivite(const QString &dossierJeu, const ActiviteNotee &a,
+                                       QHash<QString, QList<FichierRoute>> &parRoute)
+{
+    auto it = parRoute.find(a.route);
+    if (it == parRoute.end()) {
+        QList<FichierRoute> fichiers;
+        for (const DossierRoute &r : dossiersRoutes(dossierJeu)) {
+            if (r.nom == a.route)
+                fichiers += fichiersRoute(r.chemin, u"ACTIVITIES", {QStringLiteral(".act")});
+        }
+        it = parRoute.insert(a.route, fichiers);
+    }
+    for (const FichierRoute &f : std::as_const(*it)) {
+        if (f.entree.nom == a.fichier && !nomInjoignable(f.entree))
+            return f.dossier;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 Bilan annulerDernier(const QString &dossierJeu, const QString &dossierConsists, const Autorisation &autoriser,
                      const Avancement &avancement, const Battement &battement)
 {
@@ -336,67 +457,93 @@ Bilan annulerDernier(const QString &dossierJeu, const QString &dossierConsists, 
         return b;
     b.sauvegarde = m->sauvegarde.dossier;
     const sf::DossierOuvert dossier(dossierConsists);
+    DossiersActivites dossiersActivites;
     EcrituresConsists ecritures(b, battement, dossier);
+
+    // Puts one file back as the replacement found it, consist or activity
+    // (`route` not empty, its original at `nomme` in the backup folder),
+    // unless it changed since. Throws Laisse, or the failure, for a file left.
+    const auto restaurer = [&](const sf::DossierOuvert &dans, const QString &route, const QString &nom,
+                               const QString &nomme, const QString &attendue) {
+        QByteArray actuels;
+        try {
+            actuels = dans.lire(nom);
+        } catch (const sf::LienSortant &) {
+            throw;
+        } catch (const ErreurExecution &e) {
+            if (e.numero() != NumErreur::FichierIntrouvable)
+                throw;
+            throw Laisse{Motif::Disparu};
+        }
+        QFile copie(b.sauvegarde + u'/' + nomme);
+        if (!copie.open(QIODevice::ReadOnly))
+            throw ErreurExecution::depuisFichier(copie);
+        QByteArray originaux = copie.readAll();
+        // As it was already: a write that failed, or put back by hand.
+        if (actuels == originaux)
+            return;
+        if (empreinte(actuels) != attendue)
+            throw Laisse{Motif::ModifieDepuis};
+        if (sf::lireAttributs(dans.chemin(nom)) & (sf::LectureSeule | sf::Cache)) {
+            if (!autoriser)
+                throw Laisse{Motif::LectureSeule};
+            if (!autoriser(nomme))
+                throw Laisse{Motif::Refuse};
+        }
+        ecritures.ecrire(dans, route, nom, {}, std::move(originaux));
+    };
+
     const QStringList &consists = m->sauvegarde.consists;
-    for (qsizetype i = 0; i < consists.size(); ++i) {
+    const QList<ActiviteNotee> &activites = m->sauvegarde.activites;
+    const qsizetype total = consists.size() + activites.size();
+    const auto avancer = [&](qsizetype fait) {
         if (avancement)
-            avancement(i + 1, consists.size());
+            avancement(fait, total);
         if (battement)
             battement();
+    };
+    for (qsizetype i = 0; i < consists.size(); ++i) {
+        avancer(i + 1);
         const QString &nom = consists[i];
-        const auto laisser = [&](Motif motif, const QString &detail = {}) { ecritures.laisser({nom, motif, detail}); };
-        // Nothing read or written by a name that could leave the folder.
-        if (!nomDeConsistSimple(nom)) {
-            laisser(Motif::NomRefuse);
-            continue;
-        }
-        try {
-            QByteArray actuels;
-            try {
-                actuels = dossier.lire(nom);
-            } catch (const sf::LienSortant &) {
-                laisser(Motif::LienSortant);
-                continue;
-            } catch (const ErreurExecution &e) {
-                if (e.numero() != NumErreur::FichierIntrouvable)
-                    throw;
-                laisser(Motif::Disparu);
-                continue;
-            }
-            QFile copie(b.sauvegarde + u'/' + nom);
-            if (!copie.open(QIODevice::ReadOnly))
-                throw ErreurExecution::depuisFichier(copie);
-            const QByteArray originaux = copie.readAll();
-            // As it was already: a write that failed, or put back by hand.
-            if (actuels == originaux)
-                continue;
-            if (empreinte(actuels) != m->empreintes[i]) {
-                laisser(Motif::ModifieDepuis);
-                continue;
-            }
-            if (sf::lireAttributs(dossier.chemin(nom)) & (sf::LectureSeule | sf::Cache)) {
-                if (!autoriser) {
-                    laisser(Motif::LectureSeule);
-                    continue;
-                }
-                if (!autoriser(nom)) {
-                    laisser(Motif::Refuse);
-                    continue;
-                }
-            }
-            ecritures.ecrire(nom, {}, originaux);
-        } catch (const ErreurExecution &e) {
-            laisser(Motif::Echec, descriptionEchec(e));
-        }
+        pourUnFichier(
+            [&] {
+                // Nothing read or written by a name that could leave the folder.
+                if (!nomDeConsistSimple(nom))
+                    throw Laisse{Motif::NomRefuse};
+                restaurer(dossier, {}, nom, nom, m->empreintes[i]);
+            },
+            [&](Motif motif, const QString &detail) {
+                ecritures.laisser({nom, motif, detail});
+            });
+    }
+    QHash<QString, QList<FichierRoute>> parRoute;
+    for (qsizetype i = 0; i < activites.size(); ++i) {
+        avancer(consists.size() + i + 1);
+        const ActiviteNotee &a = activites[i];
+        const QString nomme = cheminActivite(a.route, a.fichier);
+        pourUnFichier(
+            [&] {
+                // Only a route's folder and a file of its ACTIVITIES folder:
+                // never a path, which could lead the undo anywhere.
+                if (!a.valide || !nomDeRouteSimple(a.route) || !nomDeRouteSimple(a.fichier))
+                    throw Laisse{Motif::NomRefuse};
+                const std::optional<QString> chemin = dossierActivite(dossierJeu, a, parRoute);
+                if (!chemin)
+                    throw Laisse{Motif::Disparu};
+                restaurer(dossiersActivites.ouvrir(*chemin), a.route, a.fichier, nomme, m->empreintesActivites[i]);
+            },
+            [&](Motif motif, const QString &detail) {
+                ecritures.laisser({nomme, motif, detail}, true);
+            });
     }
     ecritures.terminer();
-    // Undone even with consists left: their original bytes stay in the
-    // backup folder, and the next undo goes on to the replacement before.
+    // Undone even with files left: their original bytes stay in the backup
+    // folder, and the next undo goes on to the replacement before.
     try {
         const QByteArray annule = ligneJson({{"annule", QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)}});
         sansBloquer([&] { sf::ajouterContenu(b.sauvegarde + u'/' + NomManifeste, annule); });
     } catch (const ErreurExecution &) {
-        // Not marked: a second undo finds the consists restored already.
+        // Not marked: a second undo finds the files restored already.
     }
     return b;
 }

@@ -15,7 +15,7 @@ QString avecNombre(int numero, qsizetype n)
     return remplacer(message(numero), u"[num]", QString::number(n));
 }
 
-QString texteLaisse(const ConsistLaisse &l, const QString &nouveau)
+QString texteLaisse(const ConsistLaisse &l, const QString &nouveau, bool activite)
 {
     int numero = 71;
     switch (l.motif) {
@@ -35,13 +35,16 @@ QString texteLaisse(const ConsistLaisse &l, const QString &nouveau)
         numero = 70;
         break;
     case Motif::LienSortant:
-        numero = 120;
+        numero = activite ? 158 : 120;
         break;
     case Motif::NomRefuse:
-        numero = 121;
+        numero = activite ? 159 : 121;
         break;
     case Motif::Disparu:
-        numero = 77;
+        numero = activite ? 160 : 77;
+        break;
+    case Motif::DossierRisque:
+        numero = 161;
         break;
     case Motif::Echec:
         break;
@@ -51,14 +54,29 @@ QString texteLaisse(const ConsistLaisse &l, const QString &nouveau)
     return avecSautsDeLigne(remplacer(t, u"[file]", l.nom));
 }
 
-QStringList lignesBilan(const Bilan &b, const QString &nouveau, const QString &cleResume)
+QStringList lignesBilan(const Bilan &b, const QString &nouveau, Resume resume, bool nommerActivites)
 {
+    // Consists, then activities: changed, then how many left and why.
+    const int consists = resume == Resume::Remplacement ? 64 : resume == Resume::Simulation ? 65 : 73;
+    const int activites = resume == Resume::Remplacement ? 154 : resume == Resume::Simulation ? 155 : 157;
     QStringList lignes;
-    lignes << remplacer(texte(QStringLiteral("Messages"), cleResume), u"[num]", QString::number(b.changes.size()));
+    lignes << avecNombre(consists, b.changes.size());
     if (!b.laisses.isEmpty()) {
         lignes << avecNombre(66, b.laisses.size());
         for (const ConsistLaisse &l : b.laisses)
             lignes << texteLaisse(l, nouveau);
+    }
+    // Said only where some activity names OLD: a game without routes reads
+    // as it always did.
+    if (b.activites.isEmpty() && b.activitesLaissees.isEmpty())
+        return lignes;
+    lignes << avecNombre(activites, b.activites.size());
+    if (nommerActivites)
+        lignes << b.activites;
+    if (!b.activitesLaissees.isEmpty()) {
+        lignes << avecNombre(156, b.activitesLaissees.size());
+        for (const ConsistLaisse &l : b.activitesLaissees)
+            lignes << texteLaisse(l, nouveau, true);
     }
     return lignes;
 }

@@ -12,9 +12,12 @@ namespace corvanel {
 QString message(int numero);
 QString avecNombre(int numero, qsizetype n);
 
-// Texts shared with the window: why a consist was left ("[file]" and, for a
-// replacement, "[new]" filled in), and the summary of a replacement or undo.
-QString texteLaisse(const ConsistLaisse &l, const QString &nouveau);
-QStringList lignesBilan(const Bilan &b, const QString &nouveau, const QString &cleResume);
+// Texts shared with the window: why a consist, or an activity, was left
+// ("[file]" and, for a replacement, "[new]" filled in), and the summary of a
+// replacement, a trial run or an undo. `nommerActivites`: the activities
+// changed are named too (the command line prints them already).
+enum class Resume { Remplacement, Simulation, Annulation };
+QString texteLaisse(const ConsistLaisse &l, const QString &nouveau, bool activite = false);
+QStringList lignesBilan(const Bilan &b, const QString &nouveau, Resume resume, bool nommerActivites = false);
 
 } // namespace corvanel

@@ -9,6 +9,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace corvanel {
 
@@ -197,9 +198,8 @@ const QStringList &extensionsHoraires()
     return extensions;
 }
 
-std::optional<QString> texteDeFichier(const QString &dossier, const EntreeDossier &entree)
+std::optional<QByteArray> octetsDeFichier(const QString &dossier, const EntreeDossier &entree, int &err)
 {
-    int err = 0;
     const std::unique_ptr<QIODevice> source = ouvrirEntree(dossier, entree, err);
     if (!source)
         return std::nullopt;
@@ -207,13 +207,23 @@ std::optional<QString> texteDeFichier(const QString &dossier, const EntreeDossie
     char tampon[64 * 1024];
     for (;;) {
         const qint64 lus = source->read(tampon, sizeof tampon);
-        if (lus < 0)
+        if (lus < 0) {
+            err = EIO;
             return std::nullopt;
+        }
         if (lus == 0)
-            break;
+            return octets;
         octets.append(tampon, lus);
     }
-    return decoderTexte(octets);
+}
+
+std::optional<QString> texteDeFichier(const QString &dossier, const EntreeDossier &entree)
+{
+    int err = 0;
+    const std::optional<QByteArray> octets = octetsDeFichier(dossier, entree, err);
+    if (!octets)
+        return std::nullopt;
+    return decoderTexte(*octets);
 }
 
 QList<HoraireUtilisateur> horairesUtilisant(const QString &dossierJeu, const QStringList &consists,

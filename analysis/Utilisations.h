@@ -74,6 +74,9 @@ const QStringList &extensionsHoraires();
 // The whole text of a route's file, decoded as consists are; none when it
 // cannot be opened or read.
 std::optional<QString> texteDeFichier(const QString &dossier, const EntreeDossier &entree);
+// Its bytes as they are; none, with the errno value in `err`, when it cannot
+// be opened or read.
+std::optional<QByteArray> octetsDeFichier(const QString &dossier, const EntreeDossier &entree, int &err);
 
 // `dossier` and `nom` joined by one separator.
 QString joindre(const QString &dossier, const QString &nom);

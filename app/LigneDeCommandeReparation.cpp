@@ -18,6 +18,15 @@ void dire(std::FILE *f, const QString &texte)
     ecrireConsole(f, texte + u'\n');
 }
 
+// The consists, then the activities whose loose consists named OLD.
+void direChanges(std::FILE *sortie, const Bilan &b)
+{
+    for (const QStringList *noms : {&b.changes, &b.activites}) {
+        for (const QString &nom : *noms)
+            dire(sortie, nom);
+    }
+}
+
 int manquants(std::FILE *sortie, std::FILE *erreurs)
 {
     const QList<VehiculeManquant> lignes = chercherManquants(DossierConsists, DossierTrainset);
@@ -81,15 +90,14 @@ int remplacement(const OptionsReparation &o, std::FILE *sortie, std::FILE *erreu
         dire(erreurs, QStringLiteral("corvanel: ") + remplacer(t, u"[error]", descriptionEchec(e)));
         return SortieInutilisable;
     }
-    for (const QString &nom : std::as_const(b.changes))
-        dire(sortie, nom);
-    if (b.changes.isEmpty() && b.laisses.isEmpty()) {
+    direChanges(sortie, b);
+    if (b.vide()) {
         dire(erreurs, remplacer(message(63), u"[old]", ancien.texte()));
         return SortieInvalides;
     }
-    for (const QString &l : lignesBilan(b, nouveau.texte(), QStringLiteral("Msg%1").arg(o.simulation ? 65 : 64)))
+    for (const QString &l : lignesBilan(b, nouveau.texte(), o.simulation ? Resume::Simulation : Resume::Remplacement))
         dire(erreurs, l);
-    return b.laisses.isEmpty() ? SortieSain : SortieInvalides;
+    return b.sansLaisses() ? SortieSain : SortieInvalides;
 }
 
 int annulation(std::FILE *sortie, std::FILE *erreurs)
@@ -101,11 +109,10 @@ int annulation(std::FILE *sortie, std::FILE *erreurs)
         dire(erreurs, message(74));
         return SortieInvalides;
     }
-    for (const QString &nom : b.changes)
-        dire(sortie, nom);
-    for (const QString &l : lignesBilan(b, {}, QStringLiteral("Msg73")))
+    direChanges(sortie, b);
+    for (const QString &l : lignesBilan(b, {}, Resume::Annulation))
         dire(erreurs, l);
-    return b.laisses.isEmpty() ? SortieSain : SortieInvalides;
+    return b.sansLaisses() ? SortieSain : SortieInvalides;
 }
 
 } // namespace

@@ -69,6 +69,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *donnees, std::size_t t
 
     const ContenuActivite a = lireActivite(texte);
     verifierActivite(a);
+    // The lines a replacement may change: one or more loose vehicles each,
+    // ascending, and none in a text that cannot be taken apart.
+    const QList<qsizetype> lignesLibres = lignesVehiculesLibres(texte);
+    EXIGER(lignesLibres.isEmpty() == a.vehiculesLibres.isEmpty() || !a.lisible);
+    EXIGER(a.lisible || lignesLibres.isEmpty());
+    EXIGER(lignesLibres.size() <= a.vehiculesLibres.size());
+    for (qsizetype i = 1; i < lignesLibres.size(); ++i)
+        EXIGER(lignesLibres[i - 1] < lignesLibres[i]);
     const ContenuService s = lireService(texte);
     EXIGER(s.lisible == a.lisible); // one layout for both
     const ContenuHoraire h = lireHoraire(texte);

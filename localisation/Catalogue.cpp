@@ -132,6 +132,11 @@ QList<EntreeCatalogue> construire()
     ajouterNouvelles(c, M, {"Msg130", "Msg131", "Msg132", "Msg136", "Msg138"});
     ajouterNouvelles(c, M, {"Msg134", "Msg135", "Msg137"}, {"[name]"});
     ajouterNouvelles(c, M, {"Msg139"}, {"[num]", "[blocked]", "[gaps]"});
+    // The replacement in the activities' loose consists, and its undo.
+    ajouterNouvelles(c, M, {"Msg154", "Msg155", "Msg156", "Msg157"}, {"[num]"});
+    ajouterNouvelles(c, M, {"Msg120", "Msg121", "Msg158", "Msg159", "Msg160", "Msg161"}, {"[file]"});
+    ajouterNouvelles(c, M, {"Msg162"}, {"[num]", "[act]", "[old]", "[new]"});
+    ajouterNouvelles(c, M, {"Msg163"}, {"[old]", "[new]", "[date]", "[time]", "[num]", "[act]"});
     ajouterNouvelles(c, QStringLiteral("Form"), {"Form12"});
     ajouterNouvelles(c, QStringLiteral("Button"), {"Button32"});
     ajouterNouvelles(c, QStringLiteral("Menu"), {"Menu207"});

@@ -250,6 +250,10 @@ private slots:
         // An upper-case extension: a consist all the same, for each command.
         const QString ro = bac.ecrire(u"jeu/TRAINS/CONSISTS/ro.CON"_s, consist({"WagonData ( TGV \"800, v2\" )"}));
         bac.ecrire(u"jeu/TRAINS/CONSISTS/a.con"_s, a);
+        // An activity's loose consist names it too: listed after the consists.
+        bac.ecrire(u"jeu/ROUTES/R/ACTIVITIES/x.act"_s,
+                   "Tr_Activity ( ActivityObjects ( ActivityObject ( Train_Config ( TrainCfg ( x\r\n"
+                   "WagonData ( TGV \"800, v2\" )\r\n) ) ) ) )");
         const QString jeu = bac.chemin(u"jeu"_s);
         Sortie s = lancer(bac, {"--missing", jeu});
         QCOMPARE(s.code, 1);
@@ -259,13 +263,13 @@ private slots:
         QFile::setPermissions(ro, QFileDevice::ReadOwner);
         s = lancer(bac, remplacer + QStringList{"--dry-run"});
         QCOMPARE(s.code, 1);
-        QCOMPARE(s.out, QByteArray("a.con\n"));
+        QCOMPARE(s.out, QByteArray("a.con\nROUTES/R/ACTIVITIES/x.act\n"));
         QVERIFY(s.err.contains("ro.CON"));
         QCOMPARE(Bac::lire(bac.chemin(u"jeu/TRAINS/CONSISTS/a.con"_s)), a);
         QFile::setPermissions(ro, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         s = lancer(bac, remplacer);
         QCOMPARE(s.code, 0);
-        QCOMPARE(s.out, QByteArray("a.con\nro.CON\n"));
+        QCOMPARE(s.out, QByteArray("a.con\nro.CON\nROUTES/R/ACTIVITIES/x.act\n"));
         QCOMPARE(Bac::lire(ro), consist({"WagonData ( TGV \"Inoui\" )"}));
         QCOMPARE(lancer(bac, remplacer).code, 1); // none names it now
 
@@ -275,7 +279,7 @@ private slots:
 
         s = lancer(bac, {"--undo", jeu});
         QCOMPARE(s.code, 0);
-        QCOMPARE(s.out, QByteArray("a.con\nro.CON\n"));
+        QCOMPARE(s.out, QByteArray("a.con\nro.CON\nROUTES/R/ACTIVITIES/x.act\n"));
         QCOMPARE(lancer(bac, {"--undo", jeu}).code, 1); // that backup is used up
     }
 

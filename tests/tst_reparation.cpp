@@ -187,6 +187,77 @@ private slots:
         QVERIFY(!QFileInfo::exists(parti));
     }
 
+    // The loose consists of the routes' activities change after the
+    // consists, by route then file in any letter case, byte for byte in
+    // UTF-16 and Windows-1252, each UiD and the vehicle line outside them
+    // kept; a protected one is asked about by its path; one whose backup
+    // cannot be written stays as it was and out of the manifest. The undo
+    // gives every byte back, and leaves one changed since.
+    void activites()
+    {
+        Bac bac;
+        InteractionScriptee seam;
+        const QString jeu = bac.creerJeu();
+        bac.ecrire(u"MSTS/TRAINS/TRAINSET/Neuf/V2.wag"_s);
+        bac.ecrire(u"MSTS/TRAINS/CONSISTS/a.con"_s, "WagonData ( V1 Vieux )");
+        const auto texte = [](const char *vehicule) {
+            return u"SIMISA@@@@@@@@@@JINX0a0t______\r\n\r\nTr_Activity (\r\n\tTr_Activity_Header (\r\n"
+                   "\t\tName ( \"Côte\" )\r\n\t\tWagonData ( V1 Vieux )\r\n\t)\r\n\tTr_Activity_File (\r\n"
+                   "\t\tActivityObjects (\r\n\t\t\tActivityObject (\r\n\t\t\t\tTrain_Config (\r\n"
+                   "\t\t\t\t\tTrainCfg ( libre\r\n\t\t\t\t\t\tWagon (\r\n\t\t\t\t\t\t\t%1\r\n"
+                   "\t\t\t\t\t\t\tUiD ( 7 )\r\n\t\t\t\t\t\t)\r\n\t\t\t\t\t)\r\n\t\t\t\t)\r\n\t\t\t)\r\n\t\t)\r\n\t)\r\n)"_s
+                       .arg(QLatin1String(vehicule));
+        };
+        const QString avant = texte("WagonData ( v1 VIEUX )"), apres = texte("WagonData ( V2 Neuf )");
+        // "Routes" and "Activities" on disk: the backups' "ROUTES/R/ACTIVITIES"
+        // alone holds the fault's text.
+        const QString R = u"MSTS/Routes/R/Activities/"_s;
+        const QString b = bac.ecrire(R + u"b.act"_s, encoder(avant, u"utf16le"_s));
+        const QString w = bac.ecrire(R + u"W.act"_s, encoder(avant, u"utf16le"_s));
+        const QString a = bac.ecrire(u"MSTS/Routes/a/Activities/A.act"_s, encoder(avant, u"ansi"_s));
+        bac.ecrire(u"MSTS/Routes/a/Activities/sans.act"_s, encoder(texte("WagonData ( V1 Autre )"), u"ansi"_s));
+        sf::definirAttributs(a, sf::LectureSeule);
+        QStringList demandes;
+        DemandeRemplacement d;
+        d.dossierJeu = jeu;
+        d.dossierConsists = jeu + u"TRAINS/CONSISTS/"_s;
+        d.ancien = vehicule(u"Vieux/V1.wag"_s);
+        d.nouveau = vehicule(u"Neuf/V2.wag"_s);
+        d.autoriser = [&](const QString &nom) {
+            demandes << nom;
+            return true;
+        };
+        const QStringList noms{"ROUTES/a/ACTIVITIES/A.act", "ROUTES/R/ACTIVITIES/b.act", "ROUTES/R/ACTIVITIES/W.act"};
+        d.simulation = true;
+        QCOMPARE(remplacer(d).activites, noms);
+
+        d.simulation = false;
+        sf::injecterPanne(sf::Operation::Ecriture, u"ROUTES/R/ACTIVITIES/W.act"_s, ENOSPC, 3);
+        Bilan bilan = remplacer(d);
+        QCOMPARE(bilan.changes, QStringList{u"a.con"_s});
+        QCOMPARE(bilan.activites, noms.first(2));
+        QCOMPARE(bilan.activitesLaissees.size(), 1);
+        QCOMPARE(bilan.activitesLaissees[0].nom, noms[2]);
+        QCOMPARE(demandes, (QStringList{noms[0], noms[0]}));
+        QCOMPARE(Bac::lire(a), encoder(apres, u"ansi"_s));
+        QCOMPARE(Bac::lire(b), encoder(apres, u"utf16le"_s));
+        QCOMPARE(Bac::lire(w), encoder(avant, u"utf16le"_s));
+        QVERIFY(sf::lireAttributs(a) & sf::LectureSeule);
+        QVERIFY(!Bac::lire(bilan.sauvegarde + u"/manifest.jsonl"_s).contains("W.act"));
+        sf::retirerPannes();
+
+        Bilan annule = annulerDernier(jeu, d.dossierConsists, d.autoriser);
+        QCOMPARE(annule.activites, noms.first(2));
+        QCOMPARE(Bac::lire(a), encoder(avant, u"ansi"_s));
+        QCOMPARE(Bac::lire(b), encoder(avant, u"utf16le"_s));
+
+        QCOMPARE(remplacer(d).activites, noms);
+        bac.ecrire(R + u"b.act"_s, "edited by hand");
+        annule = annulerDernier(jeu, d.dossierConsists, d.autoriser);
+        QCOMPARE(annule.activitesLaissees, (QList<ConsistLaisse>{{noms[1], Motif::ModifieDepuis, {}}}));
+        QCOMPARE(Bac::lire(w), encoder(avant, u"utf16le"_s));
+    }
+
     // A backups folder that ignores letter case holds one backup for "a.con"
     // and "A.con": the second consist is left as it was rather than
     // rewritten with no way back, and the undo restores the first byte for
@@ -333,12 +404,24 @@ private slots:
             if (s1.isEmpty())
                 s1 = chemin;
         }
-        // C.act, sound, comes first on disk: the grid puts it last.
+        // C.act, sound, comes first on disk: the grid puts it last. B.act's
+        // loose consist names the wagon C2 misses too.
+        QString b;
+        QByteArray bAvant;
         for (const auto &[activite, service] : {std::pair{"C.act", "S3"}, {"B.act", "S2"}, {"A.act", "S1"}}) {
-            s.bac.ecrire(R + u"ACTIVITIES/"_s + QLatin1String(activite),
-                         "SIMISA@@@@@@@@@@JINX0a0t______\r\n\r\nTr_Activity (\r\n\tTr_Activity_Header (\r\n"
-                         "\t\tPathID ( P )\r\n\t)\r\n\tTr_Activity_File (\r\n\t\tPlayer_Service_Definition ( " +
-                             QByteArray(service) + "\r\n\t\t\tUiD ( 0 )\r\n\t\t)\r\n\t)\r\n)\r\n");
+            const QByteArray libre = qstrcmp(activite, "B.act")
+                                         ? QByteArray()
+                                         : "\t\tActivityObjects (\r\n\t\t\tActivityObject (\r\n"
+                                           "\t\t\t\tTrain_Config ( TrainCfg ( libre\r\n"
+                                           "\t\t\t\t\tWagon (\r\n\t\t\t\t\t\tWagonData ( w set )\r\n"
+                                           "\t\t\t\t\t\tUiD ( 3 ) ) ) ) ) )\r\n";
+            const QByteArray octets =
+                "SIMISA@@@@@@@@@@JINX0a0t______\r\n\r\nTr_Activity (\r\n\tTr_Activity_Header (\r\n"
+                "\t\tPathID ( P )\r\n\t)\r\n\tTr_Activity_File (\r\n\t\tPlayer_Service_Definition ( " +
+                QByteArray(service) + "\r\n\t\t\tUiD ( 0 )\r\n\t\t)\r\n" + libre + "\t)\r\n)\r\n";
+            const QString chemin = s.bac.ecrire(R + u"ACTIVITIES/"_s + QLatin1String(activite), octets);
+            if (!libre.isEmpty())
+                std::tie(b, bAvant) = std::pair{chemin, octets};
         }
         QStringList grille, detail, choix;
         QList<int> etats; // Replace with... and Open enabled, as the steps go
@@ -388,13 +471,22 @@ private slots:
                                       "R|A.act|" + bloque + "|1", "R|B.act|" + sain + "|0", "R|C.act|" + sain + "|0"}));
         QCOMPARE(etats, (QList<int>{0, 1, 1, 0}));
         QCOMPARE(detail, (QStringList{"CONSISTS/C1.con", s.M("Msg130"), s.M("Msg134").replace(u"[name]"_s, u"S1"_s),
-                                      "Set/W.wag", s.M("Msg131"), s.M("Msg135").replace(u"[name]"_s, u"C2.con"_s)}));
+                                      "Set/W.wag", s.M("Msg131"),
+                                      s.M("Msg135").replace(u"[name]"_s, u"C2.con"_s) + u"; "_s + s.M("Msg136")}));
         QCOMPARE(s.seam.demarrages.size(), 1);
         QCOMPARE(s.seam.demarrages[0].arguments, QStringList{s1});
         QCOMPARE(s.seam.messages.size(), 2);
+        QCOMPARE(s.seam.messages[0].texte, s.M("Msg162")
+                                               .replace(u"%n"_s, u"\r\n"_s)
+                                               .replace(u"[num]"_s, u"1"_s)
+                                               .replace(u"[act]"_s, u"1"_s)
+                                               .replace(u"[old]"_s, u"Set/W.wag"_s)
+                                               .replace(u"[new]"_s, u"Neuf/W.wag"_s));
+        QVERIFY(s.seam.messages[1].texte.contains(u"\r\nROUTES/R/ACTIVITIES/B.act"_s));
         // The same file found elsewhere comes first in the chooser.
         QCOMPARE(choix, QStringList{"Neuf/W.wag"});
         QCOMPARE(Bac::lire(c2), QByteArray("EngineData ( Loco Set )\r\nWagonData ( W Neuf )\r\n"));
+        QCOMPARE(Bac::lire(b), bAvant.replace("w set", "W Neuf"));
     }
 
     // While the routes are read the window answers but cannot be closed, by

@@ -2,6 +2,7 @@
 // in every encoding, letter case and spelling the game accepts, and the effect
 // Open Rails gives each missing thing.
 #include "analysis/LecteurRoutes.h"
+#include "analysis/Remplacement.h"
 #include "analysis/Routes.h"
 #include "support/Essai.h"
 
@@ -280,6 +281,39 @@ private slots:
     {
         auto [cellule, noms] = donnees<QString, QStringList>("cellule", "noms");
         QCOMPARE(consistsDeCellule(cellule), noms);
+    }
+
+    void remplacementLibre_data()
+    {
+        colonnes<QString, QString>("codage", "fin");
+        for (const char *codage : {"utf16le", "utf16be", "utf8", "ansi"}) {
+            for (const auto &[nom, fin] : {std::pair{"CR LF", "\r\n"}, {"LF", "\n"}, {"CR", "\r"}})
+                QTest::newRow(qPrintable(QLatin1String(codage) + u' ' + QLatin1String(nom)))
+                    << QString::fromLatin1(codage) << QString::fromLatin1(fin);
+        }
+    }
+
+    // The replacement reaches the loose consists' vehicle lines alone, in
+    // every encoding and line end: the same line in the header, or in a
+    // comment among them, and every UiD stay as they were; so does an
+    // activity that cannot be taken apart.
+    void remplacementLibre()
+    {
+        auto [codage, fin] = donnees<QString, QString>("codage", "fin");
+        const QString ailleurs = u"\t\tName ( \"Côte (1)\" )\r\n\t\tWagonData ( V1 Vieux )"_s;
+        const auto texte = [&](const QString &vehicule) {
+            QString t =
+                decoderTexte(activite(ailleurs, objets({u"WagonData ( Autre Vieux )"_s, vehicule,
+                                                        u"comment (\r\nWagonData ( v1 vieux )\r\n)"_s, vehicule})));
+            return t.replace(u"\r\n"_s, fin).chopped(fin.size()); // no end to its last line
+        };
+        const CheminVehicule ancien = *analyserCheminVehicule(u"Vieux/V1.wag"_s);
+        const CheminVehicule nouveau = *analyserCheminVehicule(u"Neuf/V2.wag"_s);
+        const QByteArray avant = encoder(texte(u"WagonData ( \"v1\" VIEUX )"_s), codage);
+        const Substitution s = substituerActivite(avant, ancien, nouveau);
+        QCOMPARE(s.lignes, 2);
+        QCOMPARE(s.octets, encoder(texte(u"WagonData ( \"V2\" Neuf )"_s), codage));
+        QCOMPARE(substituerActivite(avant.chopped(codage.startsWith(u"utf16") ? 4 : 2), ancien, nouveau).lignes, 0);
     }
 
     // Before a delete or a move: the timetables whose trains use a consist

@@ -21,6 +21,9 @@ namespace {
 
 // Names a vehicle no trainset holds: every scan lists it as invalid.
 const QByteArray Invalide = "WagonData ( V1 Vieux )\r\n";
+// An activity whose loose consist names it.
+const QByteArray Libre = "Tr_Activity ( ActivityObjects ( ActivityObject ( Train_Config ( TrainCfg ( x\r\n"
+                         "WagonData ( V1 Vieux )\r\nUiD ( 1 ) ) ) ) ) )\r\n";
 
 QFileDevice::Permissions droits(const QString &chemin)
 {
@@ -105,7 +108,8 @@ private slots:
     {
         // risque: "0777" the game folder writable by all; "lien" the game
         // folder reached through a link another account owns; "destination"
-        // the move's destination writable by all. privilegie: the layer's
+        // the move's destination writable by all; "activites" a route's
+        // ACTIVITIES folder writable by all. privilegie: the layer's
         // answer. refuse: the command must refuse (else it works).
         colonnes<QString, QString, bool, bool>("commande", "risque", "privilegie", "refuse");
         const auto ligne = [](const QString &commande, const char *risque, bool privilegie, bool refuse) {
@@ -119,6 +123,7 @@ private slots:
         ligne(u"remplacer"_s, "0777", false, false);
         ligne(u"supprimer"_s, "lien", true, true);
         ligne(u"remplacer"_s, "lien", true, true);
+        ligne(u"remplacer"_s, "activites", true, false); // the consists changed, that activity left
         ligne(u"deplacer"_s, "destination", true, true);
     }
 
@@ -139,6 +144,11 @@ private slots:
             QVERIFY(::lchown(QFile::encodeName(nomme).constData(), 4242, 4242) == 0);
             s.utiliserJeu(nomme);
             compte = u"4242"_s;
+        }
+        QString activite;
+        if (risque == u"activites") {
+            activite = s.bac.ecrire(u"MSTS/ROUTES/R/ACTIVITIES/x.act"_s, Libre);
+            QVERIFY(::chmod(QFile::encodeName(QFileInfo(activite).path()).constData(), 0777) == 0);
         }
         const QString destination = s.bac.creerDossier(u"destination"_s);
         if (risque == u"destination") {
@@ -187,7 +197,12 @@ private slots:
             if (commande == u"supprimer")
                 QVERIFY(!QFileInfo::exists(s.consists() + u"a.con"_s));
             if (commande == u"remplacer")
-                QCOMPARE(code, 0);
+                QCOMPARE(code, activite.isEmpty() ? 0 : 1);
+            if (!activite.isEmpty()) {
+                QCOMPARE(Bac::lire(activite), Libre);
+                const QString laisse = remplacer(s.M("Msg161"), u"[file]", u"ROUTES/R/ACTIVITIES/x.act"_s);
+                QVERIFY(QString::fromUtf8(erreurs).contains(laisse));
+            }
             return;
         }
         if (commande == u"remplacer" || commande == u"annuler") {
@@ -319,8 +334,14 @@ private slots:
         QVERIFY(QFile::link(
             QString(cible).replace(u"{B}"_s, s.bac.chemin()).replace(u"{C}"_s, QDir::cleanPath(consists)), lien));
         const QString vise = QFileInfo(lien).canonicalFilePath();
+        // An activity linking out of its ACTIVITIES folder is left alike.
+        const QString dehorsActivite = s.bac.ecrire(u"dehors.act"_s, Libre);
+        s.bac.creerDossier(u"MSTS/ROUTES/R/ACTIVITIES"_s);
+        QVERIFY(QFile::link(dehorsActivite, s.jeu + u"ROUTES/R/ACTIVITIES/l.act"_s));
 
         const Bilan b = s.remplacerV1();
+        QCOMPARE(b.activitesLaissees, (QList<ConsistLaisse>{{u"ROUTES/R/ACTIVITIES/l.act"_s, Motif::LienSortant, {}}}));
+        QCOMPARE(Bac::lire(dehorsActivite), Libre);
         const QByteArray nouveau = "WagonData ( V2 Neuf )\r\n";
         QVERIFY(QFileInfo(lien).isSymLink());
         QCOMPARE(Bac::lire(dehors), Invalide);
@@ -342,23 +363,35 @@ private slots:
 
     void manifeste_data()
     {
-        colonnes<QString>("nom");
-        QTest::newRow("up and out") << u"../../../dehors.con"_s;
-        QTest::newRow("down then out") << u"sous/../../../../dehors.con"_s;
-        QTest::newRow("dot-dot") << u".."_s;
-        QTest::newRow("dot") << u"."_s;
+        // champ: what the manifest gives `nom` in place of: the consist
+        // ("a.con"), the activity's route ("R") or file ("x.act"); "cle": a
+        // key more on the activity's line.
+        colonnes<QString, QString>("champ", "nom");
+        QTest::newRow("up and out") << u"a.con"_s << u"../../../dehors.con"_s;
+        QTest::newRow("down then out") << u"a.con"_s << u"sous/../../../../dehors.con"_s;
+        QTest::newRow("dot-dot") << u"a.con"_s << u".."_s;
+        QTest::newRow("dot") << u"a.con"_s << u"."_s;
+        QTest::newRow("activity: route up") << u"R"_s << u"../x"_s;
+        QTest::newRow("activity: route, backslashes") << u"R"_s << u"..\\..\\R"_s;
+        QTest::newRow("activity: file a path") << u"x.act"_s << u"../../../x/ACTIVITIES/x.act"_s;
+        QTest::newRow("activity: a key more") << u"cle"_s << u"x.act"_s;
     }
 
     // The undo takes only bare names from its manifest: a path is refused,
-    // nothing read or written through it. Backups are the user's alone.
+    // nothing read or written through it; an activity only as a route's
+    // folder and a file, each bare, and nothing else on its line. Backups are
+    // the user's alone.
     void manifeste()
     {
-        auto [nom] = donnees<QString>("nom");
+        auto [champ, nom] = donnees<QString, QString>("champ", "nom");
         Scene s;
         const QString donnees = s.bac.chemin(u"donnees"_s);
         qputenv("XDG_DATA_HOME", QFile::encodeName(donnees));
+        const QString activite = s.bac.ecrire(u"MSTS/ROUTES/R/ACTIVITIES/x.act"_s, Libre);
         const Bilan b = s.remplacerV1();
         QCOMPARE(b.changes, QStringList{u"a.con"_s});
+        QCOMPARE(b.activites, QStringList{u"ROUTES/R/ACTIVITIES/x.act"_s});
+        QCOMPARE(droits(b.sauvegarde + u"/ROUTES/R/ACTIVITIES"_s), Prive | QFileDevice::ExeOwner);
         const QString racine = donnees + u"/Corvanel/backups"_s;
         QCOMPARE(droits(racine), Prive | QFileDevice::ExeOwner);
         QCOMPARE(droits(b.sauvegarde), Prive | QFileDevice::ExeOwner);
@@ -368,28 +401,37 @@ private slots:
         // A file of that name outside holding what the replacement wrote, and
         // an "original" for it beside the backup folder: all an undo that
         // followed the path would need to overwrite it.
-        const QByteArray ecrit = Bac::lire(s.consists() + u"a.con"_s);
-        const QString dehors = QDir::cleanPath(s.consists() + nom);
-        const bool fichier = nom.endsWith(u".con");
-        if (fichier) {
+        const bool consist = champ == u"a.con";
+        const QByteArray ecrit = Bac::lire(consist ? s.consists() + u"a.con"_s : activite);
+        const QString route = champ == u"R" ? nom : u"R"_s, fichier = champ == u"x.act" ? nom : u"x.act"_s;
+        const QString relatif = consist ? u"TRAINS/CONSISTS/"_s + nom : cheminActivite(route, fichier);
+        const QString dehors = QDir::cleanPath(s.jeu + relatif);
+        const bool place = nom.endsWith(u".con") || !consist;
+        if (place) {
             s.bac.ecrire(QDir(s.bac.chemin()).relativeFilePath(dehors), ecrit);
-            s.bac.ecrire(QDir(s.bac.chemin()).relativeFilePath(QDir::cleanPath(b.sauvegarde + u'/' + nom)), "original");
+            const QString copie = b.sauvegarde + u'/' + (consist ? nom : relatif);
+            s.bac.ecrire(QDir(s.bac.chemin()).relativeFilePath(QDir::cleanPath(copie)), "original");
         }
-        const QString sha = QString::fromLatin1(QCryptographicHash::hash(ecrit, QCryptographicHash::Sha256).toHex());
         QByteArray manifeste = Bac::lire(b.sauvegarde + u"/manifest.jsonl"_s);
-        manifeste.replace("\"a.con\"", QJsonDocument(QJsonArray{nom}).toJson(QJsonDocument::Compact).mid(1).chopped(1));
+        if (champ == u"cle")
+            manifeste.replace("\"route\":", "\"consist\":\"a.con\",\"route\":");
+        else
+            manifeste.replace('"' + champ.toUtf8() + '"',
+                              QJsonDocument(QJsonArray{nom}).toJson(QJsonDocument::Compact).mid(1).chopped(1));
         QFile f(b.sauvegarde + u"/manifest.jsonl"_s);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(manifeste);
         f.close();
 
         const Bilan u = annulerDernier(s.jeu, s.consists());
-        QCOMPARE(u.changes, QStringList());
-        QCOMPARE(u.laisses, (QList<ConsistLaisse>{{nom, Motif::NomRefuse, {}}}));
-        if (fichier)
+        const QList<ConsistLaisse> refus{{consist ? nom : cheminActivite(route, fichier), Motif::NomRefuse, {}}};
+        QCOMPARE(consist ? u.laisses : u.activitesLaissees, refus);
+        QCOMPARE(consist ? u.changes : u.activites, QStringList());
+        if (place)
             QCOMPARE(Bac::lire(dehors), ecrit);
-        QCOMPARE(Bac::lire(s.consists() + u"a.con"_s), ecrit);
-        QCOMPARE(texteLaisse(u.laisses[0], {}), avecSautsDeLigne(remplacer(s.M("Msg121"), u"[file]", nom)));
+        QCOMPARE(Bac::lire(consist ? s.consists() + u"a.con"_s : activite), ecrit);
+        QCOMPARE(texteLaisse(refus[0], {}, !consist),
+                 avecSautsDeLigne(remplacer(s.M(consist ? "Msg121" : "Msg159"), u"[file]", refus[0].nom)));
     }
 };
 
