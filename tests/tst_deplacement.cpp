@@ -386,7 +386,7 @@ private slots:
         QCOMPARE(s.etats(noms), etats);
         // No half-written file beside them.
         QCOMPARE(QDir(s.destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
-                 etats[1] == u'L' ? QStringList{noms[0], noms[2]} : noms);
+                 (etats[1] == u'L' ? QStringList{noms[0], noms[2]} : noms));
         if (panne == u"dossier")
             QCOMPARE(Bac::lire(dedans), QByteArray("garde"));
     }
