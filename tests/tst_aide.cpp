@@ -5,6 +5,7 @@
 #include "analysis/frmRapportDetaille.h"
 #include "analysis/frmRoutes.h"
 #include "app/frmParcourir1.h"
+#include "fileops/frmDemander.h"
 #include "fileops/frmDeplacerVers.h"
 #include "fileops/frmNouveauDossier.h"
 #include "fileops/frmProprietesFichier.h"
@@ -91,12 +92,12 @@ private slots:
     void touchesDAcces_data()
     {
         colonnes<QString>("langue");
-        QTest::newRow("français") << Francais;
-        QTest::newRow("anglais") << Anglais;
+        for (const QString &nom : QDir(Bac::dossierLangSource()).entryList({u"*.lng"_s}, QDir::Files))
+            QTest::newRow(qPrintable(nom)) << nom;
     }
 
-    // Alt and a letter reach one control in every window, in each language;
-    // the buttons without a word have a tip.
+    // Alt and a letter reach one control in every window, in each language
+    // file that ships; the buttons without a word have a tip.
     void touchesDAcces()
     {
         const auto [langue] = donnees<QString>("langue");
@@ -107,12 +108,13 @@ private slots:
         frmChoixVehicule choix(u"Vieux/V1.wag"_s, {}, {u"Neuf/V2.wag"_s});
         frmDeplacerVers destination(*s.f);
         frmNouveauDossier nouveau(destination);
+        frmDemander remplacement(*s.f, destination);
         frmProprietesFichier proprietes;
         frmParcourir1 jeu;
         frmParcourir2 programme;
         for (const QWidget *w :
              std::initializer_list<const QWidget *>{s.f.get(), &rapport, &manquants, &routes, &choix, &destination,
-                                                    &nouveau, &proprietes, &jeu, &programme})
+                                                    &nouveau, &remplacement, &proprietes, &jeu, &programme})
             QVERIFY2(touchesEnDouble(*w).isEmpty(),
                      qPrintable(w->metaObject()->className() + u" "_s + touchesEnDouble(*w).join(u"; "_s)));
         // The buttons that show only a letter say what they do, in the same language.
@@ -154,7 +156,6 @@ private slots:
     void imagesDesDocuments()
     {
         const auto [langue] = donnees<QString>("langue");
-        const QString code = langue == Anglais ? u"en"_s : u"fr"_s;
         const QString racine = QStringLiteral(CORVANEL_SOURCE_DIR "/");
         const auto lire = [](const QString &chemin) {
             QFile f(chemin);
@@ -163,6 +164,8 @@ private slots:
         Scene s(langue);
         const QString aide = lire(racine + s.L("Language", "HelpFile"));
         const QString faq = lire(racine + s.L("Language", "FAQFile"));
+        // Its pictures' folder is named as the help file ends: "aide-fr.html".
+        const QString code = QFileInfo(s.L("Language", "HelpFile")).baseName().section(u'-', -1);
         QVERIFY(!aide.isEmpty() && !faq.isEmpty());
         const QString dossier = u"images/"_s + code + u'/';
         QSet<QString> montrees;
