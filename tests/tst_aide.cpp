@@ -149,7 +149,8 @@ private slots:
 
     void imagesDesDocuments_data() { touchesDAcces_data(); }
 
-    // Every picture the help and the FAQ show exists, in their language, with
+    // The documents each language file names ship with the program. Every
+    // picture the help and the FAQ show exists, in their language, with
     // its alt text; every picture made for that language is shown; and every
     // window the screenshot program draws for the help has its picture there
     // (after a new window: scripts/screenshots --doc).
@@ -166,7 +167,7 @@ private slots:
         const QString faq = lire(racine + s.L("Language", "FAQFile"));
         // Its pictures' folder is named as the help file ends: "aide-fr.html".
         const QString code = QFileInfo(s.L("Language", "HelpFile")).baseName().section(u'-', -1);
-        QVERIFY(!aide.isEmpty() && !faq.isEmpty());
+        QVERIFY(!aide.isEmpty() && !faq.isEmpty() && QFile::exists(racine + s.L("Language", "HisFile")));
         const QString dossier = u"images/"_s + code + u'/';
         QSet<QString> montrees;
         static const QRegularExpression img(u"<img ([^>]*)>"_s);

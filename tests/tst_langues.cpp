@@ -78,12 +78,6 @@ private slots:
                 QVERIFY2(e.marques.contains(trouvee), qPrintable(ou + " holds " + trouvee + ", which nobody fills"));
             }
         }
-
-        // The documents it names ship with the program.
-        for (const char *cle : {"HelpFile", "FAQFile", "HisFile"}) {
-            const QString doc = lireCleIniFichier(chemin, u"Language", QString::fromLatin1(cle));
-            QVERIFY2(QFile::exists(QStringLiteral(CORVANEL_SOURCE_DIR "/") + doc), qPrintable(doc));
-        }
     }
 
     void lecture_data()
