@@ -5,6 +5,7 @@
 #include "analysis/frmRapportDetaille.h"
 #include "analysis/frmRoutes.h"
 #include "app/frmParcourir1.h"
+#include "fileops/frmDemander.h"
 #include "fileops/frmDeplacerVers.h"
 #include "fileops/frmNouveauDossier.h"
 #include "fileops/frmProprietesFichier.h"
@@ -91,12 +92,12 @@ private slots:
     void touchesDAcces_data()
     {
         colonnes<QString>("langue");
-        QTest::newRow("français") << Francais;
-        QTest::newRow("anglais") << Anglais;
+        for (const QString &nom : QDir(Bac::dossierLangSource()).entryList({u"*.lng"_s}, QDir::Files))
+            QTest::newRow(qPrintable(nom)) << nom;
     }
 
-    // Alt and a letter reach one control in every window, in each language;
-    // the buttons without a word have a tip.
+    // Alt and a letter reach one control in every window, in each language
+    // file that ships; the buttons without a word have a tip.
     void touchesDAcces()
     {
         const auto [langue] = donnees<QString>("langue");
@@ -107,18 +108,18 @@ private slots:
         frmChoixVehicule choix(u"Vieux/V1.wag"_s, {}, {u"Neuf/V2.wag"_s});
         frmDeplacerVers destination(*s.f);
         frmNouveauDossier nouveau(destination);
+        frmDemander remplacement(*s.f, destination);
         frmProprietesFichier proprietes;
         frmParcourir1 jeu;
         frmParcourir2 programme;
         for (const QWidget *w :
              std::initializer_list<const QWidget *>{s.f.get(), &rapport, &manquants, &routes, &choix, &destination,
-                                                    &nouveau, &proprietes, &jeu, &programme})
+                                                    &nouveau, &remplacement, &proprietes, &jeu, &programme})
             QVERIFY2(touchesEnDouble(*w).isEmpty(),
                      qPrintable(w->metaObject()->className() + u" "_s + touchesEnDouble(*w).join(u"; "_s)));
         // The buttons that show only a letter say what they do, in the same language.
         QCOMPARE(s.f->cmdSelectionner[0]->toolTip(), s.L(u"ToolTip"_s, u"ToolTip01"_s));
         QCOMPARE(s.f->cmdSelectionner[1]->toolTip(), s.L(u"ToolTip"_s, u"ToolTip02"_s));
-        QVERIFY(!s.f->cmdSelectionner[0]->toolTip().isEmpty());
     }
 
     void aPropos_data()
@@ -146,20 +147,16 @@ private slots:
         QCOMPARE(m, (Message{m.texte, Boutons::OK, Icone::Information, s.L("Form", "Form04")}));
     }
 
-    void imagesDesDocuments_data()
-    {
-        colonnes<QString, QString>("langue", "code");
-        QTest::newRow("français") << Francais << "fr";
-        QTest::newRow("anglais") << Anglais << "en";
-    }
+    void imagesDesDocuments_data() { touchesDAcces_data(); }
 
-    // Every picture the help and the FAQ show exists, in their language, with
+    // The documents each language file names ship with the program. Every
+    // picture the help and the FAQ show exists, in their language, with
     // its alt text; every picture made for that language is shown; and every
     // window the screenshot program draws for the help has its picture there
     // (after a new window: scripts/screenshots --doc).
     void imagesDesDocuments()
     {
-        auto [langue, code] = donnees<QString, QString>("langue", "code");
+        const auto [langue] = donnees<QString>("langue");
         const QString racine = QStringLiteral(CORVANEL_SOURCE_DIR "/");
         const auto lire = [](const QString &chemin) {
             QFile f(chemin);
@@ -168,7 +165,9 @@ private slots:
         Scene s(langue);
         const QString aide = lire(racine + s.L("Language", "HelpFile"));
         const QString faq = lire(racine + s.L("Language", "FAQFile"));
-        QVERIFY(!aide.isEmpty() && !faq.isEmpty());
+        // Its pictures' folder is named as the help file ends: "aide-fr.html".
+        const QString code = QFileInfo(s.L("Language", "HelpFile")).baseName().section(u'-', -1);
+        QVERIFY(!aide.isEmpty() && !faq.isEmpty() && QFile::exists(racine + s.L("Language", "HisFile")));
         const QString dossier = u"images/"_s + code + u'/';
         QSet<QString> montrees;
         static const QRegularExpression img(u"<img ([^>]*)>"_s);
@@ -412,8 +411,7 @@ private slots:
             s.f->mnuEditeurFichiers->trigger();
         };
 
-        // An editor in use: the user is asked first, and No keeps it.
-        s.seam.repondre(Reponse::Non);
+        // An editor in use: the user is asked first, and No (unanswered) keeps it.
         s.f->mnuEditeurFichiers->trigger();
         QCOMPARE(s.seam.messages, (QList<Message>{{u"L'éditeur de fichiers actuel est :\r\n"_s + editeur +
                                                        u"\r\n\r\nVoulez-vous en choisir un autre ?"_s,

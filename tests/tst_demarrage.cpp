@@ -30,18 +30,6 @@ class TstDemarrage : public QObject {
     Q_OBJECT
 
 private slots:
-    // --lang gives the window its language for this run; the user's own
-    // choice stays in the settings.
-    void langueDuLancement()
-    {
-        Depart s;
-        s.reglerLangue(Francais);
-        const auto f = s.demarrer(s.bac.creerJeu(), u"crv-1.0.7-english.lng"_s);
-        QVERIFY(f);
-        QCOMPARE(f->cmdRechercher->text(), u"&Search"_s);
-        QCOMPARE(s.langueReglee(), Francais);
-    }
-
     void aucunFichierDeLangue()
     {
         Depart s;
@@ -58,11 +46,15 @@ private slots:
 
     void dossierDuJeu_data()
     {
-        QTest::addColumn<QString>("suffixe");
-        QTest::newRow("sans séparateur final") << QString();
-        QTest::newRow("avec") << u"/"_s;
-        QTest::newRow("doublé") << u"//"_s;
-        QTest::newRow("retenu, sans registre") << u"<retenu>"_s;
+        // lancement: --lang
+        colonnes<QString, QString>("suffixe", "lancement");
+        QTest::newRow("sans séparateur final") << QString() << QString();
+        QTest::newRow("avec") << u"/"_s << QString();
+        QTest::newRow("doublé") << u"//"_s << QString();
+        QTest::newRow("retenu, sans registre") << u"<retenu>"_s << QString();
+        // The window's language for this run only: the setting stays as the
+        // user left it.
+        QTest::newRow("--lang") << u"/"_s << u"crv-1.0.7-english.lng"_s;
     }
 
     // One final separator however the folder is given, and the game's
@@ -72,7 +64,7 @@ private slots:
     // written back.
     void dossierDuJeu()
     {
-        QFETCH(QString, suffixe);
+        auto [suffixe, lancement] = donnees<QString, QString>("suffixe", "lancement");
         Depart s;
         s.reglerLangue(u"klingon.lng"_s);
         for (const char *f : {"Jeu MSTS/Train.EXE", "Jeu MSTS/LAUNCHER.exe", "Jeu MSTS/Trains/Consists/x",
@@ -81,18 +73,21 @@ private slots:
         const bool retenu = suffixe == u"<retenu>";
         if (retenu)
             s.bac.reglages().ecrire(u"Options"_s, u"DossierJeu"_s, s.bac.chemin(u"Jeu MSTS"_s));
-        const auto f = s.demarrer(retenu ? std::nullopt : std::optional(s.bac.chemin(u"Jeu MSTS"_s) + suffixe));
+        const auto f =
+            s.demarrer(retenu ? std::nullopt : std::optional(s.bac.chemin(u"Jeu MSTS"_s) + suffixe), lancement);
         QVERIFY(f && f->isVisible());
         QVERIFY(s.seam.messages.isEmpty());
         QCOMPARE(DossierMSTS, s.bac.chemin(u"Jeu MSTS/"_s));
         QCOMPARE(f->txtDossierMSTS->text(), DossierMSTS);
         QCOMPARE(DossierConsists, s.bac.chemin(u"Jeu MSTS/Trains/Consists/"_s));
         QCOMPARE(DossierTrainset, s.bac.chemin(u"Jeu MSTS/Trains/TrainSet/"_s));
-        QCOMPARE(FichierLangue, s.bac.chemin(u"programme/lang/"_s) + Francais);
-        QCOMPARE(NomFichierLangue, Francais);
-        QCOMPARE(s.langueReglee(), Francais);
+        const bool anglais = !lancement.isEmpty();
+        QCOMPARE(NomFichierLangue, anglais ? lancement : Francais);
+        QCOMPARE(FichierLangue, s.bac.chemin(u"programme/lang/"_s) + NomFichierLangue);
+        QCOMPARE(s.langueReglee(), anglais ? u"klingon.lng"_s : Francais);
+        QCOMPARE(f->cmdRechercher->text(), anglais ? u"&Search"_s : u"&Rechercher"_s);
         // Qt's own buttons in the language of the file too.
-        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), u"&Oui"_s);
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), anglais ? u"&Yes"_s : u"&Oui"_s);
     }
 
     void dossierDemande_data()

@@ -381,18 +381,12 @@ private slots:
         attendus << s.termine(etats.count(u'D'), 3 - etats.count(u'D'));
         QCOMPARE(s.seam.messages, attendus);
         // Nothing left in the trash: what went there came back.
-        QCOMPARE(QDir(s.bac.chemin(u"donnees/Trash/files"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList{});
-        QCOMPARE(QDir(s.bac.chemin(u"donnees/Trash/info"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList{});
+        QVERIFY(QDir(s.bac.chemin(u"donnees/Trash/files"_s)).isEmpty());
+        QVERIFY(QDir(s.bac.chemin(u"donnees/Trash/info"_s)).isEmpty());
         QCOMPARE(s.etats(noms), etats);
         // No half-written file beside them.
-        QStringList arrives = noms;
-        for (qsizetype i = noms.size() - 1; i >= 0; --i)
-            if (etats[i] == u'L')
-                arrives.removeAt(i);
         QCOMPARE(QDir(s.destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
-                 arrives);
+                 (etats[1] == u'L' ? QStringList{noms[0], noms[2]} : noms));
         if (panne == u"dossier")
             QCOMPARE(Bac::lire(dedans), QByteArray("garde"));
     }

@@ -26,21 +26,6 @@ QHash<QString, QStringList> textesBruts(const QByteArray &octets)
     return textes;
 }
 
-// Captions that answer the same Alt+letter: the buttons and menu bar of the
-// main window, each menu, each dialog. A key's section is its name less the
-// digits.
-const char *const GroupesTouches[] = {
-    "Button01 Button02 Button03 Button13 Button16 Menu100 Menu200 Menu300",
-    "Menu101 Menu102 Menu103 Menu104",
-    "Menu201 Menu202",
-    "Menu301 Menu302 Menu303 Menu304 Menu305",
-    "OptionButton01 OptionButton02 OptionButton03 OptionButton04 OptionButton05 OptionButton06 Button08 Button09 "
-    "Button10",
-    "Button04 Button05 Button06 Button07",
-    "CheckBox01 CheckBox02 CheckBox03 Button11 Button12",
-    "Button11 Button14 Button15",
-};
-
 } // namespace
 
 class TstLangues : public QObject {
@@ -91,30 +76,6 @@ private slots:
             for (auto it = marque.globalMatch(texte); it.hasNext();) {
                 const QString trouvee = it.next().captured();
                 QVERIFY2(e.marques.contains(trouvee), qPrintable(ou + " holds " + trouvee + ", which nobody fills"));
-            }
-        }
-
-        // The documents it names ship with the program.
-        for (const char *cle : {"HelpFile", "FAQFile", "HisFile"}) {
-            const QString doc = lireCleIniFichier(chemin, u"Language", QString::fromLatin1(cle));
-            QVERIFY2(QFile::exists(QStringLiteral(CORVANEL_SOURCE_DIR "/") + doc), qPrintable(doc));
-        }
-
-        // No two captions of one keyboard group share an access key ("&&" is
-        // a plain "&").
-        static const QRegularExpression chiffres(u"\\d+$"_s);
-        for (const char *groupe : GroupesTouches) {
-            QHash<QString, QString> prises;
-            for (const QString &cle : QString::fromLatin1(groupe).split(u' ')) {
-                QString legende = lireCleIniFichier(chemin, QString(cle).remove(chiffres), cle);
-                QVERIFY2(!legende.isEmpty(), qPrintable(cle));
-                legende.remove(u"&&"_s);
-                const qsizetype a = legende.indexOf(u'&') + 1;
-                if (a == 0 || a >= legende.size() || !legende[a].isLetterOrNumber())
-                    continue;
-                const QString t = legende[a].toCaseFolded();
-                QVERIFY2(!prises.contains(t), qPrintable(cle + " and " + prises.value(t) + " share &" + t));
-                prises.insert(t, cle);
             }
         }
     }

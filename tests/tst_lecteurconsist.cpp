@@ -9,9 +9,7 @@ namespace {
 // line number out of step shows as an extra entry.
 QStringList lignes(QByteArray octets, qint64 pas = 0)
 {
-    QBuffer entier(&octets);
-    Morceaux morceaux(&octets, pas);
-    QIODevice &source = pas > 0 ? static_cast<QIODevice &>(morceaux) : entier;
+    Morceaux source(&octets, pas > 0 ? pas : std::numeric_limits<qint64>::max());
     source.open(QIODevice::ReadOnly);
     LecteurConsist l(source);
     QStringList lues;

@@ -76,9 +76,14 @@ struct Scene : SceneFenetre {
         consists.insert(nom, octets);
     }
     void rechercherEtToutChoisir() { f->cmdRechercher_Click(), f->cmdSelectionner_Click(0); }
-    // Every entry, overwrite rule, OK; `apres` runs once the choice is made.
-    void choisirDestination(const std::function<void()> &apres = {})
+    // Delete or clean-up answered Yes; or every entry moved to `destination`
+    // (overwrite rule), `apres` run once it is chosen.
+    void lancer(const QString &commande, const std::function<void()> &apres = {})
     {
+        if (commande != u"déplacer") {
+            seam.repondre(Reponse::Oui);
+            return commande == u"supprimer" ? f->cmdSupprimer_Click() : f->cmdNettoyer_Click();
+        }
         seam.quand<frmDeplacerVers>([this, apres](frmDeplacerVers &dv) {
             if (!dv.CheDossier->definirChemin(destination))
                 qFatal("destination refused");
@@ -86,6 +91,7 @@ struct Scene : SceneFenetre {
             if (apres)
                 apres();
         });
+        f->cmdDeplacerVers_Click();
     }
     // One word per message: "?" a question, "fin" the end, "E<n>" a failure.
     QString messages() const
@@ -166,29 +172,23 @@ private slots:
         s.rechercherEtToutChoisir();
         QCOMPARE(s.liste(), QStringList{u"a.con"_s});
         const QString dossier = parti == u"Destination" ? s.destination : s.jeu + u"TRAINS/"_s + parti;
-        const auto renommer = [&] { QVERIFY(QDir().rename(dossier, s.bac.chemin(u"parti"_s))); };
+        const std::function<void()> renommer = [&] { QVERIFY(QDir().rename(dossier, s.bac.chemin(u"parti"_s))); };
         if (parti != u"Destination")
             renommer();
 
         int fin = -1;
-        if (commande == u"supprimer") {
-            s.seam.repondre(Reponse::Oui);
-            fin = codeDeFin([&] { s.f->cmdSupprimer_Click(); });
-        } else if (commande == u"déplacer") {
-            s.choisirDestination(parti == u"Destination" ? std::function<void()>(renommer) : nullptr);
-            fin = codeDeFin([&] { s.f->cmdDeplacerVers_Click(); });
-        } else if (commande == u"rapport") {
+        if (commande == u"rapport") {
             frmRapportDetaille r;
             fin = codeDeFin([&] { r.cmdActualiser_Click(); });
-        } else if (commande == u"nettoyer") {
-            s.seam.repondre(Reponse::Oui);
-            s.f->cmdNettoyer_Click();
-            // The list stays off until the next scan.
-            QCOMPARE(s.commandes(), u"RDNmstxl FOA epg"_s);
-            QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
-        } else {
+        } else if (commande == u"rechercher") {
             s.f->cmdRechercher_Click();
             QCOMPARE(s.liste(), (QStringList{u"a.con"_s, u"b.con"_s}));
+        } else {
+            fin = codeDeFin([&] { s.lancer(commande, parti == u"Destination" ? renommer : nullptr); });
+        }
+        if (commande == u"nettoyer") { // the list stays off until the next scan
+            QCOMPARE(s.commandes(), u"RDNmstxl FOA epg"_s);
+            QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
         }
 
         QCOMPARE(fin, messages.section(u' ', -1).startsWith(u'E') ? 1 : -1);
@@ -267,10 +267,9 @@ private slots:
         s.con(u"b.con"_s, consist("EngineData ( B Set )", 300'000));
         s.con(u"c.con"_s, consist("EngineData ( C Set )", 40'000));
         s.rechercherEtToutChoisir();
-        s.choisirDestination();
         {
             const LimiteTaille limite(100'000);
-            QCOMPARE(codeDeFin([&] { s.f->cmdDeplacerVers_Click(); }), -1);
+            QCOMPARE(codeDeFin([&] { s.lancer(u"déplacer"_s); }), -1);
         }
         QCOMPARE(s.messages(), u"E61 fin"_s);
         QCOMPARE(s.etats(), u"DLD"_s);
@@ -374,18 +373,8 @@ private slots:
         QCOMPARE(colonne(r.MSHFlexGrid->model()), invalides.mid(1));
         QVERIFY(s.seam.messages.isEmpty());
 
-        QString inaccessible = bad;
-        if (commande == u"supprimer") {
-            s.seam.repondre(Reponse::Oui);
-            s.f->cmdSupprimer_Click();
-        } else if (commande == u"déplacer") {
-            s.choisirDestination();
-            s.f->cmdDeplacerVers_Click();
-        } else {
-            s.seam.repondre(Reponse::Oui);
-            s.f->cmdNettoyer_Click();
-            inaccessible = QFile::decodeName("note\xff.txt");
-        }
+        s.lancer(commande);
+        const QString inaccessible = commande == u"nettoyer" ? QFile::decodeName("note\xff.txt") : bad;
 
         const Message echec = s.critique(texteEchec(DossierConsists + inaccessible, sf::erreurSysteme(EILSEQ)));
         const qsizetype premier = commande == u"déplacer" ? 0 : 1;

@@ -6,9 +6,6 @@
 #include "platform/Volumes.h"
 #include "support/Essai.h"
 
-#include <optional>
-
-using corvanel::test::Bac;
 using Opt = std::optional<QString>;
 
 Q_DECLARE_METATYPE(Opt)

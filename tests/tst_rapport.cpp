@@ -196,13 +196,9 @@ private slots:
     {
         for (const bool ancien : {false, true}) {
             SceneFenetre s(u"crv-1.0.7-english.lng"_s);
-            if (ancien) { // the English file as it was before the file types had keys of their own
-                const QString fichier = DossierAppli + u"lang/crv-1.0.7-english.lng"_s;
-                QByteArray octets = Bac::lire(fichier);
-                octets.replace("\r\n[Filter]\r\n", "\r\n[Ancien]\r\n");
-                QFile f(fichier);
-                QVERIFY(f.open(QIODevice::WriteOnly) && f.write(octets) == octets.size());
-            }
+            if (ancien) // the English file as it was before the file types had keys of their own
+                s.bac.ecrire(u"programme/lang/crv-1.0.7-english.lng"_s,
+                             Bac::lire(FichierLangue).replace("\r\n[Filter]\r\n", "\r\n[Ancien]\r\n"));
             s.lister({u"a.con"_s});
             s.f->mnuEnregistrerListe_Click();
             frmRapportDetaille r;

@@ -47,9 +47,8 @@ private slots:
         s.ecrireVehicule(u"Set A/Loco.eng"_s);
         s.ecrireVehicule(u"Set A/Wagon.wag"_s);
         // Listed as the game's platform lists them: by upper-cased name.
-        const QStringList casseV{"EngineData ( Loco \"Set A\" )", "WagonData ( WAGON \"set a\" )"},
-            manqueV{"EngineData ( Loco \"Set A\" )", "WagonData ( Absent \"Set A\" )"};
-        const QByteArray casse = consist(casseV), manque = consist(manqueV);
+        const QByteArray casse = consist({"EngineData ( Loco \"Set A\" )", "WagonData ( WAGON \"set a\" )"}),
+                         manque = consist({"EngineData ( Loco \"Set A\" )", "WagonData ( Absent \"Set A\" )"});
         for (const char *nom : {"b.con", "B_.con", "Z.con", "_x.con"})
             s.ecrireConsist(QString::fromLatin1(nom), manque);
         s.ecrireConsist(u"a.con"_s, casse);

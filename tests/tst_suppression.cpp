@@ -26,13 +26,14 @@ struct Scene : SceneFenetre {
         return QDir(DossierConsists)
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
-    // Yes to Msg28, then the given answers to the questions that follow.
-    void nettoyer(const QList<Reponse> &reponses = {})
+    // Yes to the command's own question (Msg07, Msg28), then the given
+    // answers to the questions that follow.
+    void lancer(QPushButton *commande, const QList<Reponse> &reponses = {})
     {
         seam.repondre(Reponse::Oui);
         for (Reponse r : reponses)
             seam.repondre(r);
-        f->cmdNettoyer->click();
+        commande->click();
     }
     // The completion texts, with the line counting what went to the trash.
     QString avecCorbeille(const QString &texte, qsizetype n) const
@@ -98,7 +99,6 @@ private slots:
         Scene s;
         const QStringList noms{u"a.con"_s, u"b.con"_s, u"c.con"_s};
         s.consists(noms, choisies);
-        s.seam.repondre(Reponse::Non);
 
         s.f->cmdSupprimer->click();
 
@@ -109,8 +109,7 @@ private slots:
                               remplacer(s.M(qPrintable(suite)), u"[num]", QString::number(choisies.size())),
                           Boutons::OuiNon, Icone::Exclamation};
         QCOMPARE(s.seam.messages, QList<Message>{attendu});
-        for (const QString &n : noms)
-            QVERIFY(QFile::exists(DossierConsists + n));
+        QCOMPARE(s.restants(), noms);
     }
 
     // The loop over the selection. An entry deleted since the scan is passed
@@ -141,10 +140,9 @@ private slots:
             QVERIFY(s.commandes().startsWith(u"rdnmstxl foa"));
             s.f->lstLFI->item(1)->setSelected(true);
         };
-        for (Reponse r : {Reponse::Oui, Reponse::Non, Reponse::Non, Reponse::Oui, Reponse::Oui})
-            s.seam.repondre(r);
+        const QList<Reponse> reponses{Reponse::Non, Reponse::Non, Reponse::Oui, Reponse::Oui};
 
-        QCOMPARE(codeDeFin([&] { s.f->cmdSupprimer->click(); }), -1);
+        QCOMPARE(codeDeFin([&] { s.lancer(s.f->cmdSupprimer, reponses); }), -1);
 
         QList<Message> attendus;
         for (const char *n : {".x.con", "r.con", "x y.con", "z.con"})
@@ -165,14 +163,12 @@ private slots:
         s.consists({"a.con", "b.con", "c.con"}, {0, 1, 2});
         sf::definirAttributs(DossierConsists + u"b.con"_s, sf::LectureSeule);
         const QByteArray octets = Bac::lire(DossierConsists + u"b.con"_s);
-        s.seam.repondre(Reponse::Oui);
-        s.seam.repondre(Reponse::Oui);
         sf::injecterPanne(sf::Operation::Suppression, u"b.con"_s, EACCES);
         // A folder put in c.con's place since the scan is not what the user chose.
         QVERIFY(QFile::remove(DossierConsists + u"c.con"_s));
         s.bac.ecrire(u"MSTS/TRAINS/CONSISTS/c.con/dedans.con"_s, "dedans");
 
-        QCOMPARE(codeDeFin([&] { s.f->cmdSupprimer_Click(); }), -1);
+        QCOMPARE(codeDeFin([&] { s.lancer(s.f->cmdSupprimer, {Reponse::Oui}); }), -1);
 
         const auto texte = [](const char *nom, const char *raison) {
             return QDir::toNativeSeparators(DossierConsists + QLatin1String(nom)) + u"\r\n\r\n"_s +
@@ -197,45 +193,37 @@ private slots:
     {
         // reglage: Options/Corbeille; reponses: to the questions before an
         // item the trash did not take is deleted for good, asked of
-        // `questions` ("name:key of the reason")
+        // `questions` ("name:key of the reason"); lists are split at "|"
         colonnes<bool, QString, QString, QString, QList<Reponse>, QStringList, QStringList, QStringList, bool>(
             "nettoyage", "reglage", "refusCorbeille", "refusSuppression", "reponses", "questions", "dansLaCorbeille",
             "restants", "sansDonnees");
-        const QString rien;
-        const QStringList c{"c.con"}, a{"a.con"};
-        const QList<Reponse> aucune, oui{Reponse::Oui}, non{Reponse::Non};
-        const QStringList be{"b é.con:Msg152"}, vieux{"vieux:Msg152"};
-        QTest::newRow("suppression") << false << rien << rien << rien << aucune << QStringList{}
-                                     << QStringList{"a.con", "b é.con"} << c << false;
-        QTest::newRow("suppression sans corbeille")
-            << false << "False" << rien << rien << aucune << QStringList{} << QStringList{} << c << false;
-        QTest::newRow("refusée : supprimée après oui")
-            << false << rien << "b é" << rien << oui << be << QStringList{"a.con"} << c << false;
-        QTest::newRow("refusée : non, gardée") << false << rien << "b é" << rien << non << be << QStringList{"a.con"}
-                                               << QStringList{"b é.con", "c.con"} << false;
-        QTest::newRow("nettoyage") << true << rien << rien << rien << aucune << QStringList{}
-                                   << QStringList{"lien", "notes.txt", "vieux"} << a << false;
+        const auto ligne = [](const char *tag, bool nettoyage, const char *reglage, const char *refusCorbeille,
+                              const char *refusSuppression, const QList<Reponse> &reponses, const char *questions,
+                              const char *dansLaCorbeille, const char *restants, bool sansDonnees = false) {
+            const auto liste = [](const char *l) { return QString::fromUtf8(l).split(u'|', Qt::SkipEmptyParts); };
+            QTest::newRow(tag) << nettoyage << QString::fromLatin1(reglage) << QString::fromUtf8(refusCorbeille)
+                               << QString::fromLatin1(refusSuppression) << reponses << liste(questions)
+                               << liste(dansLaCorbeille) << liste(restants) << sansDonnees;
+        };
+        const Reponse oui = Reponse::Oui, non = Reponse::Non;
+        ligne("suppression", false, "", "", "", {}, "", "a.con|b é.con", "c.con");
+        ligne("suppression sans corbeille", false, "False", "", "", {}, "", "", "c.con");
+        ligne("refusée : supprimée après oui", false, "", "b é", "", {oui}, "b é.con:Msg152", "a.con", "c.con");
+        ligne("refusée : non, gardée", false, "", "b é", "", {non}, "b é.con:Msg152", "a.con", "b é.con|c.con");
+        ligne("nettoyage", true, "", "", "", {}, "", "lien|notes.txt|vieux", "a.con");
         // Yes to all: asked once, for the first.
-        QTest::newRow("pas de corbeille possible : oui à tout")
-            << false << rien << rien << rien << QList<Reponse>{Reponse::OuiATous} << QStringList{"a.con:Msg151"}
-            << QStringList{} << c << true;
+        ligne("pas de corbeille possible : oui à tout", false, "", "", "", {Reponse::OuiATous}, "a.con:Msg151", "",
+              "c.con", true);
         // A link goes as a link, without a question: it holds nothing of the
         // user's.
-        QTest::newRow("nettoyage sans corbeille possible")
-            << true << rien << rien << rien << QList<Reponse>{Reponse::Non, Reponse::OuiATous}
-            << QStringList{"notes.txt:Msg151", "vieux:Msg151"} << QStringList{} << QStringList{"a.con", "notes.txt"}
-            << true;
-        QTest::newRow("nettoyage sans corbeille")
-            << true << "0" << rien << rien << aucune << QStringList{} << QStringList{} << a << false;
-        QTest::newRow("dossier refusé : supprimé après oui")
-            << true << rien << "vieux" << rien << oui << vieux << QStringList{"lien", "notes.txt"} << a << false;
-        QTest::newRow("dossier refusé : non, gardé")
-            << true << rien << "vieux" << rien << non << vieux << QStringList{"lien", "notes.txt"}
-            << QStringList{"a.con", "vieux"} << false;
-        QTest::newRow("dossier refusé partout")
-            << true << rien << "vieux"
-            << "vieux/sous/y.txt" << aucune << QStringList{} << QStringList{"lien", "notes.txt"}
-            << QStringList{"a.con", "vieux"} << false;
+        ligne("nettoyage sans corbeille possible", true, "", "", "", {non, Reponse::OuiATous},
+              "notes.txt:Msg151|vieux:Msg151", "", "a.con|notes.txt", true);
+        ligne("nettoyage sans corbeille", true, "0", "", "", {}, "", "", "a.con");
+        ligne("dossier refusé : supprimé après oui", true, "", "vieux", "", {oui}, "vieux:Msg152", "lien|notes.txt",
+              "a.con");
+        ligne("dossier refusé : non, gardé", true, "", "vieux", "", {non}, "vieux:Msg152", "lien|notes.txt",
+              "a.con|vieux");
+        ligne("dossier refusé partout", true, "", "vieux", "vieux/sous/y.txt", {}, "", "lien|notes.txt", "a.con|vieux");
     }
 
     // What delete and clean-up remove goes to the trash with the record that
@@ -269,14 +257,7 @@ private slots:
         if (!refusSuppression.isEmpty())
             sf::injecterPanne(sf::Operation::Suppression, refusSuppression, EBUSY);
 
-        if (nettoyage) {
-            s.nettoyer(reponses);
-        } else {
-            s.seam.repondre(Reponse::Oui);
-            for (Reponse r : reponses)
-                s.seam.repondre(r);
-            s.f->cmdSupprimer->click();
-        }
+        s.lancer(nettoyage ? s.f->cmdNettoyer : s.f->cmdSupprimer, reponses);
 
         QList<Message> demandees, attendues;
         for (const Message &m : std::as_const(s.seam.messages))
@@ -336,12 +317,11 @@ private slots:
         s.lister({u"a.con"_s, u"z.con"_s});
         s.f->cmdSupprimer->setEnabled(true);
         s.f->lstLFI->setCurrentRow(1);
-        s.seam.repondre(Reponse::Non);
-        s.f->cmdNettoyer->click();
+        s.f->cmdNettoyer->click(); // No, as unanswered
         QCOMPARE(s.restants().size(), 14);
         QCOMPARE(s.f->lstLFI->count(), 2);
 
-        s.nettoyer({Reponse::Oui});
+        s.lancer(s.f->cmdNettoyer, {Reponse::Oui});
 
         QCOMPARE(s.restants(), (QStringList{".con", "B.CON", "a.con", "c.cOn", "lien.con"}));
         const Message msg28{s.M("Msg28"), Boutons::OuiNon, Icone::Question};
@@ -380,7 +360,8 @@ private slots:
             QVERIFY(s.commandes().startsWith(u"rdnmstxl foa"));
         };
 
-        s.nettoyer({Reponse::Non, Reponse::OK, Reponse::Oui, Reponse::Oui, Reponse::OK, Reponse::Oui, Reponse::Non});
+        s.lancer(s.f->cmdNettoyer,
+                 {Reponse::Non, Reponse::OK, Reponse::Oui, Reponse::Oui, Reponse::OK, Reponse::Oui, Reponse::Non});
 
         QCOMPARE(s.restants(), (QStringList{".cache", "b.txt", "garde", "vieux2"}));
         QCOMPARE(s.seam.messages.mid(1),
@@ -416,7 +397,7 @@ private slots:
         });
         QVERIFY(monter(DossierConsists, vue));
 
-        s.nettoyer();
+        s.lancer(s.f->cmdNettoyer);
 
         const auto refus = [&](const QString &dossier) {
             return s.critique(avecSautsDeLigne(remplacer(s.L("Errors", "Error17"), u"[folder]", dossier)));

@@ -6,13 +6,12 @@
 #include "analysis/Remplacement.h"
 #include "analysis/TextesReparation.h"
 #include "app/LigneDeCommandeReparation.h"
+#include "app/modSubMain.h"
 #include "fileops/DossierOuvert.h"
 #include "fileops/frmDeplacerVers.h"
 #include "fileops/frmProprietesFichier.h"
 #include "support/Essai.h"
 #include "ui/ListeDossiers.h"
-
-#include <QCryptographicHash>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,6 +38,23 @@ struct Scene : SceneFenetre {
         ecrireConsist(u"a.con"_s, Invalide);
     }
     QString consists() const { return jeu + u"TRAINS/CONSISTS/"_s; }
+    QString destination = bac.creerDossier(u"destination"_s);
+    // Delete, clean-up, or move to `destination`; Yes to the first `oui`
+    // questions (delete's or clean-up's own, then the one about a hidden item).
+    void lancer(const QString &commande, int oui)
+    {
+        for (int i = 0; i < oui; ++i)
+            seam.repondre(Reponse::Oui);
+        if (commande == u"supprimer")
+            return f->cmdSupprimer_Click();
+        if (commande == u"nettoyer")
+            return f->cmdNettoyer_Click();
+        seam.quand<frmDeplacerVers>([this](frmDeplacerVers &dv) {
+            dv.CheDossier->definirChemin(destination);
+            QTest::mouseClick(dv.cmdOK, Qt::LeftButton);
+        });
+        f->cmdDeplacerVers_Click();
+    }
     QString E(const char *cle) const { return L(u"Errors"_s, QString::fromLatin1(cle)); }
     // Error40 naming `dossier`, with Error42 (writable by others) or Error41
     // (owned by `compte`).
@@ -47,30 +63,22 @@ struct Scene : SceneFenetre {
         const QString raison = compte.isEmpty() ? E("Error42") : remplacer(E("Error41"), u"[owner]", compte);
         return avecSautsDeLigne(remplacer(remplacer(E("Error40"), u"[reason]", raison), u"[folder]", dossier));
     }
-    QString deplace(const QString &chemin) const
-    {
-        return avecSautsDeLigne(remplacer(E("Error43"), u"[file]", chemin));
-    }
     // The command line's replace or undo, in this process; what it wrote to
     // the error stream.
     int reparer(OptionsReparation::Mode mode, QByteArray &erreurs)
     {
-        OptionsReparation o;
-        o.mode = mode;
-        o.dossierJeu = DossierMSTS;
-        o.langue = u"crv-1.0.7-french.lng"_s;
-        o.ancien = u"Vieux/V1.wag"_s;
-        o.nouveau = u"Neuf/V2.wag"_s;
-        std::FILE *sortie = std::tmpfile();
-        std::FILE *err = std::tmpfile();
+        const OptionsReparation o{.mode = mode,
+                                  .dossierJeu = DossierMSTS,
+                                  .langue = u"crv-1.0.7-french.lng"_s,
+                                  .ancien = u"Vieux/V1.wag"_s,
+                                  .nouveau = u"Neuf/V2.wag"_s};
+        std::FILE *sortie = std::tmpfile(), *err = std::tmpfile();
         const int code = executerReparation(o, sortie, err);
-        QFile lu;
-        std::rewind(err);
-        lu.open(err, QIODevice::ReadOnly);
-        erreurs = lu.readAll();
-        lu.close();
         std::fclose(sortie);
-        std::fclose(err);
+        std::rewind(err);
+        QFile lu;
+        lu.open(err, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+        erreurs = lu.readAll();
         return code;
     }
     // Vieux/V1.wag replaced by Neuf/V2.wag in the consist folder.
@@ -83,12 +91,6 @@ struct Scene : SceneFenetre {
         d.ancien = *analyserCheminVehicule(u"Vieux/V1.wag"_s);
         d.nouveau = *vehiculeSurDisque(jeu + u"TRAINS/TRAINSET"_s, *analyserCheminVehicule(u"Neuf/V2.wag"_s));
         return remplacer(d);
-    }
-    void utiliserJeu(const QString &dossier)
-    {
-        DossierMSTS = dossier + u'/';
-        DossierConsists = DossierMSTS + u"TRAINS/CONSISTS/"_s;
-        DossierTrainset = DossierMSTS + u"TRAINS/TRAINSET/"_s;
     }
 };
 
@@ -132,7 +134,6 @@ private slots:
         auto [commande, risque, privilegie, refuse] =
             donnees<QString, QString, bool, bool>("commande", "risque", "privilegie", "refuse");
         Scene s;
-        qputenv("XDG_DATA_HOME", QFile::encodeName(s.bac.chemin(u"donnees"_s)));
         const QString dehors = s.bac.ecrire(u"autre/x.txt"_s, "autre");
         QString nomme = QDir::cleanPath(s.jeu);
         QString compte;
@@ -142,7 +143,7 @@ private slots:
             nomme = s.bac.chemin(u"lien"_s);
             QVERIFY(QFile::link(QDir::cleanPath(s.jeu), nomme));
             QVERIFY(::lchown(QFile::encodeName(nomme).constData(), 4242, 4242) == 0);
-            s.utiliserJeu(nomme);
+            utiliserDossierJeu(nomme);
             compte = u"4242"_s;
         }
         QString activite;
@@ -150,7 +151,7 @@ private slots:
             activite = s.bac.ecrire(u"MSTS/ROUTES/R/ACTIVITIES/x.act"_s, Libre);
             QVERIFY(::chmod(QFile::encodeName(QFileInfo(activite).path()).constData(), 0777) == 0);
         }
-        const QString destination = s.bac.creerDossier(u"destination"_s);
+        const QString &destination = s.destination;
         if (risque == u"destination") {
             QVERIFY(::chmod(QFile::encodeName(destination).constData(), 0777) == 0);
             nomme = destination;
@@ -160,24 +161,11 @@ private slots:
 
         s.f->cmdRechercher_Click();
         QCOMPARE(s.liste(), QStringList{u"a.con"_s});
-        s.f->lstLFI->item(0)->setSelected(true);
-        s.f->lstLFI->setCurrentRow(0);
+        s.f->lstLFI->setCurrentRow(0); // selected as well
         s.seam.messages.clear();
         QByteArray erreurs;
         int code = 0;
-        if (commande == u"supprimer") {
-            s.seam.repondre(Reponse::Oui);
-            s.f->cmdSupprimer_Click();
-        } else if (commande == u"deplacer") {
-            s.seam.quand<frmDeplacerVers>([&](frmDeplacerVers &dv) {
-                dv.CheDossier->definirChemin(destination);
-                QTest::mouseClick(dv.cmdOK, Qt::LeftButton);
-            });
-            s.f->cmdDeplacerVers_Click();
-        } else if (commande == u"nettoyer") {
-            s.seam.repondre(Reponse::Oui);
-            s.f->cmdNettoyer_Click();
-        } else if (commande == u"proprietes") {
+        if (commande == u"proprietes") {
             s.seam.quand<frmProprietesFichier>([](frmProprietesFichier &p) {
                 p.chkArchive->click();
                 p.cmdAppliquer->click();
@@ -189,6 +177,8 @@ private slots:
             code = s.reparer(commande == u"remplacer" ? OptionsReparation::Mode::Remplacer
                                                       : OptionsReparation::Mode::Annuler,
                              erreurs);
+        } else if (commande != u"rechercher") {
+            s.lancer(commande, commande == u"deplacer" ? 0 : 1);
         }
         const QString attendu = s.refus(QDir::toNativeSeparators(nomme), compte);
         if (!refuse) {
@@ -217,7 +207,7 @@ private slots:
         QCOMPARE(Bac::lire(s.consists() + u"a.con"_s), Invalide);
         QCOMPARE(Bac::lire(s.consists() + u"x.txt"_s), QByteArray("pas un consist"));
         QCOMPARE(sf::lireAttributs(s.consists() + u"a.con"_s) & sf::Archive, 0);
-        QCOMPARE(QDir(destination).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+        QVERIFY(QDir(destination).isEmpty());
         QCOMPARE(Bac::lire(dehors), QByteArray("autre"));
         QVERIFY(!QFileInfo::exists(dossierSauvegardes()));
     }
@@ -249,7 +239,6 @@ private slots:
         const QString ailleurs = s.bac.creerDossier(u"ailleurs"_s);
         s.bac.ecrire(u"ailleurs/"_s + element + interieur, "ailleurs");
         sf::definirAttributs(s.bac.chemin(u"ailleurs/"_s + element), sf::Cache);
-        const QString destination = s.bac.creerDossier(u"destination"_s);
         s.f->cmdRechercher_Click();
         s.f->lstLFI->item(0)->setSelected(true);
 
@@ -262,28 +251,14 @@ private slots:
             QVERIFY(QDir().rename(consists, consists + u".vu"_s));
             QVERIFY(QFile::link(ailleurs, consists));
         };
-        if (commande == u"supprimer") {
-            s.seam.repondre(Reponse::Oui); // Msg07
-            s.seam.repondre(Reponse::Oui); // Msg06
-            s.f->cmdSupprimer_Click();
-        } else if (commande == u"nettoyer") {
-            s.seam.repondre(Reponse::Oui); // Msg28
-            s.seam.repondre(Reponse::Oui); // Msg06 or Msg25
-            s.f->cmdNettoyer_Click();
-        } else {
-            s.seam.quand<frmDeplacerVers>([&](frmDeplacerVers &dv) {
-                dv.CheDossier->definirChemin(destination);
-                QTest::mouseClick(dv.cmdOK, Qt::LeftButton);
-            });
-            s.seam.repondre(Reponse::Oui); // Msg06
-            s.f->cmdDeplacerVers_Click();
-        }
+        s.lancer(commande, commande == u"deplacer" ? 1 : 2);
         QVERIFY(echange);
-        QVERIFY(s.seam.messages.contains(SceneFenetre::critique(s.deplace(consists + u'/' + element))));
+        QVERIFY(s.seam.messages.contains(
+            SceneFenetre::critique(avecSautsDeLigne(remplacer(s.E("Error43"), u"[file]", consists + u'/' + element)))));
         QCOMPARE(Bac::lire(s.bac.chemin(u"ailleurs/"_s + element + interieur)), QByteArray("ailleurs"));
         QCOMPARE(sf::lireAttributs(s.bac.chemin(u"ailleurs/"_s + element)) & sf::Cache, int(sf::Cache));
         QCOMPARE(Bac::lire(consists + u".vu/"_s + element + interieur), dossier ? QByteArray("y") : Invalide);
-        QCOMPARE(QDir(destination).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+        QVERIFY(QDir(s.destination).isEmpty());
     }
 
     // The replacement's question about a hidden consist is where the folder
@@ -292,7 +267,6 @@ private slots:
     void echangeRemplacement()
     {
         Scene s;
-        qputenv("XDG_DATA_HOME", QFile::encodeName(s.bac.chemin(u"donnees"_s)));
         const QString consists = QDir::cleanPath(s.consists());
         sf::definirAttributs(consists + u"/a.con"_s, sf::Cache);
         const QString ailleurs = s.bac.ecrire(u"ailleurs/a.con"_s, Invalide);
@@ -323,7 +297,6 @@ private slots:
     {
         auto [cible, ecrit] = donnees<QString, bool>("cible", "ecrit");
         Scene s;
-        qputenv("XDG_DATA_HOME", QFile::encodeName(s.bac.chemin(u"donnees"_s)));
         const QString consists = s.consists();
         const QString dehors = s.bac.ecrire(u"dehors.con"_s, Invalide);
         s.ecrireConsist(u"c.con"_s, Invalide);
@@ -385,14 +358,12 @@ private slots:
     {
         auto [champ, nom] = donnees<QString, QString>("champ", "nom");
         Scene s;
-        const QString donnees = s.bac.chemin(u"donnees"_s);
-        qputenv("XDG_DATA_HOME", QFile::encodeName(donnees));
         const QString activite = s.bac.ecrire(u"MSTS/ROUTES/R/ACTIVITIES/x.act"_s, Libre);
         const Bilan b = s.remplacerV1();
         QCOMPARE(b.changes, QStringList{u"a.con"_s});
         QCOMPARE(b.activites, QStringList{u"ROUTES/R/ACTIVITIES/x.act"_s});
         QCOMPARE(droits(b.sauvegarde + u"/ROUTES/R/ACTIVITIES"_s), Prive | QFileDevice::ExeOwner);
-        const QString racine = donnees + u"/Corvanel/backups"_s;
+        const QString racine = s.bac.chemin(u"donnees/Corvanel/backups"_s);
         QCOMPARE(droits(racine), Prive | QFileDevice::ExeOwner);
         QCOMPARE(droits(b.sauvegarde), Prive | QFileDevice::ExeOwner);
         QCOMPARE(droits(b.sauvegarde + u"/a.con"_s), Prive);
@@ -418,10 +389,7 @@ private slots:
         else
             manifeste.replace('"' + champ.toUtf8() + '"',
                               QJsonDocument(QJsonArray{nom}).toJson(QJsonDocument::Compact).mid(1).chopped(1));
-        QFile f(b.sauvegarde + u"/manifest.jsonl"_s);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(manifeste);
-        f.close();
+        s.bac.ecrire(QDir(s.bac.chemin()).relativeFilePath(b.sauvegarde + u"/manifest.jsonl"_s), manifeste);
 
         const Bilan u = annulerDernier(s.jeu, s.consists());
         const QList<ConsistLaisse> refus{{consist ? nom : cheminActivite(route, fichier), Motif::NomRefuse, {}}};
