@@ -1,12 +1,13 @@
 #include "bench/Activites.h"
 
 #include "bench/Generateur.h"
+#include "bench/Plancher.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 
 #include <cstdio>
+#include <vector>
 
 namespace corvanel::bench {
 
@@ -38,14 +39,14 @@ QString consist(int c)
 // consists they name (all of them here).
 double plancher(const QByteArrayList &fichiers)
 {
-    QElapsedTimer chrono;
-    chrono.start();
-    qint64 total = 0;
+    std::vector<const char *> chemins;
     for (const QByteArray &f : fichiers)
-        total += lireEnEntier(f);
+        chemins.push_back(f.constData());
+    int64_t total = 0;
+    const double secondes = plancher_fichiers(chemins.data(), chemins.size(), &total);
     if (total == 0)
         qFatal("nothing read");
-    return chrono.nsecsElapsed() / 1e9;
+    return secondes;
 }
 
 } // namespace

@@ -283,6 +283,15 @@ int mesurerQuestion(int argc, char *argv[], const QString &jeu)
     return 0;
 }
 
+int mesurerScanFenetre(int argc, char *argv[], const QString &jeu)
+{
+    Banc b(argc, argv, jeu);
+    b.chronique.commencer(QStringLiteral("main window: scan"), true);
+    b.f->cmdRechercher->click();
+    b.chronique.terminer(b.f->lstLFI->count());
+    return 0;
+}
+
 int mesurerFenetres(int argc, char *argv[], const QString &jeu)
 {
     Banc b(argc, argv, jeu);

@@ -37,6 +37,9 @@ struct Phase {
 // stdout as soon as it ends.
 int mesurerFenetres(int argc, char *argv[], const QString &jeu);
 
+// Child side: the main window's scan alone, printed as a phase.
+int mesurerScanFenetre(int argc, char *argv[], const QString &jeu);
+
 // Child side: the delete command on every consist of `jeu`, up to its
 // question about the routes' services, answered No.
 int mesurerQuestion(int argc, char *argv[], const QString &jeu);

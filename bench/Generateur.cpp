@@ -2,11 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <random>
-#include <unistd.h>
 
 namespace corvanel::bench {
 
@@ -44,6 +43,39 @@ QString casse(const QString &nom, int tirage)
     default:
         return nom;
     }
+}
+
+// The letter case `k` (0 to 7) of a vehicle line: its folder and name spelt
+// together as add-ons from many authors spell the same vehicle.
+QString variante(const QString &nom, int k, bool dossier)
+{
+    switch (k) {
+    case 0:
+        return nom;
+    case 1:
+        return nom.toUpper();
+    case 2:
+        return nom.toLower();
+    case 3:
+        return dossier ? nom.toUpper() : nom.toLower();
+    case 4:
+        return dossier ? nom.toLower() : nom.toUpper();
+    default:
+        break;
+    }
+    QString v = nom;
+    bool debutMot = true;
+    for (qsizetype i = 0; i < v.size(); ++i) {
+        const QChar c = v[i];
+        if (k == 5) // every letter's case turned over
+            v[i] = c.isUpper() ? c.toLower() : c.toUpper();
+        else if (k == 6) // each word capitalised
+            v[i] = debutMot ? c.toUpper() : c.toLower();
+        else // alternately
+            v[i] = i % 2 ? c.toLower() : c.toUpper();
+        debutMot = !c.isLetterOrNumber();
+    }
+    return v;
 }
 
 struct Vehicule {
@@ -88,6 +120,7 @@ Bilan generer(const QString &racine, const Taille &t)
         vehicules << liste;
     }
 
+    QSet<QString> graphies, nommes;
     for (int c = 0; c < t.consists; ++c) {
         QString texte =
             QStringLiteral("SIMISA@@@@@@@@@@JINX0D0t______\r\n\r\nTrain (\r\n\tTrainCfg ( \"Consist %1\"\r\n"
@@ -102,8 +135,13 @@ Bilan generer(const QString &racine, const Taille &t)
         for (int l = 0; l < lignes; ++l) {
             const int d = tirer(t.dossiers);
             const Vehicule &v = vehicules[d][l == 0 ? 0 : tirer(int(vehicules[d].size()))];
-            QString dossier = casse(dossiers[d], tirer(1000));
-            QString nom = casse(v.nom, tirer(1000));
+            // Drawn alike on both kinds of tree: the same vehicles, lines and
+            // faults, only spelt otherwise.
+            const int tirageDossier = tirer(1000);
+            const int tirageNom = tirer(1000);
+            QString dossier = t.casses > 0 ? variante(dossiers[d], tirageDossier % t.casses, true)
+                                           : casse(dossiers[d], tirageDossier);
+            QString nom = t.casses > 0 ? variante(v.nom, tirageDossier % t.casses, false) : casse(v.nom, tirageNom);
             bool guillemets = dossier.contains(u' ');
             if (l == fautive) {
                 switch (tirer(4)) {
@@ -131,6 +169,12 @@ Bilan generer(const QString &racine, const Taille &t)
                          .arg(l)
                          .arg(cle, nom, dossierEcrit);
             ++bilan.lignesVehicule;
+            if (!dossier.isEmpty() && !nom.contains(u'"')) {
+                const QString ecrit =
+                    dossier + u'/' + nom + (v.moteur ? QStringLiteral(".eng") : QStringLiteral(".wag"));
+                graphies.insert(ecrit);
+                nommes.insert(ecrit.toCaseFolded());
+            }
         }
         texte += QStringLiteral("\t)\r\n)\r\n");
         const QByteArray octets = encoder(texte, tirer(100));
@@ -139,21 +183,9 @@ Bilan generer(const QString &racine, const Taille &t)
             ++bilan.invalidesAttendus;
         ecrire(consists + QStringLiteral("Consist_%1.con").arg(c, 6, 10, QLatin1Char('0')), octets);
     }
+    bilan.graphies = graphies.size();
+    bilan.vehiculesNommes = nommes.size();
     return bilan;
-}
-
-qint64 lireEnEntier(const QByteArray &chemin)
-{
-    static char tampon[1 << 20];
-    const int fd = open(chemin.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
-    qint64 total = 0;
-    ssize_t lus = 0;
-    while ((lus = read(fd, tampon, sizeof tampon)) > 0)
-        total += lus;
-    close(fd);
-    return total;
 }
 
 std::vector<QByteArray> nomsDuDossier(const QByteArray &dossier)
