@@ -40,7 +40,8 @@ constexpr qsizetype LotsEnAvance = 8;
 constexpr qsizetype VehiculesParPartie = 4096;
 
 // One vehicle line as a reading thread leaves it: its text lives in the
-// lot's `arene` as "folder/name.ext", the key of the vehicle answers.
+// lot's `arene` as "folder/name.ext", followed by the same folded to one
+// letter case, the key of the vehicle answers.
 struct Reference {
     std::int64_t ligne = 0;
     qsizetype debut = 0;
@@ -49,7 +50,21 @@ struct Reference {
     size_t empreinte = 0; // of the key, worked out on the reading thread
     bool saine = false;
     bool moteur = false;
+    qsizetype longueur() const { return longueurDossier + longueurNom + 5; }
+    QStringView ecrit(const QString &arene) const { return QStringView(arene).sliced(debut, longueur()); }
+    QStringView pli(const QString &arene) const { return QStringView(arene).sliced(debut + longueur(), longueur()); }
 };
+
+// The vehicle `r` spelt at the end of `arene`: its key, folded there by the
+// reading thread that has the time for it, and hashed.
+void plierCle(QString &arene, Reference &r)
+{
+    const qsizetype n = r.longueur();
+    arene.resize(arene.size() + n);
+    auto *texte = reinterpret_cast<char16_t *>(arene.data()) + r.debut;
+    plierCasse(QStringView(texte, n), texte + n);
+    r.empreinte = VerificateurVehicules::empreinteVehicule(r.pli(arene));
+}
 
 struct ConsistLu {
     int erreur = 0;      // errno of a failed open or read
@@ -91,7 +106,7 @@ template <typename C> void ajouter(Lot &lot, const decoupage::Decoupe<C> &v, std
             lot.arene.append(reinterpret_cast<const QChar *>(v.nom), v.longueurNom);
         }
         lot.arene += QStringView(v.moteur ? u".eng" : u".wag");
-        r.empreinte = VerificateurVehicules::empreinteVehicule(QStringView(lot.arene).sliced(r.debut));
+        plierCle(lot.arene, r);
     }
     lot.references.push_back(r);
 }
@@ -355,7 +370,7 @@ BilanAnalyse MoteurAnalyse::analyser(Profondeur profondeur, const SuiviAnalyse &
             VehiculeLu &v = juge.vehicules[k];
             if (!ref.saine)
                 continue;
-            const QStringView cle = QStringView(arene).sliced(ref.debut, ref.longueurDossier + ref.longueurNom + 5);
+            const QStringView cle = ref.ecrit(arene);
             v.dossier = cle.first(ref.longueurDossier);
             v.nom = cle.sliced(ref.longueurDossier + 1, ref.longueurNom);
         }
@@ -376,9 +391,8 @@ BilanAnalyse MoteurAnalyse::analyser(Profondeur profondeur, const SuiviAnalyse &
         v.ligne = ref.ligne;
         v.saine = ref.saine;
         v.extension = ref.moteur ? QStringView(u".eng") : QStringView(u".wag");
-        v.existe = ref.saine && etat.vehicules.existe(
-                                    QStringView(arene).sliced(ref.debut, ref.longueurDossier + ref.longueurNom + 5),
-                                    ref.longueurDossier, ref.empreinte);
+        v.existe =
+            ref.saine && etat.vehicules.existe(ref.ecrit(arene), ref.pli(arene), ref.longueurDossier, ref.empreinte);
         juge.vehicules.append(v);
         if (v.existe)
             return true;
@@ -480,7 +494,7 @@ BilanAnalyse MoteurAnalyse::analyser(Profondeur profondeur, const SuiviAnalyse &
                 arenePartie += u'/';
                 arenePartie += lv.nom;
                 arenePartie += lv.extension;
-                ref.empreinte = VerificateurVehicules::empreinteVehicule(QStringView(arenePartie).sliced(ref.debut));
+                plierCle(arenePartie, ref);
             }
             partie.push_back(ref);
             encore = juger(arenePartie, ref);

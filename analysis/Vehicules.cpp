@@ -3,6 +3,7 @@
 #include "analysis/LecteurConsist.h"
 #include "platform/ErreurExecution.h"
 
+#include <QChar>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -24,28 +25,45 @@ std::u16string texte(const QString &t)
     return std::u16string(vue(t));
 }
 
-// The name as QString::toCaseFolded() gives it, without a string per call
-// for the plain ASCII names nearly every installation uses.
 void plier(QStringView nom, std::u16string &pli)
 {
-    pli.clear();
-    for (const QChar c : nom) {
-        const char16_t u = c.unicode();
-        if (u >= 0x80) {
-            pli = texte(nom.toString().toCaseFolded());
-            return;
-        }
-        pli.push_back(u >= u'A' && u <= u'Z' ? char16_t(u + (u'a' - u'A')) : u);
-    }
+    pli.resize(static_cast<size_t>(nom.size()));
+    plierCasse(nom, pli.data());
 }
 
 } // namespace
 
+void plierCasse(QStringView nom, char16_t *sortie)
+{
+    const auto *p = reinterpret_cast<const char16_t *>(nom.utf16());
+    const qsizetype n = nom.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = p[i];
+        if (u < 0x80) {
+            sortie[i] = u >= u'A' && u <= u'Z' ? char16_t(u + (u'a' - u'A')) : u;
+        } else if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(p[i + 1])) {
+            // Qt folds a character beyond the basic plane to another one
+            // beyond it: the pair stays a pair.
+            const char32_t c = QChar::toCaseFolded(QChar::surrogateToUcs4(u, p[i + 1]));
+            sortie[i] = QChar::highSurrogate(c);
+            sortie[++i] = QChar::lowSurrogate(c);
+        } else {
+            sortie[i] = static_cast<char16_t>(QChar::toCaseFolded(char32_t(u)));
+        }
+    }
+}
+
 struct VerificateurVehicules::Repertoire {
     // Exact name -> entry; case-folded name -> the entry a case-insensitive
-    // lookup takes (the first by exact name among those that lead somewhere).
+    // lookup takes (the first by exact name among those that lead
+    // somewhere), and whether others that lead somewhere fold to it too.
+    struct Plie {
+        EntreeDossier entree;
+        bool jumeaux = false;
+    };
     std::unordered_map<std::u16string, EntreeDossier, HachageTexte, std::equal_to<>> exacts;
-    std::unordered_map<std::u16string, EntreeDossier, HachageTexte, std::equal_to<>> plies;
+    std::unordered_map<std::u16string, Plie, HachageTexte, std::equal_to<>> plies;
+    bool jumeaux = false; // some name here has a twin in another letter case
 };
 
 VerificateurVehicules::VerificateurVehicules(QString dossierTrainset) : m_base(std::move(dossierTrainset))
@@ -125,8 +143,13 @@ void VerificateurVehicules::listerDAvance()
 {
     if (m_avance || m_base.isEmpty())
         return;
+    const Repertoire &racine = repertoire(m_base);
+    // Room from the start for a few answers a folder (its vehicles, and
+    // those consists name that are not there): the table then does not grow
+    // while the scan asks.
+    m_vehicules.reserver(racine.exacts.size() * 8);
     auto a = std::make_unique<Avance>();
-    for (const auto &[nom, e] : repertoire(m_base).exacts) {
+    for (const auto &[nom, e] : racine.exacts) {
         if (!e.dossier)
             continue;
         const QString chemin = m_base + u'/' + e.nom;
@@ -147,12 +170,16 @@ std::shared_ptr<VerificateurVehicules::Repertoire> VerificateurVehicules::lister
     try {
         for (EntreeDossier &e : listerDossier(chemin)) {
             if (e.fichier || e.dossier) {
-                std::u16string cle = texte(e.nom.toCaseFolded());
+                std::u16string cle;
+                plier(e.nom, cle);
                 auto p = r->plies.find(cle);
-                if (p == r->plies.end())
-                    r->plies.emplace(std::move(cle), e);
-                else if (e.nom < p->second.nom)
-                    p->second = e;
+                if (p == r->plies.end()) {
+                    r->plies.emplace(std::move(cle), Repertoire::Plie{e, false});
+                } else {
+                    p->second.jumeaux = r->jumeaux = true;
+                    if (e.nom < p->second.entree.nom)
+                        p->second.entree = e;
+                }
             }
             std::u16string cle = texte(e.nom);
             r->exacts.insert_or_assign(std::move(cle), std::move(e));
@@ -176,14 +203,16 @@ const VerificateurVehicules::Repertoire &VerificateurVehicules::repertoire(const
 
 const EntreeDossier *VerificateurVehicules::entree(const Repertoire &r, QStringView nom)
 {
-    auto e = r.exacts.find(vue(nom));
-    if (e == r.exacts.end() || !(e->second.fichier || e->second.dossier)) {
-        plier(nom, m_pli);
-        e = r.plies.find(m_pli);
-        if (e == r.plies.end())
-            return nullptr;
-    }
-    return &e->second;
+    const auto e = r.exacts.find(vue(nom));
+    const bool exact = e != r.exacts.end() && (e->second.fichier || e->second.dossier);
+    if (exact && !r.jumeaux)
+        return &e->second;
+    plier(nom, m_pli);
+    const auto p = r.plies.find(m_pli);
+    if (p == r.plies.end())
+        return nullptr;
+    m_ambigu = m_ambigu || p->second.jumeaux;
+    return exact ? &e->second : &p->second.entree;
 }
 
 std::optional<VerificateurVehicules::Trouve> VerificateurVehicules::trouver(QStringView relatif)
@@ -244,7 +273,7 @@ std::optional<QString> VerificateurVehicules::fichierSurDisque(const QString &re
     return t->chemin.mid(m_base.size() + 1);
 }
 
-const bool *ReponsesVehicules::trouver(std::u16string_view cle, size_t empreinte) const
+const ReponsesVehicules::Reponse *ReponsesVehicules::trouver(std::u16string_view cle, size_t empreinte) const
 {
     if (m_cases.empty())
         return nullptr;
@@ -254,7 +283,7 @@ const bool *ReponsesVehicules::trouver(std::u16string_view cle, size_t empreinte
         if (!c.texte)
             return nullptr;
         if (c.empreinte == empreinte && std::u16string_view(c.texte, c.longueur) == cle)
-            return &c.existe;
+            return &c.reponse;
     }
 }
 
@@ -273,26 +302,41 @@ void ReponsesVehicules::preparer(size_t empreinte, bool texte) const
 #endif
 }
 
-void ReponsesVehicules::ajouter(std::u16string_view cle, size_t empreinte, bool existe)
+void ReponsesVehicules::agrandir(size_t cases)
 {
-    constexpr size_t TailleBloc = 32768;
-    if (cle.empty()) // never a vehicle's spelling; an empty slot's mark
-        return;
-    if ((m_nombre + 1) * 2 > m_cases.size()) {
-        std::vector<Case> anciennes(std::max<size_t>(1024, m_cases.size() * 2));
-        anciennes.swap(m_cases);
-        const size_t masque = m_cases.size() - 1;
-        for (const Case &c : anciennes) {
-            if (!c.texte)
-                continue;
-            size_t i = c.empreinte & masque;
-            while (m_cases[i].texte)
-                i = (i + 1) & masque;
-            m_cases[i] = c;
-        }
+    std::vector<Case> anciennes(cases);
+    anciennes.swap(m_cases);
+    const size_t masque = m_cases.size() - 1;
+    for (const Case &c : anciennes) {
+        if (!c.texte)
+            continue;
+        size_t i = c.empreinte & masque;
+        while (m_cases[i].texte)
+            i = (i + 1) & masque;
+        m_cases[i] = c;
     }
+}
+
+void ReponsesVehicules::reserver(size_t nombre)
+{
+    // At most half full, a power of two.
+    size_t cases = 1024;
+    while (cases < nombre * 2)
+        cases *= 2;
+    if (cases > m_cases.size())
+        agrandir(cases);
+    // Keys of vehicles are some forty characters.
+    m_tailleBloc = std::max(m_tailleBloc, std::min<size_t>(nombre * 48, size_t(1) << 22));
+}
+
+void ReponsesVehicules::ajouter(std::u16string_view cle, size_t empreinte, Reponse reponse)
+{
+    if (cle.empty() || cle.size() > UINT32_MAX) // never a vehicle's; an empty slot's mark
+        return;
+    if ((m_nombre + 1) * 2 > m_cases.size())
+        agrandir(std::max<size_t>(1024, m_cases.size() * 2));
     if (cle.size() > m_libre) {
-        m_libre = std::max(TailleBloc, cle.size());
+        m_libre = std::max(m_tailleBloc, cle.size());
         m_blocs.push_back(std::make_unique_for_overwrite<char16_t[]>(m_libre));
         m_suite = m_blocs.back().get();
     }
@@ -304,30 +348,41 @@ void ReponsesVehicules::ajouter(std::u16string_view cle, size_t empreinte, bool 
     size_t i = empreinte & masque;
     while (m_cases[i].texte)
         i = (i + 1) & masque;
-    m_cases[i] = {empreinte, texte, cle.size(), existe};
+    m_cases[i] = {empreinte, texte, static_cast<std::uint32_t>(cle.size()), reponse};
     ++m_nombre;
 }
 
 bool VerificateurVehicules::existe(QStringView cle, qsizetype longueurDossier)
 {
-    return existe(cle, longueurDossier, empreinteVehicule(cle));
+    m_clePliee.resize(static_cast<size_t>(cle.size()));
+    plierCasse(cle, m_clePliee.data());
+    const QStringView pli(m_clePliee.data(), cle.size());
+    return existe(cle, pli, longueurDossier, empreinteVehicule(pli));
 }
 
-bool VerificateurVehicules::existe(QStringView cle, qsizetype longueurDossier, size_t empreinte)
+bool VerificateurVehicules::existe(QStringView cle, QStringView pli, qsizetype longueurDossier, size_t empreinte)
 {
-    if (const bool *connu = m_vehicules.trouver(vue(cle), empreinte))
-        return *connu;
+    const ReponsesVehicules::Reponse *connue = m_vehicules.trouver(vue(pli), empreinte);
+    if (connue && connue->pourToutes)
+        return connue->existe;
+    const size_t empreinteExacte = connue ? qHash(cle, 0) : 0;
+    if (connue) {
+        if (const ReponsesVehicules::Reponse *exacte = m_exactes.trouver(vue(cle), empreinteExacte))
+            return exacte->existe;
+    }
     // The folder first, then the file in it: a missing folder answers for
     // every vehicle of it without looking for the file.
+    m_ambigu = false;
     const QStringView dossier = cle.first(longueurDossier);
     auto connuDossier = m_dossiers.find(vue(dossier));
     if (connuDossier == m_dossiers.end()) {
         const auto t = trouver(dossier);
         const Repertoire *r = t && t->dossier ? &repertoire(t->chemin) : nullptr;
-        connuDossier = m_dossiers.emplace(vue(dossier), r).first;
+        connuDossier = m_dossiers.emplace(vue(dossier), DossierConnu{r, m_ambigu}).first;
     }
+    m_ambigu = connuDossier->second.ambigu;
     bool reponse = false;
-    if (const Repertoire *r = connuDossier->second) {
+    if (const Repertoire *r = connuDossier->second.repertoire) {
         const QStringView fichier = cle.sliced(longueurDossier + 1);
         if (fichier.contains(u'/') || fichier.contains(u'\\') || fichier.startsWith(u'.')) {
             // A name that is a path of its own: walked component by component.
@@ -338,7 +393,12 @@ bool VerificateurVehicules::existe(QStringView cle, qsizetype longueurDossier, s
             reponse = e && e->fichier;
         }
     }
-    m_vehicules.ajouter(vue(cle), empreinte, reponse);
+    // Twins on the way: this spelling's answer is kept for it alone, and
+    // every spelling of the vehicle is then looked up as it is spelt.
+    if (m_ambigu)
+        m_exactes.ajouter(vue(cle), connue ? empreinteExacte : qHash(cle, 0), {reponse, false});
+    if (!connue)
+        m_vehicules.ajouter(vue(pli), empreinte, {reponse, !m_ambigu});
     return reponse;
 }
 

@@ -8,7 +8,9 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringView>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,32 +30,48 @@ struct HachageTexte {
     size_t operator()(std::u16string_view s) const { return std::hash<std::u16string_view>{}(s); }
 };
 
-// Answers by vehicle spelling, in one open-addressed block: a scan asks
-// about hundreds of thousands of lines naming a hundred thousand spellings,
-// and a node per key (std::unordered_map) costs several cache misses a line.
+// `nom` in one letter case, as QString::toCaseFolded() gives it: code point
+// by code point, the length kept. Written from `sortie` on (room for
+// nom.size() characters): the key every spelling of a name meets under.
+void plierCasse(QStringView nom, char16_t *sortie);
+
+// Answers by vehicle key, in one open-addressed block: a scan asks about
+// hundreds of thousands of lines naming tens of thousands of vehicles, and
+// a node per key (std::unordered_map) costs several cache misses a line.
 class ReponsesVehicules {
 public:
+    struct Reponse {
+        bool existe = false;
+        // The same for every spelling of the key's letter-case folding; else
+        // the answer holds for the one spelling it was worked out for.
+        bool pourToutes = true;
+    };
     // The answer kept for `cle`, whose hash is `empreinte`; null when none.
-    const bool *trouver(std::u16string_view cle, size_t empreinte) const;
-    void ajouter(std::u16string_view cle, size_t empreinte, bool existe);
+    const Reponse *trouver(std::u16string_view cle, size_t empreinte) const;
+    void ajouter(std::u16string_view cle, size_t empreinte, Reponse reponse);
+    // Room for `nombre` answers at least, made now rather than by growing
+    // (and faulting in new pages) while the answers are asked for.
+    void reserver(size_t nombre);
     // Asks the processor for the slot of `empreinte` ahead of trouver(), and
-    // with `texte` for the spelling that slot points at too (the slot must
-    // have come in first).
+    // with `texte` for the key that slot points at too (the slot must have
+    // come in first).
     void preparer(size_t empreinte, bool texte) const;
 
 private:
     struct Case {
         size_t empreinte = 0;
         const char16_t *texte = nullptr; // null: empty
-        size_t longueur = 0;
-        bool existe = false;
+        std::uint32_t longueur = 0;
+        Reponse reponse;
     };
+    void agrandir(size_t cases);
     std::vector<Case> m_cases;
-    // Spellings in blocks that never move once written: growing one string
-    // would copy (and fault in) everything kept so far again and again.
+    // Keys in blocks that never move once written: growing one string would
+    // copy (and fault in) everything kept so far again and again.
     std::vector<std::unique_ptr<char16_t[]>> m_blocs;
-    char16_t *m_suite = nullptr; // where the next spelling goes
+    char16_t *m_suite = nullptr; // where the next key goes
     size_t m_libre = 0;          // room left there
+    size_t m_tailleBloc = 32768;
     size_t m_nombre = 0;
 };
 
@@ -68,11 +86,14 @@ public:
     // The same for the vehicle spelt "folder/name.ext" in `cle`, whose first
     // `longueurDossier` characters are the folder.
     bool existe(QStringView cle, qsizetype longueurDossier);
-    // The same with the hash of `cle` (empreinteVehicule), worked out
-    // beforehand where it costs the caller nothing.
-    bool existe(QStringView cle, qsizetype longueurDossier, size_t empreinte);
+    // The same with `cle` folded (plierCasse) in `pli` and the hash of that
+    // (empreinteVehicule), worked out beforehand where it costs the caller
+    // nothing. Every spelling of a vehicle is resolved once: a new one costs
+    // a look-up, unless a folder on the way holds names that differ only in
+    // letter case (the spelling then decides, as the file system would).
+    bool existe(QStringView cle, QStringView pli, qsizetype longueurDossier, size_t empreinte);
     const ReponsesVehicules &reponses() const { return m_vehicules; }
-    static size_t empreinteVehicule(QStringView cle) { return qHash(cle, 0); }
+    static size_t empreinteVehicule(QStringView pli) { return qHash(pli, 0); }
 
     // Lists the folders directly under the trainset on another thread, ahead
     // of the questions: on a large installation, listing a few thousand
@@ -105,15 +126,26 @@ private:
     QHash<QString, std::shared_ptr<Repertoire>> m_cache;
     struct Avance;
     std::unique_ptr<Avance> m_avance;
-    // Whole answers of existe(), by "folder/name.ext" as the consist spells
-    // it: a large installation names the same few thousand vehicles hundreds
-    // of thousands of times. Looked up without building a string per line.
+    // Whole answers of existe(), by "folder/name.ext" folded: a large
+    // installation names the same few thousand vehicles hundreds of
+    // thousands of times, in as many spellings as authors. Looked up
+    // without building a string per line.
     ReponsesVehicules m_vehicules;
-    std::u16string m_pli; // a path component in any letter case, folded
+    // The answers that depend on the spelling, by the spelling itself.
+    ReponsesVehicules m_exactes;
+    std::u16string m_pli;      // a path component in any letter case, folded
+    std::u16string m_clePliee; // a whole key folded, when the caller gave none
+    // Set by entree() when the name it looked up has twins that differ from
+    // it only in letter case: the answer then depends on the spelling.
+    bool m_ambigu = false;
     // Vehicle folders by spelling, with their listing (null when the folder
-    // is not there): a few thousand spellings behind a hundred thousand
-    // vehicle spellings.
-    std::unordered_map<std::u16string, const Repertoire *, HachageTexte, std::equal_to<>> m_dossiers;
+    // is not there) and whether twins were met on the way: a few thousand
+    // spellings behind tens of thousands of vehicles.
+    struct DossierConnu {
+        const Repertoire *repertoire = nullptr;
+        bool ambigu = false;
+    };
+    std::unordered_map<std::u16string, DossierConnu, HachageTexte, std::equal_to<>> m_dossiers;
 };
 
 } // namespace corvanel
