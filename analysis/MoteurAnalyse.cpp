@@ -85,7 +85,9 @@ struct Lot {
 };
 
 // Appends a vehicle line to the lot: text converted to UTF-16 as it is
-// copied (Windows-1252 bytes through the code page).
+// copied (Windows-1252 bytes through the code page), then folded and hashed
+// here, where the reading threads have the time for it. One growth of the
+// text a line.
 template <typename C> void ajouter(Lot &lot, const decoupage::Decoupe<C> &v, std::int64_t ligne)
 {
     Reference r;
@@ -96,17 +98,20 @@ template <typename C> void ajouter(Lot &lot, const decoupage::Decoupe<C> &v, std
         r.debut = lot.arene.size();
         r.longueurDossier = v.longueurDossier;
         r.longueurNom = v.longueurNom;
+        const qsizetype n = r.longueur();
+        lot.arene.resize(r.debut + 2 * n);
+        char16_t *ecrit = reinterpret_cast<char16_t *>(lot.arene.data()) + r.debut;
         if constexpr (sizeof(C) == 1) {
-            ajouterAnsi(lot.arene, QByteArrayView(v.dossier, v.longueurDossier));
-            lot.arene += u'/';
-            ajouterAnsi(lot.arene, QByteArrayView(v.nom, v.longueurNom));
+            ecrireAnsi(QByteArrayView(v.dossier, v.longueurDossier), ecrit);
+            ecrireAnsi(QByteArrayView(v.nom, v.longueurNom), ecrit + v.longueurDossier + 1);
         } else {
-            lot.arene.append(reinterpret_cast<const QChar *>(v.dossier), v.longueurDossier);
-            lot.arene += u'/';
-            lot.arene.append(reinterpret_cast<const QChar *>(v.nom), v.longueurNom);
+            std::copy_n(v.dossier, v.longueurDossier, ecrit);
+            std::copy_n(v.nom, v.longueurNom, ecrit + v.longueurDossier + 1);
         }
-        lot.arene += QStringView(v.moteur ? u".eng" : u".wag");
-        plierCle(lot.arene, r);
+        ecrit[v.longueurDossier] = u'/';
+        std::copy_n(v.moteur ? u".eng" : u".wag", 4, ecrit + n - 4);
+        plierCasse(QStringView(ecrit, n), ecrit + n);
+        r.empreinte = VerificateurVehicules::empreinteVehicule(QStringView(ecrit + n, n));
     }
     lot.references.push_back(r);
 }
@@ -228,7 +233,9 @@ public:
 private:
     void lire()
     {
-        std::vector<char> tampon(static_cast<size_t>(TailleMaxTenue + 1));
+        // Not cleared first: a consist of a few kilobytes then touches a page
+        // or two of it, not the whole megabyte.
+        const auto tampon = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(TailleMaxTenue + 1));
         std::vector<char16_t> echange;
         const DossierLecture dossier(m_dossier);
         for (;;) {
@@ -257,15 +264,15 @@ private:
                 c.debut = c.fin = static_cast<qsizetype>(lot.references.size());
                 try {
                     const EntreeDossier &e = m_fichiers[m_consists[i]];
-                    const qint64 lus = dossier.lire(e, tampon.data(), tenue + 1, c.erreur);
+                    const qint64 lus = dossier.lire(e, tampon.get(), tenue + 1, c.erreur);
                     c.debutOctets = c.finOctets = lot.octets.size();
                     if (lus > tenue) {
                         c.flux = true;
                     } else if (lus >= 0 && m_octets) {
-                        lot.octets.append(tampon.data(), lus);
+                        lot.octets.append(tampon.get(), lus);
                         c.finOctets = lot.octets.size();
                     } else if (lus >= 0) {
-                        decouperConsist(lot, tampon.data(), lus, echange);
+                        decouperConsist(lot, tampon.get(), lus, echange);
                     }
                 } catch (...) {
                     c.echec = std::current_exception();

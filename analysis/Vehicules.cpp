@@ -20,11 +20,6 @@ std::u16string_view vue(QStringView t)
     return {reinterpret_cast<const char16_t *>(t.utf16()), static_cast<size_t>(t.size())};
 }
 
-std::u16string texte(const QString &t)
-{
-    return std::u16string(vue(t));
-}
-
 void plier(QStringView nom, std::u16string &pli)
 {
     pli.resize(static_cast<size_t>(nom.size()));
@@ -53,17 +48,87 @@ void plierCasse(QStringView nom, char16_t *sortie)
     }
 }
 
+// A folder's listing, looked up by name folded to one letter case: a
+// vehicle folder holds a few names, the trainset a few thousand, and a
+// large installation lists thousands of folders, so one block each rather
+// than a node per name.
 struct VerificateurVehicules::Repertoire {
-    // Exact name -> entry; case-folded name -> the entry a case-insensitive
-    // lookup takes (the first by exact name among those that lead
-    // somewhere), and whether others that lead somewhere fold to it too.
-    struct Plie {
-        EntreeDossier entree;
+    // The names that fold alike, as listed. `choisie` is the entry a lookup
+    // in any letter case takes: the first by exact name among those that
+    // lead somewhere (-1: none does); `jumeaux` when two or more do.
+    struct Groupe {
+        qsizetype debut = 0; // its folded name in `plis`
+        qsizetype longueur = 0;
+        size_t empreinte = 0;
+        qsizetype premiere = 0; // its entries, chained through `suivantes`
+        qsizetype choisie = -1;
         bool jumeaux = false;
+        bool seule = true;
     };
-    std::unordered_map<std::u16string, EntreeDossier, HachageTexte, std::equal_to<>> exacts;
-    std::unordered_map<std::u16string, Plie, HachageTexte, std::equal_to<>> plies;
-    bool jumeaux = false; // some name here has a twin in another letter case
+    QList<EntreeDossier> entrees;
+    std::vector<qsizetype> suivantes; // the next entry of the same group; -1 at the end
+    std::vector<Groupe> groupes;
+    std::u16string plis;
+    std::vector<qsizetype> cases; // open-addressed: a group's index, -1 empty
+
+    static bool mene(const EntreeDossier &e) { return e.fichier || e.dossier; }
+    QStringView pli(const Groupe &g) const { return QStringView(plis).sliced(g.debut, g.longueur); }
+
+    const Groupe *groupe(QStringView pli, size_t empreinte) const
+    {
+        if (cases.empty())
+            return nullptr;
+        const size_t masque = cases.size() - 1;
+        for (size_t i = empreinte & masque; cases[i] >= 0; i = (i + 1) & masque) {
+            const Groupe &g = groupes[static_cast<size_t>(cases[i])];
+            if (g.empreinte == empreinte && this->pli(g) == pli)
+                return &g;
+        }
+        return nullptr;
+    }
+
+    void indexer()
+    {
+        size_t taille = 8;
+        while (taille < static_cast<size_t>(entrees.size()) * 2)
+            taille *= 2;
+        cases.assign(taille, -1);
+        suivantes.assign(static_cast<size_t>(entrees.size()), -1);
+        const size_t masque = taille - 1;
+        std::vector<qsizetype> dernieres; // of each group
+        for (qsizetype k = 0; k < entrees.size(); ++k) {
+            const EntreeDossier &e = entrees[k];
+            const qsizetype debut = static_cast<qsizetype>(plis.size());
+            plis.resize(plis.size() + static_cast<size_t>(e.nom.size()));
+            plierCasse(e.nom, plis.data() + debut);
+            const QStringView cle = QStringView(plis).sliced(debut);
+            const size_t empreinte = qHash(cle, 0);
+            size_t i = empreinte & masque;
+            while (cases[i] >= 0 && !(groupes[static_cast<size_t>(cases[i])].empreinte == empreinte &&
+                                      pli(groupes[static_cast<size_t>(cases[i])]) == cle))
+                i = (i + 1) & masque;
+            if (cases[i] < 0) {
+                cases[i] = static_cast<qsizetype>(groupes.size());
+                groupes.push_back({debut, cle.size(), empreinte, k, mene(e) ? k : -1, false, true});
+                dernieres.push_back(k);
+                continue;
+            }
+            plis.resize(static_cast<size_t>(debut)); // kept once, with the group
+            Groupe &g = groupes[static_cast<size_t>(cases[i])];
+            g.seule = false;
+            suivantes[static_cast<size_t>(dernieres[static_cast<size_t>(cases[i])])] = k;
+            dernieres[static_cast<size_t>(cases[i])] = k;
+            if (!mene(e))
+                continue;
+            if (g.choisie < 0) {
+                g.choisie = k;
+            } else {
+                g.jumeaux = true;
+                if (e.nom < entrees[g.choisie].nom)
+                    g.choisie = k;
+            }
+        }
+    }
 };
 
 VerificateurVehicules::VerificateurVehicules(QString dossierTrainset) : m_base(std::move(dossierTrainset))
@@ -147,13 +212,13 @@ void VerificateurVehicules::listerDAvance()
     // Room from the start for a few answers a folder (its vehicles, and
     // those consists name that are not there): the table then does not grow
     // while the scan asks.
-    m_vehicules.reserver(racine.exacts.size() * 8);
+    m_vehicules.reserver(static_cast<size_t>(racine.entrees.size()) * 8);
     auto a = std::make_unique<Avance>();
-    for (const auto &[nom, e] : racine.exacts) {
+    for (const EntreeDossier &e : racine.entrees) {
         if (!e.dossier)
             continue;
         const QString chemin = m_base + u'/' + e.nom;
-        if (m_cache.contains(chemin))
+        if (m_cache.contains(chemin) || a->index.contains(chemin))
             continue;
         a->index.insert(chemin, a->places.size());
         a->places.emplace_back().chemin = chemin;
@@ -168,25 +233,11 @@ std::shared_ptr<VerificateurVehicules::Repertoire> VerificateurVehicules::lister
 {
     auto r = std::make_shared<Repertoire>();
     try {
-        for (EntreeDossier &e : listerDossier(chemin)) {
-            if (e.fichier || e.dossier) {
-                std::u16string cle;
-                plier(e.nom, cle);
-                auto p = r->plies.find(cle);
-                if (p == r->plies.end()) {
-                    r->plies.emplace(std::move(cle), Repertoire::Plie{e, false});
-                } else {
-                    p->second.jumeaux = r->jumeaux = true;
-                    if (e.nom < p->second.entree.nom)
-                        p->second.entree = e;
-                }
-            }
-            std::u16string cle = texte(e.nom);
-            r->exacts.insert_or_assign(std::move(cle), std::move(e));
-        }
+        r->entrees = listerDossier(chemin);
     } catch (const ErreurExecution &) {
         // A folder that cannot be listed holds nothing the game could load.
     }
+    r->indexer();
     return r;
 }
 
@@ -203,16 +254,24 @@ const VerificateurVehicules::Repertoire &VerificateurVehicules::repertoire(const
 
 const EntreeDossier *VerificateurVehicules::entree(const Repertoire &r, QStringView nom)
 {
-    const auto e = r.exacts.find(vue(nom));
-    const bool exact = e != r.exacts.end() && (e->second.fichier || e->second.dossier);
-    if (exact && !r.jumeaux)
-        return &e->second;
     plier(nom, m_pli);
-    const auto p = r.plies.find(m_pli);
-    if (p == r.plies.end())
+    const QStringView pli(m_pli.data(), nom.size());
+    const Repertoire::Groupe *g = r.groupe(pli, qHash(pli, 0));
+    if (!g)
         return nullptr;
-    m_ambigu = m_ambigu || p->second.jumeaux;
-    return exact ? &e->second : &p->second.entree;
+    m_ambigu = m_ambigu || g->jumeaux;
+    if (g->seule)
+        return g->choisie < 0 ? nullptr : &r.entrees[g->choisie];
+    // The exact name first (the last listed of that name), when it leads
+    // somewhere; else the group's choice.
+    qsizetype exacte = -1;
+    for (qsizetype k = g->premiere; k >= 0; k = r.suivantes[static_cast<size_t>(k)]) {
+        if (r.entrees[k].nom == nom)
+            exacte = k;
+    }
+    if (exacte >= 0 && Repertoire::mene(r.entrees[exacte]))
+        return &r.entrees[exacte];
+    return g->choisie < 0 ? nullptr : &r.entrees[g->choisie];
 }
 
 std::optional<VerificateurVehicules::Trouve> VerificateurVehicules::trouver(QStringView relatif)
@@ -372,17 +431,10 @@ bool VerificateurVehicules::existe(QStringView cle, QStringView pli, qsizetype l
     }
     // The folder first, then the file in it: a missing folder answers for
     // every vehicle of it without looking for the file.
-    m_ambigu = false;
-    const QStringView dossier = cle.first(longueurDossier);
-    auto connuDossier = m_dossiers.find(vue(dossier));
-    if (connuDossier == m_dossiers.end()) {
-        const auto t = trouver(dossier);
-        const Repertoire *r = t && t->dossier ? &repertoire(t->chemin) : nullptr;
-        connuDossier = m_dossiers.emplace(vue(dossier), DossierConnu{r, m_ambigu}).first;
-    }
-    m_ambigu = connuDossier->second.ambigu;
+    const DossierConnu connuDossier = dossier(cle.first(longueurDossier), pli.first(longueurDossier));
+    m_ambigu = connuDossier.ambigu;
     bool reponse = false;
-    if (const Repertoire *r = connuDossier->second.repertoire) {
+    if (const Repertoire *r = connuDossier.repertoire) {
         const QStringView fichier = cle.sliced(longueurDossier + 1);
         if (fichier.contains(u'/') || fichier.contains(u'\\') || fichier.startsWith(u'.')) {
             // A name that is a path of its own: walked component by component.
@@ -400,6 +452,26 @@ bool VerificateurVehicules::existe(QStringView cle, QStringView pli, qsizetype l
     if (!connue)
         m_vehicules.ajouter(vue(pli), empreinte, {reponse, !m_ambigu});
     return reponse;
+}
+
+VerificateurVehicules::DossierConnu VerificateurVehicules::dossier(QStringView ecrit, QStringView pli)
+{
+    const auto plie = m_dossiers.find(vue(pli));
+    if (plie != m_dossiers.end() && !plie->second.ambigu)
+        return plie->second;
+    if (plie != m_dossiers.end()) {
+        const auto exact = m_dossiersExacts.find(vue(ecrit));
+        if (exact != m_dossiersExacts.end())
+            return exact->second;
+    }
+    m_ambigu = false;
+    const auto t = trouver(ecrit);
+    const DossierConnu d{t && t->dossier ? &repertoire(t->chemin) : nullptr, m_ambigu};
+    if (plie == m_dossiers.end())
+        m_dossiers.emplace(vue(pli), d);
+    if (d.ambigu)
+        m_dossiersExacts.emplace(vue(ecrit), d);
+    return d;
 }
 
 bool VerificateurVehicules::existe(const LigneVehicule &v)

@@ -138,14 +138,17 @@ private:
     // Set by entree() when the name it looked up has twins that differ from
     // it only in letter case: the answer then depends on the spelling.
     bool m_ambigu = false;
-    // Vehicle folders by spelling, with their listing (null when the folder
-    // is not there) and whether twins were met on the way: a few thousand
-    // spellings behind tens of thousands of vehicles.
+    // Vehicle folders by spelling folded, with their listing (null when the
+    // folder is not there) and whether twins were met on the way (then by
+    // the spelling itself): a few thousand folders behind tens of thousands
+    // of spellings.
     struct DossierConnu {
         const Repertoire *repertoire = nullptr;
         bool ambigu = false;
     };
+    DossierConnu dossier(QStringView ecrit, QStringView pli);
     std::unordered_map<std::u16string, DossierConnu, HachageTexte, std::equal_to<>> m_dossiers;
+    std::unordered_map<std::u16string, DossierConnu, HachageTexte, std::equal_to<>> m_dossiersExacts;
 };
 
 } // namespace corvanel

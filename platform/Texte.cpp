@@ -17,15 +17,19 @@ constexpr std::array<char16_t, 32> Haut1252 = {0x20AC, 0x0081, 0x201A, 0x0192, 0
                                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 } // namespace
 
+void ecrireAnsi(QByteArrayView octets, char16_t *sortie)
+{
+    for (const char c : octets) {
+        const auto o = static_cast<unsigned char>(c);
+        *sortie++ = (o >= 0x80 && o <= 0x9F) ? Haut1252[o - 0x80] : char16_t(o);
+    }
+}
+
 void ajouterAnsi(QString &texte, QByteArrayView octets)
 {
     const qsizetype avant = texte.size();
     texte.resize(avant + octets.size());
-    QChar *sortie = texte.data() + avant;
-    for (const char c : octets) {
-        const auto o = static_cast<unsigned char>(c);
-        *sortie++ = (o >= 0x80 && o <= 0x9F) ? QChar(Haut1252[o - 0x80]) : QChar(o);
-    }
+    ecrireAnsi(octets, reinterpret_cast<char16_t *>(texte.data()) + avant);
 }
 
 QString depuisAnsi(QByteArrayView octets)

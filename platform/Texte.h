@@ -15,6 +15,8 @@ namespace corvanel {
 QString depuisAnsi(QByteArrayView octets);
 // The same, appended to `texte`.
 void ajouterAnsi(QString &texte, QByteArrayView octets);
+// The same, written from `sortie` on (room for octets.size() characters).
+void ecrireAnsi(QByteArrayView octets, char16_t *sortie);
 
 // Unicode to Windows-1252; a character the code page cannot hold becomes "?".
 QByteArray versAnsi(QStringView texte);
