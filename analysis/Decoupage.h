@@ -5,7 +5,9 @@
 // without decoding the lines that name no vehicle.
 #include <QtGlobal>
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace corvanel::decoupage {
 
@@ -35,11 +37,44 @@ template <typename C> Morceau<C> rogner(Morceau<C> m)
     return m;
 }
 
+// Eight bytes at a time, a character a lane: the top bit of each lane of
+// `mot` that equals `c`, and of no other.
+template <typename C> std::uint64_t lanesEgales(std::uint64_t mot, char c)
+{
+    constexpr std::uint64_t Un = sizeof(C) == 1 ? 0x0101010101010101ull : 0x0001000100010001ull;
+    constexpr std::uint64_t Haut = Un << (8 * sizeof(C) - 1);
+    const std::uint64_t v = mot ^ (std::uint64_t(std::uint8_t(c)) * Un);
+    return ~(((v & ~Haut) + ~Haut) | v) & Haut;
+}
+
+// The first character of the word whose lane is set in `m` (not zero).
+template <typename C> qsizetype premiereLane(std::uint64_t m)
+{
+    if constexpr (std::endian::native == std::endian::little)
+        return std::countr_zero(m) / int(8 * sizeof(C));
+    else
+        return std::countl_zero(m) / int(8 * sizeof(C));
+}
+
+// The next word of text from `p`, or what is left of it before `fin` with
+// zeros after (no character searched for is zero).
+template <typename C> std::uint64_t mot(const C *p, const C *fin)
+{
+    std::uint64_t m = 0;
+    if (fin - p >= qsizetype(8 / sizeof(C)))
+        std::memcpy(&m, p, 8);
+    else
+        std::memcpy(&m, p, static_cast<size_t>(fin - p) * sizeof(C));
+    return m;
+}
+
 template <typename C> const C *chercher(const C *debut, const C *fin, char c)
 {
-    while (debut != fin && *debut != C(c))
-        ++debut;
-    return debut;
+    for (; debut < fin; debut += 8 / sizeof(C)) {
+        if (const std::uint64_t m = lanesEgales<C>(mot(debut, fin), c))
+            return debut + premiereLane<C>(m);
+    }
+    return fin;
 }
 
 template <typename C> bool egal(const C *p, const char *mot, int n)
@@ -124,24 +159,36 @@ template <typename C> Decoupe<C> decouper(const C *debut, const C *fin)
     return v;
 }
 
+// The first of `p`..`fin` that ends a line or is a "D", eight bytes at a
+// time: most of a consist is lines that name no vehicle, walked past here.
+template <typename C> const C *prochainRepere(const C *p, const C *fin)
+{
+    for (; p < fin; p += 8 / sizeof(C)) {
+        const std::uint64_t m = mot(p, fin);
+        if (const std::uint64_t l = lanesEgales<C>(m, '\n') | lanesEgales<C>(m, '\r') | lanesEgales<C>(m, 'D'))
+            return p + premiereLane<C>(l);
+    }
+    return fin;
+}
+
 // Each line of a whole text (CR LF, a lone LF and a lone CR each end one; a
 // last line without an end counts) that may hold a keyword, with its number
-// from 1. Lines without a "D" are not looked at further.
+// from 1. Lines without "Data" are not looked at further.
 template <typename C, typename Fonction> void parcourirLignes(const C *p, const C *fin, Fonction surLigne)
 {
     std::int64_t numero = 0;
     while (p < fin) {
         const C *q = p;
-        bool d = false;
-        while (q != fin) {
-            const C c = *q;
-            if (c == C('\n') || c == C('\r'))
+        bool donnees = false;
+        for (;;) {
+            q = prochainRepere(q, fin);
+            if (q == fin || *q != C('D'))
                 break;
-            d |= c == C('D');
+            donnees = donnees || (fin - q >= 4 && egal(q + 1, "ata", 3));
             ++q;
         }
         ++numero;
-        if (d && !surLigne(p, q, numero))
+        if (donnees && !surLigne(p, q, numero))
             return;
         if (q == fin)
             return;

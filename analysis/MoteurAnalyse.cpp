@@ -12,6 +12,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -84,6 +85,37 @@ struct Lot {
     bool pret = false;
 };
 
+// Each Windows-1252 byte as a character, and that character folded: a
+// vehicle's name is converted and folded in one pass.
+struct TableAnsi {
+    std::array<char16_t, 256> car{};
+    std::array<char16_t, 256> pli{};
+};
+const TableAnsi Ansi = [] {
+    TableAnsi t;
+    for (int b = 0; b < 256; ++b) {
+        const char octet = static_cast<char>(b);
+        ecrireAnsi(QByteArrayView(&octet, 1), &t.car[static_cast<size_t>(b)]);
+        t.pli[static_cast<size_t>(b)] =
+            static_cast<char16_t>(QChar::toCaseFolded(char32_t(t.car[static_cast<size_t>(b)])));
+    }
+    return t;
+}();
+
+template <typename C> void copierEtPlier(const C *texte, qsizetype n, char16_t *ecrit, char16_t *pli)
+{
+    if constexpr (sizeof(C) == 1) {
+        for (qsizetype i = 0; i < n; ++i) {
+            const auto b = static_cast<unsigned char>(texte[i]);
+            ecrit[i] = Ansi.car[b];
+            pli[i] = Ansi.pli[b];
+        }
+    } else {
+        std::copy_n(texte, n, ecrit);
+        plierCasse(QStringView(ecrit, n), pli);
+    }
+}
+
 // Appends a vehicle line to the lot: text converted to UTF-16 as it is
 // copied (Windows-1252 bytes through the code page), then folded and hashed
 // here, where the reading threads have the time for it. One growth of the
@@ -101,17 +133,14 @@ template <typename C> void ajouter(Lot &lot, const decoupage::Decoupe<C> &v, std
         const qsizetype n = r.longueur();
         lot.arene.resize(r.debut + 2 * n);
         char16_t *ecrit = reinterpret_cast<char16_t *>(lot.arene.data()) + r.debut;
-        if constexpr (sizeof(C) == 1) {
-            ecrireAnsi(QByteArrayView(v.dossier, v.longueurDossier), ecrit);
-            ecrireAnsi(QByteArrayView(v.nom, v.longueurNom), ecrit + v.longueurDossier + 1);
-        } else {
-            std::copy_n(v.dossier, v.longueurDossier, ecrit);
-            std::copy_n(v.nom, v.longueurNom, ecrit + v.longueurDossier + 1);
-        }
-        ecrit[v.longueurDossier] = u'/';
+        char16_t *pli = ecrit + n;
+        copierEtPlier(v.dossier, v.longueurDossier, ecrit, pli);
+        ecrit[v.longueurDossier] = pli[v.longueurDossier] = u'/';
+        const qsizetype nom = v.longueurDossier + 1;
+        copierEtPlier(v.nom, v.longueurNom, ecrit + nom, pli + nom);
         std::copy_n(v.moteur ? u".eng" : u".wag", 4, ecrit + n - 4);
-        plierCasse(QStringView(ecrit, n), ecrit + n);
-        r.empreinte = VerificateurVehicules::empreinteVehicule(QStringView(ecrit + n, n));
+        std::copy_n(v.moteur ? u".eng" : u".wag", 4, pli + n - 4);
+        r.empreinte = VerificateurVehicules::empreinteVehicule(QStringView(pli, n));
     }
     lot.references.push_back(r);
 }

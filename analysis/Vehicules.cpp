@@ -7,7 +7,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <array>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -26,16 +28,30 @@ void plier(QStringView nom, std::u16string &pli)
     plierCasse(nom, pli.data());
 }
 
+// The first 256 characters folded, looked up rather than worked out: the
+// names of nearly every installation are made of them.
+const std::array<char16_t, 256> PliLatin1 = [] {
+    std::array<char16_t, 256> t{};
+    for (char32_t u = 0; u < t.size(); ++u)
+        t[u] = static_cast<char16_t>(QChar::toCaseFolded(u));
+    return t;
+}();
+
 } // namespace
 
 void plierCasse(QStringView nom, char16_t *sortie)
 {
     const auto *p = reinterpret_cast<const char16_t *>(nom.utf16());
     const qsizetype n = nom.size();
-    for (qsizetype i = 0; i < n; ++i) {
+    qsizetype i = 0;
+    while (i < n && p[i] < PliLatin1.size()) {
+        sortie[i] = PliLatin1[p[i]];
+        ++i;
+    }
+    for (; i < n; ++i) {
         const char16_t u = p[i];
-        if (u < 0x80) {
-            sortie[i] = u >= u'A' && u <= u'Z' ? char16_t(u + (u'a' - u'A')) : u;
+        if (u < PliLatin1.size()) {
+            sortie[i] = PliLatin1[u];
         } else if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(p[i + 1])) {
             // Qt folds a character beyond the basic plane to another one
             // beyond it: the pair stays a pair.
@@ -102,7 +118,7 @@ struct VerificateurVehicules::Repertoire {
             plis.resize(plis.size() + static_cast<size_t>(e.nom.size()));
             plierCasse(e.nom, plis.data() + debut);
             const QStringView cle = QStringView(plis).sliced(debut);
-            const size_t empreinte = qHash(cle, 0);
+            const size_t empreinte = empreinteTexte(cle);
             size_t i = empreinte & masque;
             while (cases[i] >= 0 && !(groupes[static_cast<size_t>(cases[i])].empreinte == empreinte &&
                                       pli(groupes[static_cast<size_t>(cases[i])]) == cle))
@@ -256,7 +272,7 @@ const EntreeDossier *VerificateurVehicules::entree(const Repertoire &r, QStringV
 {
     plier(nom, m_pli);
     const QStringView pli(m_pli.data(), nom.size());
-    const Repertoire::Groupe *g = r.groupe(pli, qHash(pli, 0));
+    const Repertoire::Groupe *g = r.groupe(pli, empreinteTexte(pli));
     if (!g)
         return nullptr;
     m_ambigu = m_ambigu || g->jumeaux;
@@ -341,7 +357,8 @@ const ReponsesVehicules::Reponse *ReponsesVehicules::trouver(std::u16string_view
         const Case &c = m_cases[i];
         if (!c.texte)
             return nullptr;
-        if (c.empreinte == empreinte && std::u16string_view(c.texte, c.longueur) == cle)
+        if (c.empreinte == empreinte && c.longueur == cle.size() &&
+            std::memcmp(c.texte, cle.data(), cle.size() * sizeof(char16_t)) == 0)
             return &c.reponse;
     }
 }
@@ -424,7 +441,7 @@ bool VerificateurVehicules::existe(QStringView cle, QStringView pli, qsizetype l
     const ReponsesVehicules::Reponse *connue = m_vehicules.trouver(vue(pli), empreinte);
     if (connue && connue->pourToutes)
         return connue->existe;
-    const size_t empreinteExacte = connue ? qHash(cle, 0) : 0;
+    const size_t empreinteExacte = connue ? empreinteTexte(cle) : 0;
     if (connue) {
         if (const ReponsesVehicules::Reponse *exacte = m_exactes.trouver(vue(cle), empreinteExacte))
             return exacte->existe;
@@ -448,7 +465,7 @@ bool VerificateurVehicules::existe(QStringView cle, QStringView pli, qsizetype l
     // Twins on the way: this spelling's answer is kept for it alone, and
     // every spelling of the vehicle is then looked up as it is spelt.
     if (m_ambigu)
-        m_exactes.ajouter(vue(cle), connue ? empreinteExacte : qHash(cle, 0), {reponse, false});
+        m_exactes.ajouter(vue(cle), connue ? empreinteExacte : empreinteTexte(cle), {reponse, false});
     if (!connue)
         m_vehicules.ajouter(vue(pli), empreinte, {reponse, !m_ambigu});
     return reponse;

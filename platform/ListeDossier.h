@@ -18,6 +18,13 @@ struct EntreeDossier {
     bool dossier = false; // a folder, or a link to one
 };
 
+} // namespace corvanel
+
+// Moved as bytes when a list of tens of thousands of them grows.
+Q_DECLARE_TYPEINFO(corvanel::EntreeDossier, Q_RELOCATABLE_TYPE);
+
+namespace corvanel {
+
 // Entries of a folder, "." and ".." left out, hidden ones included, in no
 // particular order. Throws ErreurExecution (76 when the folder is missing,
 // 70 when it cannot be read).
