@@ -118,7 +118,7 @@ struct VerificateurVehicules::Repertoire {
             plis.resize(plis.size() + static_cast<size_t>(e.nom.size()));
             plierCasse(e.nom, plis.data() + debut);
             const QStringView cle = QStringView(plis).sliced(debut);
-            const size_t empreinte = empreinteTexte(cle);
+            const size_t empreinte = qHash(cle, 0);
             size_t i = empreinte & masque;
             while (cases[i] >= 0 && !(groupes[static_cast<size_t>(cases[i])].empreinte == empreinte &&
                                       pli(groupes[static_cast<size_t>(cases[i])]) == cle))
@@ -272,7 +272,7 @@ const EntreeDossier *VerificateurVehicules::entree(const Repertoire &r, QStringV
 {
     plier(nom, m_pli);
     const QStringView pli(m_pli.data(), nom.size());
-    const Repertoire::Groupe *g = r.groupe(pli, empreinteTexte(pli));
+    const Repertoire::Groupe *g = r.groupe(pli, qHash(pli, 0));
     if (!g)
         return nullptr;
     m_ambigu = m_ambigu || g->jumeaux;
@@ -441,7 +441,7 @@ bool VerificateurVehicules::existe(QStringView cle, QStringView pli, qsizetype l
     const ReponsesVehicules::Reponse *connue = m_vehicules.trouver(vue(pli), empreinte);
     if (connue && connue->pourToutes)
         return connue->existe;
-    const size_t empreinteExacte = connue ? empreinteTexte(cle) : 0;
+    const size_t empreinteExacte = connue ? qHash(cle, 0) : 0;
     if (connue) {
         if (const ReponsesVehicules::Reponse *exacte = m_exactes.trouver(vue(cle), empreinteExacte))
             return exacte->existe;
@@ -465,7 +465,7 @@ bool VerificateurVehicules::existe(QStringView cle, QStringView pli, qsizetype l
     // Twins on the way: this spelling's answer is kept for it alone, and
     // every spelling of the vehicle is then looked up as it is spelt.
     if (m_ambigu)
-        m_exactes.ajouter(vue(cle), connue ? empreinteExacte : empreinteTexte(cle), {reponse, false});
+        m_exactes.ajouter(vue(cle), connue ? empreinteExacte : qHash(cle, 0), {reponse, false});
     if (!connue)
         m_vehicules.ajouter(vue(pli), empreinte, {reponse, !m_ambigu});
     return reponse;

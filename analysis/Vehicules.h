@@ -11,7 +11,6 @@
 #include <QStringView>
 
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,30 +29,6 @@ struct HachageTexte {
     using is_transparent = void;
     size_t operator()(std::u16string_view s) const { return std::hash<std::u16string_view>{}(s); }
 };
-
-// A hash of the text for the tables below, eight bytes a step: Qt's own
-// costs several times as much on the hundreds of thousands of vehicle lines
-// of a scan. Not for anything an attacker could choose the keys of.
-inline size_t empreinteTexte(QStringView texte)
-{
-    const auto *p = reinterpret_cast<const char *>(texte.utf16());
-    const size_t octets = static_cast<size_t>(texte.size()) * 2;
-    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ octets;
-    size_t i = 0;
-    for (; i + 8 <= octets; i += 8) {
-        std::uint64_t mot;
-        std::memcpy(&mot, p + i, 8);
-        h = (h ^ mot) * 0xFF51AFD7ED558CCDull;
-        h ^= h >> 32;
-    }
-    std::uint64_t reste = 0;
-    std::memcpy(&reste, p + i, octets - i);
-    h = (h ^ reste) * 0xC4CEB9FE1A85EC53ull;
-    h ^= h >> 29;
-    h *= 0xFF51AFD7ED558CCDull;
-    h ^= h >> 32;
-    return static_cast<size_t>(h);
-}
 
 // `nom` in one letter case, as QString::toCaseFolded() gives it: code point
 // by code point, the length kept. Written from `sortie` on (room for
@@ -118,7 +93,7 @@ public:
     // letter case (the spelling then decides, as the file system would).
     bool existe(QStringView cle, QStringView pli, qsizetype longueurDossier, size_t empreinte);
     const ReponsesVehicules &reponses() const { return m_vehicules; }
-    static size_t empreinteVehicule(QStringView pli) { return empreinteTexte(pli); }
+    static size_t empreinteVehicule(QStringView pli) { return qHash(pli, 0); }
 
     // Lists the folders directly under the trainset on another thread, ahead
     // of the questions: on a large installation, listing a few thousand
