@@ -58,7 +58,7 @@ template <typename C> qsizetype premiereLane(std::uint64_t m)
 
 // The next word of text from `p`, or what is left of it before `fin` with
 // zeros after (no character searched for is zero).
-template <typename C> std::uint64_t mot(const C *p, const C *fin)
+template <typename C> std::uint64_t lireMot(const C *p, const C *fin)
 {
     std::uint64_t m = 0;
     if (fin - p >= qsizetype(8 / sizeof(C)))
@@ -71,7 +71,7 @@ template <typename C> std::uint64_t mot(const C *p, const C *fin)
 template <typename C> const C *chercher(const C *debut, const C *fin, char c)
 {
     for (; debut < fin; debut += 8 / sizeof(C)) {
-        if (const std::uint64_t m = lanesEgales<C>(mot(debut, fin), c))
+        if (const std::uint64_t m = lanesEgales<C>(lireMot(debut, fin), c))
             return debut + premiereLane<C>(m);
     }
     return fin;
@@ -164,7 +164,7 @@ template <typename C> Decoupe<C> decouper(const C *debut, const C *fin)
 template <typename C> const C *prochainRepere(const C *p, const C *fin)
 {
     for (; p < fin; p += 8 / sizeof(C)) {
-        const std::uint64_t m = mot(p, fin);
+        const std::uint64_t m = lireMot(p, fin);
         if (const std::uint64_t l = lanesEgales<C>(m, '\n') | lanesEgales<C>(m, '\r') | lanesEgales<C>(m, 'D'))
             return p + premiereLane<C>(l);
     }

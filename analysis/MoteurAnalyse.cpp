@@ -102,6 +102,7 @@ const TableAnsi Ansi = [] {
     return t;
 }();
 
+// `n` characters of a name copied to `ecrit`, and folded to `pli`.
 template <typename C> void copierEtPlier(const C *texte, qsizetype n, char16_t *ecrit, char16_t *pli)
 {
     if constexpr (sizeof(C) == 1) {

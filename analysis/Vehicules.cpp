@@ -153,9 +153,9 @@ VerificateurVehicules::VerificateurVehicules(QString dossierTrainset) : m_base(s
         m_base.chop(1);
 }
 
-// The folders listed ahead, each taken by whichever thread comes first: the
-// one listing ahead, or the one asking, which then waits for a listing under
-// way rather than making a second.
+// The trainset folder, then the folders in it, listed ahead, each taken by
+// whichever thread comes first: the one listing ahead, or the one asking,
+// which then waits for a listing under way rather than making a second.
 struct VerificateurVehicules::Avance {
     enum class Etat { Libre, EnCours, Pret };
     struct Place {
@@ -163,8 +163,12 @@ struct VerificateurVehicules::Avance {
         Etat etat = Etat::Libre;
         std::shared_ptr<Repertoire> repertoire;
     };
+    QString base;
+    std::shared_ptr<Repertoire> racine; // the trainset folder's listing, until taken
+    bool racinePrete = false;
+    // Made once the trainset folder is listed, not changed after.
     std::vector<Place> places;
-    QHash<QString, size_t> index; // chemin -> place; not changed once the thread runs
+    QHash<QString, size_t> index; // chemin -> place
     std::mutex verrou;
     std::condition_variable pret;
     bool arret = false;
@@ -172,6 +176,22 @@ struct VerificateurVehicules::Avance {
 
     void lister()
     {
+        auto r = VerificateurVehicules::lister(base);
+        for (const EntreeDossier &e : r->entrees) {
+            if (!e.dossier)
+                continue;
+            const QString chemin = base + u'/' + e.nom;
+            if (index.contains(chemin))
+                continue;
+            index.insert(chemin, places.size());
+            places.emplace_back().chemin = chemin;
+        }
+        {
+            const std::lock_guard<std::mutex> v(verrou);
+            racine = std::move(r);
+            racinePrete = true;
+        }
+        pret.notify_all();
         for (Place &p : places) {
             {
                 const std::lock_guard<std::mutex> v(verrou);
@@ -181,23 +201,26 @@ struct VerificateurVehicules::Avance {
                     continue;
                 p.etat = Etat::EnCours;
             }
-            auto r = VerificateurVehicules::lister(p.chemin);
+            auto l = VerificateurVehicules::lister(p.chemin);
             const std::lock_guard<std::mutex> v(verrou);
-            p.repertoire = std::move(r);
+            p.repertoire = std::move(l);
             p.etat = Etat::Pret;
             pret.notify_all();
         }
     }
 
-    // The listing of `chemin` when it is one of the places: ready, waited
-    // for, or made here. Null when it is not.
+    // The listing of `chemin` when it is the trainset folder or one of the
+    // places: ready, waited for, or made here. Null when it is not.
     std::shared_ptr<Repertoire> prendre(const QString &chemin)
     {
+        std::unique_lock<std::mutex> v(verrou);
+        pret.wait(v, [this] { return racinePrete; });
+        if (chemin == base)
+            return std::move(racine);
         const auto it = index.constFind(chemin);
         if (it == index.constEnd())
             return nullptr;
         Place &p = places[*it];
-        std::unique_lock<std::mutex> v(verrou);
         if (p.etat == Etat::Libre) {
             p.etat = Etat::EnCours;
             v.unlock();
@@ -222,27 +245,12 @@ VerificateurVehicules::~VerificateurVehicules() = default;
 
 void VerificateurVehicules::listerDAvance()
 {
-    if (m_avance || m_base.isEmpty())
+    // Once questions were answered, listing ahead would come too late.
+    if (m_avance || m_base.isEmpty() || !m_cache.isEmpty())
         return;
-    const Repertoire &racine = repertoire(m_base);
-    // Room from the start for a few answers a folder (its vehicles, and
-    // those consists name that are not there): the table then does not grow
-    // while the scan asks.
-    m_vehicules.reserver(static_cast<size_t>(racine.entrees.size()) * 8);
-    auto a = std::make_unique<Avance>();
-    for (const EntreeDossier &e : racine.entrees) {
-        if (!e.dossier)
-            continue;
-        const QString chemin = m_base + u'/' + e.nom;
-        if (m_cache.contains(chemin) || a->index.contains(chemin))
-            continue;
-        a->index.insert(chemin, a->places.size());
-        a->places.emplace_back().chemin = chemin;
-    }
-    if (a->places.empty())
-        return;
-    a->fil = std::thread([p = a.get()] { p->lister(); });
-    m_avance = std::move(a);
+    m_avance = std::make_unique<Avance>();
+    m_avance->base = m_base;
+    m_avance->fil = std::thread([a = m_avance.get()] { a->lister(); });
 }
 
 std::shared_ptr<VerificateurVehicules::Repertoire> VerificateurVehicules::lister(const QString &chemin)
@@ -445,6 +453,13 @@ bool VerificateurVehicules::existe(QStringView cle, QStringView pli, qsizetype l
     if (connue) {
         if (const ReponsesVehicules::Reponse *exacte = m_exactes.trouver(vue(cle), empreinteExacte))
             return exacte->existe;
+    }
+    if (!m_reservee) {
+        // Room from the start for a few answers a trainset folder (its
+        // vehicles, and those consists name that are not there): the table
+        // then does not grow while the scan asks.
+        m_reservee = true;
+        m_vehicules.reserver(static_cast<size_t>(repertoire(m_base).entrees.size()) * 8);
     }
     // The folder first, then the file in it: a missing folder answers for
     // every vehicle of it without looking for the file.

@@ -95,10 +95,10 @@ public:
     const ReponsesVehicules &reponses() const { return m_vehicules; }
     static size_t empreinteVehicule(QStringView pli) { return qHash(pli, 0); }
 
-    // Lists the folders directly under the trainset on another thread, ahead
-    // of the questions: on a large installation, listing a few thousand
-    // vehicle folders is most of what the first answers cost, and the thread
-    // asking has the rest of the scan to do.
+    // Lists the trainset folder, then the folders directly in it, on another
+    // thread, ahead of the questions: on a large installation, listing a few
+    // thousand vehicle folders is most of what the first answers cost, and
+    // the thread asking has the rest of the scan to do.
     void listerDAvance();
 
     bool dossierExiste(const QString &relatif);
@@ -131,6 +131,7 @@ private:
     // thousands of times, in as many spellings as authors. Looked up
     // without building a string per line.
     ReponsesVehicules m_vehicules;
+    bool m_reservee = false;
     // The answers that depend on the spelling, by the spelling itself.
     ReponsesVehicules m_exactes;
     std::u16string m_pli;      // a path component in any letter case, folded
