@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <numeric>
 #include <vector>
 
 #ifndef Q_OS_WIN
@@ -66,7 +67,10 @@ void trierCommeLeJeu(QList<EntreeDossier> &entrees)
     // Upper-cased once per entry, not once per comparison, side by side in
     // one block, each code unit big-end first: memcmp() then orders them as
     // the code units do, tens of thousands of consists sorted at its pace.
+    const QList<EntreeDossier> &lues = entrees;
     std::vector<char16_t> majuscules;
+    majuscules.reserve(static_cast<size_t>(std::accumulate(
+        lues.begin(), lues.end(), qsizetype(0), [](qsizetype n, const EntreeDossier &e) { return n + e.nom.size(); })));
     struct Cle {
         size_t debut;
         size_t longueur;
@@ -75,8 +79,8 @@ void trierCommeLeJeu(QList<EntreeDossier> &entrees)
     std::vector<Cle> cles;
     cles.reserve(static_cast<size_t>(entrees.size()));
     const auto ajouter = [&majuscules](char16_t u) { majuscules.push_back(qToBigEndian(u)); };
-    for (qsizetype i = 0; i < entrees.size(); ++i) {
-        const QString &nom = entrees[i].nom;
+    for (qsizetype i = 0; i < lues.size(); ++i) {
+        const QString &nom = lues[i].nom;
         const size_t debut = majuscules.size();
         if (std::all_of(nom.begin(), nom.end(), [](QChar c) { return c.unicode() < 0x80; })) {
             for (const QChar c : nom) {
@@ -96,12 +100,13 @@ void trierCommeLeJeu(QList<EntreeDossier> &entrees)
             return c < 0;
         if (x.longueur != y.longueur)
             return x.longueur < y.longueur;
-        return entrees[x.indice].nom < entrees[y.indice].nom;
+        return lues[x.indice].nom < lues[y.indice].nom;
     });
-    QList<EntreeDossier> triees;
-    triees.reserve(entrees.size());
+    QList<EntreeDossier> triees(entrees.size());
+    EntreeDossier *vers = triees.data();
+    EntreeDossier *de = entrees.data();
     for (const Cle &c : cles)
-        triees.append(std::move(entrees[c.indice]));
+        *vers++ = std::move(de[c.indice]);
     entrees = std::move(triees);
 }
 
