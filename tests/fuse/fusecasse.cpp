@@ -93,12 +93,9 @@ static int fc_getattr(const char *c, struct stat *st, struct fuse_file_info *fi)
     RESULTAT(lstat(p, st));
 }
 
-static int fc_readdir(const char *c, void *tampon, fuse_fill_dir_t remplir, off_t decalage, struct fuse_file_info *fi,
-                      enum fuse_readdir_flags drapeaux)
+static int fc_readdir(const char *c, void *tampon, fuse_fill_dir_t remplir, off_t, struct fuse_file_info *,
+                      enum fuse_readdir_flags)
 {
-    (void)decalage;
-    (void)fi;
-    (void)drapeaux;
     RESOUDRE(c, p);
     DIR *d = opendir(p);
     if (!d)
@@ -108,16 +105,6 @@ static int fc_readdir(const char *c, void *tampon, fuse_fill_dir_t remplir, off_
         if (remplir(tampon, e->d_name, nullptr, 0, static_cast<fuse_fill_dir_flags>(0)))
             break;
     closedir(d);
-    return 0;
-}
-
-static int fc_open(const char *c, struct fuse_file_info *fi)
-{
-    RESOUDRE(c, p);
-    const int fd = open(p, fi->flags);
-    if (fd < 0)
-        return -errno;
-    fi->fh = static_cast<uint64_t>(fd);
     return 0;
 }
 
@@ -131,30 +118,26 @@ static int fc_create(const char *c, mode_t mode, struct fuse_file_info *fi)
     return 0;
 }
 
-static int fc_read(const char *c, char *tampon, size_t taille, off_t decalage, struct fuse_file_info *fi)
+static int fc_read(const char *, char *tampon, size_t taille, off_t decalage, struct fuse_file_info *fi)
 {
-    (void)c;
     const ssize_t n = pread(static_cast<int>(fi->fh), tampon, taille, decalage);
     return n < 0 ? -errno : static_cast<int>(n);
 }
 
-static int fc_write(const char *c, const char *tampon, size_t taille, off_t decalage, struct fuse_file_info *fi)
+static int fc_write(const char *, const char *tampon, size_t taille, off_t decalage, struct fuse_file_info *fi)
 {
-    (void)c;
     const ssize_t n = pwrite(static_cast<int>(fi->fh), tampon, taille, decalage);
     return n < 0 ? -errno : static_cast<int>(n);
 }
 
-static int fc_release(const char *c, struct fuse_file_info *fi)
+static int fc_release(const char *, struct fuse_file_info *fi)
 {
-    (void)c;
     close(static_cast<int>(fi->fh));
     return 0;
 }
 
-static int fc_fsync(const char *c, int donnees, struct fuse_file_info *fi)
+static int fc_fsync(const char *, int donnees, struct fuse_file_info *fi)
 {
-    (void)c;
     if (!fi)
         return 0;
     RESULTAT(donnees ? fdatasync(static_cast<int>(fi->fh)) : fsync(static_cast<int>(fi->fh)));
@@ -260,9 +243,8 @@ static int fc_access(const char *c, int masque)
     RESULTAT(access(p, masque));
 }
 
-static void *fc_init(struct fuse_conn_info *conn, struct fuse_config *cfg)
+static void *fc_init(struct fuse_conn_info *, struct fuse_config *cfg)
 {
-    (void)conn;
     // No caching of names or attributes: every lookup asks, as a share does.
     cfg->use_ino = 0;
     cfg->entry_timeout = 0;
@@ -286,7 +268,8 @@ int main(int argc, char *argv[])
     operations.chmod = fc_chmod;
     operations.chown = fc_chown;
     operations.truncate = fc_truncate;
-    operations.open = fc_open;
+    // Without O_CREAT the mode is not looked at.
+    operations.open = [](const char *c, struct fuse_file_info *fi) { return fc_create(c, 0, fi); };
     operations.read = fc_read;
     operations.write = fc_write;
     operations.statfs = fc_statfs;
