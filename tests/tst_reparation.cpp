@@ -366,35 +366,30 @@ private slots:
         s.ecrireConsist(u"Sain.con"_s, "EngineData ( Loco Set )");
         const QString R = u"MSTS/ROUTES/R/"_s;
         s.bac.ecrire(R + u"PATHS/P.pat"_s, "x");
-        QString s1;
-        for (const auto &[service, consist] : {std::pair{"S1", "C1"}, {"S2", "C2"}, {"S3", "Sain"}}) {
-            const QString chemin =
-                s.bac.ecrire(R + u"SERVICES/%1.srv"_s.arg(QLatin1String(service)),
-                             "SIMISA@@@@@@@@@@JINX0v0t______\r\n\r\nService_Definition (\r\n\tServiceName ( x )\r\n"
-                             "\tTrain_Config ( " +
-                                 QByteArray(consist) + " )\r\n\tPathID ( P )\r\n)\r\n");
-            if (s1.isEmpty())
-                s1 = chemin;
-        }
+        const auto service = [&](const char *nom, const QByteArray &consist) {
+            return s.bac.ecrire(R + u"SERVICES/"_s + QLatin1String(nom) + u".srv"_s,
+                                "SIMISA@@@@@@@@@@JINX0v0t______\r\n\r\nService_Definition (\r\n\tServiceName ( x )\r\n"
+                                "\tTrain_Config ( " +
+                                    consist + " )\r\n\tPathID ( P )\r\n)\r\n");
+        };
+        const QString s1 = service("S1", "C1");
+        service("S2", "C2");
+        service("S3", "Sain");
+        const auto activite = [&](const char *nom, const QByteArray &service, const QByteArray &libre = {}) {
+            return s.bac.ecrire(R + u"ACTIVITIES/"_s + QLatin1String(nom),
+                                "SIMISA@@@@@@@@@@JINX0a0t______\r\n\r\nTr_Activity (\r\n\tTr_Activity_Header (\r\n"
+                                "\t\tPathID ( P )\r\n\t)\r\n\tTr_Activity_File (\r\n\t\tPlayer_Service_Definition ( " +
+                                    service + "\r\n\t\t\tUiD ( 0 )\r\n\t\t)\r\n" + libre + "\t)\r\n)\r\n");
+        };
         // C.act, sound, comes first on disk: the grid puts it last. B.act's
         // loose consist names the wagon C2 misses too.
-        QString b;
-        QByteArray bAvant;
-        for (const auto &[activite, service] : {std::pair{"C.act", "S3"}, {"B.act", "S2"}, {"A.act", "S1"}}) {
-            const QByteArray libre = qstrcmp(activite, "B.act")
-                                         ? QByteArray()
-                                         : "\t\tActivityObjects (\r\n\t\t\tActivityObject (\r\n"
-                                           "\t\t\t\tTrain_Config ( TrainCfg ( libre\r\n"
-                                           "\t\t\t\t\tWagon (\r\n\t\t\t\t\t\tWagonData ( w set )\r\n"
-                                           "\t\t\t\t\t\tUiD ( 3 ) ) ) ) ) )\r\n";
-            const QByteArray octets =
-                "SIMISA@@@@@@@@@@JINX0a0t______\r\n\r\nTr_Activity (\r\n\tTr_Activity_Header (\r\n"
-                "\t\tPathID ( P )\r\n\t)\r\n\tTr_Activity_File (\r\n\t\tPlayer_Service_Definition ( " +
-                QByteArray(service) + "\r\n\t\t\tUiD ( 0 )\r\n\t\t)\r\n" + libre + "\t)\r\n)\r\n";
-            const QString chemin = s.bac.ecrire(R + u"ACTIVITIES/"_s + QLatin1String(activite), octets);
-            if (!libre.isEmpty())
-                std::tie(b, bAvant) = std::pair{chemin, octets};
-        }
+        activite("C.act", "S3");
+        const QString b = activite("B.act", "S2",
+                                   "\t\tActivityObjects (\r\n\t\t\tActivityObject (\r\n"
+                                   "\t\t\t\tTrain_Config ( TrainCfg ( libre\r\n\t\t\t\t\tWagon (\r\n"
+                                   "\t\t\t\t\t\tWagonData ( w set )\r\n\t\t\t\t\t\tUiD ( 3 ) ) ) ) ) )\r\n");
+        QByteArray bAvant = Bac::lire(b);
+        activite("A.act", "S1");
         QStringList grille, detail, choix;
         QList<int> etats; // Replace with... and Open enabled, as the steps go
         const auto lireGrille = [&](frmRoutes &r) {
@@ -410,18 +405,15 @@ private slots:
             auto &r = dynamic_cast<frmRoutes &>(d);
             r.cmdActualiser_Click();
             lireGrille(r);
-            r.MSHFlexGrid->selectRow(0);
-            r.lstManques->setCurrentItem(r.lstManques->topLevelItem(0));
-            etats << r.cmdRemplacer->isEnabled() << r.cmdOuvrir->isEnabled();
-            for (int c = 0; c < 3; ++c)
-                detail << r.lstManques->topLevelItem(0)->text(c);
-            r.cmdOuvrir->click();
-            r.MSHFlexGrid->selectRow(1);
-            r.lstManques->setCurrentItem(r.lstManques->topLevelItem(0));
-            etats << r.cmdRemplacer->isEnabled() << r.cmdOuvrir->isEnabled();
-            for (int c = 0; c < 3; ++c)
-                detail << r.lstManques->topLevelItem(0)->text(c);
-            r.cmdRemplacer->click();
+            // A.act's missing consist is opened, B.act's missing wagon replaced.
+            for (QPushButton *commande : {r.cmdOuvrir, r.cmdRemplacer}) {
+                r.MSHFlexGrid->selectRow(commande == r.cmdOuvrir ? 0 : 1);
+                r.lstManques->setCurrentItem(r.lstManques->topLevelItem(0));
+                etats << r.cmdRemplacer->isEnabled() << r.cmdOuvrir->isEnabled();
+                for (int c = 0; c < 3; ++c)
+                    detail << r.lstManques->topLevelItem(0)->text(c);
+                commande->click();
+            }
             lireGrille(r);
             return 0;
         });
@@ -435,10 +427,8 @@ private slots:
             s.seam.repondre(r);
         s.f->mnuRoutes->trigger();
 
-        const auto L = [&](const char *section, const char *cle) {
-            return s.L(QString::fromLatin1(section), QString::fromLatin1(cle));
-        };
-        const QString bloque = L("Label", "Label33"), lacunes = L("Label", "Label34"), sain = L("Label", "Label35");
+        const QString bloque = s.L("Label", "Label33"), lacunes = s.L("Label", "Label34"),
+                      sain = s.L("Label", "Label35");
         QCOMPARE(grille, (QStringList{"R|A.act|" + bloque + "|1", "R|B.act|" + lacunes + "|1", "R|C.act|" + sain + "|0",
                                       "R|A.act|" + bloque + "|1", "R|B.act|" + sain + "|0", "R|C.act|" + sain + "|0"}));
         QCOMPARE(etats, (QList<int>{0, 1, 1, 0}));
