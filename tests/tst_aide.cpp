@@ -43,17 +43,12 @@ QStringList touchesEnDouble(const QWidget &fenetre)
 {
     QStringList doubles;
     const auto verifier = [&doubles](const QStringList &textes) {
+        // The first "&" before a letter; "&&" is a plain ampersand.
+        static const QRegularExpression cle(u"(?:^|[^&])(?:&&)*&([^&])"_s);
         QMultiMap<QChar, QString> parTouche;
-        for (const QString &t : textes) {
-            for (qsizetype i = 0; i + 1 < t.size(); ++i) {
-                if (t[i] == u'&' && t[i + 1] != u'&') {
-                    parTouche.insert(t[i + 1].toLower(), t);
-                    break;
-                }
-                if (t[i] == u'&')
-                    ++i; // "&&" is a plain ampersand
-            }
-        }
+        for (const QString &t : textes)
+            if (const QRegularExpressionMatch m = cle.match(t); m.hasMatch())
+                parTouche.insert(m.captured(1)[0].toLower(), t);
         for (const QChar touche : parTouche.uniqueKeys())
             if (parTouche.count(touche) > 1)
                 doubles << QString(touche) + u": "_s + QStringList(parTouche.values(touche)).join(u", "_s);
