@@ -86,9 +86,11 @@ class TstAide : public QObject {
 private slots:
     void parLangue_data()
     {
-        colonnes<QString>("langue");
+        // enUsage: the name the file in use is known by
+        colonnes<QString, QString, bool>("langue", "enUsage", "traducteur");
         for (const QString &nom : QDir(Bac::dossierLangSource()).entryList({u"*.lng"_s}, QDir::Files))
-            QTest::newRow(qPrintable(nom)) << nom;
+            QTest::newRow(qPrintable(nom)) << nom << nom << (nom != Francais);
+        QTest::newRow("défaut dans une autre casse") << Francais << u"CRV-1.0.7-French.lng"_s << true;
     }
 
     // Alt and a letter reach one control in every window, in each language
@@ -97,10 +99,11 @@ private slots:
     // and the FAQ show exists, in their language, with its alt text; every
     // picture made for that language is shown; and every window the
     // screenshot program draws for the help has its picture there (after a
-    // new window: scripts/screenshots --doc).
+    // new window: scripts/screenshots --doc). Another file than the default
+    // names its translator, last in the About box.
     void parLangue()
     {
-        const auto [langue] = donnees<QString>("langue");
+        const auto [langue, enUsage, traducteur] = donnees<QString, QString, bool>("langue", "enUsage", "traducteur");
         Scene s(langue);
         frmRapportDetaille rapport;
         frmManquants manquants(s.f.get());
@@ -155,22 +158,8 @@ private slots:
             QVERIFY2(aide.contains(u"src=\""_s + dossier + m.captured(1) + u".png\""_s), qPrintable(m.captured(1)));
         }
         QVERIFY(fenetres >= 10);
-    }
 
-    void aPropos_data()
-    {
-        colonnes<QString, QString, bool>("fichier", "nomEnUsage", "traducteur");
-        QTest::newRow("défaut") << Francais << Francais << false;
-        QTest::newRow("défaut dans une autre casse") << Francais << u"CRV-1.0.7-French.lng"_s << true;
-        QTest::newRow("anglais") << Anglais << Anglais << true;
-    }
-
-    // Another file than the default names its translator, last.
-    void aPropos()
-    {
-        auto [fichier, nomEnUsage, traducteur] = donnees<QString, QString, bool>("fichier", "nomEnUsage", "traducteur");
-        Scene s(fichier);
-        NomFichierLangue = nomEnUsage;
+        NomFichierLangue = enUsage;
         s.f->mnuAbout->trigger();
         QCOMPARE(s.seam.messages.size(), 1);
         const Message m = s.seam.messages[0];
