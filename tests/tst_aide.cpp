@@ -210,8 +210,7 @@ private slots:
         articles[commande]->trigger();
         QCOMPARE(s.seam.documents.size(), dehors ? 0 : 1);
         if (!erreur.isEmpty())
-            QCOMPARE(s.seam.messages, (QList<Message>{{s.L("Errors", erreur).replace(u"[file]"_s, aide), Boutons::OK,
-                                                       Icone::Critique}}));
+            QCOMPARE(s.seam.messages, QList<Message>{s.critique(s.L("Errors", erreur).replace(u"[file]"_s, aide))});
         else // the help file as the language file names it
             QVERIFY(s.seam.messages.isEmpty() &&
                     s.seam.documents[0] == (commande == 3 ? QUrl(SiteInternet) : QUrl::fromLocalFile(aide)));
