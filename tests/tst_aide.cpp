@@ -43,17 +43,12 @@ QStringList touchesEnDouble(const QWidget &fenetre)
 {
     QStringList doubles;
     const auto verifier = [&doubles](const QStringList &textes) {
+        // The first "&" before a letter; "&&" is a plain ampersand.
+        static const QRegularExpression cle(u"(?:^|[^&])(?:&&)*&([^&])"_s);
         QMultiMap<QChar, QString> parTouche;
-        for (const QString &t : textes) {
-            for (qsizetype i = 0; i + 1 < t.size(); ++i) {
-                if (t[i] == u'&' && t[i + 1] != u'&') {
-                    parTouche.insert(t[i + 1].toLower(), t);
-                    break;
-                }
-                if (t[i] == u'&')
-                    ++i; // "&&" is a plain ampersand
-            }
-        }
+        for (const QString &t : textes)
+            if (const QRegularExpressionMatch m = cle.match(t); m.hasMatch())
+                parTouche.insert(m.captured(1)[0].toLower(), t);
         for (const QChar touche : parTouche.uniqueKeys())
             if (parTouche.count(touche) > 1)
                 doubles << QString(touche) + u": "_s + QStringList(parTouche.values(touche)).join(u", "_s);
@@ -89,18 +84,26 @@ class TstAide : public QObject {
     Q_OBJECT
 
 private slots:
-    void touchesDAcces_data()
+    void parLangue_data()
     {
-        colonnes<QString>("langue");
+        // enUsage: the name the file in use is known by
+        colonnes<QString, QString, bool>("langue", "enUsage", "traducteur");
         for (const QString &nom : QDir(Bac::dossierLangSource()).entryList({u"*.lng"_s}, QDir::Files))
-            QTest::newRow(qPrintable(nom)) << nom;
+            QTest::newRow(qPrintable(nom)) << nom << nom << (nom != Francais);
+        QTest::newRow("défaut dans une autre casse") << Francais << u"CRV-1.0.7-French.lng"_s << true;
     }
 
     // Alt and a letter reach one control in every window, in each language
-    // file that ships; the buttons without a word have a tip.
-    void touchesDAcces()
+    // file that ships; the buttons without a word have a tip. The documents
+    // each language file names ship with the program. Every picture the help
+    // and the FAQ show exists, in their language, with its alt text; every
+    // picture made for that language is shown; and every window the
+    // screenshot program draws for the help has its picture there (after a
+    // new window: scripts/screenshots --doc). Another file than the default
+    // names its translator, last in the About box.
+    void parLangue()
     {
-        const auto [langue] = donnees<QString>("langue");
+        const auto [langue, enUsage, traducteur] = donnees<QString, QString, bool>("langue", "enUsage", "traducteur");
         Scene s(langue);
         frmRapportDetaille rapport;
         frmManquants manquants(s.f.get());
@@ -120,49 +123,12 @@ private slots:
         // The buttons that show only a letter say what they do, in the same language.
         QCOMPARE(s.f->cmdSelectionner[0]->toolTip(), s.L(u"ToolTip"_s, u"ToolTip01"_s));
         QCOMPARE(s.f->cmdSelectionner[1]->toolTip(), s.L(u"ToolTip"_s, u"ToolTip02"_s));
-    }
 
-    void aPropos_data()
-    {
-        colonnes<QString, QString, bool>("fichier", "nomEnUsage", "traducteur");
-        QTest::newRow("défaut") << Francais << Francais << false;
-        QTest::newRow("défaut dans une autre casse") << Francais << u"CRV-1.0.7-French.lng"_s << true;
-        QTest::newRow("anglais") << Anglais << Anglais << true;
-    }
-
-    // Another file than the default names its translator, last.
-    void aPropos()
-    {
-        auto [fichier, nomEnUsage, traducteur] = donnees<QString, QString, bool>("fichier", "nomEnUsage", "traducteur");
-        Scene s(fichier);
-        NomFichierLangue = nomEnUsage;
-        s.f->mnuAbout->trigger();
-        QCOMPARE(s.seam.messages.size(), 1);
-        const Message m = s.seam.messages[0];
-        const QStringList l = m.texte.split(u"\r\n"_s);
-        QCOMPARE(l.size(), traducteur ? 12 : 9);
-        // The copyright holder in the user's language too.
-        QVERIFY2(l[1].endsWith(u' ' + s.L("Language", "Author")), qPrintable(l[1]));
-        QCOMPARE(l.last().startsWith(s.L("Label", "Label06") + u' ' + s.L("Language", "EMail")), traducteur);
-        QCOMPARE(m, (Message{m.texte, Boutons::OK, Icone::Information, s.L("Form", "Form04")}));
-    }
-
-    void imagesDesDocuments_data() { touchesDAcces_data(); }
-
-    // The documents each language file names ship with the program. Every
-    // picture the help and the FAQ show exists, in their language, with
-    // its alt text; every picture made for that language is shown; and every
-    // window the screenshot program draws for the help has its picture there
-    // (after a new window: scripts/screenshots --doc).
-    void imagesDesDocuments()
-    {
-        const auto [langue] = donnees<QString>("langue");
         const QString racine = QStringLiteral(CORVANEL_SOURCE_DIR "/");
         const auto lire = [](const QString &chemin) {
             QFile f(chemin);
             return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
         };
-        Scene s(langue);
         const QString aide = lire(racine + s.L("Language", "HelpFile"));
         const QString faq = lire(racine + s.L("Language", "FAQFile"));
         // Its pictures' folder is named as the help file ends: "aide-fr.html".
@@ -192,6 +158,17 @@ private slots:
             QVERIFY2(aide.contains(u"src=\""_s + dossier + m.captured(1) + u".png\""_s), qPrintable(m.captured(1)));
         }
         QVERIFY(fenetres >= 10);
+
+        NomFichierLangue = enUsage;
+        s.f->mnuAbout->trigger();
+        QCOMPARE(s.seam.messages.size(), 1);
+        const Message m = s.seam.messages[0];
+        const QStringList l = m.texte.split(u"\r\n"_s);
+        QCOMPARE(l.size(), traducteur ? 12 : 9);
+        // The copyright holder in the user's language too.
+        QVERIFY2(l[1].endsWith(u' ' + s.L("Language", "Author")), qPrintable(l[1]));
+        QCOMPARE(l.last().startsWith(s.L("Label", "Label06") + u' ' + s.L("Language", "EMail")), traducteur);
+        QCOMPARE(m, (Message{m.texte, Boutons::OK, Icone::Information, s.L("Form", "Form04")}));
     }
 
     void documents_data()
@@ -233,8 +210,7 @@ private slots:
         articles[commande]->trigger();
         QCOMPARE(s.seam.documents.size(), dehors ? 0 : 1);
         if (!erreur.isEmpty())
-            QCOMPARE(s.seam.messages, (QList<Message>{{s.L("Errors", erreur).replace(u"[file]"_s, aide), Boutons::OK,
-                                                       Icone::Critique}}));
+            QCOMPARE(s.seam.messages, QList<Message>{s.critique(s.L("Errors", erreur).replace(u"[file]"_s, aide))});
         else // the help file as the language file names it
             QVERIFY(s.seam.messages.isEmpty() &&
                     s.seam.documents[0] == (commande == 3 ? QUrl(SiteInternet) : QUrl::fromLocalFile(aide)));

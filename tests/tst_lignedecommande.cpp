@@ -103,79 +103,65 @@ private slots:
         // arguments: a folder is named relative to the sandbox; sortie: exactly, the list's date line aside; null: not
         // looked at; erreur: what standard error holds, <dossier> standing for the folder's full path
         colonnes<QStringList, int, QByteArray, QByteArray>("arguments", "code", "sortie", "erreur");
+        const auto ligne = [](const QString &tag, const QStringList &arguments, int code, const QByteArray &sortie,
+                              const QByteArray &erreur) {
+            QTest::newRow(qPrintable(tag)) << arguments << code << sortie << erreur;
+        };
         const QByteArray liste = "b.con\nC\xc3\xb4te d'Azur.con\n";
-        QTest::newRow("aide") << QStringList{"--help"} << 0 << QByteArray() << QByteArray();
+        ligne("aide", {"--help"}, 0, {}, {});
         // Usage errors: one line in the language in use, exit 2, nothing on
         // standard output, and no display needed (the suite runs without one).
-        const auto usage = [](const char *ligne) { return QByteArray("corvanel: ") + ligne + '\n'; };
-        QTest::newRow("option inconnue") << QStringList{"--bogus"} << 2 << QByteArray("")
-                                         << usage("--bogus : option inconnue. corvanel --help donne la liste des "
-                                                  "options.");
-        QTest::newRow("option inconnue, en anglais")
-            << QStringList{"--bogus", "--lang", "crv-1.0.7-english.lng"} << 2 << QByteArray("")
-            << usage("--bogus: unknown option. corvanel --help lists the options.");
-        QTest::newRow("mode sans dossier")
-            << QStringList{"--scan"} << 2 << QByteArray("") << usage("--scan demande une valeur.");
-        QTest::newRow("deux modes") << QStringList{"--scan", "jeu", "--report", "jeu"} << 2 << QByteArray("")
-                                    << usage("--scan et --report ne peuvent pas \xc3\xaatre employ\xc3\xa9"
-                                             "es ensemble.");
-        QTest::newRow("remplacer sans --to") << QStringList{"--replace", "jeu", "--from", "A/B.wag"} << 2
-                                             << QByteArray("") << usage("--replace demande --to.");
-        QTest::newRow("--text sans --report") << QStringList{"--scan", "jeu", "--text"} << 2 << QByteArray("")
-                                              << usage("--text ne s'emploie qu'avec --report.");
-        QTest::newRow("argument de trop")
-            << QStringList{"--scan", "jeu", "autre"} << 2 << QByteArray("") << usage("autre : argument inattendu.");
-        QTest::newRow("rien d'invalide") << QStringList{"--scan", "sain"} << 0 << QByteArray("")
-                                         << QByteArray("Fichiers consists examin\xc3\xa9s : 1\n\nAucun consist");
-        QTest::newRow("recherche") << QStringList{"--scan", "jeu"} << 1 << liste
-                                   << QByteArray("Fichiers consists examin\xc3\xa9s : 3\n\n2 consists invalides ont "
-                                                 "\xc3\xa9t\xc3\xa9 trouv\xc3\xa9s.\n");
-        QTest::newRow("recherche en anglais")
-            << QStringList{"--scan", "jeu", "--lang", "crv-1.0.7-english.lng"} << 1 << liste
-            << QByteArray("Consist files checked: 3\n\n2 invalid consists were found.\n");
-        QTest::newRow("rapport") << QStringList{"--report", "jeu"} << 1
-                                 << QByteArray("b.con,Ligne 4 illisible,Ligne 4 illisible\n"
-                                               "C\xc3\xb4te d'Azur.con,\"S\",\"Absent.wag\"\n")
-                                 << QByteArray();
-        QTest::newRow("rapport en texte, en anglais")
-            << QStringList{"--report", "jeu", "--text", "--lang", "crv-1.0.7-english.lng"} << 1
-            << "Corvanel - Invalid consists\n" + QByteArray(62, '-') +
-                   "\n \nb.con\t|\tUnreadable line 4\t|\tUnreadable line 4\n"
-                   "C\xc3\xb4te d'Azur.con\t|\t\"S\"\t|\t\"Absent.wag\"\n"
-            << QByteArray();
+        const auto usage = [&](const char *tag, const QStringList &arguments, const char *texte) {
+            ligne(tag, arguments, 2, "", QByteArray("corvanel: ") + texte + '\n');
+        };
+        usage("option inconnue", {"--bogus"}, "--bogus : option inconnue. corvanel --help donne la liste des options.");
+        usage("option inconnue, en anglais", {"--bogus", "--lang", "crv-1.0.7-english.lng"},
+              "--bogus: unknown option. corvanel --help lists the options.");
+        usage("mode sans dossier", {"--scan"}, "--scan demande une valeur.");
+        usage("deux modes", {"--scan", "jeu", "--report", "jeu"},
+              "--scan et --report ne peuvent pas \xc3\xaatre employ\xc3\xa9"
+              "es ensemble.");
+        usage("remplacer sans --to", {"--replace", "jeu", "--from", "A/B.wag"}, "--replace demande --to.");
+        usage("--text sans --report", {"--scan", "jeu", "--text"}, "--text ne s'emploie qu'avec --report.");
+        usage("argument de trop", {"--scan", "jeu", "autre"}, "autre : argument inattendu.");
+        ligne("rien d'invalide", {"--scan", "sain"}, 0, "", "Fichiers consists examin\xc3\xa9s : 1\n\nAucun consist");
+        ligne("recherche", {"--scan", "jeu"}, 1, liste,
+              "Fichiers consists examin\xc3\xa9s : 3\n\n2 consists invalides ont \xc3\xa9t\xc3\xa9 trouv\xc3\xa9s.\n");
+        ligne("recherche en anglais", {"--scan", "jeu", "--lang", "crv-1.0.7-english.lng"}, 1, liste,
+              "Consist files checked: 3\n\n2 invalid consists were found.\n");
+        ligne("rapport", {"--report", "jeu"}, 1,
+              "b.con,Ligne 4 illisible,Ligne 4 illisible\nC\xc3\xb4te d'Azur.con,\"S\",\"Absent.wag\"\n", {});
+        ligne("rapport en texte, en anglais", {"--report", "jeu", "--text", "--lang", "crv-1.0.7-english.lng"}, 1,
+              "Corvanel - Invalid consists\n" + QByteArray(62, '-') +
+                  "\n \nb.con\t|\tUnreadable line 4\t|\tUnreadable line 4\n"
+                  "C\xc3\xb4te d'Azur.con\t|\t\"S\"\t|\t\"Absent.wag\"\n",
+              {});
         // The language file is checked before a line is written, in every mode.
         for (const char *mode : {"--scan", "--report", "--missing", "--used-by", "--routes"})
-            QTest::newRow(mode) << QStringList{mode, "jeu", "--lang", "absent.lng"} << 2 << QByteArray("")
-                                << QByteArray("absent.lng");
+            ligne(mode, {mode, "jeu", "--lang", "absent.lng"}, 2, "", "absent.lng");
         // RFC 4180 fields; only invalid consists count.
-        QTest::newRow("services") << QStringList{"--used-by", "jeu"} << 1
-                                  << QByteArray(
-                                         "b.con,\"R,1\",\"s\"\"1\",\nC\xc3\xb4te d'Azur.con,\"R,1\",T,x;\xc3\xa9\n")
-                                  << QByteArray("Consists invalides utilis\xc3\xa9s par des services : 2\n");
+        ligne("services", {"--used-by", "jeu"}, 1,
+              "b.con,\"R,1\",\"s\"\"1\",\nC\xc3\xb4te d'Azur.con,\"R,1\",T,x;\xc3\xa9\n",
+              "Consists invalides utilis\xc3\xa9s par des services : 2\n");
         // The player's consist has no first vehicle: the activity cannot
         // start. The counts come from the language file.
-        QTest::newRow("lignes")
-            << QStringList{"--routes", "jeu", "--lang", "crv-1.0.7-english.lng"} << 1
-            << QByteArray("\"R,1\",x.act,blocks,S/Absent.wag\n")
-            << QByteArray("Activities and timetables checked: 3\nThat cannot start: 1\nThat run with gaps: 0\n");
-        QTest::newRow("lignes, rien ne manque")
-            << QStringList{"--routes", "sain"} << 0 << QByteArray("") << QByteArray("s : 0\nQui ne peuvent pas");
-        QTest::newRow("services, aucun") << QStringList{"--used-by", "sain"} << 0 << QByteArray("")
-                                         << QByteArray("services : 0\n");
+        ligne("lignes", {"--routes", "jeu", "--lang", "crv-1.0.7-english.lng"}, 1,
+              "\"R,1\",x.act,blocks,S/Absent.wag\n",
+              "Activities and timetables checked: 3\nThat cannot start: 1\nThat run with gaps: 0\n");
+        ligne("lignes, rien ne manque", {"--routes", "sain"}, 0, "", "s : 0\nQui ne peuvent pas");
+        ligne("services, aucun", {"--used-by", "sain"}, 0, "", "services : 0\n");
         // Invalid consists that no service runs: nothing for --used-by to report.
-        QTest::newRow("services, aucun pour des invalides")
-            << QStringList{"--used-by", "inutilise"} << 0 << QByteArray("") << QByteArray("services : 0\n");
+        ligne("services, aucun pour des invalides", {"--used-by", "inutilise"}, 0, "", "services : 0\n");
         for (const char *mode : {"--report", "--missing"})
-            QTest::addRow("%s, rien d'invalide", mode)
-                << QStringList{mode, "sain"} << 0 << QByteArray("") << QByteArray();
+            ligne(mode + u", rien d'invalide"_s, {mode, "sain"}, 0, "", {});
         // A folder that is not there, or holds no TRAINS/CONSISTS: named on standard error, nothing written.
         for (const char *mode : {"--scan", "--report", "--used-by", "--routes", "--missing", "--replace", "--undo"})
             for (const char *dossier : {"absent", "vide"})
-                QTest::addRow("%s %s", mode, dossier)
-                    << QStringList{mode, dossier} + (qstrcmp(mode, "--replace")
-                                                         ? QStringList()
-                                                         : QStringList{"--from", "A/B.wag", "--to", "C/D.wag"})
-                    << 2 << QByteArray("") << QByteArray("<dossier>");
+                ligne(mode + u" "_s + QLatin1String(dossier),
+                      QStringList{mode, dossier} + (qstrcmp(mode, "--replace")
+                                                        ? QStringList()
+                                                        : QStringList{"--from", "A/B.wag", "--to", "C/D.wag"}),
+                      2, "", "<dossier>");
     }
 
     void sorties()

@@ -15,6 +15,18 @@ CheminVehicule vehicule(const QString &texte)
     return *analyserCheminVehicule(texte);
 }
 
+// A game holding Neuf/V2.wag, and the request to put it in place of Vieux/V1.wag.
+DemandeRemplacement demande(Bac &bac)
+{
+    DemandeRemplacement d;
+    d.dossierJeu = bac.creerJeu();
+    bac.ecrire(u"MSTS/TRAINS/TRAINSET/Neuf/V2.wag"_s);
+    d.dossierConsists = d.dossierJeu + u"TRAINS/CONSISTS/"_s;
+    d.ancien = vehicule(u"Vieux/V1.wag"_s);
+    d.nouveau = vehicule(u"Neuf/V2.wag"_s);
+    return d;
+}
+
 } // namespace
 
 class TstReparation : public QObject {
@@ -72,13 +84,18 @@ private slots:
         QCOMPARE(s.intraduisible, nouveau.contains(QChar(0x416)) && codage == u"ansi");
     }
 
+    // The consists first, then the loose consists of the routes' activities,
+    // by route then file in any letter case, byte for byte in UTF-16 and
+    // Windows-1252, each UiD and the vehicle line outside them kept. A file
+    // whose backup cannot be written stays as it was and out of the
+    // manifest; a protected one is left, or asked about (an activity by its
+    // path). The undo gives every byte back, and leaves a file changed since.
     void remplacerPuisAnnuler()
     {
         Bac bac;
         InteractionScriptee seam;
-        const QString jeu = bac.creerJeu();
-        bac.ecrire(u"MSTS/TRAINS/TRAINSET/Neuf/V2.wag"_s);
-        const QString consists = jeu + u"TRAINS/CONSISTS/"_s;
+        DemandeRemplacement d = demande(bac);
+        const QString jeu = d.dossierJeu, consists = d.dossierConsists;
         const QByteArray a = utf16(u"WagonData ( V1 Vieux )\r\nWagonData ( V1 Vieux )"_s);
         const QByteArray b = "WagonData ( v1 vieux )\n";
         bac.ecrire(u"MSTS/TRAINS/CONSISTS/a.con"_s, a);
@@ -88,118 +105,7 @@ private slots:
         sf::definirAttributs(ro, sf::LectureSeule);
         const QString echoue = bac.ecrire(u"MSTS/TRAINS/CONSISTS/x.con"_s, b);
         sf::injecterPanne(sf::Operation::Ecriture, u"CONSISTS/x.con"_s, ENOSPC, 5);
-        // Its original cannot be kept: only its backup's write fails (the
-        // backup folder's name ends in a digit, the consist folder's in "S").
-        const QString sansSauvegarde = bac.ecrire(u"MSTS/TRAINS/CONSISTS/y.con"_s, b);
-        for (char chiffre = '0'; chiffre <= '9'; ++chiffre)
-            sf::injecterPanne(sf::Operation::Ecriture, QLatin1Char(chiffre) + u"/y.con"_s, ENOSPC, 3);
         ::chmod(QFile::encodeName(consists + u"b.con"_s).constData(), 0640);
-
-        DemandeRemplacement d;
-        d.dossierJeu = jeu;
-        d.dossierConsists = consists;
-        d.ancien = vehicule(u"Vieux/V1.wag"_s);
-        d.nouveau = *vehiculeSurDisque(jeu + u"TRAINS/TRAINSET"_s, vehicule(u"neuf/v2.WAG"_s));
-        QCOMPARE(d.nouveau.texte(), u"Neuf/V2.wag"_s);
-        d.simulation = true;
-        QCOMPARE(remplacer(d).changes, QStringList({"a.con", "b.con", "x.con", "y.con"}));
-        QVERIFY(!QFileInfo::exists(dossierSauvegardes()));
-
-        d.simulation = false;
-        // The backup must never land where the clean-up deletes and the game reads.
-        qputenv("XDG_DATA_HOME", QFile::encodeName(consists));
-        QVERIFY_THROWS_EXCEPTION(SauvegardeImpossible, remplacer(d));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(bac.chemin(u"donnees"_s)));
-        QCOMPARE(Bac::lire(consists + u"a.con"_s), a);
-        Bilan bilan = remplacer(d);
-        QCOMPARE(bilan.changes, QStringList({"a.con", "b.con"}));
-        QCOMPARE(bilan.laisses.size(), 3);
-        QCOMPARE(bilan.laisses[0], (ConsistLaisse{"ro.con", Motif::LectureSeule, {}}));
-        QCOMPARE(bilan.laisses[1].motif, Motif::Echec);
-        QCOMPARE(bilan.laisses[2].nom, u"y.con"_s);
-        // Nothing half-written, no temporary file left beside them; no backup
-        // of the consist left as it was.
-        QCOMPARE(Bac::lire(echoue), b);
-        QCOMPARE(Bac::lire(sansSauvegarde), b);
-        QVERIFY(!QFileInfo::exists(bilan.sauvegarde + u"/y.con"_s));
-        QVERIFY(!Bac::lire(bilan.sauvegarde + u"/manifest.jsonl"_s).contains("y.con"));
-        QCOMPARE(QDir(consists).entryList(QDir::Files | QDir::Hidden).size(), 6);
-        QCOMPARE(Bac::lire(consists + u"b.con"_s), QByteArray("WagonData ( V2 Neuf )\n"));
-        QCOMPARE(QFileInfo(consists + u"b.con"_s).permissions() & 0x7777,
-                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadUser |
-                     QFileDevice::WriteUser);
-        QVERIFY(bilan.sauvegarde.startsWith(bac.chemin(u"donnees/Corvanel/backups/"_s)));
-        QCOMPARE(Bac::lire(bilan.sauvegarde + u"/a.con"_s), a);
-
-        // A second replacement, then one consist changed by hand.
-        d.ancien = vehicule(u"Neuf/V2.wag"_s);
-        d.nouveau = vehicule(u"Neuf\\Sous Dossier\\V2.wag"_s);
-        QCOMPARE(remplacer(d).changes, QStringList({"a.con", "b.con"}));
-        const QByteArray aDeuxFois = Bac::lire(consists + u"a.con"_s);
-        bac.ecrire(u"MSTS/TRAINS/CONSISTS/b.con"_s, "edited by hand");
-        QVERIFY(QFile::remove(consists + u"c.con"_s)); // not in this replacement: no word of it
-
-        Bilan annule = annulerDernier(jeu, consists);
-        QCOMPARE(annule.changes, QStringList({"a.con"}));
-        QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"b.con", Motif::ModifieDepuis, {}}}));
-        QVERIFY(Bac::lire(consists + u"a.con"_s) != aDeuxFois);
-        // Walks back to the first replacement: b.con is not what it wrote
-        // either, and y.con, never written, is not undone.
-        // x.con, whose write failed, is as it was: nothing to say of it, so
-        // the command line's undo can say all was restored.
-        annule = annulerDernier(jeu, consists);
-        QCOMPARE(annule.changes, QStringList({"a.con"}));
-        QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"b.con", Motif::ModifieDepuis, {}}}));
-        QCOMPARE(Bac::lire(consists + u"a.con"_s), a);
-        QCOMPARE(Bac::lire(consists + u"b.con"_s), QByteArray("edited by hand"));
-        QVERIFY(annulerDernier(jeu, consists).sauvegarde.isEmpty());
-
-        // A consist gone since is said to be gone, not changed.
-        d.ancien = vehicule(u"Vieux/V1.wag"_s);
-        d.nouveau = vehicule(u"Neuf/V2.wag"_s);
-        QCOMPARE(remplacer(d).changes, QStringList({"a.con"}));
-        QVERIFY(QFile::remove(consists + u"a.con"_s));
-        annule = annulerDernier(jeu, consists);
-        QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"a.con", Motif::Disparu, {}}}));
-    }
-
-    // A consist removed once the folder is listed, before it is read (the
-    // engine reads a few hundred ahead, in the game's order): passed over as
-    // gone, neither a failure, which would change the exit code, nor written
-    // back.
-    void consistPartiApresLaListe()
-    {
-        Bac bac;
-        const QString jeu = bac.creerJeu();
-        bac.ecrire(u"MSTS/TRAINS/TRAINSET/Neuf/V2.wag"_s);
-        for (int i = 0; i < 500; ++i)
-            bac.ecrire(u"MSTS/TRAINS/CONSISTS/a%1.con"_s.arg(i), "WagonData ( Autre Vieux )");
-        const QString parti = bac.ecrire(u"MSTS/TRAINS/CONSISTS/zz.con"_s, "WagonData ( V1 Vieux )");
-        DemandeRemplacement d;
-        d.dossierJeu = jeu;
-        d.dossierConsists = jeu + u"TRAINS/CONSISTS/"_s;
-        d.ancien = vehicule(u"Vieux/V1.wag"_s);
-        d.nouveau = vehicule(u"Neuf/V2.wag"_s);
-        d.avancement = [&](qsizetype, qsizetype) { QFile::remove(parti); };
-        const Bilan b = remplacer(d);
-        QCOMPARE(b.changes, QStringList());
-        QCOMPARE(b.laisses, QList<ConsistLaisse>());
-        QVERIFY(!QFileInfo::exists(parti));
-    }
-
-    // The loose consists of the routes' activities change after the
-    // consists, by route then file in any letter case, byte for byte in
-    // UTF-16 and Windows-1252, each UiD and the vehicle line outside them
-    // kept; a protected one is asked about by its path; one whose backup
-    // cannot be written stays as it was and out of the manifest. The undo
-    // gives every byte back, and leaves one changed since.
-    void activites()
-    {
-        Bac bac;
-        InteractionScriptee seam;
-        const QString jeu = bac.creerJeu();
-        bac.ecrire(u"MSTS/TRAINS/TRAINSET/Neuf/V2.wag"_s);
-        bac.ecrire(u"MSTS/TRAINS/CONSISTS/a.con"_s, "WagonData ( V1 Vieux )");
         const auto texte = [](const char *vehicule) {
             return u"SIMISA@@@@@@@@@@JINX0a0t______\r\n\r\nTr_Activity (\r\n\tTr_Activity_Header (\r\n"
                    "\t\tName ( \"Côte\" )\r\n\t\tWagonData ( V1 Vieux )\r\n\t)\r\n\tTr_Activity_File (\r\n"
@@ -209,53 +115,125 @@ private slots:
                        .arg(QLatin1String(vehicule));
         };
         const QString avant = texte("WagonData ( v1 VIEUX )"), apres = texte("WagonData ( V2 Neuf )");
-        // "Routes" and "Activities" on disk: the backups' "ROUTES/R/ACTIVITIES"
-        // alone holds the fault's text.
-        const QString R = u"MSTS/Routes/R/Activities/"_s;
-        const QString b = bac.ecrire(R + u"b.act"_s, encoder(avant, u"utf16le"_s));
-        const QString w = bac.ecrire(R + u"W.act"_s, encoder(avant, u"utf16le"_s));
-        const QString a = bac.ecrire(u"MSTS/Routes/a/Activities/A.act"_s, encoder(avant, u"ansi"_s));
+        const QString actA = bac.ecrire(u"MSTS/Routes/a/Activities/A.act"_s, encoder(avant, u"utf16le"_s));
         bac.ecrire(u"MSTS/Routes/a/Activities/sans.act"_s, encoder(texte("WagonData ( V1 Autre )"), u"ansi"_s));
-        sf::definirAttributs(a, sf::LectureSeule);
-        QStringList demandes;
-        DemandeRemplacement d;
-        d.dossierJeu = jeu;
-        d.dossierConsists = jeu + u"TRAINS/CONSISTS/"_s;
-        d.ancien = vehicule(u"Vieux/V1.wag"_s);
-        d.nouveau = vehicule(u"Neuf/V2.wag"_s);
-        d.autoriser = [&](const QString &nom) {
-            demandes << nom;
-            return true;
-        };
+        const QString actB = bac.ecrire(u"MSTS/Routes/R/Activities/b.act"_s, encoder(avant, u"utf16le"_s));
+        const QString actW = bac.ecrire(u"MSTS/Routes/R/Activities/W.act"_s, encoder(avant, u"ansi"_s));
+        sf::definirAttributs(actW, sf::LectureSeule);
+        // Their originals cannot be kept: only their backups' writes fail (the
+        // backup folder's name ends in a digit, the consist folder's in "S";
+        // "Routes" and "Activities" on disk, "ROUTES/a/ACTIVITIES" in the backups).
+        const QString sansSauvegarde = bac.ecrire(u"MSTS/TRAINS/CONSISTS/y.con"_s, b);
+        for (char chiffre = '0'; chiffre <= '9'; ++chiffre)
+            sf::injecterPanne(sf::Operation::Ecriture, QLatin1Char(chiffre) + u"/y.con"_s, ENOSPC, 3);
+        sf::injecterPanne(sf::Operation::Ecriture, u"ROUTES/a/ACTIVITIES/A.act"_s, ENOSPC, 3);
         const QStringList noms{"ROUTES/a/ACTIVITIES/A.act", "ROUTES/R/ACTIVITIES/b.act", "ROUTES/R/ACTIVITIES/W.act"};
+
+        d.nouveau = *vehiculeSurDisque(jeu + u"TRAINS/TRAINSET"_s, vehicule(u"neuf/v2.WAG"_s));
+        QCOMPARE(d.nouveau.texte(), u"Neuf/V2.wag"_s);
         d.simulation = true;
-        QCOMPARE(remplacer(d).activites, noms);
+        // No one to ask: the protected files are left.
+        const Bilan simule = remplacer(d);
+        QCOMPARE(simule.changes, QStringList({"a.con", "b.con", "x.con", "y.con"}));
+        QCOMPARE(simule.laisses, (QList<ConsistLaisse>{{"ro.con", Motif::LectureSeule, {}}}));
+        QCOMPARE(simule.activites, noms.first(2));
+        QVERIFY(!QFileInfo::exists(dossierSauvegardes()));
 
         d.simulation = false;
-        sf::injecterPanne(sf::Operation::Ecriture, u"ROUTES/R/ACTIVITIES/W.act"_s, ENOSPC, 3);
+        // The backup must never land where the clean-up deletes and the game reads.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(consists));
+        QVERIFY_THROWS_EXCEPTION(SauvegardeImpossible, remplacer(d));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(bac.chemin(u"donnees"_s)));
+        QCOMPARE(Bac::lire(consists + u"a.con"_s), a);
+        QStringList demandes;
+        d.autoriser = [&](const QString &nom) {
+            demandes << nom;
+            return nom != u"ro.con";
+        };
         Bilan bilan = remplacer(d);
-        QCOMPARE(bilan.changes, QStringList{u"a.con"_s});
-        QCOMPARE(bilan.activites, noms.first(2));
+        QCOMPARE(bilan.changes, QStringList({"a.con", "b.con"}));
+        QCOMPARE(bilan.laisses.size(), 3);
+        QCOMPARE(bilan.laisses[0], (ConsistLaisse{"ro.con", Motif::Refuse, {}}));
+        QCOMPARE(bilan.laisses[1].motif, Motif::Echec);
+        QCOMPARE(bilan.laisses[2].nom, u"y.con"_s);
+        QCOMPARE(bilan.activites, noms.mid(1));
         QCOMPARE(bilan.activitesLaissees.size(), 1);
-        QCOMPARE(bilan.activitesLaissees[0].nom, noms[2]);
-        QCOMPARE(demandes, (QStringList{noms[0], noms[0]}));
-        QCOMPARE(Bac::lire(a), encoder(apres, u"ansi"_s));
-        QCOMPARE(Bac::lire(b), encoder(apres, u"utf16le"_s));
-        QCOMPARE(Bac::lire(w), encoder(avant, u"utf16le"_s));
-        QVERIFY(sf::lireAttributs(a) & sf::LectureSeule);
-        QVERIFY(!Bac::lire(bilan.sauvegarde + u"/manifest.jsonl"_s).contains("W.act"));
-        sf::retirerPannes();
+        QCOMPARE(bilan.activitesLaissees[0].nom, noms[0]);
+        QCOMPARE(demandes, (QStringList{"ro.con", noms[2]}));
+        // Nothing half-written, no temporary file left beside them; no backup
+        // of a file left as it was.
+        QCOMPARE(Bac::lire(echoue), b);
+        QCOMPARE(Bac::lire(sansSauvegarde), b);
+        QCOMPARE(Bac::lire(actA), encoder(avant, u"utf16le"_s));
+        QVERIFY(!QFileInfo::exists(bilan.sauvegarde + u"/y.con"_s));
+        const QByteArray manifeste = Bac::lire(bilan.sauvegarde + u"/manifest.jsonl"_s);
+        QVERIFY(!manifeste.contains("y.con") && !manifeste.contains("A.act"));
+        QCOMPARE(QDir(consists).entryList(QDir::Files | QDir::Hidden).size(), 6);
+        QCOMPARE(Bac::lire(consists + u"b.con"_s), QByteArray("WagonData ( V2 Neuf )\n"));
+        QCOMPARE(QFileInfo(consists + u"b.con"_s).permissions() & 0x7777,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadUser |
+                     QFileDevice::WriteUser);
+        QVERIFY(bilan.sauvegarde.startsWith(bac.chemin(u"donnees/Corvanel/backups/"_s)));
+        QCOMPARE(Bac::lire(bilan.sauvegarde + u"/a.con"_s), a);
+        QCOMPARE(Bac::lire(actB), encoder(apres, u"utf16le"_s));
+        QCOMPARE(Bac::lire(actW), encoder(apres, u"ansi"_s));
+        QVERIFY(sf::lireAttributs(actW) & sf::LectureSeule);
 
-        Bilan annule = annulerDernier(jeu, d.dossierConsists, d.autoriser);
-        QCOMPARE(annule.activites, noms.first(2));
-        QCOMPARE(Bac::lire(a), encoder(avant, u"ansi"_s));
-        QCOMPARE(Bac::lire(b), encoder(avant, u"utf16le"_s));
+        // A second replacement, then one consist changed by hand.
+        d.ancien = vehicule(u"Neuf/V2.wag"_s);
+        d.nouveau = vehicule(u"Neuf\\Sous Dossier\\V2.wag"_s);
+        QCOMPARE(remplacer(d).changes, QStringList({"a.con", "b.con"}));
+        const QByteArray aDeuxFois = Bac::lire(consists + u"a.con"_s);
+        bac.ecrire(u"MSTS/TRAINS/CONSISTS/b.con"_s, "edited by hand");
+        QVERIFY(QFile::remove(consists + u"c.con"_s)); // not in this replacement: no word of it
 
-        QCOMPARE(remplacer(d).activites, noms);
-        bac.ecrire(R + u"b.act"_s, "edited by hand");
-        annule = annulerDernier(jeu, d.dossierConsists, d.autoriser);
+        Bilan annule = annulerDernier(jeu, consists, d.autoriser);
+        QCOMPARE(annule.changes, QStringList({"a.con"}));
+        QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"b.con", Motif::ModifieDepuis, {}}}));
+        QVERIFY(Bac::lire(consists + u"a.con"_s) != aDeuxFois);
+        // Walks back to the first replacement: b.con is not what it wrote
+        // either, and y.con, never written, is not undone.
+        // x.con, whose write failed, is as it was: nothing to say of it, so
+        // the command line's undo can say all was restored.
+        annule = annulerDernier(jeu, consists, d.autoriser);
+        QCOMPARE(annule.changes, QStringList({"a.con"}));
+        QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"b.con", Motif::ModifieDepuis, {}}}));
+        QCOMPARE(annule.activites, noms.mid(1));
+        QCOMPARE(Bac::lire(consists + u"a.con"_s), a);
+        QCOMPARE(Bac::lire(consists + u"b.con"_s), QByteArray("edited by hand"));
+        QCOMPARE(Bac::lire(actB), encoder(avant, u"utf16le"_s));
+        QCOMPARE(Bac::lire(actW), encoder(avant, u"ansi"_s));
+        QVERIFY(annulerDernier(jeu, consists).sauvegarde.isEmpty());
+
+        // A consist gone since is said to be gone, not changed; an activity
+        // changed since is left, and the next is undone all the same.
+        d.ancien = vehicule(u"Vieux/V1.wag"_s);
+        d.nouveau = vehicule(u"Neuf/V2.wag"_s);
+        QCOMPARE(remplacer(d).changes, QStringList({"a.con"}));
+        QVERIFY(QFile::remove(consists + u"a.con"_s));
+        bac.ecrire(u"MSTS/Routes/R/Activities/b.act"_s, "edited by hand");
+        annule = annulerDernier(jeu, consists, d.autoriser);
+        QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"a.con", Motif::Disparu, {}}}));
         QCOMPARE(annule.activitesLaissees, (QList<ConsistLaisse>{{noms[1], Motif::ModifieDepuis, {}}}));
-        QCOMPARE(Bac::lire(w), encoder(avant, u"utf16le"_s));
+        QCOMPARE(Bac::lire(actW), encoder(avant, u"ansi"_s));
+    }
+
+    // A consist removed once the folder is listed, before it is read (the
+    // engine reads a few hundred ahead, in the game's order): passed over as
+    // gone, neither a failure, which would change the exit code, nor written
+    // back.
+    void consistPartiApresLaListe()
+    {
+        Bac bac;
+        DemandeRemplacement d = demande(bac);
+        for (int i = 0; i < 500; ++i)
+            bac.ecrire(u"MSTS/TRAINS/CONSISTS/a%1.con"_s.arg(i), "WagonData ( Autre Vieux )");
+        const QString parti = bac.ecrire(u"MSTS/TRAINS/CONSISTS/zz.con"_s, "WagonData ( V1 Vieux )");
+        d.avancement = [&](qsizetype, qsizetype) { QFile::remove(parti); };
+        const Bilan b = remplacer(d);
+        QCOMPARE(b.changes, QStringList());
+        QCOMPARE(b.laisses, QList<ConsistLaisse>());
+        QVERIFY(!QFileInfo::exists(parti));
     }
 
     // A backups folder that ignores letter case holds one backup for "a.con"
@@ -271,17 +249,11 @@ private slots:
         if (donnees.isEmpty())
             QSKIP(qPrintable(u"no case-insensitive FUSE folder: "_s + raison));
         qputenv("XDG_DATA_HOME", QFile::encodeName(donnees));
-        const QString jeu = bac.creerJeu();
-        bac.ecrire(u"MSTS/TRAINS/TRAINSET/Neuf/V2.wag"_s);
-        const QString consists = jeu + u"TRAINS/CONSISTS/"_s;
+        const DemandeRemplacement d = demande(bac);
+        const QString jeu = d.dossierJeu, consists = d.dossierConsists;
         const QByteArray petit = "WagonData ( V1 Vieux )\n", grand = "\tWagonData ( V1 Vieux )\r\n";
         bac.ecrire(u"MSTS/TRAINS/CONSISTS/a.con"_s, petit);
         bac.ecrire(u"MSTS/TRAINS/CONSISTS/A.con"_s, grand);
-        DemandeRemplacement d;
-        d.dossierJeu = jeu;
-        d.dossierConsists = consists;
-        d.ancien = vehicule(u"Vieux/V1.wag"_s);
-        d.nouveau = vehicule(u"Neuf/V2.wag"_s);
         const Bilan bilan = remplacer(d);
         QCOMPARE(bilan.changes.size(), 1);
         QCOMPARE(bilan.laisses.size(), 1);
@@ -394,35 +366,30 @@ private slots:
         s.ecrireConsist(u"Sain.con"_s, "EngineData ( Loco Set )");
         const QString R = u"MSTS/ROUTES/R/"_s;
         s.bac.ecrire(R + u"PATHS/P.pat"_s, "x");
-        QString s1;
-        for (const auto &[service, consist] : {std::pair{"S1", "C1"}, {"S2", "C2"}, {"S3", "Sain"}}) {
-            const QString chemin =
-                s.bac.ecrire(R + u"SERVICES/%1.srv"_s.arg(QLatin1String(service)),
-                             "SIMISA@@@@@@@@@@JINX0v0t______\r\n\r\nService_Definition (\r\n\tServiceName ( x )\r\n"
-                             "\tTrain_Config ( " +
-                                 QByteArray(consist) + " )\r\n\tPathID ( P )\r\n)\r\n");
-            if (s1.isEmpty())
-                s1 = chemin;
-        }
+        const auto service = [&](const char *nom, const QByteArray &consist) {
+            return s.bac.ecrire(R + u"SERVICES/"_s + QLatin1String(nom) + u".srv"_s,
+                                "SIMISA@@@@@@@@@@JINX0v0t______\r\n\r\nService_Definition (\r\n\tServiceName ( x )\r\n"
+                                "\tTrain_Config ( " +
+                                    consist + " )\r\n\tPathID ( P )\r\n)\r\n");
+        };
+        const QString s1 = service("S1", "C1");
+        service("S2", "C2");
+        service("S3", "Sain");
+        const auto activite = [&](const char *nom, const QByteArray &service, const QByteArray &libre = {}) {
+            return s.bac.ecrire(R + u"ACTIVITIES/"_s + QLatin1String(nom),
+                                "SIMISA@@@@@@@@@@JINX0a0t______\r\n\r\nTr_Activity (\r\n\tTr_Activity_Header (\r\n"
+                                "\t\tPathID ( P )\r\n\t)\r\n\tTr_Activity_File (\r\n\t\tPlayer_Service_Definition ( " +
+                                    service + "\r\n\t\t\tUiD ( 0 )\r\n\t\t)\r\n" + libre + "\t)\r\n)\r\n");
+        };
         // C.act, sound, comes first on disk: the grid puts it last. B.act's
         // loose consist names the wagon C2 misses too.
-        QString b;
-        QByteArray bAvant;
-        for (const auto &[activite, service] : {std::pair{"C.act", "S3"}, {"B.act", "S2"}, {"A.act", "S1"}}) {
-            const QByteArray libre = qstrcmp(activite, "B.act")
-                                         ? QByteArray()
-                                         : "\t\tActivityObjects (\r\n\t\t\tActivityObject (\r\n"
-                                           "\t\t\t\tTrain_Config ( TrainCfg ( libre\r\n"
-                                           "\t\t\t\t\tWagon (\r\n\t\t\t\t\t\tWagonData ( w set )\r\n"
-                                           "\t\t\t\t\t\tUiD ( 3 ) ) ) ) ) )\r\n";
-            const QByteArray octets =
-                "SIMISA@@@@@@@@@@JINX0a0t______\r\n\r\nTr_Activity (\r\n\tTr_Activity_Header (\r\n"
-                "\t\tPathID ( P )\r\n\t)\r\n\tTr_Activity_File (\r\n\t\tPlayer_Service_Definition ( " +
-                QByteArray(service) + "\r\n\t\t\tUiD ( 0 )\r\n\t\t)\r\n" + libre + "\t)\r\n)\r\n";
-            const QString chemin = s.bac.ecrire(R + u"ACTIVITIES/"_s + QLatin1String(activite), octets);
-            if (!libre.isEmpty())
-                std::tie(b, bAvant) = std::pair{chemin, octets};
-        }
+        activite("C.act", "S3");
+        const QString b = activite("B.act", "S2",
+                                   "\t\tActivityObjects (\r\n\t\t\tActivityObject (\r\n"
+                                   "\t\t\t\tTrain_Config ( TrainCfg ( libre\r\n\t\t\t\t\tWagon (\r\n"
+                                   "\t\t\t\t\t\tWagonData ( w set )\r\n\t\t\t\t\t\tUiD ( 3 ) ) ) ) ) )\r\n");
+        QByteArray bAvant = Bac::lire(b);
+        activite("A.act", "S1");
         QStringList grille, detail, choix;
         QList<int> etats; // Replace with... and Open enabled, as the steps go
         const auto lireGrille = [&](frmRoutes &r) {
@@ -438,18 +405,15 @@ private slots:
             auto &r = dynamic_cast<frmRoutes &>(d);
             r.cmdActualiser_Click();
             lireGrille(r);
-            r.MSHFlexGrid->selectRow(0);
-            r.lstManques->setCurrentItem(r.lstManques->topLevelItem(0));
-            etats << r.cmdRemplacer->isEnabled() << r.cmdOuvrir->isEnabled();
-            for (int c = 0; c < 3; ++c)
-                detail << r.lstManques->topLevelItem(0)->text(c);
-            r.cmdOuvrir->click();
-            r.MSHFlexGrid->selectRow(1);
-            r.lstManques->setCurrentItem(r.lstManques->topLevelItem(0));
-            etats << r.cmdRemplacer->isEnabled() << r.cmdOuvrir->isEnabled();
-            for (int c = 0; c < 3; ++c)
-                detail << r.lstManques->topLevelItem(0)->text(c);
-            r.cmdRemplacer->click();
+            // A.act's missing consist is opened, B.act's missing wagon replaced.
+            for (QPushButton *commande : {r.cmdOuvrir, r.cmdRemplacer}) {
+                r.MSHFlexGrid->selectRow(commande == r.cmdOuvrir ? 0 : 1);
+                r.lstManques->setCurrentItem(r.lstManques->topLevelItem(0));
+                etats << r.cmdRemplacer->isEnabled() << r.cmdOuvrir->isEnabled();
+                for (int c = 0; c < 3; ++c)
+                    detail << r.lstManques->topLevelItem(0)->text(c);
+                commande->click();
+            }
             lireGrille(r);
             return 0;
         });
@@ -463,10 +427,8 @@ private slots:
             s.seam.repondre(r);
         s.f->mnuRoutes->trigger();
 
-        const auto L = [&](const char *section, const char *cle) {
-            return s.L(QString::fromLatin1(section), QString::fromLatin1(cle));
-        };
-        const QString bloque = L("Label", "Label33"), lacunes = L("Label", "Label34"), sain = L("Label", "Label35");
+        const QString bloque = s.L("Label", "Label33"), lacunes = s.L("Label", "Label34"),
+                      sain = s.L("Label", "Label35");
         QCOMPARE(grille, (QStringList{"R|A.act|" + bloque + "|1", "R|B.act|" + lacunes + "|1", "R|C.act|" + sain + "|0",
                                       "R|A.act|" + bloque + "|1", "R|B.act|" + sain + "|0", "R|C.act|" + sain + "|0"}));
         QCOMPARE(etats, (QList<int>{0, 1, 1, 0}));
