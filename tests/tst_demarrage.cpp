@@ -224,7 +224,7 @@ private slots:
         QCOMPARE(etat(), u"0 -1 epg"_s);
     }
 
-    void fermeture_data()
+    void positionGardeeSelonDemarrage_data()
     {
         colonnes<QString, bool>("demarrage", "garde");
         QTest::newRow("absent") << QString() << false;
@@ -235,8 +235,7 @@ private slots:
         QTest::newRow("pas un booléen") << u"peut-être"_s << false;
     }
 
-    // Ctrl+Q, then the close, which "Demarrage" lets keep the position.
-    void fermeture()
+    void positionGardeeSelonDemarrage()
     {
         auto [demarrage, garde] = donnees<QString, bool>("demarrage", "garde");
         SceneFenetre s;
@@ -244,16 +243,6 @@ private slots:
         if (!demarrage.isNull())
             r.ecrire(u"Options"_s, u"Demarrage"_s, demarrage);
         frmCorvanel &f = *s.f;
-        QVERIFY(QTest::qWaitForWindowExposed(&f));
-        // While a scan or a clean-up runs the File menu is disabled: Ctrl+Q
-        // must not end the program then. Else it ends at once: no closing
-        // step, no position kept.
-        const auto quitter = [&] { QTest::keyClick(&f, Qt::Key_Q, Qt::ControlModifier); };
-        frmCorvanel::activerMenu(f.mnuFichier, false);
-        QCOMPARE(codeDeFin(quitter), -1);
-        frmCorvanel::activerMenu(f.mnuFichier, true);
-        QCOMPARE(codeDeFin(quitter), 0);
-        QVERIFY(!r.lireSiPresent(u"Fenetre"_s, u"Top"_s));
         f.move(40, 30);
         // A command is running while the bar is off 0: the close is refused,
         // yet the position is kept all the same.
@@ -268,6 +257,22 @@ private slots:
         f.pbJauge->setValue(0);
         QVERIFY(f.close() && !f.isVisible());
         QVERIFY(s.seam.messages.isEmpty());
+    }
+
+    void raccourcisHorsDAtteinteMenuDesactive()
+    {
+        SceneFenetre s;
+        frmCorvanel &f = *s.f;
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        // While a scan or a clean-up runs the File menu is disabled: Ctrl+Q
+        // must not end the program then.
+        frmCorvanel::activerMenu(f.mnuFichier, false);
+        QCOMPARE(codeDeFin([&] { QTest::keyClick(&f, Qt::Key_Q, Qt::ControlModifier); }), -1);
+        // Quitting ends at once: no closing step, no position kept.
+        s.bac.reglages().ecrire(u"Options"_s, u"Demarrage"_s, u"False"_s);
+        frmCorvanel::activerMenu(f.mnuFichier, true);
+        QCOMPARE(codeDeFin([&] { QTest::keyClick(&f, Qt::Key_Q, Qt::ControlModifier); }), 0);
+        QVERIFY(!s.bac.reglages().lireSiPresent(u"Fenetre"_s, u"Top"_s));
     }
 };
 
