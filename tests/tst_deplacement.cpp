@@ -165,43 +165,6 @@ private slots:
         QCOMPARE(s.seam.messages, QList<Message>{s.termine(etats.count(u'D'), etats.count(u'A'))});
     }
 
-    void consistChangeEnPlace_data()
-    {
-        colonnes<bool>("pendantLaCopie");
-        QTest::newRow("pendant la question") << false;
-        // Its date put back, as some editors do: only its bytes tell.
-        QTest::newRow("pendant la copie, même date") << true;
-    }
-
-    // Rewritten in place (same inode, same size) while the overwrite question
-    // is open or once the copy is made: the consist stays, and is told.
-    void consistChangeEnPlace()
-    {
-        const auto [pendantLaCopie] = donnees<bool>("pendantLaCopie");
-        Scene s;
-        s.consists({u"a.con"_s});
-        s.existant(u"a.con"_s, DateConsists);
-        const QString source = s.source(u"a.con"_s);
-        const auto reecrire = [&] {
-            QFile f(source);
-            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::ExistingOnly) && f.write("CONSIST A.CON") == 13);
-        };
-        s.choisir(0);
-        s.seam.quand<frmDemander>([&](frmDemander &q) {
-            if (!pendantLaCopie)
-                reecrire();
-            QTest::mouseClick(q.cmdOui, Qt::LeftButton);
-            if (pendantLaCopie) {
-                reecrire();
-                Bac::dater(source, DateConsists);
-            }
-        });
-        DeplacerConsists(*s.f);
-
-        QCOMPARE(Bac::lire(source), QByteArray("CONSIST A.CON"));
-        QCOMPARE(s.seam.messages, (QList<Message>{s.rapport("Error19", u"a.con"_s), s.termine(0, 1)}));
-    }
-
     // Whatever stands at the destination under the consist's name is a file
     // already there for the rules. On a FAT stick or an SMB share "a.con" is
     // the "A.con" this move has just written: shown by a second name for that
@@ -317,6 +280,11 @@ private slots:
         ligne("suppression refusée, fichier remplacé", 0, "suppression", 1, true, "", "", "DAD");
         // Its temporary name once went past the system's limit.
         ligne("nom de 250 octets", 0, "nom long", 1, false, "", "", "DDD");
+        // Rewritten in place (same inode, same size) while the overwrite
+        // question is open, or once the copy is made with its date put back
+        // as some editors do: only its bytes tell. It stays, and is told.
+        ligne("changé pendant la question", 0, "changé avant", 0, true, "", "", "D?D");
+        ligne("changé pendant la copie, même date", 0, "changé après", 0, true, "", "", "D?D");
         // The replaced file goes to the trash whatever the rule.
         ligne("écraser", 0, "", 1, true, "", "", "DDD");
         ligne("si plus récent", 0, "", 2, true, "", "", "DDD");
@@ -364,6 +332,21 @@ private slots:
             sf::injecterPanne(panne == u"copie" ? sf::Operation::Copie : sf::Operation::Suppression,
                               (panne == u"copie" ? u"Vieux consists é/"_s : u"CONSISTS/"_s) + milieu, EACCES);
         s.choisir(regle);
+        const QByteArray change = ("consist " + milieu.toUtf8()).toUpper();
+        if (panne.startsWith(u"changé"))
+            s.seam.quand<frmDemander>([&](frmDemander &q) {
+                const auto reecrire = [&] {
+                    QFile f(source);
+                    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::ExistingOnly) && f.write(change) == change.size());
+                };
+                if (panne == u"changé avant")
+                    reecrire();
+                QTest::mouseClick(q.cmdOui, Qt::LeftButton);
+                if (panne == u"changé après") {
+                    reecrire();
+                    Bac::dater(source, DateConsists);
+                }
+            });
         // Each message answered is the question about a protected consist,
         // or the one before a file the trash cannot take is lost.
         QList<Message> attendus;
@@ -386,12 +369,14 @@ private slots:
             attendus << s.critique(texteEchec(source, e) + u"\r\n\r\n"_s + s.rapport("Error50", milieu).texte);
         else if (panne == u"copie" || panne == u"dossier")
             attendus << s.critique(texteEchec(source, e));
+        else if (panne.startsWith(u"changé"))
+            attendus << s.rapport("Error19", milieu);
         attendus << s.termine(etats.count(u'D'), 3 - etats.count(u'D'));
         QCOMPARE(s.seam.messages, attendus);
         QCOMPARE(s.etats(noms), etats);
-        // In the trash only the file replaced, with its record; whatever
-        // else went there came back.
-        const bool jete = ancien && etats[1] == u'D' && corbeille.isEmpty();
+        // In the trash only the file a copy replaced, with its record;
+        // whatever else went there came back.
+        const bool jete = ancien && etats[1] != u'A' && corbeille.isEmpty();
         const QString poubelle = s.bac.chemin(u"donnees/Trash/"_s);
         const auto dans = [&](const QString &d) {
             return QDir(poubelle + d).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -409,6 +394,8 @@ private slots:
                  (etats[1] == u'L' ? QStringList{noms[0], noms[2]} : noms));
         if (panne == u"dossier")
             QCOMPARE(Bac::lire(dedans), QByteArray("garde"));
+        if (panne.startsWith(u"changé"))
+            QCOMPARE(Bac::lire(source), change);
         if (attributs && etats[1] == u'D')
             QCOMPARE(sf::lireAttributs(s.cible(milieu)) & (sf::LectureSeule | sf::Cache), 0);
         else if (attributs)
