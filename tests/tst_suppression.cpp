@@ -116,18 +116,27 @@ private slots:
     // over. A read-only or hidden one is asked about once, however many of the
     // two attributes it has (hidden by its name too); Yes clears them and
     // deletes it, No leaves it as it was; one taken away while its question is
-    // open is simply gone. While the loop lets events through, commands are
-    // held back and list clicks change nothing.
+    // open is simply gone. Any other failure (a consist folder the user may
+    // not write, a folder put in its place since the scan: not what the user
+    // chose) is told with the consist and the system's reason, and the others
+    // go on; the one that failed keeps the attributes it was asked to give up.
+    // While the loop lets events through, commands are held back and list
+    // clicks change nothing.
     void suppressionDeLaSelection()
     {
         Scene s;
-        s.consists({".x.con", "a.con", "b.con", "d.con", "r.con", "x y.con", "z.con"}, {0, 2, 3, 4, 5, 6});
+        s.consists({".x.con", "a.con", "b.con", "d.con", "e.con", "f.con", "r.con", "x y.con", "z.con"},
+                   {0, 2, 3, 4, 5, 6, 7, 8});
         QVERIFY(QFile::remove(DossierConsists + u"d.con"_s));
-        const QString ro = DossierConsists + u"r.con"_s;
-        sf::definirAttributs(ro, sf::LectureSeule);
-        sf::definirAttributs(DossierConsists + u"x y.con"_s, sf::LectureSeule | sf::Cache);
+        const QString ro = DossierConsists + u"r.con"_s, echec = DossierConsists + u"e.con"_s;
         const QString parti = DossierConsists + u"z.con"_s;
-        sf::definirAttributs(parti, sf::LectureSeule);
+        for (const QString &c : {ro, echec, parti})
+            sf::definirAttributs(c, sf::LectureSeule);
+        sf::definirAttributs(DossierConsists + u"x y.con"_s, sf::LectureSeule | sf::Cache);
+        const QByteArray octets = Bac::lire(echec);
+        sf::injecterPanne(sf::Operation::Suppression, u"e.con"_s, EACCES);
+        QVERIFY(QFile::remove(DossierConsists + u"f.con"_s));
+        s.bac.ecrire(u"MSTS/TRAINS/CONSISTS/f.con/dedans.con"_s, "dedans");
         bool fini = false;
         s.seam.avantMessage = [&](const Message &m) {
             fini = fini || m.texte.startsWith(s.M("Msg11"));
@@ -140,53 +149,33 @@ private slots:
             QVERIFY(s.commandes().startsWith(u"rdnmstxl foa"));
             s.f->lstLFI->item(1)->setSelected(true);
         };
-        const QList<Reponse> reponses{Reponse::Non, Reponse::Non, Reponse::Oui, Reponse::Oui};
+        const QList<Reponse> reponses{Reponse::Non, Reponse::Oui, Reponse::OK, Reponse::OK,
+                                      Reponse::Non, Reponse::Oui, Reponse::Oui};
 
         QCOMPARE(codeDeFin([&] { s.lancer(s.f->cmdSupprimer, reponses); }), -1);
-
-        QList<Message> attendus;
-        for (const char *n : {".x.con", "r.con", "x y.con", "z.con"})
-            attendus << s.question("Msg06", "[file]", n);
-        QCOMPARE(s.seam.messages.mid(1), attendus << Message{s.avecCorbeille(s.M("Msg11"), 2)});
-        QCOMPARE(sf::lireAttributs(DossierConsists + u".x.con"_s), int(sf::Cache));
-        QCOMPARE(sf::lireAttributs(ro), int(sf::LectureSeule));
-        QCOMPARE(s.liste(), (QStringList{".x.con", "a.con", "r.con"}));
-        QVERIFY(s.f->cmdSupprimer->isEnabled());
-    }
-
-    // Any other failure (a consist folder the user may not write) is told
-    // with the consist and the system's reason, and the others go on; the
-    // one that failed keeps the attributes it was asked to give up.
-    void suppressionEchecSignale()
-    {
-        Scene s;
-        s.consists({"a.con", "b.con", "c.con"}, {0, 1, 2});
-        sf::definirAttributs(DossierConsists + u"b.con"_s, sf::LectureSeule);
-        const QByteArray octets = Bac::lire(DossierConsists + u"b.con"_s);
-        sf::injecterPanne(sf::Operation::Suppression, u"b.con"_s, EACCES);
-        // A folder put in c.con's place since the scan is not what the user chose.
-        QVERIFY(QFile::remove(DossierConsists + u"c.con"_s));
-        s.bac.ecrire(u"MSTS/TRAINS/CONSISTS/c.con/dedans.con"_s, "dedans");
-
-        QCOMPARE(codeDeFin([&] { s.lancer(s.f->cmdSupprimer, {Reponse::Oui}); }), -1);
 
         const auto texte = [](const char *nom, const char *raison) {
             return QDir::toNativeSeparators(DossierConsists + QLatin1String(nom)) + u"\r\n\r\n"_s +
                    QString::fromUtf8(raison);
         };
         // The system's own words end the folder's message: they vary with the locale.
-        QCOMPARE(s.seam.messages.size(), 5);
-        const Message dossier = s.seam.messages.takeAt(3);
-        QVERIFY2(dossier.icone == Icone::Critique && dossier.texte.startsWith(texte("c.con", "Erreur n° 75. ")),
+        QCOMPARE(s.seam.messages.size(), 9);
+        const Message dossier = s.seam.messages.takeAt(4);
+        QVERIFY2(dossier.icone == Icone::Critique && dossier.texte.startsWith(texte("f.con", "Erreur n° 75. ")),
                  qPrintable(dossier.texte));
         QCOMPARE(s.seam.messages.mid(1),
-                 (QList<Message>{s.question("Msg06", "[file]", "b.con"),
-                                 s.critique(texte("b.con", "Erreur n° 70. Permission refusée.")),
-                                 Message{s.avecCorbeille(s.M("Msg11"), 1)}}));
-        QCOMPARE(QDir(DossierConsists).entryList(QDir::Files), (QStringList{"b.con"}));
-        QCOMPARE(Bac::lire(DossierConsists + u"c.con/dedans.con"_s), QByteArray("dedans"));
-        QCOMPARE(sf::lireAttributs(DossierConsists + u"b.con"_s), int(sf::LectureSeule));
-        QCOMPARE(Bac::lire(DossierConsists + u"b.con"_s), octets);
+                 (QList<Message>{s.question("Msg06", "[file]", ".x.con"), s.question("Msg06", "[file]", "e.con"),
+                                 s.critique(texte("e.con", "Erreur n° 70. Permission refusée.")),
+                                 s.question("Msg06", "[file]", "r.con"), s.question("Msg06", "[file]", "x y.con"),
+                                 s.question("Msg06", "[file]", "z.con"), Message{s.avecCorbeille(s.M("Msg11"), 2)}}));
+        QCOMPARE(sf::lireAttributs(DossierConsists + u".x.con"_s), int(sf::Cache));
+        QCOMPARE(sf::lireAttributs(ro), int(sf::LectureSeule));
+        QCOMPARE(sf::lireAttributs(echec), int(sf::LectureSeule));
+        QCOMPARE(Bac::lire(echec), octets);
+        QCOMPARE(Bac::lire(DossierConsists + u"f.con/dedans.con"_s), QByteArray("dedans"));
+        QCOMPARE(s.restants(), (QStringList{".x.con", "a.con", "e.con", "f.con", "r.con"}));
+        QCOMPARE(s.liste(), (QStringList{".x.con", "a.con", "e.con", "r.con"}));
+        QVERIFY(s.f->cmdSupprimer->isEnabled());
     }
 
     void corbeille_data()
