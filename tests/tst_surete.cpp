@@ -151,10 +151,9 @@ private slots:
             activite = s.bac.ecrire(u"MSTS/ROUTES/R/ACTIVITIES/x.act"_s, Libre);
             QVERIFY(::chmod(QFile::encodeName(QFileInfo(activite).path()).constData(), 0777) == 0);
         }
-        const QString &destination = s.destination;
         if (risque == u"destination") {
-            QVERIFY(::chmod(QFile::encodeName(destination).constData(), 0777) == 0);
-            nomme = destination;
+            QVERIFY(::chmod(QFile::encodeName(s.destination).constData(), 0777) == 0);
+            nomme = s.destination;
         }
         s.ecrireConsist(u"x.txt"_s, "pas un consist");
         sf::simulerPrivilege(privilegie);
@@ -200,14 +199,13 @@ private slots:
             QCOMPARE(QString::fromUtf8(erreurs),
                      u"corvanel: "_s + QString(attendu).replace(u"\r\n"_s, u"\n"_s) + u'\n');
         } else {
-            QCOMPARE(s.seam.messages.value(0), SceneFenetre::critique(attendu));
-            QCOMPARE(s.seam.messages.size(), 1);
+            QCOMPARE(s.seam.messages, QList<Message>{SceneFenetre::critique(attendu)});
         }
         // Nothing changed anywhere.
         QCOMPARE(Bac::lire(s.consists() + u"a.con"_s), Invalide);
         QCOMPARE(Bac::lire(s.consists() + u"x.txt"_s), QByteArray("pas un consist"));
         QCOMPARE(sf::lireAttributs(s.consists() + u"a.con"_s) & sf::Archive, 0);
-        QVERIFY(QDir(destination).isEmpty());
+        QVERIFY(QDir(s.destination).isEmpty());
         QCOMPARE(Bac::lire(dehors), QByteArray("autre"));
         QVERIFY(!QFileInfo::exists(dossierSauvegardes()));
     }
