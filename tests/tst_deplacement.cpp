@@ -249,12 +249,10 @@ private slots:
 
     void obstacles_data()
     {
-        // The list is 0.con, Fret lourd.con, c.con; what stands in the way
-        // strikes the middle one. attributs: its own; panne: what fails;
-        // ancien: an older namesake waits at the destination; corbeille:
-        // "impossible" (no trash can be made) or "réglage" (the setting says
-        // no); reponses: to the overwrite question (O, T) then to the
-        // messages (o, t, n); etats: as etats() gives them.
+        // The list is 0.con, Fret lourd.con, c.con; what stands in the way strikes the middle one.
+        // attributs: its own; panne: what fails; ancien: an older namesake waits at the destination; corbeille:
+        // "impossible" (no trash can be made) or "réglage" (the setting says no); reponses: to the overwrite
+        // question (O, T) then to the messages (o, t, n); etats: as etats() gives them
         colonnes<int, QString, int, bool, QString, QString, QString>("attributs", "panne", "regle", "ancien",
                                                                      "corbeille", "reponses", "etats");
         const auto ligne = [](const char *tag, int attributs, const char *panne, int regle, bool ancien,
@@ -404,8 +402,8 @@ private slots:
 
     void annulation_data()
     {
-        // maniere: how the destination dialog is left: 0 its Cancel button,
-        // 1 Escape, 2 the close box, 3 OK and then the window's Cancel
+        // maniere: how the destination dialog is left: 0 its Cancel button, 1 Escape, 2 the close box, 3 OK and
+        // then the window's Cancel
         colonnes<int, QString>("maniere", "etats");
         QTest::newRow("dialogue, bouton Annuler") << 0 << u"LLL"_s;
         QTest::newRow("dialogue, Échap") << 1 << u"LLL"_s;
@@ -596,10 +594,9 @@ private slots:
 
     void choixDuDossier_data()
     {
-        // liste: typed in the folder list, then Enter; else in the new-folder
-        // dialog, then OK. cle: the refusal; empty: made; EACCES: the
-        // system's. affiche: the new folder's box after OK, or the folder
-        // open after Enter (empty: nothing begins so, Enter is OK).
+        // liste: typed in the folder list, then Enter, else in the new-folder dialog, then OK; cle: the refusal;
+        // empty: made; EACCES: the system's; affiche: the new folder's box after OK, or the folder open after Enter
+        // (empty: nothing begins so, Enter is OK)
         colonnes<bool, QString, QString, QString>("liste", "saisie", "cle", "affiche");
         QTest::newRow("blancs autour enlevés") << false << u"  Old  "_s << QString() << u"Old"_s;
         QTest::newRow("blancs seulement") << false << u"   "_s << u"Error12"_s << QString();

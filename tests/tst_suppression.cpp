@@ -283,11 +283,15 @@ private slots:
 
     // Every file but the consists goes (any letter case of ".con"), and every
     // sub-folder, even one named like a consist; links go as links, what they
-    // point at never touched. No to Msg28 touches nothing.
-    void nettoyageExempleType()
+    // point at never touched. No to Msg28 touches nothing. Each read-only or
+    // hidden item is asked about once; the window is busy meanwhile, as a
+    // command started then would pull the folder from the walk. An item that
+    // cannot go is reported and the walk goes on; a folder with a read-only
+    // file inside is refused whole, and stays hidden.
+    void nettoyage()
     {
         Scene s;
-        for (const char *n : {"a.con", "B.CON", "c.cOn", ".con", "b.txt", "c.con.bak", "e.co"})
+        for (const char *n : {"a.con", "B.CON", "c.cOn", ".con", "b.txt", "c.con.bak", "e.co", ".cache", "autre.txt"})
             s.fichier(QString::fromLatin1(n));
         QVERIFY(QFile::setPermissions(DossierConsists + u"B.CON"_s, QFile::ReadOwner));
         s.bac.ecrire(u"MSTS/TRAINS/CONSISTS/vieux.con/dedans/x.con"_s, "x");
@@ -302,38 +306,10 @@ private slots:
                                           {s.bac.chemin(u"rien"_s), "casse"},
                                           {fichierDehors, "lien.con"}})
             QVERIFY(QFile::link(cible, DossierConsists + QString::fromLatin1(lien)));
-        QVERIFY(QFile::link(dehors, s.dossier(u"vieux/sous"_s) + u"/vers-dehors"_s));
-        s.lister({u"a.con"_s, u"z.con"_s});
-        s.f->cmdSupprimer->setEnabled(true);
-        s.f->lstLFI->setCurrentRow(1);
-        s.f->cmdNettoyer->click(); // No, as unanswered
-        QCOMPARE(s.restants().size(), 14);
-        QCOMPARE(s.f->lstLFI->count(), 2);
-
-        s.lancer(s.f->cmdNettoyer, {Reponse::Oui});
-
-        QCOMPARE(s.restants(), (QStringList{".con", "B.CON", "a.con", "c.cOn", "lien.con"}));
-        const Message msg28{s.M("Msg28"), Boutons::OuiNon, Icone::Question};
-        QCOMPARE(s.seam.messages, (QList<Message>{msg28, msg28, s.question("Msg25", "[folder]", ".vers-dossier-cache"),
-                                                  s.fin(5, 4, 8)}));
-        QCOMPARE(QDir(dehors).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"loco.eng"_s});
-        QCOMPARE(QFile::permissions(dehors) & QFile::WriteOwner, QFile::Permissions{});
-        QCOMPARE(sf::lireAttributs(fichierDehors), int(sf::Cache));
-        s.verifierEtatFinal();
-    }
-
-    // Each read-only or hidden item is asked about once; the window is busy
-    // meanwhile, as a command started then would pull the folder from the
-    // walk. An item that cannot go is reported and the walk goes on; a folder
-    // with a read-only file inside is refused whole, and stays hidden.
-    void nettoyageQuestionsEtEchecs()
-    {
-        Scene s;
+        QVERIFY(QFile::link(dehors, s.dossier(u"ancien/sous"_s) + u"/vers-dehors"_s));
         QVERIFY(QFile::setPermissions(s.fichier(u"readme.txt"_s), QFile::ReadOwner));
-        s.fichier(u".cache"_s);
-        s.fichier(u"autre.txt"_s);
-        const QString b = s.fichier(u"b.txt"_s);
-        sf::injecterPanne(sf::Operation::Suppression, u"b.txt"_s, EBUSY);
+        const QString occupe = s.fichier(u"occupe.txt"_s);
+        sf::injecterPanne(sf::Operation::Suppression, u"occupe.txt"_s, EBUSY);
         sf::definirAttributs(s.dossier(u"vieux"_s), sf::Cache);
         s.fichier(u"vieux/dedans.txt"_s);
         QVERIFY(QFile::setPermissions(s.dossier(u"vieux2"_s), QFile::ReadOwner | QFile::ExeOwner));
@@ -342,6 +318,12 @@ private slots:
         QVERIFY(QFile::setPermissions(s.fichier(u"garde/sous/ro.txt"_s), QFile::ReadOwner));
         s.fichier(u"garde/a.txt"_s);
         s.dossier(u"zautre"_s);
+        s.lister({u"a.con"_s, u"z.con"_s});
+        s.f->cmdSupprimer->setEnabled(true);
+        s.f->lstLFI->setCurrentRow(1);
+        s.f->cmdNettoyer->click(); // No, as unanswered
+        QCOMPARE(s.restants().size(), 22);
+        QCOMPARE(s.f->lstLFI->count(), 2);
         s.seam.avantMessage = [&](const Message &m) {
             if (m.boutons != Boutons::OuiNon || m.texte == s.M("Msg28"))
                 return;
@@ -349,19 +331,26 @@ private slots:
             QVERIFY(s.commandes().startsWith(u"rdnmstxl foa"));
         };
 
-        s.lancer(s.f->cmdNettoyer,
-                 {Reponse::Non, Reponse::OK, Reponse::Oui, Reponse::Oui, Reponse::OK, Reponse::Oui, Reponse::Non});
+        s.lancer(s.f->cmdNettoyer, {Reponse::Non, Reponse::OK, Reponse::Oui, Reponse::Oui, Reponse::Oui, Reponse::OK,
+                                    Reponse::Oui, Reponse::Non});
 
-        QCOMPARE(s.restants(), (QStringList{".cache", "b.txt", "garde", "vieux2"}));
-        QCOMPARE(s.seam.messages.mid(1),
-                 (QList<Message>{
-                     s.question("Msg06", "[file]", ".cache"), s.critique(texteEchec(b, sf::erreurSysteme(EBUSY))),
-                     s.question("Msg06", "[file]", "readme.txt"), s.question("Msg25", "[folder]", "garde"),
-                     s.critique(texteEchec(garde, ErreurExecution(70))), s.question("Msg25", "[folder]", "vieux"),
-                     s.question("Msg25", "[folder]", "vieux2"), s.fin(2, 2)}));
-        QVERIFY(s.seam.messages[2].texte.contains(qt_error_string(EBUSY)));
+        QCOMPARE(s.restants(), (QStringList{".cache", ".con", "B.CON", "a.con", "c.cOn", "garde", "lien.con",
+                                            "occupe.txt", "vieux2"}));
+        const Message msg28{s.M("Msg28"), Boutons::OuiNon, Icone::Question};
+        QCOMPARE(s.seam.messages, (QList<Message>{msg28, msg28, s.question("Msg06", "[file]", ".cache"),
+                                                  s.critique(texteEchec(occupe, sf::erreurSysteme(EBUSY))),
+                                                  s.question("Msg06", "[file]", "readme.txt"),
+                                                  s.question("Msg25", "[folder]", ".vers-dossier-cache"),
+                                                  s.question("Msg25", "[folder]", "garde"),
+                                                  s.critique(texteEchec(garde, ErreurExecution(70))),
+                                                  s.question("Msg25", "[folder]", "vieux"),
+                                                  s.question("Msg25", "[folder]", "vieux2"), s.fin(7, 6, 12)}));
+        QVERIFY(s.seam.messages[3].texte.contains(qt_error_string(EBUSY)));
         QCOMPARE(sf::lireAttributs(garde), sf::Dossier | sf::Cache);
         QVERIFY(QFile::exists(garde + u"/a.txt"_s));
+        QCOMPARE(QDir(dehors).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"loco.eng"_s});
+        QCOMPARE(QFile::permissions(dehors) & QFile::WriteOwner, QFile::Permissions{});
+        QCOMPARE(sf::lireAttributs(fichierDehors), int(sf::Cache));
         s.verifierEtatFinal();
     }
 
