@@ -307,6 +307,14 @@ private slots:
                                           {fichierDehors, "lien.con"}})
             QVERIFY(QFile::link(cible, DossierConsists + QString::fromLatin1(lien)));
         QVERIFY(QFile::link(dehors, s.dossier(u"ancien/sous"_s) + u"/vers-dehors"_s));
+        // Links that lead round in a circle go as links, never what they
+        // lead to; the trash takes none of those that lead nowhere.
+        s.ecrireVehicule(u"Set/Loco.eng"_s);
+        for (const char *l :
+             {"boucle>.", "a>b", "b>a", "x.con>y.con", "y.con>x.con", "ancien/haut>../..", "ancien/rond>.."}) {
+            const QStringList lien = QString::fromLatin1(l).split(u'>');
+            QVERIFY(QFile::link(lien[1], DossierConsists + lien[0]));
+        }
         QVERIFY(QFile::setPermissions(s.fichier(u"readme.txt"_s), QFile::ReadOwner));
         const QString occupe = s.fichier(u"occupe.txt"_s);
         sf::injecterPanne(sf::Operation::Suppression, u"occupe.txt"_s, EBUSY);
@@ -322,7 +330,7 @@ private slots:
         s.f->cmdSupprimer->setEnabled(true);
         s.f->lstLFI->setCurrentRow(1);
         s.f->cmdNettoyer->click(); // No, as unanswered
-        QCOMPARE(s.restants().size(), 22);
+        QCOMPARE(s.restants().size(), 27);
         QCOMPARE(s.f->lstLFI->count(), 2);
         s.seam.avantMessage = [&](const Message &m) {
             if (m.boutons != Boutons::OuiNon || m.texte == s.M("Msg28"))
@@ -335,7 +343,7 @@ private slots:
                                     Reponse::Oui, Reponse::Non});
 
         QCOMPARE(s.restants(), (QStringList{".cache", ".con", "B.CON", "a.con", "c.cOn", "garde", "lien.con",
-                                            "occupe.txt", "vieux2"}));
+                                            "occupe.txt", "vieux2", "x.con", "y.con"}));
         const Message msg28{s.M("Msg28"), Boutons::OuiNon, Icone::Question};
         QCOMPARE(s.seam.messages, (QList<Message>{msg28, msg28, s.question("Msg06", "[file]", ".cache"),
                                                   s.critique(texteEchec(occupe, sf::erreurSysteme(EBUSY))),
@@ -344,13 +352,15 @@ private slots:
                                                   s.question("Msg25", "[folder]", "garde"),
                                                   s.critique(texteEchec(garde, ErreurExecution(70))),
                                                   s.question("Msg25", "[folder]", "vieux"),
-                                                  s.question("Msg25", "[folder]", "vieux2"), s.fin(7, 6, 12)}));
+                                                  s.question("Msg25", "[folder]", "vieux2"), s.fin(9, 7, 13)}));
         QVERIFY(s.seam.messages[3].texte.contains(qt_error_string(EBUSY)));
         QCOMPARE(sf::lireAttributs(garde), sf::Dossier | sf::Cache);
         QVERIFY(QFile::exists(garde + u"/a.txt"_s));
         QCOMPARE(QDir(dehors).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"loco.eng"_s});
         QCOMPARE(QFile::permissions(dehors) & QFile::WriteOwner, QFile::Permissions{});
         QCOMPARE(sf::lireAttributs(fichierDehors), int(sf::Cache));
+        for (const char *reste : {"train.exe", "launcher.exe", "TRAINS/TRAINSET/Set/Loco.eng"})
+            QVERIFY2(QFileInfo(s.jeu + QString::fromLatin1(reste)).isFile(), reste);
         s.verifierEtatFinal();
     }
 
