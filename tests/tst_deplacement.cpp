@@ -269,7 +269,8 @@ private slots:
         ligne("les deux, une seule question", ls | cache, "", 1, false, "", "o", "DDD");
         ligne("lecture seule, oui, passé", ls, "", 3, true, "", "o", "DAD");
         ligne("caché et archive, oui, copie refusée", cache | sf::Archive, "copie", 1, false, "", "o", "DLD");
-        // A full disk mid-copy is among the file-system faults.
+        // The disk fills up part-way through its copy: the others fit.
+        ligne("disque plein", 0, "disque plein", 1, false, "", "", "DLD");
         ligne("écraser une destination en lecture seule", 0, "copie", 1, true, "", "", "DAD");
         ligne("un dossier du même nom à la destination", 0, "dossier", 1, false, "", "", "DFD");
         // The consist cannot leave its folder: its copy goes again, and a
@@ -360,12 +361,19 @@ private slots:
                                 attributs ? Icone::Question : Icone::Exclamation};
         }
 
+        std::optional<LimiteTaille> plein;
+        if (panne == u"disque plein")
+            plein.emplace(16); // more than 0.con's and c.con's bytes, less than its own
+
         QCOMPARE(codeDeFin([&] { DeplacerConsists(*s.f); }), -1);
 
-        const ErreurExecution e = panne == u"dossier" ? sf::erreurSysteme(EISDIR) : ErreurExecution(70);
+        const ErreurExecution e = panne == u"dossier" ? sf::erreurSysteme(EISDIR)
+                                  : panne == u"disque plein"
+                                      ? ErreurExecution(61, u"Disque plein ("_s + qt_error_string(EFBIG) + u')')
+                                      : ErreurExecution(70);
         if (panne == u"suppression")
             attendus << s.critique(texteEchec(source, e) + u"\r\n\r\n"_s + s.rapport("Error50", milieu).texte);
-        else if (panne == u"copie" || panne == u"dossier")
+        else if (panne == u"copie" || panne == u"dossier" || panne == u"disque plein")
             attendus << s.critique(texteEchec(source, e));
         else if (panne.startsWith(u"changé"))
             attendus << s.rapport("Error19", milieu);

@@ -7,10 +7,7 @@
 #include "ui/ListeDossiers.h"
 #include "ui/Pointeur.h"
 
-#include <csignal>
-
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,20 +46,6 @@ QStringList colonne(const QAbstractItemModel *m)
         n << m->index(i, 0).data().toString();
     return n;
 }
-
-// The file system's own limit on a file's size: writes past it fail with
-// EFBIG as they would on a full disk, for root as well.
-struct LimiteTaille {
-    rlimit avant{};
-    explicit LimiteTaille(rlim_t octets)
-    {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &avant);
-        const rlimit l{octets, avant.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &l);
-    }
-    ~LimiteTaille() { ::setrlimit(RLIMIT_FSIZE, &avant); }
-};
 
 struct Scene : SceneFenetre {
     QString destination = bac.creerDossier(u"Destination"_s) + u'/';
@@ -269,24 +252,6 @@ private slots:
         QCOMPARE(s.messages(), messages);
         if (fin < 0)
             QCOMPARE(colonne(r.MSHFlexGrid->model()), QStringList{u"b.con"_s});
-        s.rienPerdu();
-    }
-
-    // The disk fills up part-way through the second of three: a.con and c.con
-    // fit, b.con is cut short; the failure is told and the move goes on.
-    void destinationPleine()
-    {
-        Scene s;
-        s.con(u"a.con"_s, consist("EngineData ( A Set )", 40'000));
-        s.con(u"b.con"_s, consist("EngineData ( B Set )", 300'000));
-        s.con(u"c.con"_s, consist("EngineData ( C Set )", 40'000));
-        s.rechercherEtToutChoisir();
-        {
-            const LimiteTaille limite(100'000);
-            QCOMPARE(codeDeFin([&] { s.lancer(u"déplacer"_s); }), -1);
-        }
-        QCOMPARE(s.messages(), u"E61 fin"_s);
-        QCOMPARE(s.etats(), u"DLD"_s);
         s.rienPerdu();
     }
 
