@@ -165,43 +165,6 @@ private slots:
         QCOMPARE(s.seam.messages, QList<Message>{s.termine(etats.count(u'D'), etats.count(u'A'))});
     }
 
-    void consistChangeEnPlace_data()
-    {
-        colonnes<bool>("pendantLaCopie");
-        QTest::newRow("pendant la question") << false;
-        // Its date put back, as some editors do: only its bytes tell.
-        QTest::newRow("pendant la copie, même date") << true;
-    }
-
-    // Rewritten in place (same inode, same size) while the overwrite question
-    // is open or once the copy is made: the consist stays, and is told.
-    void consistChangeEnPlace()
-    {
-        const auto [pendantLaCopie] = donnees<bool>("pendantLaCopie");
-        Scene s;
-        s.consists({u"a.con"_s});
-        s.existant(u"a.con"_s, DateConsists);
-        const QString source = s.source(u"a.con"_s);
-        const auto reecrire = [&] {
-            QFile f(source);
-            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::ExistingOnly) && f.write("CONSIST A.CON") == 13);
-        };
-        s.choisir(0);
-        s.seam.quand<frmDemander>([&](frmDemander &q) {
-            if (!pendantLaCopie)
-                reecrire();
-            QTest::mouseClick(q.cmdOui, Qt::LeftButton);
-            if (pendantLaCopie) {
-                reecrire();
-                Bac::dater(source, DateConsists);
-            }
-        });
-        DeplacerConsists(*s.f);
-
-        QCOMPARE(Bac::lire(source), QByteArray("CONSIST A.CON"));
-        QCOMPARE(s.seam.messages, (QList<Message>{s.rapport("Error19", u"a.con"_s), s.termine(0, 1)}));
-    }
-
     // Whatever stands at the destination under the consist's name is a file
     // already there for the rules. On a FAT stick or an SMB share "a.con" is
     // the "A.con" this move has just written: shown by a second name for that
@@ -284,26 +247,73 @@ private slots:
             QCOMPARE(QDir(dessous).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{A});
     }
 
-    void consistProtege_data()
+    void obstacles_data()
     {
-        // etats: Yes may still leave it: its namesake kept, its copy refused
-        colonnes<int, bool, QString>("attributs", "oui", "etats");
-        QTest::newRow("lecture seule, Oui") << int(sf::LectureSeule) << true << "DD";
-        QTest::newRow("caché, Non") << int(sf::Cache) << false << "LD";
-        QTest::newRow("les deux, une seule question") << int(sf::LectureSeule | sf::Cache) << true << "DD";
-        QTest::newRow("lecture seule, Oui, passé") << int(sf::LectureSeule) << true << "AD";
-        QTest::newRow("caché et archive, Oui, copie refusée") << int(sf::Cache | sf::Archive) << true << "LD";
+        // The list is 0.con, Fret lourd.con, c.con; what stands in the way strikes the middle one.
+        // attributs: its own; panne: what fails; ancien: an older namesake waits at the destination; corbeille:
+        // "impossible" (no trash can be made) or "réglage" (the setting says no); reponses: to the overwrite
+        // question (O, T) then to the messages (o, t, n); etats: as etats() gives them
+        colonnes<int, QString, int, bool, QString, QString, QString>("attributs", "panne", "regle", "ancien",
+                                                                     "corbeille", "reponses", "etats");
+        const auto ligne = [](const char *tag, int attributs, const char *panne, int regle, bool ancien,
+                              const char *corbeille, const char *reponses, const char *etats) {
+            QTest::newRow(tag) << attributs << QString::fromUtf8(panne) << regle << ancien
+                               << QString::fromUtf8(corbeille) << QString::fromLatin1(reponses)
+                               << QString::fromLatin1(etats);
+        };
+        // Protected, it is asked about once; Yes may still leave it: its
+        // namesake kept, its copy refused.
+        const int ls = sf::LectureSeule, cache = sf::Cache;
+        ligne("lecture seule, oui", ls, "", 1, false, "", "o", "DDD");
+        ligne("caché, non", cache, "", 1, false, "", "n", "DLD");
+        ligne("les deux, une seule question", ls | cache, "", 1, false, "", "o", "DDD");
+        ligne("lecture seule, oui, passé", ls, "", 3, true, "", "o", "DAD");
+        ligne("caché et archive, oui, copie refusée", cache | sf::Archive, "copie", 1, false, "", "o", "DLD");
+        // The disk fills up part-way through its copy: the others fit.
+        ligne("disque plein", 0, "disque plein", 1, false, "", "", "DLD");
+        ligne("écraser une destination en lecture seule", 0, "copie", 1, true, "", "", "DAD");
+        ligne("un dossier du même nom à la destination", 0, "dossier", 1, false, "", "", "DFD");
+        // The consist cannot leave its folder: its copy goes again, and a
+        // file it replaced comes back from the trash byte for byte.
+        ligne("suppression refusée après la copie", 0, "suppression", 1, false, "", "", "DLD");
+        ligne("suppression refusée, fichier remplacé", 0, "suppression", 1, true, "", "", "DAD");
+        // Its temporary name once went past the system's limit.
+        ligne("nom de 250 octets", 0, "nom long", 1, false, "", "", "DDD");
+        // Rewritten in place (same inode, same size) while the overwrite
+        // question is open, or once the copy is made with its date put back
+        // as some editors do: only its bytes tell. It stays, and is told.
+        ligne("changé pendant la question", 0, "changé avant", 0, true, "", "", "D?D");
+        ligne("changé pendant la copie, même date", 0, "changé après", 0, true, "", "", "D?D");
+        // The replaced file goes to the trash whatever the rule.
+        ligne("écraser", 0, "", 1, true, "", "", "DDD");
+        ligne("si plus récent", 0, "", 2, true, "", "", "DDD");
+        ligne("demander, oui", 0, "", 0, true, "", "O", "DDD");
+        ligne("demander, oui pour tous", 0, "", 0, true, "", "T", "DDD");
+        ligne("sans corbeille possible, oui", 0, "", 1, true, "impossible", "o", "DDD");
+        ligne("sans corbeille possible, non", 0, "", 1, true, "impossible", "n", "DAD");
+        ligne("demander, sans corbeille, non", 0, "", 0, true, "impossible", "On", "DAD");
+        ligne("réglage sans corbeille", 0, "", 1, true, "réglage", "", "DDD");
     }
 
     // A consist made normal and then not moved gets its attributes back, byte
-    // for byte.
-    void consistProtege()
+    // for byte. A copy that fails is told, its consist stays, and the others
+    // move. The file a move replaces goes to the trash first, with the record
+    // that puts it back; where there is no trash, it is lost only after the
+    // user's yes, and No leaves both files as they were.
+    void obstacles()
     {
-        auto [attributs, oui, etats] = donnees<int, bool, QString>("attributs", "oui", "etats");
+        auto [attributs, panne, regle, ancien, corbeille, reponses, etats] =
+            donnees<int, QString, int, bool, QString, QString, QString>("attributs", "panne", "regle", "ancien",
+                                                                        "corbeille", "reponses", "etats");
         Scene s;
-        const QStringList noms{u"Fret lourd.con"_s, u"b.con"_s};
+        if (corbeille == u"impossible")
+            s.bac.ecrire(u"donnees"_s);
+        else if (!corbeille.isEmpty())
+            s.bac.reglages().ecrire(u"Options"_s, u"Corbeille"_s, u"False"_s);
+        const QString milieu = panne == u"nom long" ? QString(246, u'a') + u".con"_s : u"Fret lourd.con"_s;
+        const QStringList noms{u"0.con"_s, milieu, u"c.con"_s};
         s.consists(noms);
-        const QString source = s.source(noms[0]);
+        const QString source = s.source(milieu);
         sf::definirAttributs(source, attributs);
         const auto etat = [&] {
             char v[64] = {};
@@ -312,119 +322,32 @@ private slots:
                    QString::fromLatin1(v, qMax<ssize_t>(n, 0));
         };
         const QString avant = etat();
-        if (etats[0] == u'A')
-            s.existant(noms[0], DateConsists);
-        const bool refusee = oui && etats[0] == u'L';
-        if (refusee)
-            sf::injecterPanne(sf::Operation::Copie, u"Vieux consists é/"_s + noms[0], EACCES);
-        s.choisir(etats[0] == u'A' ? 3 : 1);
-        s.seam.repondre(oui ? Reponse::Oui : Reponse::Non);
-        DeplacerConsists(*s.f);
-
-        const Message question{avecSautsDeLigne(remplacer(s.M("Msg06"), u"[file]", noms[0])), Boutons::OuiNon,
-                               Icone::Question};
-        QList<Message> attendus{question, s.termine(1, 1)};
-        if (refusee)
-            attendus.insert(1, s.critique(texteEchec(source, ErreurExecution(70))));
-        else if (etats == u"DD")
-            attendus.last() = s.termine(2, 0);
-        QCOMPARE(s.seam.messages, attendus);
-        QCOMPARE(s.etats(noms), etats);
-        if (etats == u"DD")
-            QCOMPARE(sf::lireAttributs(s.cible(noms[0])) & (sf::LectureSeule | sf::Cache), 0);
-        else
-            QCOMPARE(etat(), avant);
-    }
-
-    void echecSignale_data()
-    {
-        // The list is 0.con, a.con, c.con; what goes wrong strikes a.con,
-        // which has a namesake at the destination when it ends up as A. A
-        // full disk mid-copy is among the file-system faults.
-        colonnes<QString, QString>("panne", "etats");
-        QTest::newRow("écraser une destination en lecture seule") << u"copie"_s << "DAD";
-        QTest::newRow("un dossier du même nom à la destination") << u"dossier"_s << "DFD";
-        // The consist cannot leave its folder: its copy goes again, and a
-        // file it replaced comes back from the trash byte for byte.
-        QTest::newRow("suppression refusée après la copie") << u"suppression"_s << "DLD";
-        QTest::newRow("suppression refusée, fichier remplacé") << u"suppression"_s << "DAD";
-        // Its temporary name once went past the system's limit.
-        QTest::newRow("nom de 250 octets") << QString() << "DDD";
-    }
-
-    // A copy that fails is told, its consist stays, and the others move.
-    void echecSignale()
-    {
-        auto [panne, etats] = donnees<QString, QString>("panne", "etats");
-        Scene s;
-        const QString milieu = panne.isEmpty() ? QString(246, u'a') + u".con"_s : u"a.con"_s;
-        const QStringList noms{u"0.con"_s, milieu, u"c.con"_s};
-        s.consists(noms);
-        if (etats[1] == u'A')
+        if (ancien)
             s.existant(milieu, DateConsists.addDays(-1));
-        const QString dedans = s.cible(u"a.con/dedans.txt"_s);
+        const QString dedans = s.cible(milieu + u"/dedans.txt"_s);
         if (panne == u"dossier")
             s.bac.ecrire(dedans.mid(s.bac.chemin().size() + 1), "garde");
-        s.choisir(1);
         if (panne == u"copie" || panne == u"suppression")
             sf::injecterPanne(panne == u"copie" ? sf::Operation::Copie : sf::Operation::Suppression,
                               (panne == u"copie" ? u"Vieux consists é/"_s : u"CONSISTS/"_s) + milieu, EACCES);
-
-        QCOMPARE(codeDeFin([&] { DeplacerConsists(*s.f); }), -1);
-        const ErreurExecution e = panne == u"dossier" ? sf::erreurSysteme(EISDIR) : ErreurExecution(70);
-        QList<Message> attendus;
-        if (panne == u"suppression")
-            attendus << s.critique(texteEchec(s.source(milieu), e) + u"\r\n\r\n"_s +
-                                   avecSautsDeLigne(remplacer(s.L(u"Errors"_s, u"Error50"_s), u"[file]", milieu)));
-        else if (!panne.isEmpty())
-            attendus << s.critique(texteEchec(s.source(milieu), e));
-        attendus << s.termine(etats.count(u'D'), 3 - etats.count(u'D'));
-        QCOMPARE(s.seam.messages, attendus);
-        // Nothing left in the trash: what went there came back.
-        QVERIFY(QDir(s.bac.chemin(u"donnees/Trash/files"_s)).isEmpty());
-        QVERIFY(QDir(s.bac.chemin(u"donnees/Trash/info"_s)).isEmpty());
-        QCOMPARE(s.etats(noms), etats);
-        // No half-written file beside them.
-        QCOMPARE(QDir(s.destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
-                 (etats[1] == u'L' ? QStringList{noms[0], noms[2]} : noms));
-        if (panne == u"dossier")
-            QCOMPARE(Bac::lire(dedans), QByteArray("garde"));
-    }
-
-    void remplaceALaCorbeille_data()
-    {
-        // regle: the destination dialog's rule for a file already there;
-        // reglage: Options/Corbeille; reponses: the overwrite question's
-        // (O, T) then the one before deleting for good (o, t, n); etat: of
-        // a.con as etats() gives it; corbeille: the old file is in the trash
-        colonnes<int, QString, bool, QString, QString, bool>("regle", "reglage", "sansDonnees", "reponses", "etat",
-                                                             "corbeille");
-        QTest::newRow("écraser") << 1 << QString() << false << QString() << u"D"_s << true;
-        QTest::newRow("si plus récent") << 2 << QString() << false << QString() << u"D"_s << true;
-        QTest::newRow("demander, oui") << 0 << QString() << false << u"O"_s << u"D"_s << true;
-        QTest::newRow("demander, oui pour tous") << 0 << QString() << false << u"T"_s << u"D"_s << true;
-        QTest::newRow("sans corbeille possible, oui") << 1 << QString() << true << u"o"_s << u"D"_s << false;
-        QTest::newRow("sans corbeille possible, non") << 1 << QString() << true << u"n"_s << u"A"_s << false;
-        QTest::newRow("demander, sans corbeille, non") << 0 << QString() << true << u"On"_s << u"A"_s << false;
-        QTest::newRow("réglage sans corbeille") << 1 << u"False"_s << false << QString() << u"D"_s << false;
-    }
-
-    // The file a move replaces at the destination goes to the trash first,
-    // with the record that puts it back; where there is no trash, it is lost
-    // only after the user's yes, and No leaves both files as they were.
-    void remplaceALaCorbeille()
-    {
-        auto [regle, reglage, sansDonnees, reponses, etat, corbeille] =
-            donnees<int, QString, bool, QString, QString, bool>("regle", "reglage", "sansDonnees", "reponses", "etat",
-                                                                "corbeille");
-        Scene s;
-        if (sansDonnees)
-            s.bac.ecrire(u"donnees"_s);
-        if (!reglage.isEmpty())
-            s.bac.reglages().ecrire(u"Options"_s, u"Corbeille"_s, reglage);
-        s.consists({u"a.con"_s});
-        s.existant(u"a.con"_s, DateConsists.addDays(-1));
         s.choisir(regle);
+        const QByteArray change = ("consist " + milieu.toUtf8()).toUpper();
+        if (panne.startsWith(u"changé"))
+            s.seam.quand<frmDemander>([&](frmDemander &q) {
+                const auto reecrire = [&] {
+                    QFile f(source);
+                    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::ExistingOnly) && f.write(change) == change.size());
+                };
+                if (panne == u"changé avant")
+                    reecrire();
+                QTest::mouseClick(q.cmdOui, Qt::LeftButton);
+                if (panne == u"changé après") {
+                    reecrire();
+                    Bac::dater(source, DateConsists);
+                }
+            });
+        // Each message answered is the question about a protected consist,
+        // or the one before a file the trash cannot take is lost.
         QList<Message> attendus;
         for (QChar r : reponses) {
             if (r.isUpper()) {
@@ -432,55 +355,111 @@ private slots:
                 continue;
             }
             s.seam.repondre(r == u'o' ? Reponse::Oui : r == u't' ? Reponse::OuiATous : Reponse::Non);
-            attendus << Message{avecSautsDeLigne(remplacer(remplacer(s.M("Msg150"), u"[file]", u"a.con"_s), u"[reason]",
-                                                           s.M("Msg151"))),
-                                Boutons::OuiTousNon, Icone::Exclamation};
+            const QString texte = attributs ? s.M("Msg06") : remplacer(s.M("Msg150"), u"[reason]", s.M("Msg151"));
+            attendus << Message{avecSautsDeLigne(remplacer(texte, u"[file]", milieu)),
+                                attributs ? Boutons::OuiNon : Boutons::OuiTousNon,
+                                attributs ? Icone::Question : Icone::Exclamation};
         }
 
-        DeplacerConsists(*s.f);
+        std::optional<LimiteTaille> plein;
+        if (panne == u"disque plein")
+            plein.emplace(16); // more than 0.con's and c.con's bytes, less than its own
 
-        attendus << s.termine(etat == u"D", etat != u"D");
+        QCOMPARE(codeDeFin([&] { DeplacerConsists(*s.f); }), -1);
+
+        const ErreurExecution e = panne == u"dossier" ? sf::erreurSysteme(EISDIR)
+                                  : panne == u"disque plein"
+                                      ? ErreurExecution(61, u"Disque plein ("_s + qt_error_string(EFBIG) + u')')
+                                      : ErreurExecution(70);
+        if (panne == u"suppression")
+            attendus << s.critique(texteEchec(source, e) + u"\r\n\r\n"_s + s.rapport("Error50", milieu).texte);
+        else if (panne == u"copie" || panne == u"dossier" || panne == u"disque plein")
+            attendus << s.critique(texteEchec(source, e));
+        else if (panne.startsWith(u"changé"))
+            attendus << s.rapport("Error19", milieu);
+        attendus << s.termine(etats.count(u'D'), 3 - etats.count(u'D'));
         QCOMPARE(s.seam.messages, attendus);
-        QCOMPARE(s.etats({u"a.con"_s}), etat);
+        QCOMPARE(s.etats(noms), etats);
+        // In the trash only the file a copy replaced, with its record;
+        // whatever else went there came back.
+        const bool jete = ancien && etats[1] != u'A' && corbeille.isEmpty();
         const QString poubelle = s.bac.chemin(u"donnees/Trash/"_s);
-        QCOMPARE(QDir(poubelle + u"files"_s).entryList(QDir::Files),
-                 corbeille ? QStringList{u"a.con"_s} : QStringList{});
-        if (corbeille) {
-            QCOMPARE(Bac::lire(poubelle + u"files/a.con"_s), QByteArray("ancien a.con"));
-            const QString info = QString::fromUtf8(Bac::lire(poubelle + u"info/a.con.trashinfo"_s));
-            QVERIFY2(QUrl::fromPercentEncoding(info.toUtf8()).contains(u"Path="_s + s.cible(u"a.con"_s)),
-                     qPrintable(info));
+        const auto dans = [&](const QString &d) {
+            return QDir(poubelle + d).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        };
+        QCOMPARE(dans(u"files"_s), jete ? QStringList{milieu} : QStringList{});
+        QCOMPARE(dans(u"info"_s), jete ? QStringList{milieu + u".trashinfo"_s} : QStringList{});
+        if (jete) {
+            QCOMPARE(Bac::lire(poubelle + u"files/"_s + milieu), "ancien " + milieu.toUtf8());
+            const QString info = QString::fromUtf8(Bac::lire(poubelle + u"info/"_s + milieu + u".trashinfo"_s));
+            QVERIFY2(QUrl::fromPercentEncoding(info.toUtf8()).contains(u"Path="_s + s.cible(milieu)), qPrintable(info));
         }
-        // Nothing set aside is left behind.
-        QCOMPARE(QDir(s.destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
-                 QStringList{u"a.con"_s});
+        // No half-written file beside them, nothing set aside left behind.
+        QCOMPARE(QDir(s.destination)
+                     .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name),
+                 (etats[1] == u'L' ? QStringList{noms[0], noms[2]} : noms));
+        if (panne == u"dossier")
+            QCOMPARE(Bac::lire(dedans), QByteArray("garde"));
+        if (panne.startsWith(u"changé"))
+            QCOMPARE(Bac::lire(source), change);
+        if (attributs && etats[1] == u'D')
+            QCOMPARE(sf::lireAttributs(s.cible(milieu)) & (sf::LectureSeule | sf::Cache), 0);
+        else if (attributs)
+            QCOMPARE(etat(), avant);
     }
 
-    // Cancel, shown while the move runs, stops it between two consists:
-    // the one in hand is moved whole, the others stay, and the counts say so.
+    void annulation_data()
+    {
+        // maniere: how the destination dialog is left: 0 its Cancel button, 1 Escape, 2 the close box, 3 OK and
+        // then the window's Cancel
+        colonnes<int, QString>("maniere", "etats");
+        QTest::newRow("dialogue, bouton Annuler") << 0 << u"LLL"_s;
+        QTest::newRow("dialogue, Échap") << 1 << u"LLL"_s;
+        QTest::newRow("dialogue, case de fermeture") << 2 << u"LLL"_s;
+        // Stopped between two consists: the one in hand is moved whole, the
+        // others stay, and the counts say so.
+        QTest::newRow("pendant le déplacement") << 3 << u"DLL"_s;
+    }
+
+    // Cancelling the dialog moves nothing; Cancel, shown while the move
+    // runs, stops it.
     void annulation()
     {
+        const auto [maniere, etats] = donnees<int, QString>("maniere", "etats");
         Scene s;
         const QStringList noms{u"a.con"_s, u"b.con"_s, u"c.con"_s};
         s.consists(noms);
-        s.choisir(1);
+        QString ouvert;
+        s.seam.quand<frmDeplacerVers>([&](frmDeplacerVers &dv) {
+            ouvert = dv.txtDeplacerVers->text();
+            dv.CheDossier->definirChemin(s.destination);
+            maniere == 0   ? QTest::mouseClick(dv.cmdAnnuler, Qt::LeftButton)
+            : maniere == 1 ? QTest::keyClick(&dv, Qt::Key_Escape)
+            : maniere == 2 ? void(dv.close())
+                           : QTest::mouseClick(dv.cmdOK, Qt::LeftButton);
+        });
         int tours = 0;
         // Counted from the first consist, the button shown.
         s.seam.pendantEvenements = [&] {
-            if (s.f->cmdAnnuler->isHidden())
-                return;
-            if (++tours == 2)
+            if (!s.f->cmdAnnuler->isHidden() && ++tours == 2)
                 s.f->cmdAnnuler->click();
         };
 
         DeplacerConsists(*s.f);
 
+        // Opened on the home folder (the sandbox's), where the user may
+        // write, with one final separator.
+        QCOMPARE(ouvert, s.bac.chemin() + u'/');
+        QCOMPARE(s.etats(noms), etats);
+        QVERIFY(s.f->cmdAnnuler->isHidden());
+        if (maniere < 3) {
+            QVERIFY(Annule && s.seam.messages.isEmpty());
+            return;
+        }
         Message fin = s.termine(1, 0);
         fin.texte += u"\r\n\r\n"_s + s.M("Msg153");
         QCOMPARE(s.seam.messages, QList<Message>{fin});
-        QCOMPARE(s.etats(noms), u"DLL"_s);
         QCOMPARE(tours, 2);
-        QVERIFY(s.f->cmdAnnuler->isHidden());
     }
 
     void questionAvantDeSortir_data()
@@ -566,29 +545,6 @@ private slots:
         }
     }
 
-    void annulerNeDeplaceRien()
-    {
-        // Button, Escape, close box.
-        for (int maniere : {0, 1, 2}) {
-            Scene s;
-            s.consists({u"a.con"_s});
-            QString ouvert;
-            s.seam.quand<frmDeplacerVers>([&](frmDeplacerVers &dv) {
-                ouvert = dv.txtDeplacerVers->text();
-                dv.CheDossier->definirChemin(s.destination);
-                maniere == 0   ? QTest::mouseClick(dv.cmdAnnuler, Qt::LeftButton)
-                : maniere == 1 ? QTest::keyClick(&dv, Qt::Key_Escape)
-                               : void(dv.close());
-            });
-            DeplacerConsists(*s.f);
-            // Opened on the home folder (the sandbox's), where the user may
-            // write, with one final separator.
-            QCOMPARE(ouvert, s.bac.chemin() + u'/');
-            QVERIFY(Annule && s.seam.messages.isEmpty());
-            QCOMPARE(s.etats({u"a.con"_s}), u"L"_s);
-        }
-    }
-
     void verificationsDuOK_data()
     {
         // Error08 keeps the consists from being moved onto themselves,
@@ -644,33 +600,50 @@ private slots:
         QCOMPARE(dv.optFichiers[0]->isChecked(), selectionSeule);
     }
 
-    void nouveauDossier_data()
+    void choixDuDossier_data()
     {
-        // cle: the refusal; empty: made; EACCES: the system's; affiche: the box after OK
-        colonnes<QString, QString, QString>("saisie", "cle", "affiche");
-        QTest::newRow("blancs autour enlevés") << u"  Old  "_s << QString() << u"Old"_s;
-        QTest::newRow("blancs seulement") << u"   "_s << u"Error12"_s << QString();
-        QTest::newRow("barre oblique") << u" a/b "_s << u"Error13"_s << u"a/b"_s;
+        // liste: typed in the folder list, then Enter, else in the new-folder dialog, then OK; cle: the refusal;
+        // empty: made; EACCES: the system's; affiche: the new folder's box after OK, or the folder open after Enter
+        // (empty: nothing begins so, Enter is OK)
+        colonnes<bool, QString, QString, QString>("liste", "saisie", "cle", "affiche");
+        QTest::newRow("blancs autour enlevés") << false << u"  Old  "_s << QString() << u"Old"_s;
+        QTest::newRow("blancs seulement") << false << u"   "_s << u"Error12"_s << QString();
+        QTest::newRow("barre oblique") << false << u" a/b "_s << u"Error13"_s << u"a/b"_s;
         for (const char16_t c : {u'"', u'\\', u':', u'?', u'<', u'>', u'*', u'\u00A6'}) {
             const QString nom = u"x"_s + QChar(c) + u'y';
-            QTest::newRow(qPrintable(u"caractère "_s + QChar(c))) << nom << "Error13" << nom;
+            QTest::newRow(qPrintable(u"caractère "_s + QChar(c))) << false << nom << "Error13" << nom;
         }
-        QTest::newRow("dossier existant") << u"Existant"_s << u"Error06"_s << "Existant";
+        QTest::newRow("dossier existant") << false << u"Existant"_s << u"Error06"_s << "Existant";
         // Told with its path, and the program goes on.
-        QTest::newRow("refusé par le système") << u"Neuf"_s << u"EACCES"_s << u"Neuf"_s;
+        QTest::newRow("refusé par le système") << false << u"Neuf"_s << u"EACCES"_s << u"Neuf"_s;
+        QTest::newRow("liste, premières lettres") << true << u"tm"_s << QString() << u"tmp"_s;
+        QTest::newRow("liste, sans égard à la casse") << true << u"TR"_s << QString() << u"Trains"_s;
+        QTest::newRow("liste, rien ne commence ainsi") << true << u"zz"_s << QString() << QString();
     }
 
-    // Made under the folder shown and chosen at once; refused, the dialog
-    // stays open with the name trimmed, and nothing is made.
-    void nouveauDossier()
+    // A new folder is made under the folder shown and chosen at once;
+    // refused, the dialog stays open with the name trimmed, and nothing is
+    // made. Typing in the list highlights the first folder the text begins;
+    // Enter opens it, and only Enter on the open folder accepts it.
+    void choixDuDossier()
     {
-        auto [saisie, cle, affiche] = donnees<QString, QString, QString>("saisie", "cle", "affiche");
+        auto [liste, saisie, cle, affiche] =
+            donnees<bool, QString, QString, QString>("liste", "saisie", "cle", "affiche");
         Scene s;
-        s.bac.creerDossier(u"Vieux consists é/Existant"_s);
+        for (const QString &d : liste ? QStringList{"alpha", "tmp", "tmpx", "Trains"} : QStringList{"Existant"})
+            s.bac.creerDossier(u"Vieux consists é/"_s + d);
         if (cle == u"EACCES")
             sf::injecterPanne(sf::Operation::CreationDossier, u"/Neuf"_s, EACCES);
         frmDeplacerVers dv(*s.f);
+        dv.show();
         QVERIFY(dv.CheDossier->definirChemin(s.destination));
+        if (liste) {
+            QTest::keyClicks(dv.CheDossier, saisie);
+            QTest::keyClick(dv.CheDossier, Qt::Key_Return);
+            QCOMPARE(dv.txtDeplacerVers->text(), affiche.isEmpty() ? s.destination : s.cible(affiche + u'/'));
+            QCOMPARE(dv.isVisible(), !affiche.isEmpty());
+            return;
+        }
         QString vu;
         bool ouvert = false;
         s.seam.quand<frmNouveauDossier>([&](frmNouveauDossier &nd) {
@@ -692,32 +665,6 @@ private slots:
         QCOMPARE(QDir(s.destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  (cle.isEmpty() ? QStringList{"Existant", "Old"} : QStringList{"Existant"}));
         QCOMPARE(dv.txtDeplacerVers->text(), cle.isEmpty() ? s.cible(u"Old/"_s) : s.destination);
-    }
-
-    void saisieDansLaListe_data()
-    {
-        // ouvert: after Enter; empty: nothing begins so, Enter is OK
-        colonnes<QString, QString>("saisie", "ouvert");
-        QTest::newRow("premières lettres") << u"tm"_s << u"tmp"_s;
-        QTest::newRow("sans égard à la casse") << u"TR"_s << u"Trains"_s;
-        QTest::newRow("rien ne commence ainsi") << "zz" << QString();
-    }
-
-    // Typing highlights the first folder the text begins; Enter opens it, and
-    // only Enter on the open folder accepts it.
-    void saisieDansLaListe()
-    {
-        auto [saisie, ouvert] = donnees<QString, QString>("saisie", "ouvert");
-        Scene s;
-        for (const char *d : {"alpha", "tmp", "tmpx", "Trains"})
-            s.bac.creerDossier(u"Vieux consists é/"_s + QLatin1String(d));
-        frmDeplacerVers dv(*s.f);
-        dv.show();
-        QVERIFY(dv.CheDossier->definirChemin(s.destination));
-        QTest::keyClicks(dv.CheDossier, saisie);
-        QTest::keyClick(dv.CheDossier, Qt::Key_Return);
-        QCOMPARE(dv.txtDeplacerVers->text(), ouvert.isEmpty() ? s.destination : s.cible(ouvert + u'/'));
-        QCOMPARE(dv.isVisible(), !ouvert.isEmpty());
     }
 };
 

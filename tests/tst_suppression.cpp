@@ -116,18 +116,27 @@ private slots:
     // over. A read-only or hidden one is asked about once, however many of the
     // two attributes it has (hidden by its name too); Yes clears them and
     // deletes it, No leaves it as it was; one taken away while its question is
-    // open is simply gone. While the loop lets events through, commands are
-    // held back and list clicks change nothing.
+    // open is simply gone. Any other failure (a consist folder the user may
+    // not write, a folder put in its place since the scan: not what the user
+    // chose) is told with the consist and the system's reason, and the others
+    // go on; the one that failed keeps the attributes it was asked to give up.
+    // While the loop lets events through, commands are held back and list
+    // clicks change nothing.
     void suppressionDeLaSelection()
     {
         Scene s;
-        s.consists({".x.con", "a.con", "b.con", "d.con", "r.con", "x y.con", "z.con"}, {0, 2, 3, 4, 5, 6});
+        s.consists({".x.con", "a.con", "b.con", "d.con", "e.con", "f.con", "r.con", "x y.con", "z.con"},
+                   {0, 2, 3, 4, 5, 6, 7, 8});
         QVERIFY(QFile::remove(DossierConsists + u"d.con"_s));
-        const QString ro = DossierConsists + u"r.con"_s;
-        sf::definirAttributs(ro, sf::LectureSeule);
-        sf::definirAttributs(DossierConsists + u"x y.con"_s, sf::LectureSeule | sf::Cache);
+        const QString ro = DossierConsists + u"r.con"_s, echec = DossierConsists + u"e.con"_s;
         const QString parti = DossierConsists + u"z.con"_s;
-        sf::definirAttributs(parti, sf::LectureSeule);
+        for (const QString &c : {ro, echec, parti})
+            sf::definirAttributs(c, sf::LectureSeule);
+        sf::definirAttributs(DossierConsists + u"x y.con"_s, sf::LectureSeule | sf::Cache);
+        const QByteArray octets = Bac::lire(echec);
+        sf::injecterPanne(sf::Operation::Suppression, u"e.con"_s, EACCES);
+        QVERIFY(QFile::remove(DossierConsists + u"f.con"_s));
+        s.bac.ecrire(u"MSTS/TRAINS/CONSISTS/f.con/dedans.con"_s, "dedans");
         bool fini = false;
         s.seam.avantMessage = [&](const Message &m) {
             fini = fini || m.texte.startsWith(s.M("Msg11"));
@@ -140,53 +149,33 @@ private slots:
             QVERIFY(s.commandes().startsWith(u"rdnmstxl foa"));
             s.f->lstLFI->item(1)->setSelected(true);
         };
-        const QList<Reponse> reponses{Reponse::Non, Reponse::Non, Reponse::Oui, Reponse::Oui};
+        const QList<Reponse> reponses{Reponse::Non, Reponse::Oui, Reponse::OK, Reponse::OK,
+                                      Reponse::Non, Reponse::Oui, Reponse::Oui};
 
         QCOMPARE(codeDeFin([&] { s.lancer(s.f->cmdSupprimer, reponses); }), -1);
-
-        QList<Message> attendus;
-        for (const char *n : {".x.con", "r.con", "x y.con", "z.con"})
-            attendus << s.question("Msg06", "[file]", n);
-        QCOMPARE(s.seam.messages.mid(1), attendus << Message{s.avecCorbeille(s.M("Msg11"), 2)});
-        QCOMPARE(sf::lireAttributs(DossierConsists + u".x.con"_s), int(sf::Cache));
-        QCOMPARE(sf::lireAttributs(ro), int(sf::LectureSeule));
-        QCOMPARE(s.liste(), (QStringList{".x.con", "a.con", "r.con"}));
-        QVERIFY(s.f->cmdSupprimer->isEnabled());
-    }
-
-    // Any other failure (a consist folder the user may not write) is told
-    // with the consist and the system's reason, and the others go on; the
-    // one that failed keeps the attributes it was asked to give up.
-    void suppressionEchecSignale()
-    {
-        Scene s;
-        s.consists({"a.con", "b.con", "c.con"}, {0, 1, 2});
-        sf::definirAttributs(DossierConsists + u"b.con"_s, sf::LectureSeule);
-        const QByteArray octets = Bac::lire(DossierConsists + u"b.con"_s);
-        sf::injecterPanne(sf::Operation::Suppression, u"b.con"_s, EACCES);
-        // A folder put in c.con's place since the scan is not what the user chose.
-        QVERIFY(QFile::remove(DossierConsists + u"c.con"_s));
-        s.bac.ecrire(u"MSTS/TRAINS/CONSISTS/c.con/dedans.con"_s, "dedans");
-
-        QCOMPARE(codeDeFin([&] { s.lancer(s.f->cmdSupprimer, {Reponse::Oui}); }), -1);
 
         const auto texte = [](const char *nom, const char *raison) {
             return QDir::toNativeSeparators(DossierConsists + QLatin1String(nom)) + u"\r\n\r\n"_s +
                    QString::fromUtf8(raison);
         };
         // The system's own words end the folder's message: they vary with the locale.
-        QCOMPARE(s.seam.messages.size(), 5);
-        const Message dossier = s.seam.messages.takeAt(3);
-        QVERIFY2(dossier.icone == Icone::Critique && dossier.texte.startsWith(texte("c.con", "Erreur n° 75. ")),
+        QCOMPARE(s.seam.messages.size(), 9);
+        const Message dossier = s.seam.messages.takeAt(4);
+        QVERIFY2(dossier.icone == Icone::Critique && dossier.texte.startsWith(texte("f.con", "Erreur n° 75. ")),
                  qPrintable(dossier.texte));
         QCOMPARE(s.seam.messages.mid(1),
-                 (QList<Message>{s.question("Msg06", "[file]", "b.con"),
-                                 s.critique(texte("b.con", "Erreur n° 70. Permission refusée.")),
-                                 Message{s.avecCorbeille(s.M("Msg11"), 1)}}));
-        QCOMPARE(QDir(DossierConsists).entryList(QDir::Files), (QStringList{"b.con"}));
-        QCOMPARE(Bac::lire(DossierConsists + u"c.con/dedans.con"_s), QByteArray("dedans"));
-        QCOMPARE(sf::lireAttributs(DossierConsists + u"b.con"_s), int(sf::LectureSeule));
-        QCOMPARE(Bac::lire(DossierConsists + u"b.con"_s), octets);
+                 (QList<Message>{s.question("Msg06", "[file]", ".x.con"), s.question("Msg06", "[file]", "e.con"),
+                                 s.critique(texte("e.con", "Erreur n° 70. Permission refusée.")),
+                                 s.question("Msg06", "[file]", "r.con"), s.question("Msg06", "[file]", "x y.con"),
+                                 s.question("Msg06", "[file]", "z.con"), Message{s.avecCorbeille(s.M("Msg11"), 2)}}));
+        QCOMPARE(sf::lireAttributs(DossierConsists + u".x.con"_s), int(sf::Cache));
+        QCOMPARE(sf::lireAttributs(ro), int(sf::LectureSeule));
+        QCOMPARE(sf::lireAttributs(echec), int(sf::LectureSeule));
+        QCOMPARE(Bac::lire(echec), octets);
+        QCOMPARE(Bac::lire(DossierConsists + u"f.con/dedans.con"_s), QByteArray("dedans"));
+        QCOMPARE(s.restants(), (QStringList{".x.con", "a.con", "e.con", "f.con", "r.con"}));
+        QCOMPARE(s.liste(), (QStringList{".x.con", "a.con", "e.con", "r.con"}));
+        QVERIFY(s.f->cmdSupprimer->isEnabled());
     }
 
     void corbeille_data()
@@ -294,11 +283,15 @@ private slots:
 
     // Every file but the consists goes (any letter case of ".con"), and every
     // sub-folder, even one named like a consist; links go as links, what they
-    // point at never touched. No to Msg28 touches nothing.
-    void nettoyageExempleType()
+    // point at never touched. No to Msg28 touches nothing. Each read-only or
+    // hidden item is asked about once; the window is busy meanwhile, as a
+    // command started then would pull the folder from the walk. An item that
+    // cannot go is reported and the walk goes on; a folder with a read-only
+    // file inside is refused whole, and stays hidden.
+    void nettoyage()
     {
         Scene s;
-        for (const char *n : {"a.con", "B.CON", "c.cOn", ".con", "b.txt", "c.con.bak", "e.co"})
+        for (const char *n : {"a.con", "B.CON", "c.cOn", ".con", "b.txt", "c.con.bak", "e.co", ".cache", "autre.txt"})
             s.fichier(QString::fromLatin1(n));
         QVERIFY(QFile::setPermissions(DossierConsists + u"B.CON"_s, QFile::ReadOwner));
         s.bac.ecrire(u"MSTS/TRAINS/CONSISTS/vieux.con/dedans/x.con"_s, "x");
@@ -313,38 +306,18 @@ private slots:
                                           {s.bac.chemin(u"rien"_s), "casse"},
                                           {fichierDehors, "lien.con"}})
             QVERIFY(QFile::link(cible, DossierConsists + QString::fromLatin1(lien)));
-        QVERIFY(QFile::link(dehors, s.dossier(u"vieux/sous"_s) + u"/vers-dehors"_s));
-        s.lister({u"a.con"_s, u"z.con"_s});
-        s.f->cmdSupprimer->setEnabled(true);
-        s.f->lstLFI->setCurrentRow(1);
-        s.f->cmdNettoyer->click(); // No, as unanswered
-        QCOMPARE(s.restants().size(), 14);
-        QCOMPARE(s.f->lstLFI->count(), 2);
-
-        s.lancer(s.f->cmdNettoyer, {Reponse::Oui});
-
-        QCOMPARE(s.restants(), (QStringList{".con", "B.CON", "a.con", "c.cOn", "lien.con"}));
-        const Message msg28{s.M("Msg28"), Boutons::OuiNon, Icone::Question};
-        QCOMPARE(s.seam.messages, (QList<Message>{msg28, msg28, s.question("Msg25", "[folder]", ".vers-dossier-cache"),
-                                                  s.fin(5, 4, 8)}));
-        QCOMPARE(QDir(dehors).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"loco.eng"_s});
-        QCOMPARE(QFile::permissions(dehors) & QFile::WriteOwner, QFile::Permissions{});
-        QCOMPARE(sf::lireAttributs(fichierDehors), int(sf::Cache));
-        s.verifierEtatFinal();
-    }
-
-    // Each read-only or hidden item is asked about once; the window is busy
-    // meanwhile, as a command started then would pull the folder from the
-    // walk. An item that cannot go is reported and the walk goes on; a folder
-    // with a read-only file inside is refused whole, and stays hidden.
-    void nettoyageQuestionsEtEchecs()
-    {
-        Scene s;
+        QVERIFY(QFile::link(dehors, s.dossier(u"ancien/sous"_s) + u"/vers-dehors"_s));
+        // Links that lead round in a circle go as links, never what they
+        // lead to; the trash takes none of those that lead nowhere.
+        s.ecrireVehicule(u"Set/Loco.eng"_s);
+        for (const char *l :
+             {"boucle>.", "a>b", "b>a", "x.con>y.con", "y.con>x.con", "ancien/haut>../..", "ancien/rond>.."}) {
+            const QStringList lien = QString::fromLatin1(l).split(u'>');
+            QVERIFY(QFile::link(lien[1], DossierConsists + lien[0]));
+        }
         QVERIFY(QFile::setPermissions(s.fichier(u"readme.txt"_s), QFile::ReadOwner));
-        s.fichier(u".cache"_s);
-        s.fichier(u"autre.txt"_s);
-        const QString b = s.fichier(u"b.txt"_s);
-        sf::injecterPanne(sf::Operation::Suppression, u"b.txt"_s, EBUSY);
+        const QString occupe = s.fichier(u"occupe.txt"_s);
+        sf::injecterPanne(sf::Operation::Suppression, u"occupe.txt"_s, EBUSY);
         sf::definirAttributs(s.dossier(u"vieux"_s), sf::Cache);
         s.fichier(u"vieux/dedans.txt"_s);
         QVERIFY(QFile::setPermissions(s.dossier(u"vieux2"_s), QFile::ReadOwner | QFile::ExeOwner));
@@ -353,6 +326,12 @@ private slots:
         QVERIFY(QFile::setPermissions(s.fichier(u"garde/sous/ro.txt"_s), QFile::ReadOwner));
         s.fichier(u"garde/a.txt"_s);
         s.dossier(u"zautre"_s);
+        s.lister({u"a.con"_s, u"z.con"_s});
+        s.f->cmdSupprimer->setEnabled(true);
+        s.f->lstLFI->setCurrentRow(1);
+        s.f->cmdNettoyer->click(); // No, as unanswered
+        QCOMPARE(s.restants().size(), 27);
+        QCOMPARE(s.f->lstLFI->count(), 2);
         s.seam.avantMessage = [&](const Message &m) {
             if (m.boutons != Boutons::OuiNon || m.texte == s.M("Msg28"))
                 return;
@@ -360,19 +339,28 @@ private slots:
             QVERIFY(s.commandes().startsWith(u"rdnmstxl foa"));
         };
 
-        s.lancer(s.f->cmdNettoyer,
-                 {Reponse::Non, Reponse::OK, Reponse::Oui, Reponse::Oui, Reponse::OK, Reponse::Oui, Reponse::Non});
+        s.lancer(s.f->cmdNettoyer, {Reponse::Non, Reponse::OK, Reponse::Oui, Reponse::Oui, Reponse::Oui, Reponse::OK,
+                                    Reponse::Oui, Reponse::Non});
 
-        QCOMPARE(s.restants(), (QStringList{".cache", "b.txt", "garde", "vieux2"}));
-        QCOMPARE(s.seam.messages.mid(1),
-                 (QList<Message>{
-                     s.question("Msg06", "[file]", ".cache"), s.critique(texteEchec(b, sf::erreurSysteme(EBUSY))),
-                     s.question("Msg06", "[file]", "readme.txt"), s.question("Msg25", "[folder]", "garde"),
-                     s.critique(texteEchec(garde, ErreurExecution(70))), s.question("Msg25", "[folder]", "vieux"),
-                     s.question("Msg25", "[folder]", "vieux2"), s.fin(2, 2)}));
-        QVERIFY(s.seam.messages[2].texte.contains(qt_error_string(EBUSY)));
+        QCOMPARE(s.restants(), (QStringList{".cache", ".con", "B.CON", "a.con", "c.cOn", "garde", "lien.con",
+                                            "occupe.txt", "vieux2", "x.con", "y.con"}));
+        const Message msg28{s.M("Msg28"), Boutons::OuiNon, Icone::Question};
+        QCOMPARE(s.seam.messages, (QList<Message>{msg28, msg28, s.question("Msg06", "[file]", ".cache"),
+                                                  s.critique(texteEchec(occupe, sf::erreurSysteme(EBUSY))),
+                                                  s.question("Msg06", "[file]", "readme.txt"),
+                                                  s.question("Msg25", "[folder]", ".vers-dossier-cache"),
+                                                  s.question("Msg25", "[folder]", "garde"),
+                                                  s.critique(texteEchec(garde, ErreurExecution(70))),
+                                                  s.question("Msg25", "[folder]", "vieux"),
+                                                  s.question("Msg25", "[folder]", "vieux2"), s.fin(9, 7, 13)}));
+        QVERIFY(s.seam.messages[3].texte.contains(qt_error_string(EBUSY)));
         QCOMPARE(sf::lireAttributs(garde), sf::Dossier | sf::Cache);
         QVERIFY(QFile::exists(garde + u"/a.txt"_s));
+        QCOMPARE(QDir(dehors).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"loco.eng"_s});
+        QCOMPARE(QFile::permissions(dehors) & QFile::WriteOwner, QFile::Permissions{});
+        QCOMPARE(sf::lireAttributs(fichierDehors), int(sf::Cache));
+        for (const char *reste : {"train.exe", "launcher.exe", "TRAINS/TRAINSET/Set/Loco.eng"})
+            QVERIFY2(QFileInfo(s.jeu + QString::fromLatin1(reste)).isFile(), reste);
         s.verifierEtatFinal();
     }
 

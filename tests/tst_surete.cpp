@@ -151,10 +151,9 @@ private slots:
             activite = s.bac.ecrire(u"MSTS/ROUTES/R/ACTIVITIES/x.act"_s, Libre);
             QVERIFY(::chmod(QFile::encodeName(QFileInfo(activite).path()).constData(), 0777) == 0);
         }
-        const QString &destination = s.destination;
         if (risque == u"destination") {
-            QVERIFY(::chmod(QFile::encodeName(destination).constData(), 0777) == 0);
-            nomme = destination;
+            QVERIFY(::chmod(QFile::encodeName(s.destination).constData(), 0777) == 0);
+            nomme = s.destination;
         }
         s.ecrireConsist(u"x.txt"_s, "pas un consist");
         sf::simulerPrivilege(privilegie);
@@ -200,14 +199,13 @@ private slots:
             QCOMPARE(QString::fromUtf8(erreurs),
                      u"corvanel: "_s + QString(attendu).replace(u"\r\n"_s, u"\n"_s) + u'\n');
         } else {
-            QCOMPARE(s.seam.messages.value(0), SceneFenetre::critique(attendu));
-            QCOMPARE(s.seam.messages.size(), 1);
+            QCOMPARE(s.seam.messages, QList<Message>{SceneFenetre::critique(attendu)});
         }
         // Nothing changed anywhere.
         QCOMPARE(Bac::lire(s.consists() + u"a.con"_s), Invalide);
         QCOMPARE(Bac::lire(s.consists() + u"x.txt"_s), QByteArray("pas un consist"));
         QCOMPARE(sf::lireAttributs(s.consists() + u"a.con"_s) & sf::Archive, 0);
-        QVERIFY(QDir(destination).isEmpty());
+        QVERIFY(QDir(s.destination).isEmpty());
         QCOMPARE(Bac::lire(dehors), QByteArray("autre"));
         QVERIFY(!QFileInfo::exists(dossierSauvegardes()));
     }
@@ -221,6 +219,8 @@ private slots:
         QTest::newRow("clean-up file, trash") << u"nettoyer"_s << u"f.txt"_s << true;
         QTest::newRow("clean-up folder") << u"nettoyer"_s << u"vieux"_s << false;
         QTest::newRow("move") << u"deplacer"_s << u"a.con"_s << false;
+        // The consist is written in the folder that was listed.
+        QTest::newRow("replacement") << u"remplacer"_s << u"a.con"_s << false;
     }
 
     // While the question about a hidden item is open, the consist folder is
@@ -237,45 +237,36 @@ private slots:
         const QString ici = s.ecrireConsist(element + interieur, dossier ? QByteArray("y") : Invalide);
         sf::definirAttributs(dossier ? QFileInfo(ici).path() : ici, sf::Cache);
         const QString ailleurs = s.bac.creerDossier(u"ailleurs"_s);
-        s.bac.ecrire(u"ailleurs/"_s + element + interieur, "ailleurs");
+        // What the replacement would write over, were it to follow the path.
+        const QByteArray la = commande == u"remplacer" ? Invalide : QByteArray("ailleurs");
+        s.bac.ecrire(u"ailleurs/"_s + element + interieur, la);
         sf::definirAttributs(s.bac.chemin(u"ailleurs/"_s + element), sf::Cache);
         s.f->cmdRechercher_Click();
         s.f->lstLFI->item(0)->setSelected(true);
 
         const QString consists = QDir::cleanPath(s.consists());
         bool echange = false;
-        s.seam.avantMessage = [&](const Message &m) {
-            if (echange || m.boutons != Boutons::OuiNon || !m.texte.contains(element))
-                return;
+        const auto echanger = [&] {
             echange = true;
-            QVERIFY(QDir().rename(consists, consists + u".vu"_s));
-            QVERIFY(QFile::link(ailleurs, consists));
+            return QDir().rename(consists, consists + u".vu"_s) && QFile::link(ailleurs, consists);
         };
-        s.lancer(commande, commande == u"deplacer" ? 1 : 2);
+        s.seam.avantMessage = [&](const Message &m) {
+            if (!echange && m.boutons == Boutons::OuiNon && m.texte.contains(element))
+                QVERIFY(echanger());
+        };
+        if (commande == u"remplacer") // swapped at its question about a hidden consist
+            QCOMPARE(s.remplacerV1([&](const QString &) { return echanger(); }).changes, QStringList{element});
+        else
+            s.lancer(commande, commande == u"deplacer" ? 1 : 2);
         QVERIFY(echange);
-        QVERIFY(s.seam.messages.contains(
-            SceneFenetre::critique(avecSautsDeLigne(remplacer(s.E("Error43"), u"[file]", consists + u'/' + element)))));
-        QCOMPARE(Bac::lire(s.bac.chemin(u"ailleurs/"_s + element + interieur)), QByteArray("ailleurs"));
+        if (commande != u"remplacer")
+            QVERIFY(s.seam.messages.contains(SceneFenetre::critique(
+                avecSautsDeLigne(remplacer(s.E("Error43"), u"[file]", consists + u'/' + element)))));
+        QCOMPARE(Bac::lire(s.bac.chemin(u"ailleurs/"_s + element + interieur)), la);
         QCOMPARE(sf::lireAttributs(s.bac.chemin(u"ailleurs/"_s + element)) & sf::Cache, int(sf::Cache));
-        QCOMPARE(Bac::lire(consists + u".vu/"_s + element + interieur), dossier ? QByteArray("y") : Invalide);
+        const QByteArray reste = commande == u"remplacer" ? "WagonData ( V2 Neuf )\r\n" : Invalide;
+        QCOMPARE(Bac::lire(consists + u".vu/"_s + element + interieur), dossier ? QByteArray("y") : reste);
         QVERIFY(QDir(s.destination).isEmpty());
-    }
-
-    // The replacement's question about a hidden consist is where the folder
-    // is swapped: the consist is written in the folder that was listed,
-    // nothing in the one now at its path.
-    void echangeRemplacement()
-    {
-        Scene s;
-        const QString consists = QDir::cleanPath(s.consists());
-        sf::definirAttributs(consists + u"/a.con"_s, sf::Cache);
-        const QString ailleurs = s.bac.ecrire(u"ailleurs/a.con"_s, Invalide);
-        const Bilan b = s.remplacerV1([&](const QString &) {
-            return QDir().rename(consists, consists + u".vu"_s) && QFile::link(QFileInfo(ailleurs).path(), consists);
-        });
-        QCOMPARE(b.changes, QStringList{u"a.con"_s});
-        QCOMPARE(Bac::lire(ailleurs), Invalide);
-        QCOMPARE(Bac::lire(consists + u".vu/a.con"_s), QByteArray("WagonData ( V2 Neuf )\r\n"));
     }
 
     void liensSortants_data()

@@ -15,9 +15,12 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <mutex>
 #include <thread>
 #include <tuple>
+
+#include <sys/resource.h>
 
 namespace corvanel::test {
 
@@ -59,6 +62,20 @@ private:
     std::condition_variable m_fin;
     bool m_termine = false;
     std::thread m_garde; // last: started once the others exist
+};
+
+// The file system's own limit on a file's size: writes past it fail with
+// EFBIG as they would on a full disk, for root as well.
+struct LimiteTaille {
+    rlimit avant{};
+    explicit LimiteTaille(rlim_t octets)
+    {
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &avant);
+        const rlimit l{octets, avant.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &l);
+    }
+    ~LimiteTaille() { ::setrlimit(RLIMIT_FSIZE, &avant); }
 };
 
 } // namespace corvanel::test
