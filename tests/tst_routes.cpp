@@ -1,9 +1,10 @@
 // Whether activities and timetables will run, on real trees: what each names,
 // in every encoding, letter case and spelling the game accepts, and the effect
-// Open Rails gives each missing thing.
+// Open Rails gives each missing thing; and which of them use a consist.
 #include "analysis/LecteurRoutes.h"
 #include "analysis/Remplacement.h"
 #include "analysis/Routes.h"
+#include "analysis/Utilisations.h"
 #include "support/Essai.h"
 
 using Fichiers = QList<std::pair<QString, QByteArray>>;
@@ -316,19 +317,93 @@ private slots:
         QCOMPARE(substituerActivite(avant.chopped(codage.startsWith(u"utf16") ? 4 : 2), ancien, nouveau).lignes, 0);
     }
 
-    // Before a delete or a move: the timetables whose trains use a consist
-    // about to leave, whatever the letter case.
-    void horairesUtilisateurs()
+    // Which services and activities of the routes use a consist, then which
+    // timetables: asked before a delete or a move.
+    void utilisateurs_data()
     {
+        // attendu: consist|route|service|activities, then consist|route|timetable
+        colonnes<Fichiers, QStringList, QStringList>("fichiers", "consists", "attendu");
+        const auto le = [](const char *t) { return encoder(QString::fromUtf8(t), u"utf16le"_s); };
+        const auto be = [](const char *t) { return encoder(QString::fromUtf8(t), u"utf16be"_s); };
+
+        QTest::newRow("encodages, fins de ligne, jetons")
+            << Fichiers{{"ROUTES/L1/SERVICES/S le.srv",
+                         le("SIMISA@@@@@@@@@@JINX0v0t______\r\n\r\nService_Definition (\r\n\tName ( x )\r\n"
+                            "\tTrain_Config ( \"loco bleue\" )\r\n)\r\n")},
+                        {"ROUTES/L1/SERVICES/S be.srv", be("Service_Definition (\r\tTrain_Config\t(\tLOCO)\r)")},
+                        {"ROUTES/L1/SERVICES/S u8.srv", "\xEF\xBB\xBFTrain_Config ( \"Loco Bleue\" )\n"},
+                        {"ROUTES/L1/SERVICES/Sé ansi.srv",
+                         ansi("Name ( \"Département\" )\r\nTrain_Config (\"Loco Bleue\")")},
+                        {"ROUTES/L1/ACTIVITIES/a1.act",
+                         le("Tr_Activity (\r\n\tPlayer_Service_Definition ( \"S le\"\r\n"
+                            "\t\tService_Definition ( \"s u8\" 10 ) Service_Definition ( S\"le\" )\r\n)")},
+                        {"ROUTES/L1/ACTIVITIES/B2.act",
+                         ansi("Service_Definition ( S\tle )\rService_Definition(\"S LE\")")}}
+            << QStringList{"Loco Bleue.con", "Loco.con"}
+            << QStringList{"Loco Bleue.con|L1|S le|a1;B2", "Loco Bleue.con|L1|S u8|a1", "Loco Bleue.con|L1|Sé ansi|",
+                           "Loco.con|L1|S be|"};
+        QTest::newRow("dossiers et extensions de toute casse")
+            << Fichiers{{"Routes/rt/Services/X.SRV", ansi("Train_Config ( C )")},
+                        {"Routes/rt/services/Z.Srv", ansi("Train_Config ( C )")},
+                        {"Routes/rt/aCTIVITIES/Y.ACT", ansi("Service_Definition ( x )")}}
+            << QStringList{"c.con"} << QStringList{"c.con|rt|X|Y", "c.con|rt|Z|"};
+        QTest::newRow("seul le premier Train_Config")
+            << Fichiers{{"ROUTES/R/SERVICES/S.srv", ansi("Train_Config ( Autre )\r\nTrain_Config ( C )")}}
+            << QStringList{"C.con"} << QStringList{};
+        QTest::newRow("seulement les services de la même ligne")
+            << Fichiers{{"ROUTES/R1/SERVICES/S.srv", ansi("Train_Config ( C )")},
+                        {"ROUTES/R2/ACTIVITIES/A.act", ansi("Service_Definition ( S )")}}
+            << QStringList{"C.con"} << QStringList{"C.con|R1|S|"};
+        QTest::newRow("fichiers vides, mal formés, dossiers")
+            << Fichiers{{"ROUTES/R/SERVICES/vide.srv", ""},
+                        {"ROUTES/R/SERVICES/ouvert.srv", ansi("Train_Config ( \"C )")},
+                        {"ROUTES/R/SERVICES/vide2.srv", ansi("Train_Config ( \"\" )")},
+                        {"ROUTES/R/SERVICES/sans.srv", ansi("Train_Config C")},
+                        {"ROUTES/R/SERVICES/dossier.srv/S.srv", ansi("Train_Config ( C )")},
+                        {"ROUTES/R/SERVICES/S.srv", ansi("Train_Config ( C )")},
+                        {"ROUTES/R/ACTIVITIES/x.act", ansi("Service_Definition S\r\nService_Definition ( )")},
+                        {"ROUTES/R/ACTIVITIES/y.act", "\xFF\xFE\x01"},
+                        {"ROUTES/R/ACTIVITIES/z.act", ansi("Service_Definition ( S )")},
+                        {"ROUTES/SansServices/ACTIVITIES/a.act", ansi("Service_Definition ( S )")}}
+            << QStringList{"C.con"} << QStringList{"C.con|R|S|z"};
+        QTest::newRow("ordre: consists donnés, lignes et services sans casse, activités")
+            << Fichiers{{"ROUTES/Beta/SERVICES/s.srv", ansi("Train_Config ( b )")},
+                        {"ROUTES/alpha/SERVICES/T.srv", ansi("Train_Config ( B )")},
+                        {"ROUTES/alpha/SERVICES/c.srv", ansi("Train_Config ( b )")},
+                        {"ROUTES/alpha/SERVICES/s.srv", ansi("Train_Config ( a )")},
+                        {"ROUTES/alpha/ACTIVITIES/b.act", ansi("Service_Definition ( t )")},
+                        {"ROUTES/alpha/ACTIVITIES/a.act", ansi("Service_Definition ( t )")},
+                        {"ROUTES/alpha/ACTIVITIES/A.act", ansi("Service_Definition ( t )\r\nService_Definition ( T )")}}
+            << QStringList{"b.con", "A.con"}
+            << QStringList{"b.con|alpha|c|", "b.con|alpha|T|A;a;b", "b.con|Beta|s|", "A.con|alpha|s|"};
+        // Timetables whose trains use a consist, whatever the letter case.
+        QTest::newRow("horaires")
+            << Fichiers{{"Routes/B/Activities/OpenRails/t.timetable_or",
+                         ansi(";T1;T2\n#consist;x + Y $reverse;<y>\n#path;p;p")},
+                        {"Routes/a/Activities/OpenRails/u.timetable-or", ansi(";T1\n#consist;sous/y\n#path;p")},
+                        {"Routes/a/Activities/OpenRails/v.timetable-or", ansi(",T1\n#consist,Y.CON\n#path,p")}}
+            << QStringList{"y.con", "z.con", "X.con"}
+            << QStringList{"y.con|a|v.timetable-or", "y.con|B|t.timetable_or", "X.con|B|t.timetable_or"};
+    }
+
+    void utilisateurs()
+    {
+        auto [fichiers, consists, attendu] =
+            donnees<Fichiers, QStringList, QStringList>("fichiers", "consists", "attendu");
         Bac jeu;
-        jeu.ecrire(u"Routes/B/Activities/OpenRails/t.timetable_or"_s,
-                   ansi(";T1;T2\n#consist;x + Y $reverse;<y>\n#path;p;p"));
-        jeu.ecrire(u"Routes/a/Activities/OpenRails/u.timetable-or"_s, ansi(";T1\n#consist;sous/y\n#path;p"));
-        jeu.ecrire(u"Routes/a/Activities/OpenRails/v.timetable-or"_s, ansi(",T1\n#consist,Y.CON\n#path,p"));
+        for (const auto &[chemin, octets] : fichiers)
+            jeu.ecrire(chemin, octets);
+        // A link to nothing among the services: no file to read.
+        QFile::link(jeu.chemin(u"nulle part"_s), jeu.chemin(u"ROUTES/R/SERVICES/lien.srv"_s));
+
+        Progression avancement;
         QStringList lu;
-        for (const HoraireUtilisateur &h : horairesUtilisant(jeu.chemin(), {u"y.con"_s, u"z.con"_s, u"X.con"_s}))
+        for (const ServiceUtilisateur &s : servicesUtilisant(jeu.chemin(), consists, &avancement))
+            lu << s.consist + u'|' + s.route + u'|' + s.service + u'|' + s.activites.join(u';');
+        for (const HoraireUtilisateur &h : horairesUtilisant(jeu.chemin(), consists, &avancement))
             lu << h.consist + u'|' + h.route + u'|' + h.horaire;
-        QCOMPARE(lu, (QStringList{"y.con|a|v.timetable-or", "y.con|B|t.timetable_or", "X.con|B|t.timetable_or"}));
+        QCOMPARE(lu, attendu);
+        QCOMPARE(avancement.faits.load(), avancement.total.load());
     }
 };
 
