@@ -196,10 +196,6 @@ private slots:
         const QString texte = u"Train (\r\n\tName ( \"Côte\" )\r\n\tEngineData ( A B )\r\n)"_s;
         const QStringList attendu = {"Train (", u"\tName ( \"Côte\" )"_s, "\tEngineData ( A B )", ")"};
         QTest::newRow("ANSI CR LF") << versAnsi(texte) << attendu;
-        QTest::newRow("ANSI LF") << versAnsi(QString(texte).replace("\r\n", "\n")) << attendu;
-        QTest::newRow("ANSI CR") << versAnsi(QString(texte).replace("\r\n", "\r")) << attendu;
-        QTest::newRow("UTF-16 LE") << utf16(texte, true) << attendu;
-        QTest::newRow("UTF-16 BE") << utf16(texte, false) << attendu;
         QTest::newRow("UTF-8 avec marque") << QByteArray("\xEF\xBB\xBF") + texte.toUtf8() << attendu;
         QTest::newRow("UTF-8 sans marque lu en ANSI")
             << texte.toUtf8() << QStringList{"Train (", u"\tName ( \"CÃ´te\" )"_s, "\tEngineData ( A B )", ")"};

@@ -287,11 +287,10 @@ private slots:
     void remplacementLibre_data()
     {
         colonnes<QString, QString>("codage", "fin");
-        for (const char *codage : {"utf16le", "utf16be", "utf8", "ansi"}) {
+        for (const char *codage : {"utf16le", "utf16be", "utf8", "ansi"})
             for (const auto &[nom, fin] : {std::pair{"CR LF", "\r\n"}, {"LF", "\n"}, {"CR", "\r"}})
                 QTest::newRow(qPrintable(QLatin1String(codage) + u' ' + QLatin1String(nom)))
                     << QString::fromLatin1(codage) << QString::fromLatin1(fin);
-        }
     }
 
     // The replacement reaches the loose consists' vehicle lines alone, in
