@@ -60,10 +60,9 @@ private slots:
         const QString commeUtf8 = utf8(octets);
         QVERIFY2(utf8.hasError() || commeUtf8.size() == octets.size(), "UTF-8");
 
-        // Each text the program asks for reads back non-blank, exactly as
-        // written (no enclosing quotes eaten, nothing cut past 254 characters,
-        // no later duplicate ignored), with the placeholders its caller fills
-        // and no other.
+        // Each text the program asks for reads back non-blank, exactly as written
+        // (no enclosing quotes eaten, nothing cut past 254 characters, no later
+        // duplicate ignored), with the placeholders its caller fills and no other.
         const QHash<QString, QStringList> bruts = textesBruts(octets);
         static const QRegularExpression marque(u"\\[[A-Za-z]+\\]"_s);
         for (const EntreeCatalogue &e : catalogue()) {

@@ -288,10 +288,9 @@ private slots:
     // The list saved, byte for byte.
     void enregistrerLaListe()
     {
-        // Every entry of the list is written, selected or not, in Windows-1252
-        // while it holds every name (the euro sign is its byte 0x80), in UTF-8
-        // with its mark otherwise. An existing file is replaced from its first
-        // line, never unasked.
+        // Every entry is written, selected or not, in Windows-1252 while it
+        // holds every name (the euro sign is its byte 0x80), else in UTF-8 with
+        // its mark. An existing file is replaced from its first line, never unasked.
         for (const bool utf8 : {false, true}) {
             Scene s;
             const QStringList noms{u"a.con"_s, utf8 ? u"Łódź.con"_s : u"b b.con"_s, u"€uro.con"_s};

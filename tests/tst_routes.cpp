@@ -1,10 +1,9 @@
 // The game's files read, on real trees. Consists: vehicle lines taken apart,
-// encodings and line ends, and the engine against a plain reading (every
-// consist of a varied generated tree read line by line, each line taken apart
-// and each vehicle asked of the file system: the same lines, answers and
-// verdicts). Routes: whether activities and timetables will run (what each
-// names, in every encoding, letter case and spelling the game accepts, and the
-// effect Open Rails gives each missing thing), and which use a consist.
+// encodings, line ends, and the engine giving the lines, answers and verdicts
+// of a plain reading (line by line, each vehicle asked of the file system).
+// Routes: whether activities and timetables will run (what each names, in
+// every encoding, letter case and spelling the game accepts; the effect Open
+// Rails gives each missing thing), and which of them use a consist.
 #include "analysis/LecteurConsist.h"
 #include "analysis/LecteurRoutes.h"
 #include "analysis/MoteurAnalyse.h"
@@ -264,9 +263,8 @@ private slots:
         QTest::newRow("un octet") << QByteArray("x") << QStringList{"x"};
         QTest::newRow("UTF-16 impair") << (utf16(u"ab"_s, true) + 'c') << QStringList{"ab"};
 
-        // Broken UTF-8 sequences, surrogates and marks cut across reads: Qt's
-        // own decoders, fed piece by piece, dropped the text after a broken
-        // sequence.
+        // Broken UTF-8 sequences, surrogates and marks cut across reads: Qt's own
+        // decoders, fed piece by piece, dropped the text after a broken sequence.
         const QString train = u"Wagon ( WagonData ( \"été\" Set ) )\r\n\U0001F682 EngineData ( A B )\n"_s;
         const QStringList lignesTrain = train.split(QRegularExpression(u"\r?\n"_s), Qt::SkipEmptyParts);
         QByteArray utf8 = train.toUtf8();

@@ -115,9 +115,8 @@ private slots:
         QTest::newRow("lien vers un fichier") << "TRAINS/CONSISTS/LIEN.CON" << Opt("Trains/Consists/Lien.con") << "f";
         QTest::newRow("lien vers un dossier") << "trains/raccourci" << Opt("Trains/Raccourci") << "d";
         QTest::newRow("lien casse") << "trains/consists/perdu.con" << Opt() << "-";
-        // Content copied from several Windows sources can hold names that
-        // differ only by case; the one spelled as asked wins, else the first
-        // by name.
+        // Content copied from several Windows sources can hold names differing
+        // only by case; the one spelled as asked wins, else the first by name.
         QTest::newRow("jumeaux: exacte") << "trainset" << Opt("trainset") << "d";
         QTest::newRow("jumeaux: premier par nom") << "Trainset" << Opt("TRAINSET") << "d";
     }
@@ -358,10 +357,9 @@ private slots:
         ligne("Samba", "a.con", QByteArray("0x22\0\3\0\3\0\0\0\x11\0\0\0", 15), -1, 34, rien, true);
         ligne("illisible", "a.con", "caché", -1, 0, rien, true);
         ligne("lecture seule stockée", "a.con", "0x1", -1, 0, rien, true);
-        // This kernel's tmpfs keeps user attributes, so the file system
-        // without them is the layer's own stand-in. Clearing a "." name, as
-        // the clean-up does before removing, must not fail for want of a
-        // place to store "0x0".
+        // This kernel's tmpfs keeps user attributes: the file system without
+        // them is the layer's own stand-in. Clearing a "." name, as the clean-up
+        // does before removing, must not fail for want of a place to store "0x0".
         ligne("sans attributs: caché refusé", "a.con", rien, 2, 0, aucune, true, 75);
         ligne("sans attributs: lecture seule", "a.con", rien, 1, 1, aucune, false, 0);
         ligne("sans attributs: . 0", ".a.con", rien, 0, 2, aucune, true, 0);
