@@ -120,9 +120,8 @@ private slots:
     void resumesEtEtatDesCommandes_data()
     {
         QTest::addColumn<int>("invalides");
-        QTest::newRow("aucun") << 0;
-        QTest::newRow("un") << 1;
-        QTest::newRow("plusieurs") << 3;
+        for (const auto &[nom, n] : {std::pair{"aucun", 0}, {"un", 1}, {"plusieurs", 3}})
+            QTest::newRow(nom) << n;
     }
 
     // The summary and the commands after a scan. The bar runs over every

@@ -527,12 +527,9 @@ private slots:
         jeu.ecrire(u"TRAINS/TRAINSET/Set/Loco.eng"_s, "x");
         jeu.ecrire(u"TRAINS/CONSISTS/Sain.con"_s, consist({"EngineData ( Loco Set )"}));
         jeu.ecrire(u"TRAINS/CONSISTS/Lacune.con"_s, consist({"EngineData ( Loco Set )", "WagonData ( \"W, x\" Set )"}));
-        const auto ecrireService = [&](const QString &route, const QString &nom, const QString &c) {
-            jeu.ecrire(u"ROUTES/%1/SERVICES/%2.srv"_s.arg(route, nom), service(c, {}));
-        };
         for (const QString &route : {u"b"_s, u"A"_s, u"a"_s, u"x,\"y\""_s}) {
-            ecrireService(route, u"sain"_s, u"Sain"_s);
-            ecrireService(route, u"lacune"_s, u"Lacune"_s);
+            for (const QString &c : {u"Sain"_s, u"Lacune"_s})
+                jeu.ecrire(u"ROUTES/%1/SERVICES/%2.srv"_s.arg(route, c.toLower()), service(c, {}));
             jeu.ecrire(u"ROUTES/%1/ACTIVITIES/sain.act"_s.arg(route), activite({}, joueur(u"sain"_s)));
             jeu.ecrire(u"ROUTES/%1/ACTIVITIES/Z.act"_s.arg(route), activite({}, trafic({u"lacune"_s})));
             jeu.ecrire(u"ROUTES/%1/ACTIVITIES/y.act"_s.arg(route), activite({}, joueur(u"absent"_s)));
@@ -655,20 +652,19 @@ private slots:
     {
         // attendu: consist|route|service|activities, then consist|route|timetable
         colonnes<Fichiers, QStringList, QStringList>("fichiers", "consists", "attendu");
-        const auto le = [](const char *t) { return encoder(QString::fromUtf8(t), u"utf16le"_s); };
-        const auto be = [](const char *t) { return encoder(QString::fromUtf8(t), u"utf16be"_s); };
 
         QTest::newRow("encodages, fins de ligne, jetons")
             << Fichiers{{"ROUTES/L1/SERVICES/S le.srv",
-                         le("SIMISA@@@@@@@@@@JINX0v0t______\r\n\r\nService_Definition (\r\n\tName ( x )\r\n"
-                            "\tTrain_Config ( \"loco bleue\" )\r\n)\r\n")},
-                        {"ROUTES/L1/SERVICES/S be.srv", be("Service_Definition (\r\tTrain_Config\t(\tLOCO)\r)")},
+                         utf16(u"SIMISA@@@@@@@@@@JINX0v0t______\r\n\r\nService_Definition (\r\n\tName ( x )\r\n"
+                               "\tTrain_Config ( \"loco bleue\" )\r\n)\r\n"_s)},
+                        {"ROUTES/L1/SERVICES/S be.srv",
+                         utf16(u"Service_Definition (\r\tTrain_Config\t(\tLOCO)\r)"_s, false)},
                         {"ROUTES/L1/SERVICES/S u8.srv", "\xEF\xBB\xBFTrain_Config ( \"Loco Bleue\" )\n"},
                         {"ROUTES/L1/SERVICES/Sé ansi.srv",
                          ansi("Name ( \"Département\" )\r\nTrain_Config (\"Loco Bleue\")")},
                         {"ROUTES/L1/ACTIVITIES/a1.act",
-                         le("Tr_Activity (\r\n\tPlayer_Service_Definition ( \"S le\"\r\n"
-                            "\t\tService_Definition ( \"s u8\" 10 ) Service_Definition ( S\"le\" )\r\n)")},
+                         utf16(u"Tr_Activity (\r\n\tPlayer_Service_Definition ( \"S le\"\r\n"
+                               "\t\tService_Definition ( \"s u8\" 10 ) Service_Definition ( S\"le\" )\r\n)"_s)},
                         {"ROUTES/L1/ACTIVITIES/B2.act",
                          ansi("Service_Definition ( S\tle )\rService_Definition(\"S LE\")")}}
             << QStringList{"Loco Bleue.con", "Loco.con"}

@@ -193,9 +193,7 @@ private slots:
         auto [contenu, cle, nom, attendu] =
             donnees<QByteArray, QString, QString, Opt>("contenu", "cle", "nom", "attendu");
         // Files that went through a Windows editor end their lines in CR LF.
-        QByteArray crlf = contenu;
-        crlf.replace("\n", "\r\n");
-        for (const QByteArray &texte : {contenu, crlf})
+        for (const QByteArray &texte : {contenu, QByteArray(contenu).replace("\n", "\r\n")})
             QCOMPARE(corvanel::lireValeurRegWine(texte, cle, nom), attendu);
         // Every cut of the text must be read without going past its end.
         for (qsizetype n = 0; n < contenu.size(); ++n)
