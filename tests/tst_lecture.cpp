@@ -203,7 +203,7 @@ QByteArray service(const QString &consist, const QString &chemin, const QString 
 
 } // namespace
 
-class TstRoutes : public QObject {
+class TstLecture : public QObject {
     Q_OBJECT
 
 private slots:
@@ -262,6 +262,8 @@ private slots:
         QTest::newRow("marque seule") << QByteArray("\xFF\xFE") << QStringList{};
         QTest::newRow("un octet") << QByteArray("x") << QStringList{"x"};
         QTest::newRow("UTF-16 impair") << (utf16(u"ab"_s, true) + 'c') << QStringList{"ab"};
+        QTest::newRow("UTF-8 coupé après un CR")
+            << QByteArray("\xEF\xBB\xBF") + "a\r\xC3" << QStringList{"a", u"\uFFFD"_s};
 
         // Broken UTF-8 sequences, surrogates and marks cut across reads: Qt's own
         // decoders, fed piece by piece, dropped the text after a broken sequence.
@@ -308,6 +310,7 @@ private slots:
         for (qint64 pas = 1; pas <= 5 && octets.size() < 1000; ++pas)
             QCOMPARE(::lignes(octets, pas), lignes);
     }
+
     void commeUneLectureSimple_data()
     {
         // pas: the most a read hands out (0: all); disparus: every third consist removed once listed; noms: vehicles
@@ -735,5 +738,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstRoutes)
-#include "tst_routes.moc"
+QTEST_GUILESS_MAIN(TstLecture)
+#include "tst_lecture.moc"
