@@ -192,9 +192,8 @@ private slots:
         QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"b.con", Motif::ModifieDepuis, {}}}));
         QVERIFY(Bac::lire(consists + u"a.con"_s) != aDeuxFois);
         // Walks back to the first replacement: b.con is not what it wrote
-        // either, and y.con, never written, is not undone.
-        // x.con, whose write failed, is as it was: nothing to say of it, so
-        // the command line's undo can say all was restored.
+        // either, y.con, never written, is not undone, and x.con, whose write
+        // failed, is not named: the command line's undo can say all was restored.
         annule = annulerDernier(jeu, consists, d.autoriser);
         QCOMPARE(annule.changes, QStringList({"a.con"}));
         QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"b.con", Motif::ModifieDepuis, {}}}));
@@ -220,8 +219,7 @@ private slots:
 
     // A consist removed once the folder is listed, before it is read (the
     // engine reads a few hundred ahead, in the game's order): passed over as
-    // gone, neither a failure, which would change the exit code, nor written
-    // back.
+    // gone, not a failure, which would change the exit code, nor written back.
     void consistPartiApresLaListe()
     {
         Bac bac;
@@ -237,9 +235,8 @@ private slots:
     }
 
     // A backups folder that ignores letter case holds one backup for "a.con"
-    // and "A.con": the second consist is left as it was rather than
-    // rewritten with no way back, and the undo restores the first byte for
-    // byte.
+    // and "A.con": the second consist is left as it was rather than rewritten
+    // with no way back, and the undo restores the first byte for byte.
     void sauvegardesSansCasse()
     {
         Bac bac;
@@ -352,9 +349,8 @@ private slots:
     }
 
     // From the Tools menu: the files that cannot start first, then those with
-    // gaps, then the sound ones; a missing consist opens the service naming
-    // it; a missing vehicle is replaced with the chooser, after which its
-    // activity is sound.
+    // gaps, then the sound ones; a missing consist opens the service naming it;
+    // a missing vehicle is replaced with the chooser, its activity then sound.
     void fenetreRoutes()
     {
         const auto [langue] = donnees<QString>("langue");
@@ -438,12 +434,9 @@ private slots:
         QCOMPARE(s.seam.demarrages.size(), 1);
         QCOMPARE(s.seam.demarrages[0].arguments, QStringList{s1});
         QCOMPARE(s.seam.messages.size(), 2);
-        QCOMPARE(s.seam.messages[0].texte, s.M("Msg162")
-                                               .replace(u"%n"_s, u"\r\n"_s)
-                                               .replace(u"[num]"_s, u"1"_s)
-                                               .replace(u"[act]"_s, u"1"_s)
-                                               .replace(u"[old]"_s, u"Set/W.wag"_s)
-                                               .replace(u"[new]"_s, u"Neuf/W.wag"_s));
+        QString compte = s.M("Msg162").replace(u"%n"_s, u"\r\n"_s).replace(u"[num]"_s, u"1"_s);
+        compte.replace(u"[act]"_s, u"1"_s).replace(u"[old]"_s, u"Set/W.wag"_s).replace(u"[new]"_s, u"Neuf/W.wag"_s);
+        QCOMPARE(s.seam.messages[0].texte, compte);
         QVERIFY(s.seam.messages[1].texte.contains(u"\r\nROUTES/R/ACTIVITIES/B.act"_s));
         // The same file found elsewhere comes first in the chooser.
         QCOMPARE(choix, QStringList{"Neuf/W.wag"});
