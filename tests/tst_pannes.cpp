@@ -132,8 +132,7 @@ private slots:
     {
         // parti: renamed once the list is made
         colonnes<QString, QString, QString>("commande", "parti", "messages");
-        // The entries are passed over as gone; the closing scan then finds
-        // no consist folder, which ends the program like any scan.
+        // Passed over as gone; the closing scan then finds no consist folder, which ends the program like any scan.
         QTest::newRow("supprimer, dossier des consists") << u"supprimer"_s << u"CONSISTS"_s << u"? fin E76"_s;
         QTest::newRow("déplacer, dossier des consists") << u"déplacer"_s << u"CONSISTS"_s << u"fin E76"_s;
         QTest::newRow("rapport, dossier des consists") << u"rapport"_s << u"CONSISTS"_s << u"E76"_s;
@@ -186,8 +185,7 @@ private slots:
         QTest::newRow("tube nommé en .con") << u"tube"_s << u""_s;
         // Every read fails at its start (EIO).
         QTest::newRow("lecture refusée par le système") << u"illisible"_s << u"E57"_s;
-        // Removed between the listing and its reading: passed over. Small
-        // consists are read ahead, large ones where they are used.
+        // Removed between listing and reading: passed over. Small consists are read ahead, large ones where used.
         QTest::newRow("petit consist retiré pendant la recherche") << u"petit"_s << u""_s;
         QTest::newRow("gros consist retiré pendant la recherche") << u"gros"_s << u""_s;
         // Links that lead round in a circle, in both folders: the scan ends with the answers the file system gives.

@@ -120,9 +120,8 @@ private slots:
         const QString actB = bac.ecrire(u"MSTS/Routes/R/Activities/b.act"_s, encoder(avant, u"utf16le"_s));
         const QString actW = bac.ecrire(u"MSTS/Routes/R/Activities/W.act"_s, encoder(avant, u"ansi"_s));
         sf::definirAttributs(actW, sf::LectureSeule);
-        // Their originals cannot be kept: only their backups' writes fail (the
-        // backup folder's name ends in a digit, the consist folder's in "S";
-        // "Routes" and "Activities" on disk, "ROUTES/a/ACTIVITIES" in the backups).
+        // Their originals cannot be kept: only their backups' writes fail (the backup folder's name ends in a digit,
+        // the consist folder's in "S"; "Routes" and "Activities" on disk, "ROUTES/a/ACTIVITIES" in the backups).
         const QString sansSauvegarde = bac.ecrire(u"MSTS/TRAINS/CONSISTS/y.con"_s, b);
         for (char chiffre = '0'; chiffre <= '9'; ++chiffre)
             sf::injecterPanne(sf::Operation::Ecriture, QLatin1Char(chiffre) + u"/y.con"_s, ENOSPC, 3);
@@ -291,9 +290,8 @@ private slots:
 
     void fenetre()
     {
-        // From the Tools menu: the row, its consists, the chooser with the
-        // same file found elsewhere first, the count confirmed, a read-only
-        // consist asked about, then the undo.
+        // From the Tools menu: the row, its consists, the chooser with the same file found elsewhere first, the count
+        // confirmed, a read-only consist asked about, then the undo.
         SceneFenetre s;
         s.ecrireVehicule(u"Autre/A.wag"_s);
         s.ecrireVehicule(u"Inoui/TGV.wag"_s);
@@ -377,8 +375,7 @@ private slots:
                                 "\t\tPathID ( P )\r\n\t)\r\n\tTr_Activity_File (\r\n\t\tPlayer_Service_Definition ( " +
                                     service + "\r\n\t\t\tUiD ( 0 )\r\n\t\t)\r\n" + libre + "\t)\r\n)\r\n");
         };
-        // C.act, sound, comes first on disk: the grid puts it last. B.act's
-        // loose consist names the wagon C2 misses too.
+        // C.act, sound, is first on disk: the grid puts it last. B.act's loose consist names the wagon C2 misses too.
         activite("C.act", "S3");
         const QString b = activite("B.act", "S2",
                                    "\t\tActivityObjects (\r\n\t\t\tActivityObject (\r\n"
