@@ -234,9 +234,8 @@ private slots:
 
     // Chosen among the program's language files. A file lacking a text the
     // program needs is refused before the setting names it (else every later
-    // start would end on it): the language in use stays. A file taken, from
-    // any folder, gives every caption and Qt's own buttons at once and is
-    // remembered.
+    // start would end on it): the language in use stays. A file taken, from any
+    // folder, gives every caption and Qt's own buttons at once and is remembered.
     void choixDeLangue()
     {
         auto [nom, cle, par, refuse] = donnees<QString, QString, QByteArray, bool>("nom", "cle", "par", "refuse");
@@ -279,9 +278,8 @@ private slots:
 
     void editerFichier_data()
     {
-        // In the setting, "{E}" stands for an existing editor and "{D}" for a
-        // folder; the message is the key expected, empty for a start, "fatal"
-        // for a start the system refuses.
+        // In the setting, "{E}" stands for an existing editor and "{D}" for a folder; the message is the key
+        // expected, empty for a start, "fatal" for a start the system refuses.
         colonnes<QString, QString>("reglage", "message");
         QTest::newRow("aucun éditeur") << QString() << "Error09";
         QTest::newRow("que des blancs") << u"   "_s << "Error09";

@@ -52,16 +52,14 @@ private slots:
         QTest::newRow("avec") << u"/"_s << QString();
         QTest::newRow("doublé") << u"//"_s << QString();
         QTest::newRow("retenu, sans registre") << u"<retenu>"_s << QString();
-        // The window's language for this run only: the setting stays as the
-        // user left it.
+        // The window's language for this run only: the setting stays as the user left it.
         QTest::newRow("--lang") << u"/"_s << u"crv-1.0.7-english.lng"_s;
     }
 
-    // One final separator however the folder is given, and the game's
-    // folders found whatever their letter case; without one given nor a
-    // registry value, the folder last chosen while it still holds the game. A
-    // language file that is gone gives way to the default, and the setting is
-    // written back.
+    // One final separator however the folder is given, and the game's folders
+    // found whatever their letter case; without one given nor a registry value,
+    // the folder last chosen while it still holds the game. A language file
+    // that is gone gives way to the default, and the setting is written back.
     void dossierDuJeu()
     {
         auto [suffixe, lancement] = donnees<QString, QString>("suffixe", "lancement");
@@ -103,10 +101,9 @@ private slots:
         QTest::newRow("OK sur le jeu") << 3;
     }
 
-    // A folder without launcher.exe is no game folder: Error01 (Error60,
-    // naming it, for a folder given) asks whether to look for one. No, or leaving the folder dialog without OK, ends
-    // start-up with Error02. The dialog enables OK on a game folder only; the
-    // one taken is used and remembered.
+    // A folder without launcher.exe is no game folder: Error01 (Error60, naming it, for a folder given) asks whether
+    // to look for one. No, or leaving the folder dialog without OK, ends start-up with Error02. The dialog enables OK
+    // on a game folder only; the one taken is used and remembered.
     void dossierDemande()
     {
         QFETCH(int, maniere);

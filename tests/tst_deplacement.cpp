@@ -58,11 +58,8 @@ struct Scene : SceneFenetre {
                 questions << QString::number(Compteur) + u' ' + q.lbl1->text() + u'|' + q.lbl4->text() + u'|' +
                                  q.lbl7->text();
                 const qsizetype i = u"OTNS"_s.indexOf(reponse);
-                if (i < 0)
-                    q.close();
-                else
-                    QTest::mouseClick(QList<QPushButton *>{q.cmdOui, q.cmdOuiTous, q.cmdNon, q.cmdNonTous}[i],
-                                      Qt::LeftButton);
+                const QList<QPushButton *> boutons{q.cmdOui, q.cmdOuiTous, q.cmdNon, q.cmdNonTous};
+                i < 0 ? void(q.close()) : QTest::mouseClick(boutons[i], Qt::LeftButton);
             });
     }
 
@@ -151,9 +148,8 @@ private slots:
             if (!QFile::exists(s.source(nom)))
                 QCOMPARE(QFileInfo(s.cible(nom)).lastModified().toSecsSinceEpoch(), DateConsists.toSecsSinceEpoch());
         // One question per existing file until Yes to all or No to all, each
-        // about the entry the loop stands on. The dates, the file there then
-        // the consist, show their seconds: two files of one minute must look
-        // different.
+        // about the entry the loop stands on. The dates, the file there then the
+        // consist, show their seconds: two files of one minute must differ.
         QCOMPARE(s.questions.size(), reponses.size());
         const QString heure = dateExistants.time().toString(u"hh:mm:ss");
         for (qsizetype i = 0; i < s.questions.size(); ++i) {
@@ -167,10 +163,9 @@ private slots:
 
     // Whatever stands at the destination under the consist's name is a file
     // already there for the rules. On a FAT stick or an SMB share "a.con" is
-    // the "A.con" this move has just written: shown by a second name for that
-    // very file, as such a folder shows it. A case-insensitive FUSE folder
-    // mounted without fixed inode numbers gives "a.con" an inode of its own:
-    // the same rows run on one.
+    // the "A.con" this move has just written, by a second name; a
+    // case-insensitive FUSE folder without fixed inode numbers gives it an
+    // inode of its own: the same rows run on one.
     void destinationInattendue_data()
     {
         // entree: what stands in a.con's place; fuse: the destination is such a FUSE folder
@@ -185,11 +180,9 @@ private slots:
             QTest::addRow("%stube, passer", sur) << "tube" << 3 << QString() << fuse;
         }
         QTest::newRow("lien vers un dossier, demander, Non") << "lien dossier" << 0 << u"N"_s << false;
-        // The consist folder through a link passes the dialog's check, which
-        // compares path texts; copying each consist over itself and deleting
-        // it would lose them all. Over FUSE, NFS or SMB loopback (other device
-        // and file numbers) the copy is put in place of the consist and only
-        // the identity it had before tells.
+        // The consist folder through a link passes the dialog's path check: each consist copied over itself then
+        // deleted would be lost. Over FUSE, NFS or SMB loopback (other device and file numbers) the copy takes the
+        // consist's place and only the identity it had before tells.
         QTest::newRow("dossier des consists par un lien") << "consists" << 1 << QString() << false;
         QTest::newRow("dossier des consists, second montage") << "consists, second montage" << 1 << QString() << false;
     }
@@ -199,13 +192,11 @@ private slots:
         auto [entree, regle, reponses, fuse] =
             donnees<QString, int, QString, bool>("entree", "regle", "reponses", "fuse");
         Scene s;
-        QString dessous;
         if (fuse) {
             QString raison;
             s.destination = s.bac.monterSansCasse(u"Partage"_s, &raison);
             if (s.destination.isEmpty())
                 QSKIP(qPrintable(u"no case-insensitive FUSE folder: "_s + raison));
-            dessous = s.bac.chemin(u"Partage"_s);
         }
         const QString A = u"A.con"_s, a = u"a.con"_s, cible = s.cible(a);
         const bool casse = entree == A, consists = entree.startsWith(u"consists"),
@@ -244,7 +235,8 @@ private slots:
         else
             QVERIFY(entree == u"tube" ? sf::existe(cible) && !QFileInfo(cible).isFile() : sf::estLien(cible));
         if (fuse && casse) // what the file system holds, below the names it answers to
-            QCOMPARE(QDir(dessous).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{A});
+            QCOMPARE(QDir(s.bac.chemin(u"Partage"_s)).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                     QStringList{A});
     }
 
     void obstacles_data()
@@ -261,8 +253,7 @@ private slots:
                                << QString::fromUtf8(corbeille) << QString::fromLatin1(reponses)
                                << QString::fromLatin1(etats);
         };
-        // Protected, it is asked about once; Yes may still leave it: its
-        // namesake kept, its copy refused.
+        // Protected, it is asked about once; Yes may still leave it: its namesake kept, its copy refused.
         const int ls = sf::LectureSeule, cache = sf::Cache;
         ligne("lecture seule, oui", ls, "", 1, false, "", "o", "DDD");
         ligne("caché, non", cache, "", 1, false, "", "n", "DLD");
@@ -279,9 +270,8 @@ private slots:
         ligne("suppression refusée, fichier remplacé", 0, "suppression", 1, true, "", "", "DAD");
         // Its temporary name once went past the system's limit.
         ligne("nom de 250 octets", 0, "nom long", 1, false, "", "", "DDD");
-        // Rewritten in place (same inode, same size) while the overwrite
-        // question is open, or once the copy is made with its date put back
-        // as some editors do: only its bytes tell. It stays, and is told.
+        // Rewritten in place (same inode, same size) while the overwrite question is open, or once the copy is made
+        // with its date put back as some editors do: only its bytes tell. It stays, and is told.
         ligne("changé pendant la question", 0, "changé avant", 0, true, "", "", "D?D");
         ligne("changé pendant la copie, même date", 0, "changé après", 0, true, "", "", "D?D");
         // The replaced file goes to the trash whatever the rule.
@@ -384,11 +374,9 @@ private slots:
         // whatever else went there came back.
         const bool jete = ancien && etats[1] != u'A' && corbeille.isEmpty();
         const QString poubelle = s.bac.chemin(u"donnees/Trash/"_s);
-        const auto dans = [&](const QString &d) {
-            return QDir(poubelle + d).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-        };
-        QCOMPARE(dans(u"files"_s), jete ? QStringList{milieu} : QStringList{});
-        QCOMPARE(dans(u"info"_s), jete ? QStringList{milieu + u".trashinfo"_s} : QStringList{});
+        const auto filtre = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
+        QCOMPARE(QDir(poubelle + u"files"_s).entryList(filtre) + QDir(poubelle + u"info"_s).entryList(filtre),
+                 (jete ? QStringList{milieu, milieu + u".trashinfo"_s} : QStringList{}));
         if (jete) {
             QCOMPARE(Bac::lire(poubelle + u"files/"_s + milieu), "ancien " + milieu.toUtf8());
             const QString info = QString::fromUtf8(Bac::lire(poubelle + u"info/"_s + milieu + u".trashinfo"_s));
@@ -416,8 +404,7 @@ private slots:
         QTest::newRow("dialogue, bouton Annuler") << 0 << u"LLL"_s;
         QTest::newRow("dialogue, Échap") << 1 << u"LLL"_s;
         QTest::newRow("dialogue, case de fermeture") << 2 << u"LLL"_s;
-        // Stopped between two consists: the one in hand is moved whole, the
-        // others stay, and the counts say so.
+        // Stopped between two consists: the one in hand is moved whole, the others stay, and the counts say so.
         QTest::newRow("pendant le déplacement") << 3 << u"DLL"_s;
     }
 
@@ -452,21 +439,16 @@ private slots:
         QCOMPARE(ouvert, s.bac.chemin() + u'/');
         QCOMPARE(s.etats(noms), etats);
         QVERIFY(s.f->cmdAnnuler->isHidden());
-        if (maniere < 3) {
-            QVERIFY(Annule && s.seam.messages.isEmpty());
-            return;
-        }
-        Message fin = s.termine(1, 0);
-        fin.texte += u"\r\n\r\n"_s + s.M("Msg153");
-        QCOMPARE(s.seam.messages, QList<Message>{fin});
-        QCOMPARE(tours, 2);
+        QVERIFY(Annule || maniere == 3);
+        const Message fin{s.termine(1, 0).texte + u"\r\n\r\n"_s + s.M("Msg153")};
+        QCOMPARE(s.seam.messages, maniere < 3 ? QList<Message>{} : QList<Message>{fin});
+        QVERIFY(tours == 2 || maniere < 3);
     }
 
     void questionAvantDeSortir_data()
     {
-        // services: that run a.con; horaire: a timetable's train runs it too;
-        // etats: of a.con and z.con, as etats() gives them
-        // toutes: every entry moves, only z.con selected
+        // services: that run a.con; horaire: a timetable's train runs it too; etats: of a.con and z.con, as etats()
+        // gives them; toutes: every entry moves, only z.con selected
         colonnes<bool, int, bool, bool, QString, bool>("deplacer", "services", "horaire", "oui", "etats", "toutes");
         QTest::newRow("suppression, non") << false << 1 << false << false << u"LL"_s << false;
         QTest::newRow("suppression, oui") << false << 1 << false << true << u"?L"_s << false;
@@ -499,10 +481,7 @@ private slots:
         s.bac.ecrire(route + u"ACTIVITIES/OpenRails/Soir.timetable_or"_s,
                      horaire ? ";T1;T2\r\n#consist;loco + A $reverse;Z\r\n#path;p;p" : ";T1\r\n#consist;Z\r\n#path;p");
         s.consists({u"a.con"_s, u"z.con"_s}, {toutes ? 1 : 0});
-        if (deplacer)
-            s.choisir(1, !toutes);
-        else
-            s.seam.repondre(Reponse::Oui);
+        deplacer ? s.choisir(1, !toutes) : s.seam.repondre(Reponse::Oui);
         s.seam.repondre(oui ? Reponse::Oui : Reponse::Non);
         const QString avant = s.commandes() + s.f->lblInformations->text() + QString::number(s.f->pbJauge->maximum());
         // Only the selected entry goes, yet the bar runs over the whole list.
@@ -517,10 +496,7 @@ private slots:
                 valeurs << v;
         });
 
-        if (deplacer)
-            DeplacerConsists(*s.f);
-        else
-            s.f->cmdSupprimer_Click();
+        deplacer ? DeplacerConsists(*s.f) : s.f->cmdSupprimer_Click();
 
         QStringList lignes{u"a.con : Côte / S01 (2 activités)"_s, u"a.con : Côte / S02 (1 activité)"_s};
         for (int i = 3; i <= services; ++i)
@@ -547,11 +523,9 @@ private slots:
 
     void verificationsDuOK_data()
     {
-        // Error08 keeps the consists from being moved onto themselves,
-        // whatever way the consist folder is written; Error07 refuses
-        // "selected files" with nothing selected.
-        // ecriture: how DossierConsists is written, empty: as it is; versConsists: the consist folder chosen, or
-        // another; cle: empty: accepted
+        // Error08 keeps the consists from being moved onto themselves, however the consist folder is written;
+        // Error07 refuses "selected files" with nothing selected. ecriture: how DossierConsists is written, empty:
+        // as it is; versConsists: the consist folder chosen, or another; cle: empty: accepted
         colonnes<QString, bool, bool, QList<int>, QString>("ecriture", "versConsists", "selectionSeule", "selection",
                                                            "cle");
 
@@ -573,8 +547,7 @@ private slots:
             donnees<QString, bool, bool, QList<int>, QString>("ecriture", "versConsists", "selectionSeule", "selection",
                                                               "cle");
         Scene s;
-        const QString consists = DossierConsists;
-        const QString ailleurs = s.bac.creerDossier(u"MSTS/TRAINS/CONSISTS2"_s);
+        const QString consists = DossierConsists, ailleurs = s.bac.creerDossier(u"MSTS/TRAINS/CONSISTS2"_s);
         if (!ecriture.isEmpty())
             DossierConsists = s.bac.chemin() + u"/"_s + ecriture;
         if (cle == u"Error20")
@@ -587,13 +560,11 @@ private slots:
         if (selectionSeule)
             dv.optFichiers[0]->click();
         QTest::mouseClick(dv.cmdOK, Qt::LeftButton);
-        QList<Message> attendus;
-        if (!cle.isEmpty())
-            attendus << s.erreur(cle);
+        Message refus = s.erreur(cle.isEmpty() ? u"Error08"_s : cle);
         if (cle == u"Error20")
-            attendus[0].texte =
-                remplacer(attendus[0].texte, u"[folder]", ailleurs + u'/') + u"\r\n\r\n"_s + qt_error_string(EACCES);
-        QCOMPARE(s.seam.messages, attendus);
+            refus.texte =
+                remplacer(refus.texte, u"[folder]", ailleurs + u'/') + u"\r\n\r\n"_s + qt_error_string(EACCES);
+        QCOMPARE(s.seam.messages, cle.isEmpty() ? QList<Message>{} : QList<Message>{refus});
         // Refused: the dialog stays open as it was.
         QCOMPARE(dv.isVisible(), !cle.isEmpty());
         QCOMPARE(Annule, !cle.isEmpty());

@@ -132,15 +132,13 @@ private slots:
     {
         // parti: renamed once the list is made
         colonnes<QString, QString, QString>("commande", "parti", "messages");
-        // The entries are passed over as gone; the closing scan then finds
-        // no consist folder, which ends the program like any scan.
+        // Passed over as gone; the closing scan then finds no consist folder, which ends the program like any scan.
         QTest::newRow("supprimer, dossier des consists") << u"supprimer"_s << u"CONSISTS"_s << u"? fin E76"_s;
         QTest::newRow("déplacer, dossier des consists") << u"déplacer"_s << u"CONSISTS"_s << u"fin E76"_s;
         QTest::newRow("rapport, dossier des consists") << u"rapport"_s << u"CONSISTS"_s << u"E76"_s;
         // Told, and the end runs all the same.
         QTest::newRow("nettoyer, dossier des consists") << u"nettoyer"_s << u"CONSISTS"_s << u"? E76 fin"_s;
-        // Chosen in the dialog, gone before the first copy: told, and the
-        // consist stays.
+        // Chosen in the dialog, gone before the first copy: told, and the consist stays.
         QTest::newRow("déplacer, destination") << u"déplacer"_s << u"Destination"_s << u"E76 fin"_s;
         // Every vehicle is missing now: listed, not a failure.
         QTest::newRow("rechercher, dossier des véhicules") << u"rechercher"_s << u"TRAINSET"_s << u""_s;
@@ -159,16 +157,14 @@ private slots:
         if (parti != u"Destination")
             renommer();
 
-        int fin = -1;
-        if (commande == u"rapport") {
-            frmRapportDetaille r;
-            fin = codeDeFin([&] { r.cmdActualiser_Click(); });
-        } else if (commande == u"rechercher") {
-            s.f->cmdRechercher_Click();
+        frmRapportDetaille r;
+        const int fin = codeDeFin([&] {
+            commande == u"rapport"      ? r.cmdActualiser_Click()
+            : commande == u"rechercher" ? s.f->cmdRechercher_Click()
+                                        : s.lancer(commande, parti == u"Destination" ? renommer : nullptr);
+        });
+        if (commande == u"rechercher")
             QCOMPARE(s.liste(), (QStringList{u"a.con"_s, u"b.con"_s}));
-        } else {
-            fin = codeDeFin([&] { s.lancer(commande, parti == u"Destination" ? renommer : nullptr); });
-        }
         if (commande == u"nettoyer") { // the list stays off until the next scan
             QCOMPARE(s.commandes(), u"RDNmstxl FOA epg"_s);
             QCOMPARE(pointeurActuel(), Pointeur::ParDefaut);
@@ -189,13 +185,11 @@ private slots:
         QTest::newRow("tube nommé en .con") << u"tube"_s << u""_s;
         // Every read fails at its start (EIO).
         QTest::newRow("lecture refusée par le système") << u"illisible"_s << u"E57"_s;
-        // Removed between the listing and its reading: passed over. Small
-        // consists are read ahead, large ones where they are used.
+        // Removed between listing and reading: passed over. Small consists are read ahead, large ones where used.
         QTest::newRow("petit consist retiré pendant la recherche") << u"petit"_s << u""_s;
         QTest::newRow("gros consist retiré pendant la recherche") << u"gros"_s << u""_s;
-        // Links that lead round in a circle, in both folders: the scan ends
-        // with the answers the file system gives. b.con's vehicle folder is
-        // such a circle; detour.con's is reached through one.
+        // Links that lead round in a circle, in both folders: the scan ends with the answers the file system gives.
+        // b.con's vehicle folder is such a circle; detour.con's is reached through one.
         QTest::newRow("boucles de liens") << u"boucles"_s << u""_s;
     }
 
@@ -221,14 +215,13 @@ private slots:
             QVERIFY(QFile::link(u"x"_s, DossierTrainset + u"x"_s));
             QVERIFY(QFile::link(u".."_s, DossierTrainset + u"loop"_s));
             s.con(u"detour.con"_s, consist("EngineData ( Loco \"loop\\TRAINSET\\loop\\TRAINSET\\Set\" )"));
-        } else {
+        } else if (cas == u"petit") {
             // The read-ahead holds at most 384 consists before the first is
             // taken: the 600th cannot have been read when the walk starts.
-            if (cas == u"petit")
-                for (int i = 0; i < 600; ++i)
-                    s.ecrireConsist(u"a%1.con"_s.arg(i, 3, 10, QChar(u'0')), Valide);
-            else
-                octetsZ = consist("EngineData ( Absente Set )", 2 * 1024 * 1024);
+            for (int i = 0; i < 600; ++i)
+                s.ecrireConsist(u"a%1.con"_s.arg(i, 3, 10, QChar(u'0')), Valide);
+        } else if (cas == u"gros") {
+            octetsZ = consist("EngineData ( Absente Set )", 2 * 1024 * 1024);
         }
         const bool retire = cas == u"petit" || cas == u"gros";
         QProgressBar *jauge = s.f->pbJauge;
@@ -263,8 +256,7 @@ private slots:
         // The save dialog opens in the consist folder, which went meanwhile.
         QTest::newRow("rapport, dossier des consists parti") << false << "CONSISTS/rapport.csv" << false;
         QTest::newRow("rapport, plein pendant l'écriture") << false << "rapport.txt" << true;
-        // No temporary file fits beside so long a name: the write fails once
-        // the target was opened.
+        // No temporary file fits beside so long a name: the write fails once the target was opened.
         QTest::newRow("liste, nom trop long") << true << QString(250, u'l') << true;
         QTest::newRow("liste, un dossier") << true << "liste.csv/" << false;
     }

@@ -120,9 +120,8 @@ private slots:
         const QString actB = bac.ecrire(u"MSTS/Routes/R/Activities/b.act"_s, encoder(avant, u"utf16le"_s));
         const QString actW = bac.ecrire(u"MSTS/Routes/R/Activities/W.act"_s, encoder(avant, u"ansi"_s));
         sf::definirAttributs(actW, sf::LectureSeule);
-        // Their originals cannot be kept: only their backups' writes fail (the
-        // backup folder's name ends in a digit, the consist folder's in "S";
-        // "Routes" and "Activities" on disk, "ROUTES/a/ACTIVITIES" in the backups).
+        // Their originals cannot be kept: only their backups' writes fail (the backup folder's name ends in a digit,
+        // the consist folder's in "S"; "Routes" and "Activities" on disk, "ROUTES/a/ACTIVITIES" in the backups).
         const QString sansSauvegarde = bac.ecrire(u"MSTS/TRAINS/CONSISTS/y.con"_s, b);
         for (char chiffre = '0'; chiffre <= '9'; ++chiffre)
             sf::injecterPanne(sf::Operation::Ecriture, QLatin1Char(chiffre) + u"/y.con"_s, ENOSPC, 3);
@@ -192,9 +191,8 @@ private slots:
         QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"b.con", Motif::ModifieDepuis, {}}}));
         QVERIFY(Bac::lire(consists + u"a.con"_s) != aDeuxFois);
         // Walks back to the first replacement: b.con is not what it wrote
-        // either, and y.con, never written, is not undone.
-        // x.con, whose write failed, is as it was: nothing to say of it, so
-        // the command line's undo can say all was restored.
+        // either, y.con, never written, is not undone, and x.con, whose write
+        // failed, is not named: the command line's undo can say all was restored.
         annule = annulerDernier(jeu, consists, d.autoriser);
         QCOMPARE(annule.changes, QStringList({"a.con"}));
         QCOMPARE(annule.laisses, (QList<ConsistLaisse>{{"b.con", Motif::ModifieDepuis, {}}}));
@@ -220,8 +218,7 @@ private slots:
 
     // A consist removed once the folder is listed, before it is read (the
     // engine reads a few hundred ahead, in the game's order): passed over as
-    // gone, neither a failure, which would change the exit code, nor written
-    // back.
+    // gone, not a failure, which would change the exit code, nor written back.
     void consistPartiApresLaListe()
     {
         Bac bac;
@@ -237,9 +234,8 @@ private slots:
     }
 
     // A backups folder that ignores letter case holds one backup for "a.con"
-    // and "A.con": the second consist is left as it was rather than
-    // rewritten with no way back, and the undo restores the first byte for
-    // byte.
+    // and "A.con": the second consist is left as it was rather than rewritten
+    // with no way back, and the undo restores the first byte for byte.
     void sauvegardesSansCasse()
     {
         Bac bac;
@@ -294,9 +290,8 @@ private slots:
 
     void fenetre()
     {
-        // From the Tools menu: the row, its consists, the chooser with the
-        // same file found elsewhere first, the count confirmed, a read-only
-        // consist asked about, then the undo.
+        // From the Tools menu: the row, its consists, the chooser with the same file found elsewhere first, the count
+        // confirmed, a read-only consist asked about, then the undo.
         SceneFenetre s;
         s.ecrireVehicule(u"Autre/A.wag"_s);
         s.ecrireVehicule(u"Inoui/TGV.wag"_s);
@@ -352,9 +347,8 @@ private slots:
     }
 
     // From the Tools menu: the files that cannot start first, then those with
-    // gaps, then the sound ones; a missing consist opens the service naming
-    // it; a missing vehicle is replaced with the chooser, after which its
-    // activity is sound.
+    // gaps, then the sound ones; a missing consist opens the service naming it;
+    // a missing vehicle is replaced with the chooser, its activity then sound.
     void fenetreRoutes()
     {
         const auto [langue] = donnees<QString>("langue");
@@ -381,8 +375,7 @@ private slots:
                                 "\t\tPathID ( P )\r\n\t)\r\n\tTr_Activity_File (\r\n\t\tPlayer_Service_Definition ( " +
                                     service + "\r\n\t\t\tUiD ( 0 )\r\n\t\t)\r\n" + libre + "\t)\r\n)\r\n");
         };
-        // C.act, sound, comes first on disk: the grid puts it last. B.act's
-        // loose consist names the wagon C2 misses too.
+        // C.act, sound, is first on disk: the grid puts it last. B.act's loose consist names the wagon C2 misses too.
         activite("C.act", "S3");
         const QString b = activite("B.act", "S2",
                                    "\t\tActivityObjects (\r\n\t\t\tActivityObject (\r\n"
@@ -438,12 +431,9 @@ private slots:
         QCOMPARE(s.seam.demarrages.size(), 1);
         QCOMPARE(s.seam.demarrages[0].arguments, QStringList{s1});
         QCOMPARE(s.seam.messages.size(), 2);
-        QCOMPARE(s.seam.messages[0].texte, s.M("Msg162")
-                                               .replace(u"%n"_s, u"\r\n"_s)
-                                               .replace(u"[num]"_s, u"1"_s)
-                                               .replace(u"[act]"_s, u"1"_s)
-                                               .replace(u"[old]"_s, u"Set/W.wag"_s)
-                                               .replace(u"[new]"_s, u"Neuf/W.wag"_s));
+        QString compte = s.M("Msg162").replace(u"%n"_s, u"\r\n"_s).replace(u"[num]"_s, u"1"_s);
+        compte.replace(u"[act]"_s, u"1"_s).replace(u"[old]"_s, u"Set/W.wag"_s).replace(u"[new]"_s, u"Neuf/W.wag"_s);
+        QCOMPARE(s.seam.messages[0].texte, compte);
         QVERIFY(s.seam.messages[1].texte.contains(u"\r\nROUTES/R/ACTIVITIES/B.act"_s));
         // The same file found elsewhere comes first in the chooser.
         QCOMPARE(choix, QStringList{"Neuf/W.wag"});

@@ -180,9 +180,8 @@ private slots:
 
     void corbeille_data()
     {
-        // reglage: Options/Corbeille; reponses: to the questions before an
-        // item the trash did not take is deleted for good, asked of
-        // `questions` ("name:key of the reason"); lists are split at "|"
+        // reglage: Options/Corbeille; reponses: to the questions before an item the trash did not take is deleted for
+        // good, asked of `questions` ("name:key of the reason"); lists are split at "|"
         colonnes<bool, QString, QString, QString, QList<Reponse>, QStringList, QStringList, QStringList, bool>(
             "nettoyage", "reglage", "refusCorbeille", "refusSuppression", "reponses", "questions", "dansLaCorbeille",
             "restants", "sansDonnees");
@@ -216,10 +215,9 @@ private slots:
     }
 
     // What delete and clean-up remove goes to the trash with the record that
-    // puts it back, links as links, unless the setting says no. What the
-    // trash does not take is deleted for good only after the user's yes,
-    // asked with the item and the reason; a folder that can go neither way
-    // stays whole.
+    // puts it back, links as links, unless the setting says no. What the trash
+    // does not take is deleted for good only after the user's yes, asked with
+    // the item and the reason; a folder that can go neither way stays whole.
     void corbeille()
     {
         auto [nettoyage, reglage, refusCorbeille, refusSuppression, reponses, questions, dansLaCorbeille, restants,
@@ -259,8 +257,7 @@ private slots:
         }
         QCOMPARE(demandees, attendues);
         QCOMPARE(s.restants(), restants);
-        const QString ligne = remplacer(s.M("Msg96"), u"[num]", QString::number(dansLaCorbeille.size()));
-        QCOMPARE(s.seam.messages.last().texte.endsWith(u"\r\n"_s + ligne), reglage.isEmpty());
+        QCOMPARE(s.seam.messages.last().texte.endsWith(s.avecCorbeille({}, dansLaCorbeille.size())), reglage.isEmpty());
         const QString corbeille = s.bac.chemin(u"donnees/Trash/"_s);
         QCOMPARE(QDir(corbeille + u"files"_s).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
                  dansLaCorbeille);
@@ -295,8 +292,7 @@ private slots:
             s.fichier(QString::fromLatin1(n));
         QVERIFY(QFile::setPermissions(DossierConsists + u"B.CON"_s, QFile::ReadOwner));
         s.bac.ecrire(u"MSTS/TRAINS/CONSISTS/vieux.con/dedans/x.con"_s, "x");
-        const QString dehors = s.bac.creerDossier(u"ailleurs/vehicules"_s);
-        s.bac.ecrire(u"ailleurs/vehicules/loco.eng"_s, "SIMISA");
+        const QString dehors = QFileInfo(s.bac.ecrire(u"ailleurs/vehicules/loco.eng"_s, "SIMISA")).path();
         const QString fichierDehors = s.bac.ecrire(u"ailleurs/note.txt"_s, "garde");
         QVERIFY(QFile::setPermissions(dehors, QFile::ReadOwner | QFile::ExeOwner));
         sf::definirAttributs(fichierDehors, sf::Cache);

@@ -63,11 +63,12 @@ struct Scene : SceneFenetre {
         const QString raison = compte.isEmpty() ? E("Error42") : remplacer(E("Error41"), u"[owner]", compte);
         return avecSautsDeLigne(remplacer(remplacer(E("Error40"), u"[reason]", raison), u"[folder]", dossier));
     }
-    // The command line's replace or undo, in this process; what it wrote to
-    // the error stream.
-    int reparer(OptionsReparation::Mode mode, QByteArray &erreurs)
+    // The command line's replace ("remplacer") or undo, in this process; what
+    // it wrote to the error stream.
+    int reparer(const QString &commande, QByteArray &erreurs)
     {
-        const OptionsReparation o{.mode = mode,
+        using enum OptionsReparation::Mode;
+        const OptionsReparation o{.mode = commande == u"remplacer" ? Remplacer : Annuler,
                                   .dossierJeu = DossierMSTS,
                                   .langue = u"crv-1.0.7-french.lng"_s,
                                   .ancien = u"Vieux/V1.wag"_s,
@@ -108,11 +109,9 @@ private slots:
 
     void administrateur_data()
     {
-        // risque: "0777" the game folder writable by all; "lien" the game
-        // folder reached through a link another account owns; "destination"
-        // the move's destination writable by all; "activites" a route's
-        // ACTIVITIES folder writable by all. privilegie: the layer's
-        // answer. refuse: the command must refuse (else it works).
+        // risque: "0777" the game folder writable by all; "lien" the game folder reached through a link another
+        // account owns; "destination" the move's destination, "activites" a route's ACTIVITIES folder, writable by
+        // all. privilegie: the layer's answer. refuse: the command must refuse (else it works).
         colonnes<QString, QString, bool, bool>("commande", "risque", "privilegie", "refuse");
         const auto ligne = [](const QString &commande, const char *risque, bool privilegie, bool refuse) {
             QTest::newRow(qPrintable(commande + u' ' + QLatin1String(risque) + (privilegie ? u" root"_s : u""_s)))
@@ -135,25 +134,21 @@ private slots:
             donnees<QString, QString, bool, bool>("commande", "risque", "privilegie", "refuse");
         Scene s;
         const QString dehors = s.bac.ecrire(u"autre/x.txt"_s, "autre");
-        QString nomme = QDir::cleanPath(s.jeu);
+        const QString activite =
+            risque == u"activites" ? s.bac.ecrire(u"MSTS/ROUTES/R/ACTIVITIES/x.act"_s, Libre) : QString();
+        // The folder at risk, named in the refusal.
+        QString nomme = risque == u"destination" ? s.destination
+                        : activite.isEmpty()     ? QDir::cleanPath(s.jeu)
+                                                 : QFileInfo(activite).path();
         QString compte;
-        if (risque == u"0777") {
-            QVERIFY(::chmod(QFile::encodeName(nomme).constData(), 0777) == 0);
-        } else if (risque == u"lien") {
+        if (risque == u"lien") {
             nomme = s.bac.chemin(u"lien"_s);
             QVERIFY(QFile::link(QDir::cleanPath(s.jeu), nomme));
             QVERIFY(::lchown(QFile::encodeName(nomme).constData(), 4242, 4242) == 0);
             utiliserDossierJeu(nomme);
             compte = u"4242"_s;
-        }
-        QString activite;
-        if (risque == u"activites") {
-            activite = s.bac.ecrire(u"MSTS/ROUTES/R/ACTIVITIES/x.act"_s, Libre);
-            QVERIFY(::chmod(QFile::encodeName(QFileInfo(activite).path()).constData(), 0777) == 0);
-        }
-        if (risque == u"destination") {
-            QVERIFY(::chmod(QFile::encodeName(s.destination).constData(), 0777) == 0);
-            nomme = s.destination;
+        } else {
+            QVERIFY(::chmod(QFile::encodeName(nomme).constData(), 0777) == 0);
         }
         s.ecrireConsist(u"x.txt"_s, "pas un consist");
         sf::simulerPrivilege(privilegie);
@@ -173,9 +168,7 @@ private slots:
             s.f->mnuProprietesFichier->setEnabled(true);
             s.f->mnuProprietesFichier_Click();
         } else if (commande == u"remplacer" || commande == u"annuler") {
-            code = s.reparer(commande == u"remplacer" ? OptionsReparation::Mode::Remplacer
-                                                      : OptionsReparation::Mode::Annuler,
-                             erreurs);
+            code = s.reparer(commande, erreurs);
         } else if (commande != u"rechercher") {
             s.lancer(commande, commande == u"deplacer" ? 0 : 1);
         }
@@ -225,8 +218,7 @@ private slots:
 
     // While the question about a hidden item is open, the consist folder is
     // renamed and a link to another folder holding the same names put in its
-    // place. After Yes nothing there is touched, the item is reported, and
-    // it stays where it was.
+    // place. After Yes nothing there is touched; the item is reported and stays.
     void echange()
     {
         auto [commande, element, corbeille] = donnees<QString, QString, bool>("commande", "element", "corbeille");
@@ -288,8 +280,7 @@ private slots:
     {
         auto [cible, ecrit] = donnees<QString, bool>("cible", "ecrit");
         Scene s;
-        const QString consists = s.consists();
-        const QString dehors = s.bac.ecrire(u"dehors.con"_s, Invalide);
+        const QString consists = s.consists(), dehors = s.bac.ecrire(u"dehors.con"_s, Invalide);
         s.ecrireConsist(u"c.con"_s, Invalide);
         s.ecrireConsist(u"sous/c.con"_s, Invalide);
         QVERIFY(QFile::link(dehors, consists + u"m.con"_s));
@@ -327,9 +318,8 @@ private slots:
 
     void manifeste_data()
     {
-        // champ: what the manifest gives `nom` in place of: the consist
-        // ("a.con"), the activity's route ("R") or file ("x.act"); "cle": a
-        // key more on the activity's line.
+        // champ: what the manifest gives `nom` in place of: the consist ("a.con"), the activity's route ("R") or
+        // file ("x.act"); "cle": a key more on the activity's line.
         colonnes<QString, QString>("champ", "nom");
         QTest::newRow("up and out") << u"a.con"_s << u"../../../dehors.con"_s;
         QTest::newRow("down then out") << u"a.con"_s << u"sous/../../../../dehors.con"_s;
@@ -342,9 +332,8 @@ private slots:
     }
 
     // The undo takes only bare names from its manifest: a path is refused,
-    // nothing read or written through it; an activity only as a route's
-    // folder and a file, each bare, and nothing else on its line. Backups are
-    // the user's alone.
+    // nothing read or written through it; an activity only as a route's folder
+    // and a file, each bare, nothing else on its line. Backups are the user's alone.
     void manifeste()
     {
         auto [champ, nom] = donnees<QString, QString>("champ", "nom");
@@ -354,8 +343,7 @@ private slots:
         QCOMPARE(b.changes, QStringList{u"a.con"_s});
         QCOMPARE(b.activites, QStringList{u"ROUTES/R/ACTIVITIES/x.act"_s});
         QCOMPARE(droits(b.sauvegarde + u"/ROUTES/R/ACTIVITIES"_s), Prive | QFileDevice::ExeOwner);
-        const QString racine = s.bac.chemin(u"donnees/Corvanel/backups"_s);
-        QCOMPARE(droits(racine), Prive | QFileDevice::ExeOwner);
+        QCOMPARE(droits(s.bac.chemin(u"donnees/Corvanel/backups"_s)), Prive | QFileDevice::ExeOwner);
         QCOMPARE(droits(b.sauvegarde), Prive | QFileDevice::ExeOwner);
         QCOMPARE(droits(b.sauvegarde + u"/a.con"_s), Prive);
         QCOMPARE(droits(b.sauvegarde + u"/manifest.jsonl"_s), Prive);
